@@ -1,0 +1,71 @@
+#pragma once
+// Little-endian binary file access with the error behaviour every reader and writer of the engine
+// shares: failures are EInOutError with a readable cause, writes replace the target atomically.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "core/KLTDate.h"
+
+namespace klt {
+
+// The readable text of an errno value, as users of the program see it.
+std::string IoErrorMessage(int error);
+
+// Modification stamp of a file in nanoseconds since the epoch; -1 when it cannot be read.
+int64_t FileModificationStamp(const std::string& path);
+
+class TBinaryReader {
+public:
+    explicit TBinaryReader(const std::string& path);
+    ~TBinaryReader();
+    TBinaryReader(const TBinaryReader&) = delete;
+    TBinaryReader& operator=(const TBinaryReader&) = delete;
+
+    int64_t ModificationStamp() const { return stamp_; }
+
+    // Reads exactly `size` bytes or throws EInOutError; a short read still fills what it got.
+    void Read(void* buffer, size_t size);
+    // Reads up to `size` bytes and returns how many arrived.
+    size_t ReadSome(void* buffer, size_t size);
+
+    uint8_t ReadU8();
+    uint16_t ReadU16();
+    uint32_t ReadU32();
+
+    void Close(); // errors on closing are of no interest to a reader
+
+private:
+    std::FILE* file_ = nullptr;
+    int64_t stamp_ = -1;
+};
+
+// Writes to a temporary file beside the target and renames it over the target on Commit(), so a
+// crash or a full disk never leaves a half-written file. Without Commit() the target is untouched.
+class TAtomicFileWriter {
+public:
+    explicit TAtomicFileWriter(const std::string& path);
+    ~TAtomicFileWriter();
+    TAtomicFileWriter(const TAtomicFileWriter&) = delete;
+    TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
+
+    void Write(const void* data, size_t size);
+    void WriteU8(uint8_t value);
+    void WriteU16(uint16_t value);
+    void WriteU32(uint32_t value);
+
+    // Flushes, syncs, sets the modification time (unless `stamp` is none) and renames over the
+    // target. Returns the target's modification stamp afterwards.
+    int64_t Commit(const TDateTimeMark& stamp = TDateTimeMark::None());
+
+private:
+    void Fail(int error);
+    void Discard();
+
+    std::string path_;
+    std::string tempPath_;
+    std::FILE* file_ = nullptr;
+};
+
+} // namespace klt

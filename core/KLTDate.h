@@ -1,0 +1,46 @@
+#pragma once
+// Dates are day numbers counted from 1 January 1880 (0xFFFF: no date); times of day are counted in
+// 1/100 s since midnight.
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace klt {
+
+constexpr uint16_t kNoDate = 0xFFFF;
+
+struct TCivilDate {
+    int year = 1880;
+    int month = 1; // 1..12
+    int day = 1;   // 1..31
+};
+
+// Gregorian calendar, valid for any day number (negative ones lie before 1880).
+int32_t DaysSince1880(const TCivilDate& date);
+TCivilDate CivilFromDaysSince1880(int32_t days);
+bool IsValidCivilDate(const TCivilDate& date);
+
+// A point in local time as the file system and the modification mark see it.
+struct TDateTimeMark {
+    static constexpr int32_t kNoneDays = -1;
+    static constexpr int32_t kNoneTime = INT32_MIN;
+
+    int32_t days = kNoneDays; // since 1880
+    int32_t time = kNoneTime; // 1/100 s since midnight
+
+    bool IsNone() const { return days == kNoneDays && time == kNoneTime; }
+    static TDateTimeMark None() { return {}; }
+    static TDateTimeMark Now();
+    bool operator==(const TDateTimeMark&) const = default;
+};
+
+// Local date and time to seconds since the epoch, and back.
+std::time_t ToUnixTime(const TDateTimeMark& mark);
+TDateTimeMark FromUnixTime(std::time_t seconds, int32_t hundredths = 0);
+
+// "HH:MM:SS", with ".hh" hundredths when asked for; negative times get a leading "-".
+std::string FormatTimeOfDay(int64_t hundredths, bool withHundredths);
+// "YYYY-MM-DD", or an empty text for kNoDate.
+std::string FormatIsoDate(uint16_t days);
+
+} // namespace klt

@@ -1,0 +1,208 @@
+#include "core/KLTFile.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/Exceptions.h"
+
+namespace klt {
+
+std::string TrimText(const std::string& text) {
+    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    auto begin = std::find_if_not(text.begin(), text.end(), isBlank);
+    auto end = std::find_if_not(text.rbegin(), std::make_reverse_iterator(begin), isBlank).base();
+    return std::string(begin, end);
+}
+
+TKLTFile::TKLTFile(std::string fileName) : fileName_(std::move(fileName)) { Clear(); }
+
+TKLTFile::~TKLTFile() = default;
+
+void TKLTFile::Clear() {
+    header_ = TKLTHeader{};
+    comment_.clear();
+    markers_.clear();
+    blocks_.clear();
+    samples_.SetCount(0);
+    samples_.SetCount(1); // the placeholder at index 0
+    extraHeader_ = TExtraHeader{};
+    interval_ = 100;
+    timeFormat_ = TZeitFormat::ZeitFormatHHMMSS;
+    loadState_ = TLoadState::Empty;
+    stamp_ = -1;
+    modificationMark_ = TDateTimeMark::None();
+}
+
+bool TKLTFile::Modified() const {
+    return (loadState_ == TLoadState::Loaded || loadState_ == TLoadState::Imported) && !modificationMark_.IsNone();
+}
+
+void TKLTFile::SetCommentText(const std::string& comment) {
+    std::string trimmed = TrimText(comment);
+    // Cut at a character boundary: at most 70 characters of UTF-8.
+    size_t characters = 0;
+    size_t cut = 0;
+    while (cut < trimmed.size() && characters < kCommentLength) {
+        ++cut;
+        while (cut < trimmed.size() && (static_cast<unsigned char>(trimmed[cut]) & 0xC0) == 0x80) {
+            ++cut;
+        }
+        ++characters;
+    }
+    comment_ = TrimText(trimmed.substr(0, cut));
+}
+
+void TKLTFile::SetBlocks(std::vector<TKLTBlock> blocks) {
+    if (blocks.size() > kMaxBlocks) {
+        throw EKLTFileInOutError("Too many blocks");
+    }
+    blocks_ = std::move(blocks);
+}
+
+void TKLTFile::SetSampleCount(int count) {
+    if (count < 0 || count > kMaxSamples) {
+        throw ERangeError("Count of TPagedDataArray out of range");
+    }
+    samples_.SetCount(count + 1);
+}
+
+const TSampleElement& TKLTFile::Sample(int index) const {
+    return *reinterpret_cast<const TSampleElement*>(samples_.Items(index));
+}
+
+TSampleElement& TKLTFile::Sample(int index) { return *reinterpret_cast<TSampleElement*>(samples_.Items(index)); }
+
+int32_t TKLTFile::SampleTime(int index) const {
+    int64_t offset = int64_t{index} - 1;
+    if (blocks_.empty()) {
+        return static_cast<int32_t>(offset * interval_);
+    }
+    for (size_t b = 0; b + 1 < blocks_.size(); ++b) {
+        if (offset < blocks_[b].count) {
+            return static_cast<int32_t>(blocks_[b].start + offset * interval_);
+        }
+        offset -= blocks_[b].count;
+    }
+    // The last block takes every sample beyond the earlier ones.
+    return static_cast<int32_t>(blocks_.back().start + offset * interval_);
+}
+
+int TKLTFile::IndexAtTime(int32_t time) const {
+    if (time < 0) {
+        return 1;
+    }
+    const int count = SampleCount();
+    if (blocks_.empty()) {
+        return static_cast<int>(std::min<int64_t>(count, time / SafeInterval() + 1));
+    }
+    int64_t firstIndex = 1;
+    for (const TKLTBlock& block : blocks_) {
+        const int64_t end = int64_t{block.start} + int64_t{block.count} * interval_;
+        if (end > time) {
+            if (time <= static_cast<int64_t>(block.start)) {
+                return static_cast<int>(firstIndex);
+            }
+            return static_cast<int>(firstIndex + (time - block.start) / SafeInterval());
+        }
+        firstIndex += block.count;
+    }
+    return std::max(1, count);
+}
+
+int TKLTFile::FindMarkerSlot(const TKLTMarker& marker) const {
+    if (markers_.empty()) {
+        return 0;
+    }
+    for (int i = MarkerCount() - 1; i >= 1; --i) {
+        const TKLTMarker& m = *markers_[static_cast<size_t>(i)];
+        if (m.SameRange(marker)) {
+            return i;
+        }
+        // Sorted by first index, the longer of two markers with the same start first.
+        if (m.first < marker.first || (m.first == marker.first && m.last > marker.last)) {
+            return -(i + 1);
+        }
+    }
+    return -1;
+}
+
+TKLTMarker& TKLTFile::AddMarker(const TKLTMarker& marker) {
+    const int slot = FindMarkerSlot(marker);
+    if (slot > 0) {
+        *markers_[static_cast<size_t>(slot)] = marker;
+        return *markers_[static_cast<size_t>(slot)];
+    }
+    const auto at = markers_.begin() + (slot == 0 ? 0 : -slot);
+    return **markers_.insert(at, std::make_unique<TKLTMarker>(marker));
+}
+
+void TKLTFile::DeleteMarker(int index) {
+    if (index > 0 && index < MarkerCount()) {
+        markers_.erase(markers_.begin() + index);
+    }
+}
+
+void TKLTFile::ComputeMarker(TKLTMarker& marker, int first, int last) const {
+    if (first > last) {
+        std::swap(first, last);
+    }
+    first = std::max(first, 1);
+    last = std::min(last, SampleCount());
+    if (last <= 0) {
+        throw EKLTFileInOutError("No data");
+    }
+    first = std::min(first, last); // a range beyond the samples shrinks to the last one
+    marker.first = first;
+    marker.last = last;
+    marker.interval = interval_;
+    marker.sumPower = marker.sumHeartRate = marker.sumSpeed = marker.sumCadence = 0;
+    marker.sumTemperature = marker.climb = 0;
+    int previousAltitude = first > 1 ? Sample(first - 1).Altitude() : 0;
+    bool hasPredecessor = first > 1;
+    samples_.ForEachRun(first, last - first + 1, [&](const uint8_t* run, size_t length) {
+        for (size_t at = 0; at < length; at += TSampleElement::kSize) {
+            const auto& s = *reinterpret_cast<const TSampleElement*>(run + at);
+            marker.sumPower += s.Power();
+            marker.sumHeartRate += s.HeartRate();
+            marker.sumSpeed += s.Speed();
+            marker.sumCadence += s.Cadence();
+            marker.sumTemperature += s.Temperature();
+            const int altitude = s.Altitude();
+            if (hasPredecessor && altitude > previousAltitude) {
+                marker.climb += int64_t{altitude} - previousAltitude;
+            }
+            previousAltitude = altitude;
+            hasPredecessor = true;
+        }
+    });
+    marker.startTime = SampleTime(first);
+    marker.endTime = SampleTime(last) + interval_ - 1;
+}
+
+void TKLTFile::DeriveInterval() {
+    interval_ = header_.intervalDenominator == 0
+                    ? 100
+                    : header_.intervalNumerator * 100 / header_.intervalDenominator;
+    timeFormat_ = interval_ >= 100 ? TZeitFormat::ZeitFormatHHMMSS : TZeitFormat::ZeitFormatHHMMSSTT;
+}
+
+void TKLTFile::Normalise() {
+    DeriveInterval();
+    if (markers_.empty()) {
+        markers_.push_back(std::make_unique<TKLTMarker>());
+    }
+    ComputeMarker(*markers_.front(), 1, SampleCount());
+    for (size_t i = 1; i < markers_.size(); ++i) {
+        TKLTMarker& m = *markers_[i];
+        try {
+            ComputeMarker(m, m.first, m.last);
+        } catch (const Exception&) {
+            // A marker that no longer fits keeps its range; the file stays usable.
+        }
+    }
+    if (loadState_ == TLoadState::Empty) {
+        loadState_ = TLoadState::Loaded;
+    }
+}
+
+} // namespace klt

@@ -1,0 +1,134 @@
+#include "core/PagArray.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "core/BinaryFile.h"
+#include "core/Exceptions.h"
+
+namespace klt {
+
+TPagedArrayBase::TPagedArrayBase(int elementSize, int pageSize, const char* className)
+    : elementSize_(elementSize), pageSize_(pageSize), elementsPerPage_(pageSize / elementSize),
+      className_(className) {}
+
+void TPagedArrayBase::CountOutOfRange() const {
+    throw ERangeError(std::string("Count of ") + className_ + " out of range");
+}
+
+void TPagedArrayBase::IndexOutOfRange() const {
+    throw ERangeError(std::string("Index out of ") + className_);
+}
+
+uint8_t* TPagedArrayBase::Address(int i) const {
+    return pages_[i / elementsPerPage_].get() + static_cast<size_t>(i % elementsPerPage_) * elementSize_;
+}
+
+void TPagedArrayBase::SetCount(int n) {
+    if (n < 0 || n > kMaxCount) {
+        CountOutOfRange();
+    }
+    const int pagesNeeded = (n + elementsPerPage_ - 1) / elementsPerPage_;
+    if (pagesNeeded > kMaxPages) {
+        CountOutOfRange();
+    }
+    const int keptElements = std::min(static_cast<int>(pages_.size()), pagesNeeded) * elementsPerPage_;
+    while (static_cast<int>(pages_.size()) < pagesNeeded) {
+        pages_.push_back(std::make_unique<uint8_t[]>(static_cast<size_t>(pageSize_))); // zeroed
+    }
+    pages_.resize(static_cast<size_t>(pagesNeeded));
+    // Elements given up earlier within a kept page must not come back with stale bytes.
+    for (int i = count_; i < std::min(n, keptElements); ++i) {
+        std::memset(Address(i), 0, static_cast<size_t>(elementSize_));
+    }
+    count_ = n;
+}
+
+uint8_t* TPagedArrayBase::Items(int i) {
+    if (i < 0 || i >= count_) {
+        IndexOutOfRange();
+    }
+    return Address(i);
+}
+
+const uint8_t* TPagedArrayBase::Items(int i) const {
+    if (i < 0 || i >= count_) {
+        IndexOutOfRange();
+    }
+    return Address(i);
+}
+
+void TPagedArrayBase::InsertRange(int at, int n) {
+    if (n == 0) {
+        return;
+    }
+    if (n < 0 || n > kMaxCount - count_) {
+        CountOutOfRange();
+    }
+    if (at < 0 || at > count_) {
+        IndexOutOfRange();
+    }
+    const int oldCount = count_;
+    SetCount(count_ + n);
+    for (int i = oldCount - 1; i >= at; --i) {
+        std::memcpy(Address(i + n), Address(i), static_cast<size_t>(elementSize_));
+    }
+}
+
+void TPagedArrayBase::ForEachRun(int start, int n, const RunAction& action) {
+    std::as_const(*this).ForEachRun(start, n, [&](const uint8_t* address, size_t length) {
+        action(const_cast<uint8_t*>(address), length);
+    });
+}
+
+void TPagedArrayBase::ForEachRun(int start, int n,
+                                 const std::function<void(const uint8_t*, size_t)>& action) const {
+    if (n <= 0) {
+        return;
+    }
+    if (start < 0 || start > count_ - n) {
+        IndexOutOfRange();
+    }
+    int i = start;
+    const int end = start + n;
+    while (i < end) {
+        const int runLength = std::min(end - i, elementsPerPage_ - i % elementsPerPage_);
+        try {
+            action(Address(i), static_cast<size_t>(runLength) * elementSize_);
+        } catch (const Exception&) {
+            // A failing run leaves its elements as they are; the next run is independent.
+        }
+        i += runLength;
+    }
+}
+
+void TPagedArrayBase::ReadFromFile(TBinaryReader& file, int start, int n) {
+    InsertRange(start, n);
+    const size_t elementSize = static_cast<size_t>(elementSize_);
+    ForEachRun(start, n, [&](uint8_t* address, size_t length) {
+        const size_t got = file.ReadSome(address, length);
+        if (got < length) {
+            const size_t whole = got - got % elementSize;
+            std::memset(address + whole, 0, length - whole);
+            throw EInOutError("Read beyond end of file");
+        }
+    });
+}
+
+TPagedDataArray::TPagedDataArray(int elementSize) : TPagedArrayBase(elementSize, 65536, "TPagedDataArray") {}
+
+void TPagedDataArray::WriteToFile(TAtomicFileWriter& file, int start, int n) const {
+    // Write errors must reach the caller, so runs are collected rather than written inside the
+    // error-swallowing walk.
+    std::vector<std::pair<const uint8_t*, size_t>> runs;
+    ForEachRun(start, n, [&](const uint8_t* address, size_t length) { runs.emplace_back(address, length); });
+    for (const auto& [address, length] : runs) {
+        file.Write(address, length);
+    }
+}
+
+TPagedDataArrayOldDataFormat::TPagedDataArrayOldDataFormat(int elementSize)
+    : TPagedArrayBase(elementSize, 16384, "TPagedDataArrayOldDataFormat") {}
+
+} // namespace klt

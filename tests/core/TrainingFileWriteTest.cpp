@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+#include "core/BinaryFile.h"
+#include "core/Exceptions.h"
+#include "core/KLTFile.h"
+#include "tests/support/RawTraining.h"
+
+namespace klt {
+namespace {
+
+using test::SimpleTraining;
+using test::TRawTraining;
+
+class TrainingFileWrite : public ::testing::Test {
+protected:
+    void Load(TKLTFile& file, const std::string& path) {
+        file.SetFileName(path);
+        file.ReadFile();
+    }
+
+    TRawTraining Rich() {
+        TRawTraining raw = SimpleTraining('7', 300);
+        raw.comment = "Bergfahrt \x81" "ber den Pass";
+        raw.markers = {{"JD"}, {"climb", 1, 10, 200}, {"sprint", 1, 250, 260}};
+        raw.blocks = {{3600000, 200}, {3640000, 100}};
+        raw.extraHeader.batInfo = {2870, 12};
+        raw.extraHeader.sensorInfo.words = {4711, 5, 6, 7};
+        raw.samples[42].speed = 40000; // above 32767 mm/s: stored sign-extended
+        raw.samples[43].temperature = -45;
+        raw.samples[44].altitude = -20;
+        return raw;
+    }
+
+    test::TTempDir dir_;
+};
+
+TEST_F(TrainingFileWrite, Klt7RoundTripKeepsEveryByte) {
+    const TRawTraining raw = Rich();
+    const std::string in = dir_.File("in.klt");
+    raw.WriteTo(in);
+    TKLTFile file;
+    Load(file, in);
+    const std::string out = dir_.File("out.klt");
+    file.WriteKLT7(out, TDateTimeMark::None());
+    // Averages are recomputed on writing, so compare with what they come to.
+    TKLTFile again;
+    Load(again, out);
+    const std::string written = test::ReadFileBytes(out);
+    const std::string rewritten = dir_.File("again.klt");
+    again.WriteKLT7(rewritten, TDateTimeMark::None());
+    EXPECT_EQ(test::ReadFileBytes(rewritten), written);
+    // Everything but marker 0's range and the marker averages is the input itself.
+    std::string expected = raw.Bytes();
+    ASSERT_EQ(written.size(), expected.size());
+    std::copy_n(written.begin() + 86 + 256, 4, expected.begin() + 86 + 256);
+    for (int m = 0; m < 3; ++m) {
+        const size_t averages = 86 + static_cast<size_t>(m) * 270 + 255 + 5;
+        std::copy_n(written.begin() + static_cast<long>(averages), 8, expected.begin() + static_cast<long>(averages));
+    }
+    const auto firstDifference = std::mismatch(written.begin(), written.end(), expected.begin()).first;
+    EXPECT_EQ(firstDifference - written.begin(), static_cast<long>(written.size()));
+    EXPECT_EQ(again.Marker(1).AvgPower(), file.Marker(1).AvgPower());
+    EXPECT_EQ(again.Comment(), "Bergfahrt über den Pass");
+}
+
+TEST_F(TrainingFileWrite, Klt6KeepsPowerCadenceHeartRateAndRoundsSpeed) {
+    TRawTraining raw = Rich();
+    raw.samples[7].speed = 1000; // not a multiple of 32
+    const std::string in = dir_.File("in.klt");
+    raw.WriteTo(in);
+    TKLTFile file;
+    Load(file, in);
+    const std::string out = dir_.File("six.klt");
+    file.WriteKLT6(out, TDateTimeMark::None());
+    TKLTFile six;
+    Load(six, out);
+    EXPECT_EQ(six.Header().Version(), '6');
+    EXPECT_EQ(six.Header().flags & 2, 0);
+    EXPECT_EQ(six.ExtraHeader(), TExtraHeader{});
+    ASSERT_EQ(six.SampleCount(), file.SampleCount());
+    for (int i = 1; i <= file.SampleCount(); ++i) {
+        ASSERT_EQ(six.Sample(i).Power(), file.Sample(i).Power());
+        ASSERT_EQ(six.Sample(i).Cadence(), file.Sample(i).Cadence());
+        ASSERT_EQ(six.Sample(i).HeartRate(), file.Sample(i).HeartRate());
+        ASSERT_EQ(six.Sample(i).Speed(), file.Sample(i).Speed() / 32 * 32);
+        ASSERT_EQ(six.Sample(i).Altitude(), 0);
+        ASSERT_EQ(six.Sample(i).Temperature(), 0);
+    }
+    EXPECT_EQ(six.Sample(8).Speed(), 992);
+    EXPECT_EQ(six.Blocks(), file.Blocks());
+    EXPECT_EQ(six.MarkerCount(), 3);
+}
+
+TEST_F(TrainingFileWrite, DroppedMarkerIsNotWrittenBack) {
+    TRawTraining raw = SimpleTraining('6', 10);
+    raw.markers = {{"AB"}, {"one", 1, 2, 5}, {"off", 0, 3, 4}};
+    const std::string in = dir_.File("in.klt");
+    raw.WriteTo(in);
+    TKLTFile file;
+    Load(file, in);
+    const std::string out = dir_.File("out.klt");
+    file.WriteKLT7(out, TDateTimeMark::None());
+    TKLTFile again;
+    Load(again, out);
+    EXPECT_EQ(again.Header().markerCountField, 1);
+    EXPECT_EQ(again.MarkerCount(), 2);
+}
+
+TEST_F(TrainingFileWrite, OldVersionsConvertToKlt7WithTheirValues) {
+    TRawTraining raw = SimpleTraining('3', 12);
+    raw.markers = {{"AB"}, {"x", 1, 2, 12}};
+    const std::string in = dir_.File("A010203x.klt");
+    raw.WriteTo(in);
+    TKLTFile file;
+    Load(file, in);
+    const std::string out = dir_.File("new.klt");
+    file.WriteKLT7(out, TDateTimeMark::None());
+    TKLTFile again;
+    Load(again, out);
+    EXPECT_FALSE(again.Modified());
+    EXPECT_EQ(again.Header().date, file.Header().date);
+    EXPECT_EQ(again.Interval(), 200);
+    EXPECT_EQ(again.Marker(1).last, 11);
+    for (int i = 1; i <= 12; ++i) {
+        ASSERT_EQ(again.Sample(i).Speed(), file.Sample(i).Speed());
+    }
+}
+
+TEST_F(TrainingFileWrite, StampBecomesTheModificationTime) {
+    TKLTFile file;
+    const std::string in = dir_.File("in.klt");
+    SimpleTraining('7', 5).WriteTo(in);
+    Load(file, in);
+    const TDateTimeMark stamp{DaysSince1880({2024, 6, 30}), (14 * 3600 + 5 * 60 + 9) * 100 + 50};
+    const std::string out = dir_.File("stamped.klt");
+    const int64_t written = file.WriteKLT7(out, stamp);
+    EXPECT_EQ(written, FileModificationStamp(out));
+    EXPECT_EQ(FromUnixTime(static_cast<time_t>(written / 1'000'000'000)).days, stamp.days);
+    EXPECT_EQ(FromUnixTime(static_cast<time_t>(written / 1'000'000'000)).time, stamp.time / 100 * 100);
+}
+
+TEST_F(TrainingFileWrite, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
+    TKLTFile file;
+    const std::string path = dir_.File("ride.klt");
+    SimpleTraining('7', 5000).WriteTo(path);
+    Load(file, path);
+    const std::string before = test::ReadFileBytes(path);
+    // A file size limit makes the disk "full" part way through the samples, also for root.
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    try {
+        file.WriteKLT7(path, TDateTimeMark::None());
+        ADD_FAILURE() << "write beyond the size limit succeeded";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("'" + path + "': ", 0), 0u) << e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(test::ReadFileBytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
+}
+
+TEST_F(TrainingFileWrite, WriteIntoMissingDirectoryFailsCleanly) {
+    TKLTFile file;
+    const std::string in = dir_.File("in.klt");
+    SimpleTraining('7', 5).WriteTo(in);
+    Load(file, in);
+    const std::string out = dir_.File("missing/out.klt");
+    try {
+        file.WriteKLT7(out, TDateTimeMark::None());
+        FAIL();
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(std::string(e.what()), "'" + out + "': File not found");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
+}
+
+} // namespace
+} // namespace klt
