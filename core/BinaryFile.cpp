@@ -1,9 +1,12 @@
 #include "core/BinaryFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "core/Exceptions.h"
@@ -61,16 +64,15 @@ int64_t FileModificationStamp(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? StampOf(st) : -1;
 }
 
-TBinaryReader::TBinaryReader(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "rb");
-    if (file_ == nullptr) {
+TBinaryReader::TBinaryReader(const std::string& path) : buffer_(8192) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
         throw EInOutError(IoErrorMessage(errno));
     }
     struct stat st {};
-    if (::fstat(::fileno(file_), &st) != 0 || S_ISDIR(st.st_mode)) {
-        int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        std::fclose(file_);
-        file_ = nullptr;
+    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        Close();
         throw EInOutError(IoErrorMessage(error));
     }
     stamp_ = StampOf(st);
@@ -79,17 +81,67 @@ TBinaryReader::TBinaryReader(const std::string& path) {
 TBinaryReader::~TBinaryReader() { Close(); }
 
 void TBinaryReader::Close() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 
+size_t TBinaryReader::TakeBuffered(uint8_t* out, size_t size) {
+    const size_t n = std::min(size, bufferEnd_ - bufferPos_);
+    std::memcpy(out, buffer_.data() + bufferPos_, n);
+    bufferPos_ += n;
+    return n;
+}
+
 size_t TBinaryReader::ReadSome(void* buffer, size_t size) {
-    if (file_ == nullptr) {
-        return 0;
+    return ReadSpans({{static_cast<uint8_t*>(buffer), size}});
+}
+
+size_t TBinaryReader::ReadSpans(const std::vector<TSpan>& spans) {
+    // What the buffer holds goes first; small remainders refill it, large ones bypass it.
+    std::vector<struct iovec> rest;
+    size_t total = 0;
+    size_t wanted = 0;
+    for (const TSpan& span : spans) {
+        const size_t taken = TakeBuffered(span.data, span.size);
+        total += taken;
+        if (taken < span.size) {
+            rest.push_back({span.data + taken, span.size - taken});
+            wanted += span.size - taken;
+        }
     }
-    return std::fread(buffer, 1, size, file_);
+    if (wanted == 0 || fd_ < 0) {
+        return total;
+    }
+    if (wanted < buffer_.size()) {
+        const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+        bufferPos_ = 0;
+        bufferEnd_ = got > 0 ? static_cast<size_t>(got) : 0;
+        for (const struct iovec& v : rest) {
+            total += TakeBuffered(static_cast<uint8_t*>(v.iov_base), v.iov_len);
+        }
+        return total;
+    }
+    size_t first = 0;
+    while (first < rest.size()) {
+        const int count = static_cast<int>(std::min<size_t>(rest.size() - first, IOV_MAX));
+        const ssize_t got = ::readv(fd_, rest.data() + first, count);
+        if (got <= 0) {
+            break;
+        }
+        total += static_cast<size_t>(got);
+        // Skip what was filled, then continue after a partial read.
+        size_t left = static_cast<size_t>(got);
+        while (first < rest.size() && left >= rest[first].iov_len) {
+            left -= rest[first++].iov_len;
+        }
+        if (left > 0) {
+            rest[first].iov_base = static_cast<uint8_t*>(rest[first].iov_base) + left;
+            rest[first].iov_len -= left;
+        }
+    }
+    return total;
 }
 
 void TBinaryReader::Read(void* buffer, size_t size) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/KLTDate.h"
 
@@ -16,8 +17,15 @@ std::string IoErrorMessage(int error);
 // Modification stamp of a file in nanoseconds since the epoch; -1 when it cannot be read.
 int64_t FileModificationStamp(const std::string& path);
 
+// Buffered reading over a plain descriptor, so that large blocks go to their memory in as few
+// system calls as possible.
 class TBinaryReader {
 public:
+    struct TSpan {
+        uint8_t* data;
+        size_t size;
+    };
+
     explicit TBinaryReader(const std::string& path);
     ~TBinaryReader();
     TBinaryReader(const TBinaryReader&) = delete;
@@ -29,6 +37,8 @@ public:
     void Read(void* buffer, size_t size);
     // Reads up to `size` bytes and returns how many arrived.
     size_t ReadSome(void* buffer, size_t size);
+    // Fills the spans in order and returns how many bytes arrived in all.
+    size_t ReadSpans(const std::vector<TSpan>& spans);
 
     uint8_t ReadU8();
     uint16_t ReadU16();
@@ -37,8 +47,13 @@ public:
     void Close(); // errors on closing are of no interest to a reader
 
 private:
-    std::FILE* file_ = nullptr;
+    size_t TakeBuffered(uint8_t* out, size_t size);
+
+    int fd_ = -1;
     int64_t stamp_ = -1;
+    std::vector<uint8_t> buffer_;
+    size_t bufferPos_ = 0;
+    size_t bufferEnd_ = 0;
 };
 
 // Writes to a temporary file beside the target and renames it over the target on Commit(), so a

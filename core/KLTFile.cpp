@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/Exceptions.h"
+#include "core/SampleSums.h"
 
 namespace klt {
 
@@ -155,26 +156,17 @@ void TKLTFile::ComputeMarker(TKLTMarker& marker, int first, int last) const {
     marker.first = first;
     marker.last = last;
     marker.interval = interval_;
-    marker.sumPower = marker.sumHeartRate = marker.sumSpeed = marker.sumCadence = 0;
-    marker.sumTemperature = marker.climb = 0;
-    int previousAltitude = first > 1 ? Sample(first - 1).Altitude() : 0;
-    bool hasPredecessor = first > 1;
+    TSampleSums sums;
+    sums.previousAltitude = Sample(first > 1 ? first - 1 : first).Altitude();
     samples_.ForEachRun(first, last - first + 1, [&](const uint8_t* run, size_t length) {
-        for (size_t at = 0; at < length; at += TSampleElement::kSize) {
-            const auto& s = *reinterpret_cast<const TSampleElement*>(run + at);
-            marker.sumPower += s.Power();
-            marker.sumHeartRate += s.HeartRate();
-            marker.sumSpeed += s.Speed();
-            marker.sumCadence += s.Cadence();
-            marker.sumTemperature += s.Temperature();
-            const int altitude = s.Altitude();
-            if (hasPredecessor && altitude > previousAltitude) {
-                marker.climb += int64_t{altitude} - previousAltitude;
-            }
-            previousAltitude = altitude;
-            hasPredecessor = true;
-        }
+        sums.AddRun(run, length / TSampleElement::kSize);
     });
+    marker.sumPower = sums.watts * 8;
+    marker.sumHeartRate = sums.beats * 64;
+    marker.sumSpeed = sums.speed;
+    marker.sumCadence = sums.revolutions * 32;
+    marker.sumTemperature = sums.temperature;
+    marker.climb = sums.climb;
     marker.startTime = SampleTime(first);
     marker.endTime = SampleTime(last) + interval_ - 1;
 }

@@ -9,7 +9,8 @@ namespace klt {
 class TKLTMarker {
 public:
     TKLTMarker() = default;
-    TKLTMarker(std::string name, int first, int last) : name(std::move(name)), first(first), last(last) {}
+    TKLTMarker(std::string markerName, int firstIndex, int lastIndex)
+        : name(std::move(markerName)), first(firstIndex), last(lastIndex) {}
 
     std::string name;
     int first = 0; // 1-based sample index; 0 = empty

@@ -25,7 +25,9 @@ uint8_t* TPagedArrayBase::Address(int i) const {
     return pages_[i / elementsPerPage_].get() + static_cast<size_t>(i % elementsPerPage_) * elementSize_;
 }
 
-void TPagedArrayBase::SetCount(int n) {
+void TPagedArrayBase::SetCount(int n) { Resize(n, true); }
+
+void TPagedArrayBase::Resize(int n, bool zeroNew) {
     if (n < 0 || n > kMaxCount) {
         CountOutOfRange();
     }
@@ -33,16 +35,15 @@ void TPagedArrayBase::SetCount(int n) {
     if (pagesNeeded > kMaxPages) {
         CountOutOfRange();
     }
-    const int keptElements = std::min(static_cast<int>(pages_.size()), pagesNeeded) * elementsPerPage_;
     while (static_cast<int>(pages_.size()) < pagesNeeded) {
-        pages_.push_back(std::make_unique<uint8_t[]>(static_cast<size_t>(pageSize_))); // zeroed
+        pages_.push_back(std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(pageSize_)));
     }
     pages_.resize(static_cast<size_t>(pagesNeeded));
-    // Elements given up earlier within a kept page must not come back with stale bytes.
-    for (int i = count_; i < std::min(n, keptElements); ++i) {
-        std::memset(Address(i), 0, static_cast<size_t>(elementSize_));
-    }
+    const int oldCount = count_;
     count_ = n;
+    if (zeroNew && n > oldCount) {
+        ForEachRun(oldCount, n - oldCount, [](uint8_t* address, size_t length) { std::memset(address, 0, length); });
+    }
 }
 
 uint8_t* TPagedArrayBase::Items(int i) {
@@ -59,7 +60,9 @@ const uint8_t* TPagedArrayBase::Items(int i) const {
     return Address(i);
 }
 
-void TPagedArrayBase::InsertRange(int at, int n) {
+void TPagedArrayBase::InsertRange(int at, int n) { OpenGap(at, n, true); }
+
+void TPagedArrayBase::OpenGap(int at, int n, bool zeroGap) {
     if (n == 0) {
         return;
     }
@@ -70,9 +73,12 @@ void TPagedArrayBase::InsertRange(int at, int n) {
         IndexOutOfRange();
     }
     const int oldCount = count_;
-    SetCount(count_ + n);
+    Resize(count_ + n, false);
     for (int i = oldCount - 1; i >= at; --i) {
         std::memcpy(Address(i + n), Address(i), static_cast<size_t>(elementSize_));
+    }
+    if (zeroGap) {
+        ForEachRun(at, n, [](uint8_t* address, size_t length) { std::memset(address, 0, length); });
     }
 }
 
@@ -104,16 +110,18 @@ void TPagedArrayBase::ForEachRun(int start, int n,
 }
 
 void TPagedArrayBase::ReadFromFile(TBinaryReader& file, int start, int n) {
-    InsertRange(start, n);
+    OpenGap(start, n, false); // every element is read or zeroed below
+    // One scattered read for all page runs instead of a call per run.
+    std::vector<TBinaryReader::TSpan> spans;
+    ForEachRun(start, n, [&](uint8_t* address, size_t length) { spans.push_back({address, length}); });
+    size_t got = file.ReadSpans(spans);
     const size_t elementSize = static_cast<size_t>(elementSize_);
-    ForEachRun(start, n, [&](uint8_t* address, size_t length) {
-        const size_t got = file.ReadSome(address, length);
-        if (got < length) {
-            const size_t whole = got - got % elementSize;
-            std::memset(address + whole, 0, length - whole);
-            throw EInOutError("Read beyond end of file");
-        }
-    });
+    got -= got % elementSize; // an element the file supplied only in part counts as missing
+    for (const TBinaryReader::TSpan& span : spans) {
+        const size_t kept = std::min(got, span.size);
+        std::memset(span.data + kept, 0, span.size - kept);
+        got -= kept;
+    }
 }
 
 TPagedDataArray::TPagedDataArray(int elementSize) : TPagedArrayBase(elementSize, 65536, "TPagedDataArray") {}

@@ -28,7 +28,7 @@ public:
     void SetCount(int n);
     uint8_t* Items(int i);
     const uint8_t* Items(int i) const;
-    // Opens a gap of n elements at `at`, moving the elements above it up.
+    // Opens a zeroed gap of n elements at `at`, moving the elements above it up.
     void InsertRange(int at, int n);
     // Calls `action` once per page touched by elements start..start+n-1. Errors of the action are
     // swallowed so that one bad run does not stop the walk.
@@ -45,6 +45,9 @@ protected:
     TPagedArrayBase& operator=(TPagedArrayBase&&) noexcept = default;
 
 private:
+    // Grows or shrinks; new elements are zeroed only when asked, for callers that fill them.
+    void Resize(int n, bool zeroNew);
+    void OpenGap(int at, int n, bool zeroGap);
     uint8_t* Address(int i) const;
     [[noreturn]] void CountOutOfRange() const;
     [[noreturn]] void IndexOutOfRange() const;

@@ -16,8 +16,10 @@ TEST(CodePage850, EveryByteSurvivesTheRoundTrip) {
 TEST(CodePage850, KnownCharactersAndUnmappableOnes) {
     EXPECT_EQ(Cp850ToUtf8("\x81\x94\xE1\xF8"), "üöß°");
     EXPECT_EQ(Utf8ToCp850("Müller €5"), "M\x81ller ?5");
-    EXPECT_EQ(Utf8ToCp850("\xC3"), "?");           // truncated sequence
-    EXPECT_EQ(Utf8ToCp850("a\xFF" "b"), "a?b"); // invalid lead byte
+    EXPECT_EQ(Utf8ToCp850("\xC3"), "?"); // truncated sequence
+    EXPECT_EQ(Utf8ToCp850("a\xFF"
+                          "b"),
+              "a?b"); // invalid lead byte
 }
 
 } // namespace

@@ -86,7 +86,8 @@ TEST_F(TrainingFileRead, UnknownMagicFailsInPhaseTwo) {
         TRawTraining raw = SimpleTraining('7', 3);
         raw.magic = magic;
         raw.markerCountField = 12;
-        EXPECT_EQ(FailureOf(raw), "File isn't a training file or is corrupted (2)\n\rHeader\n\r ID:12") << magic;
+        EXPECT_EQ(FailureOf(raw), "File isn't a training file or is corrupted (2)\n\rHeader\n\r ID:12")
+            << magic;
     }
 }
 

@@ -24,7 +24,8 @@ protected:
 
     TRawTraining Rich() {
         TRawTraining raw = SimpleTraining('7', 300);
-        raw.comment = "Bergfahrt \x81" "ber den Pass";
+        raw.comment = "Bergfahrt \x81"
+                      "ber den Pass";
         raw.markers = {{"JD"}, {"climb", 1, 10, 200}, {"sprint", 1, 250, 260}};
         raw.blocks = {{3600000, 200}, {3640000, 100}};
         raw.extraHeader.batInfo = {2870, 12};
@@ -59,7 +60,8 @@ TEST_F(TrainingFileWrite, Klt7RoundTripKeepsEveryByte) {
     std::copy_n(written.begin() + 86 + 256, 4, expected.begin() + 86 + 256);
     for (int m = 0; m < 3; ++m) {
         const size_t averages = 86 + static_cast<size_t>(m) * 270 + 255 + 5;
-        std::copy_n(written.begin() + static_cast<long>(averages), 8, expected.begin() + static_cast<long>(averages));
+        std::copy_n(written.begin() + static_cast<long>(averages), 8,
+                    expected.begin() + static_cast<long>(averages));
     }
     const auto firstDifference = std::mismatch(written.begin(), written.end(), expected.begin()).first;
     EXPECT_EQ(firstDifference - written.begin(), static_cast<long>(written.size()));
