@@ -1,6 +1,7 @@
 #include "core/KLTFile.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "core/Exceptions.h"
@@ -178,12 +179,8 @@ void TKLTFile::DeriveInterval() {
     timeFormat_ = interval_ >= 100 ? TZeitFormat::ZeitFormatHHMMSS : TZeitFormat::ZeitFormatHHMMSSTT;
 }
 
-void TKLTFile::Normalise() {
-    DeriveInterval();
-    if (markers_.empty()) {
-        markers_.push_back(std::make_unique<TKLTMarker>());
-    }
-    ComputeMarker(*markers_.front(), 1, SampleCount());
+void TKLTFile::ComputeOtherMarkers() {
+    bool sorted = true;
     for (size_t i = 1; i < markers_.size(); ++i) {
         TKLTMarker& m = *markers_[i];
         try {
@@ -191,7 +188,28 @@ void TKLTFile::Normalise() {
         } catch (const Exception&) {
             // A marker that no longer fits keeps its range; the file stays usable.
         }
+        const TKLTMarker& before = *markers_[i - 1];
+        sorted = sorted && (i == 1 || before.first < m.first || (before.first == m.first && before.last > m.last));
     }
+    if (!sorted) {
+        // Normalised ranges (a reversed one, say) can break the order or meet another marker's
+        // range; adding them again restores both rules, the later marker winning as always.
+        std::vector<std::unique_ptr<TKLTMarker>> others(std::make_move_iterator(markers_.begin() + 1),
+                                                        std::make_move_iterator(markers_.end()));
+        markers_.resize(1);
+        for (const auto& marker : others) {
+            AddMarker(*marker);
+        }
+    }
+}
+
+void TKLTFile::Normalise() {
+    DeriveInterval();
+    if (markers_.empty()) {
+        markers_.push_back(std::make_unique<TKLTMarker>());
+    }
+    ComputeMarker(*markers_.front(), 1, SampleCount());
+    ComputeOtherMarkers();
     if (loadState_ == TLoadState::Empty) {
         loadState_ = TLoadState::Loaded;
     }

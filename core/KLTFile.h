@@ -111,6 +111,8 @@ private:
     friend class TKLTFileReader;
     friend class TKLTFileWriter;
 
+    // Computes markers 1.. for their ranges and keeps the list sorted with unique ranges.
+    void ComputeOtherMarkers();
     void DeriveInterval();
     int SafeInterval() const { return interval_ > 0 ? interval_ : 1; }
 

@@ -109,14 +109,7 @@ private:
         f_.ComputeMarker(*f_.markers_.front(), 1, f_.SampleCount());
 
         phase_ = 18;
-        for (size_t i = 1; i < f_.markers_.size(); ++i) {
-            TKLTMarker& m = *f_.markers_[i];
-            try {
-                f_.ComputeMarker(m, m.first, m.last);
-            } catch (const Exception&) {
-                // Such a marker keeps its stored range.
-            }
-        }
+        f_.ComputeOtherMarkers();
 
         phase_ = 19;
         if (IsOldVersion()) {

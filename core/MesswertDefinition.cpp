@@ -26,7 +26,8 @@ std::optional<TMesswertUnit> ReadUnitEntry(TDefinitionFields& fields) {
     }
     std::optional<double> decimals = ReadNumberField(entry[0]);
     std::optional<TFactorField> factor = ReadFactorField(entry[1]);
-    if (!decimals || !factor || *decimals < 0 || *decimals > MaxUnitDecimals || factor->factor == 0 ||
+    // Written so that NaN (a field like "0/0") fails every test.
+    if (!decimals || !(*decimals >= 0 && *decimals <= MaxUnitDecimals) || factor->factor == 0 ||
         !std::isfinite(factor->factor) || !std::isfinite(factor->offset)) {
         return std::nullopt;
     }
@@ -34,9 +35,10 @@ std::optional<TMesswertUnit> ReadUnitEntry(TDefinitionFields& fields) {
                          TruncateChars(entry[2], MaxNameLength), TruncateChars(entry[3], MaxShortNameLength)};
 }
 
-// A limit field; empty or not a number means no limit.
+// A limit field; empty, not a number or not finite means no limit.
 double ReadLimit(std::string_view field) {
-    return ReadNumberField(field).value_or(-UnboundedLimit);
+    const double limit = ReadNumberField(field).value_or(-UnboundedLimit);
+    return std::isfinite(limit) ? limit : -UnboundedLimit;
 }
 
 double LimitToRaw(double limit, const TMesswertUnit& unit, double unbounded) {

@@ -28,13 +28,19 @@ TEST(ReadMesswertDefinition, FallsBackToTheFirstUnit) {
         EXPECT_EQ(missing.unitIndex, 0) << index;
         EXPECT_EQ(missing.unit.shortName, "°C") << index;
     }
-    for (const char* malformed : {"0|10|N|S|0|1|a|a|x|2|b|b", "0|10|N|S|0|1|a|a|1|0|b|b",
+    for (const char* malformed : {"0|10|N|S|0|1|a|a|x|2|b|b", "0|10|N|S|0|1|a|a|1|0|b|b", "0|10|N|S|0|1|a|a|0/0|2|b|b",
                                   "0|10|N|S|0|1|a|a|1|2|b", "0|10|N|S|0|1|a|a|1|\"2|b|b"}) {
         TMesswertDefinition fallback = ReadMesswertDefinition(malformed, 1);
         EXPECT_EQ(fallback.unitIndex, 0) << malformed;
         EXPECT_EQ(fallback.unit.name, "a") << malformed;
         EXPECT_EQ(fallback.name, "N") << malformed;
     }
+}
+
+TEST(ReadMesswertDefinition, LimitsThatAreNoNumberMeanNoLimit) {
+    TMesswertDefinition odd = ReadMesswertDefinition("0/0|1/0|N|S|0|1|a|a", 0);
+    EXPECT_EQ(odd.minimum, -UnboundedLimit);
+    EXPECT_EQ(odd.maximum, UnboundedLimit);
 }
 
 TEST(ReadMesswertDefinition, AMissingTextGivesAnEmptyUnboundedKind) {

@@ -203,6 +203,17 @@ TEST_F(TrainingFileRead, MarkerRangesBeyondTheSamplesAreHarmless) {
     }
 }
 
+TEST_F(TrainingFileRead, ReversedRangesKeepTheListSortedAndUnique) {
+    TRawTraining raw = SimpleTraining('7', 40);
+    raw.markers = {{"AB"}, {"m1", 1, 39, 20}, {"m2", 1, 30, 40}, {"same", 1, 20, 39}};
+    Load(raw);
+    ASSERT_EQ(file_.MarkerCount(), 3);
+    // 39..20 became 20..39, the range of "same"; as with adding, the later marker in the list wins
+    EXPECT_EQ(file_.Marker(1).name, "m1");
+    EXPECT_EQ(file_.Marker(1).first, 20);
+    EXPECT_EQ(file_.Marker(2).name, "m2");
+}
+
 TEST_F(TrainingFileRead, OldVersionsTakeDateIntervalAndInitialsFromTheirName) {
     TRawTraining raw = SimpleTraining('4', 5);
     raw.markers = {{""}, {"abc", 1, 2, 5}, {"two", 1, 2, 2}, {"mid", 1, 3, 4}};

@@ -22,6 +22,26 @@ protected:
         file.ReadFile();
     }
 
+    // Writes `raw` as a file and reads it into `file`; returns the path.
+    std::string LoadRaw(TKLTFile& file, const TRawTraining& raw, const std::string& name = "in.klt") {
+        const std::string path = dir_.File(name);
+        raw.WriteTo(path);
+        Load(file, path);
+        return path;
+    }
+
+    // Writes `file` in a format under `name` and reads that into `again`; returns the path.
+    std::string SaveAndReload(TKLTFile& file, TKLTFile& again, const std::string& name, char version = '7') {
+        const std::string path = dir_.File(name);
+        if (version == '7') {
+            file.WriteKLT7(path, TDateTimeMark::None());
+        } else {
+            file.WriteKLT6(path, TDateTimeMark::None());
+        }
+        Load(again, path);
+        return path;
+    }
+
     TRawTraining Rich() {
         TRawTraining raw = SimpleTraining('7', 300);
         raw.comment = "Bergfahrt \x81"
@@ -41,15 +61,10 @@ protected:
 
 TEST_F(TrainingFileWrite, Klt7RoundTripKeepsEveryByte) {
     const TRawTraining raw = Rich();
-    const std::string in = dir_.File("in.klt");
-    raw.WriteTo(in);
-    TKLTFile file;
-    Load(file, in);
-    const std::string out = dir_.File("out.klt");
-    file.WriteKLT7(out, TDateTimeMark::None());
+    TKLTFile file, again;
+    LoadRaw(file, raw);
     // Averages are recomputed on writing, so compare with what they come to.
-    TKLTFile again;
-    Load(again, out);
+    const std::string out = SaveAndReload(file, again, "out.klt");
     const std::string written = test::ReadFileBytes(out);
     const std::string rewritten = dir_.File("again.klt");
     again.WriteKLT7(rewritten, TDateTimeMark::None());
@@ -72,14 +87,9 @@ TEST_F(TrainingFileWrite, Klt7RoundTripKeepsEveryByte) {
 TEST_F(TrainingFileWrite, Klt6KeepsPowerCadenceHeartRateAndRoundsSpeed) {
     TRawTraining raw = Rich();
     raw.samples[7].speed = 1000; // not a multiple of 32
-    const std::string in = dir_.File("in.klt");
-    raw.WriteTo(in);
-    TKLTFile file;
-    Load(file, in);
-    const std::string out = dir_.File("six.klt");
-    file.WriteKLT6(out, TDateTimeMark::None());
-    TKLTFile six;
-    Load(six, out);
+    TKLTFile file, six;
+    LoadRaw(file, raw);
+    SaveAndReload(file, six, "six.klt", '6');
     EXPECT_EQ(six.Header().Version(), '6');
     EXPECT_EQ(six.Header().flags & 2, 0);
     EXPECT_EQ(six.ExtraHeader(), TExtraHeader{});
@@ -100,14 +110,9 @@ TEST_F(TrainingFileWrite, Klt6KeepsPowerCadenceHeartRateAndRoundsSpeed) {
 TEST_F(TrainingFileWrite, DroppedMarkerIsNotWrittenBack) {
     TRawTraining raw = SimpleTraining('6', 10);
     raw.markers = {{"AB"}, {"one", 1, 2, 5}, {"off", 0, 3, 4}};
-    const std::string in = dir_.File("in.klt");
-    raw.WriteTo(in);
-    TKLTFile file;
-    Load(file, in);
-    const std::string out = dir_.File("out.klt");
-    file.WriteKLT7(out, TDateTimeMark::None());
-    TKLTFile again;
-    Load(again, out);
+    TKLTFile file, again;
+    LoadRaw(file, raw);
+    SaveAndReload(file, again, "out.klt");
     EXPECT_EQ(again.Header().markerCountField, 1);
     EXPECT_EQ(again.MarkerCount(), 2);
 }
@@ -115,14 +120,9 @@ TEST_F(TrainingFileWrite, DroppedMarkerIsNotWrittenBack) {
 TEST_F(TrainingFileWrite, OldVersionsConvertToKlt7WithTheirValues) {
     TRawTraining raw = SimpleTraining('3', 12);
     raw.markers = {{"AB"}, {"x", 1, 2, 12}};
-    const std::string in = dir_.File("A010203x.klt");
-    raw.WriteTo(in);
-    TKLTFile file;
-    Load(file, in);
-    const std::string out = dir_.File("new.klt");
-    file.WriteKLT7(out, TDateTimeMark::None());
-    TKLTFile again;
-    Load(again, out);
+    TKLTFile file, again;
+    LoadRaw(file, raw, "A010203x.klt");
+    SaveAndReload(file, again, "new.klt");
     EXPECT_FALSE(again.Modified());
     EXPECT_EQ(again.Header().date, file.Header().date);
     EXPECT_EQ(again.Interval(), 200);
@@ -134,9 +134,7 @@ TEST_F(TrainingFileWrite, OldVersionsConvertToKlt7WithTheirValues) {
 
 TEST_F(TrainingFileWrite, StampBecomesTheModificationTime) {
     TKLTFile file;
-    const std::string in = dir_.File("in.klt");
-    SimpleTraining('7', 5).WriteTo(in);
-    Load(file, in);
+    LoadRaw(file, SimpleTraining('7', 5));
     const TDateTimeMark stamp{DaysSince1880({2024, 6, 30}), (14 * 3600 + 5 * 60 + 9) * 100 + 50};
     const std::string out = dir_.File("stamped.klt");
     const int64_t written = file.WriteKLT7(out, stamp);
@@ -147,9 +145,7 @@ TEST_F(TrainingFileWrite, StampBecomesTheModificationTime) {
 
 TEST_F(TrainingFileWrite, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     TKLTFile file;
-    const std::string path = dir_.File("ride.klt");
-    SimpleTraining('7', 5000).WriteTo(path);
-    Load(file, path);
+    const std::string path = LoadRaw(file, SimpleTraining('7', 5000), "ride.klt");
     const std::string before = test::ReadFileBytes(path);
     // A file size limit makes the disk "full" part way through the samples, also for root.
     struct rlimit old {};
@@ -172,9 +168,7 @@ TEST_F(TrainingFileWrite, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
 
 TEST_F(TrainingFileWrite, WriteIntoMissingDirectoryFailsCleanly) {
     TKLTFile file;
-    const std::string in = dir_.File("in.klt");
-    SimpleTraining('7', 5).WriteTo(in);
-    Load(file, in);
+    LoadRaw(file, SimpleTraining('7', 5));
     const std::string out = dir_.File("missing/out.klt");
     try {
         file.WriteKLT7(out, TDateTimeMark::None());

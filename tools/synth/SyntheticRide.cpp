@@ -15,6 +15,19 @@ struct TEffort {
     std::string marker; // empty: no marker of its own
 };
 
+// The speed (m/s) at which rolling, climbing and air resistance of rider and bike (80 kg) take up
+// the power, found by bisection since the balance is monotonic in speed.
+double SteadySpeed(double watts, double gradient) {
+    constexpr double kWeight = 80.0 * 9.81, kRolling = 0.004, kDrag = 0.5 * 1.2 * 0.32;
+    auto demand = [&](double v) { return v * kWeight * (kRolling + gradient) + kDrag * v * v * v; };
+    double low = 0.0, high = 30.0;
+    for (int i = 0; i < 40; ++i) {
+        const double mid = (low + high) / 2;
+        (demand(mid) < watts ? low : high) = mid;
+    }
+    return std::max(low, 1.5);
+}
+
 // The rider's state carried from one second to the next.
 class TRider {
 public:
@@ -27,10 +40,7 @@ public:
         // Heart rate settles towards a level set by power with a time constant of about 30 s.
         const double targetHeartRate = 62.0 + power_ * 0.36;
         heartRate_ += (targetHeartRate - heartRate_) / 30.0 + 0.4 * Noise();
-        // Speed from a steady-state balance of rolling, air and climbing resistance.
-        const double resistance = 0.35 + 80.0 * gradient;
-        const double v = std::cbrt(std::max(power_, 1.0) / 0.28) * 0.9 / (1.0 + resistance * 0.3);
-        speed_ += (std::max(v, 1.5) - speed_) / 6.0;
+        speed_ += (SteadySpeed(power_, gradient) - speed_) / 6.0;
         altitude_ += speed_ * gradient;
         temperature_ += 0.0008;
     }

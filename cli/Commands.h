@@ -1,0 +1,37 @@
+#pragma once
+// The subcommands of `klt`. Each returns the exit status; failures of the operation throw
+// klt::Exception (status 1), wrong arguments throw EUsage (status 2).
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/KLTFile.h"
+
+namespace klt::cli {
+
+class EUsage : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Positional arguments and "--name" or "--name value" options, checked against what a command
+// accepts so that a typo is a usage error rather than silently ignored.
+struct TArguments {
+    std::vector<std::string> positional;
+    std::set<std::string> flags;
+    std::map<std::string, std::string> options;
+
+    static TArguments Parse(const std::vector<std::string>& args, const std::set<std::string>& knownFlags,
+                            const std::set<std::string>& knownOptions);
+};
+
+// Reads a training; errors carry the path in single quotes like every error about opening a file.
+void LoadTraining(TKLTFile& file, const std::string& path);
+
+int RunInfo(const std::vector<std::string>& args);
+int RunSamples(const std::vector<std::string>& args);
+int RunConvert(const std::vector<std::string>& args);
+
+} // namespace klt::cli

@@ -1,0 +1,50 @@
+// klt: the command-line face of the training engine.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: klt <command> [arguments]\n"
+    "\n"
+    "commands:\n"
+    "  info FILE [--json]                        summary of a training file\n"
+    "  samples FILE [--json|--csv]               every sample (raw units; CSV in display units)\n"
+    "  convert IN OUT [--format klt7|klt6]       write the training in another format\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    try {
+        if (command == "info") {
+            return klt::cli::RunInfo(args);
+        }
+        if (command == "samples") {
+            return klt::cli::RunSamples(args);
+        }
+        if (command == "convert") {
+            return klt::cli::RunConvert(args);
+        }
+        if (command == "help" || command == "--help" || command == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        throw klt::cli::EUsage("unknown command " + command);
+    } catch (const klt::cli::EUsage& e) {
+        std::fprintf(stderr, "klt: %s\n%s", e.what(), kUsage);
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include "core/BinaryFile.h"
+#include "core/KLTFile.h"
+#include "tests/support/RawTraining.h"
+
+namespace klt {
+namespace {
+
+using test::SimpleTraining;
+using test::TRawTraining;
+
+struct TRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class KltTool : public ::testing::Test {
+protected:
+    TRun Klt(const std::string& args) {
+        const std::string out = dir_.File("stdout"), err = dir_.File("stderr");
+        const int raw = std::system((std::string(KLT_BIN_DIR) + "/klt " + args + " >" + out + " 2>" + err).c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFileBytes(out), test::ReadFileBytes(err)};
+    }
+
+    std::string Put(const TRawTraining& raw, const std::string& name) {
+        const std::string path = dir_.File(name);
+        raw.WriteTo(path);
+        return path;
+    }
+
+    test::TTempDir dir_;
+};
+
+TEST_F(KltTool, InfoJsonCarriesEveryField) {
+    TRawTraining raw = SimpleTraining('7', 20);
+    raw.comment = "Say \"hi\"\\";
+    raw.markers = {{"JD"}, {"Sprint", 1, 5, 9}};
+    raw.blocks = {{3600000, 20}};
+    raw.extraHeader.batInfo = {2870, 1};
+    raw.extraHeader.sensorInfo.words = {4711, 2, 3, 4};
+    const TRun r = Klt("info --json " + Put(raw, "a.klt"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* field :
+         {R"("magic":"KLT7")", R"("version":"7")", R"("date":50000)", R"("circumference":2100)",
+          R"("interval_numerator":1)", R"("interval_denominator":1)", R"("interval":100)", R"("flags":2)",
+          R"("comment":"Say \"hi\"\\")", R"("zero_offset":500)", R"("slope":3000)", R"("old_interval_byte":0)",
+          R"("sample_count":20)", R"("blocks":[{"start":3600000,"count":20}])",
+          R"({"name":"Sprint","first":5,"last":9,"avg_power":856,)",
+          R"("extra_header":{"battery":[2870,1],"sensor":[4711,2,3,4]})", R"("modified":false})"}) {
+        EXPECT_NE(r.out.find(field), std::string::npos) << field << "\n" << r.out;
+    }
+}
+
+TEST_F(KltTool, InfoShowsOldFilesAsOldestVersionAndModified) {
+    std::string bytes = SimpleTraining(' ', 5).Bytes();
+    bytes.replace(0, 4, "Ok19");
+    const std::string path = dir_.File("A010299x.klt");
+    test::WriteFileBytes(path, bytes);
+    const TRun r = Klt("info --json " + path);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(R"("magic":"KLT ","version":" ")"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(R"("modified":true)"), std::string::npos);
+    const TRun human = Klt("info " + path);
+    EXPECT_NE(human.out.find("1999-02-01"), std::string::npos) << human.out;
+}
+
+TEST_F(KltTool, DamagedFilesFailWithTheSystemsMessage) {
+    TRawTraining raw = SimpleTraining('7', 3);
+    raw.magic = "KLT9";
+    const std::string path = Put(raw, "bad.klt");
+    const TRun r = Klt("info " + path);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "'" + path + "': File isn't a training file or is corrupted (2)\n\rHeader\n\r ID:0\n");
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(Klt("samples " + dir_.File("missing.klt")).status, 1);
+}
+
+TEST_F(KltTool, WrongArgumentsAreUsageErrors) {
+    const std::string path = Put(SimpleTraining('7', 3), "a.klt");
+    const std::vector<std::string> wrong = {"",
+                                            "frobnicate",
+                                            "info",
+                                            "info " + path + " " + path,
+                                            "info --yaml " + path,
+                                            "samples --json --csv " + path,
+                                            "convert " + path,
+                                            "convert " + path + " b.klt --format klt5",
+                                            "convert " + path + " b.klt --format"};
+    for (const std::string& args : wrong) {
+        const TRun r = Klt(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("usage: klt"), std::string::npos) << args;
+    }
+}
+
+TEST_F(KltTool, SamplesInRawJsonAndDisplayCsv) {
+    TRawTraining raw = SimpleTraining('7', 3);
+    raw.blocks = {{3600000, 3}};
+    raw.samples[0] = {250, 90, 150, 10016, 512, -35};
+    const std::string path = Put(raw, "a.klt");
+
+    const TRun json = Klt("samples --json " + path);
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out.rfind(R"({"samples":[{"index":1,"time":3600000,"power":2000,"cadence":2880,)"
+                             R"("heart_rate":9600,"speed":10016,"altitude":512,"temperature":-35},)",
+                             0),
+              0u)
+        << json.out;
+
+    const TRun csv = Klt("samples --csv " + path);
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n', csv.out.find('\n') + 1) + 1),
+              "index,time,Power [watt],Cadence [rpm],Heartrate [bpm],Speed [km/h],Altitude [m],Temperature [°C]\n"
+              "1,10:00:00,250,90,150,36.1,512,-3.5\n");
+
+    const TRun table = Klt("samples " + path);
+    ASSERT_EQ(table.status, 0);
+    EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'), 4);
+}
+
+TEST_F(KltTool, ConvertWritesTheFormatAndLeavesTheInputAlone) {
+    const std::string in = Put(SimpleTraining('4', 12), "A150697x.klt");
+    const std::string before = test::ReadFileBytes(in);
+    const int64_t stamp = FileModificationStamp(in);
+    const std::string six = dir_.File("six.klt"), seven = dir_.File("seven.klt");
+
+    ASSERT_EQ(Klt("convert " + in + " " + six + " --format klt6").status, 0);
+    ASSERT_EQ(Klt("convert " + in + " " + seven).status, 0);
+    EXPECT_EQ(test::ReadFileBytes(in), before);
+    EXPECT_EQ(FileModificationStamp(in), stamp);
+
+    TKLTFile file(six);
+    file.ReadFile();
+    EXPECT_EQ(file.Header().Version(), '6');
+    EXPECT_EQ(file.SampleCount(), 12);
+    const TRun info = Klt("info --json " + seven);
+    EXPECT_NE(info.out.find(R"("version":"7")"), std::string::npos);
+    EXPECT_NE(info.out.find(R"("modified":false)"), std::string::npos);
+    EXPECT_NE(info.out.find(R"("interval":200)"), std::string::npos);
+
+    const TRun same = Klt("convert " + in + " " + in);
+    EXPECT_EQ(same.status, 1);
+    EXPECT_EQ(test::ReadFileBytes(in), before);
+}
+
+} // namespace
+} // namespace klt

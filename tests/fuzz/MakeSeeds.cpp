@@ -1,0 +1,58 @@
+// Writes the seed corpus of each fuzzer into DIR/<fuzzer>: for training files every version, the
+// odd corners of the format and a realistic ride; for measurement texts the built-in definitions
+// and some numbers. Usage: klt-fuzz-seeds DIR
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "core/Texts.h"
+
+#include "tests/support/RawTraining.h"
+#include "tools/synth/SyntheticRide.h"
+
+using klt::test::SimpleTraining;
+using klt::test::TRawTraining;
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: klt-fuzz-seeds DIR\n");
+        return 2;
+    }
+    const std::string dir = std::string(argv[1]) + "/fuzz-training-file";
+    std::filesystem::create_directories(dir);
+    int n = 0;
+    auto put = [&](const std::string& bytes) { klt::test::WriteFileBytes(dir + "/seed-" + std::to_string(n++), bytes); };
+
+    for (char version : std::string(" 2345678")) {
+        TRawTraining raw = SimpleTraining(version, 40);
+        raw.comment = "Seed \x81\x94";
+        raw.markers = {{"AB"}, {"m1", 1, 2, 20}, {"m2", 0, 5, 9}, {"m3", 1, 30, 40}};
+        raw.blocks = {{36000, 20}, {72000, 20}};
+        put(raw.Bytes());
+    }
+    std::string ok19 = SimpleTraining(' ', 8).Bytes();
+    ok19.replace(0, 4, "Ok19");
+    put(ok19);
+    TRawTraining noExtra = SimpleTraining('7', 12);
+    noExtra.flags = 0;
+    put(noExtra.Bytes());
+    TRawTraining quarter = SimpleTraining('8', 16);
+    quarter.intervalNumerator = 1;
+    quarter.intervalDenominator = 4;
+    put(quarter.Bytes());
+
+    klt::TKLTFile ride;
+    klt::synth::BuildRide(ride, klt::synth::TRideOptions{});
+    ride.WriteKLT7(dir + "/seed-" + std::to_string(n++), klt::TDateTimeMark::None());
+    ride.WriteKLT6(dir + "/seed-" + std::to_string(n++), klt::TDateTimeMark::None());
+
+    const std::string textDir = std::string(argv[1]) + "/fuzz-measurement-text";
+    std::filesystem::create_directories(textDir);
+    for (int id = 288; id <= 308; ++id) {
+        klt::test::WriteFileBytes(textDir + "/definition-" + std::to_string(id), klt::LoadText(id));
+    }
+    for (const char* number : {"1,234.5", "-0.25e3", "\"1|2\"|3", "12 345,6"}) {
+        klt::test::WriteFileBytes(textDir + "/number-" + std::to_string(n++), number);
+    }
+    return 0;
+}
