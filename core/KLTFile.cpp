@@ -104,7 +104,7 @@ int TKLTFile::IndexAtTime(int32_t time) const {
             if (time <= static_cast<int64_t>(block.start)) {
                 return static_cast<int>(firstIndex);
             }
-            return static_cast<int>(firstIndex + (time - block.start) / SafeInterval());
+            return static_cast<int>(firstIndex + (int64_t{time} - block.start) / SafeInterval());
         }
         firstIndex += block.count;
     }
@@ -169,7 +169,8 @@ void TKLTFile::ComputeMarker(TKLTMarker& marker, int first, int last) const {
     marker.sumTemperature = sums.temperature;
     marker.climb = sums.climb;
     marker.startTime = SampleTime(first);
-    marker.endTime = SampleTime(last) + interval_ - 1;
+    // Wraps like the 32-bit field it is stored in rather than overflowing.
+    marker.endTime = static_cast<int32_t>(int64_t{SampleTime(last)} + interval_ - 1);
 }
 
 void TKLTFile::DeriveInterval() {

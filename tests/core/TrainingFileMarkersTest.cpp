@@ -133,6 +133,14 @@ TEST_F(TrainingMarkers, SampleTimesFollowTheBlocks) {
     }
 }
 
+TEST_F(TrainingMarkers, TimesNearTheEndOfTheClockDoNotOverflow) {
+    Build(3, {{0x7FFFFFF0u, 3}});
+    EXPECT_EQ(file_.Marker(0).startTime, 0x7FFFFFF0);
+    EXPECT_LT(file_.Marker(0).endTime, 0); // wrapped like the stored 32-bit field
+    EXPECT_EQ(file_.IndexAtTime(0x7FFFFFF5), 1);
+    EXPECT_LT(file_.SampleTime(2), 0);
+}
+
 TEST_F(TrainingMarkers, ClearEmptiesEverything) {
     Build(10, {{1000, 10}});
     file_.SetCommentText("  hello  ");
