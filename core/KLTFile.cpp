@@ -5,16 +5,10 @@
 #include <utility>
 
 #include "core/Exceptions.h"
+#include "core/Utf8Chars.h"
 #include "core/SampleSums.h"
 
 namespace klt {
-
-std::string TrimText(const std::string& text) {
-    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    auto begin = std::find_if_not(text.begin(), text.end(), isBlank);
-    auto end = std::find_if_not(text.rbegin(), std::make_reverse_iterator(begin), isBlank).base();
-    return std::string(begin, end);
-}
 
 TKLTFile::TKLTFile(std::string fileName) : fileName_(std::move(fileName)) { Clear(); }
 
@@ -40,18 +34,7 @@ bool TKLTFile::Modified() const {
 }
 
 void TKLTFile::SetCommentText(const std::string& comment) {
-    std::string trimmed = TrimText(comment);
-    // Cut at a character boundary: at most 70 characters of UTF-8.
-    size_t characters = 0;
-    size_t cut = 0;
-    while (cut < trimmed.size() && characters < kCommentLength) {
-        ++cut;
-        while (cut < trimmed.size() && (static_cast<unsigned char>(trimmed[cut]) & 0xC0) == 0x80) {
-            ++cut;
-        }
-        ++characters;
-    }
-    comment_ = TrimText(trimmed.substr(0, cut));
+    comment_ = TrimText(TruncateChars(TrimText(comment), kCommentLength));
 }
 
 void TKLTFile::SetBlocks(std::vector<TKLTBlock> blocks) {

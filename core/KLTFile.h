@@ -130,7 +130,4 @@ private:
     TDateTimeMark modificationMark_;
 };
 
-// Removes leading and trailing control characters and blanks, as every text field is stored.
-std::string TrimText(const std::string& text);
-
 } // namespace klt

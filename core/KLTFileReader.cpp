@@ -10,6 +10,7 @@
 #include "core/CodePage850.h"
 #include "core/Exceptions.h"
 #include "core/KLTFile.h"
+#include "core/Utf8Chars.h"
 #include "core/Texts.h"
 
 namespace klt {

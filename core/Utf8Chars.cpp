@@ -75,4 +75,17 @@ std::string TruncateChars(std::string_view text, std::size_t maxChars) {
     return std::string(text);
 }
 
+std::string TrimText(std::string_view text) {
+    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isBlank(text[end - 1])) {
+        --end;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
 } // namespace klt

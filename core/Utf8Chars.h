@@ -16,6 +16,10 @@ std::string_view TrimField(std::string_view text);
 // Removes every trim-set character, wherever it stands.
 std::string RemoveTrimChars(std::string_view text);
 
+// Removes control characters and blanks (everything up to the space) at both ends, as every text
+// the user gives (comments, names, initials) is stored.
+std::string TrimText(std::string_view text);
+
 // The first maxChars characters (not bytes) of text; a multi-byte character is never split.
 std::string TruncateChars(std::string_view text, std::size_t maxChars);
 

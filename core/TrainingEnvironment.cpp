@@ -1,0 +1,10 @@
+#include "core/TrainingEnvironment.h"
+
+namespace klt {
+
+TTrainingEnvironment& TrainingEnvironment() {
+    static TTrainingEnvironment environment;
+    return environment;
+}
+
+} // namespace klt
