@@ -111,7 +111,7 @@ int TKLTFile::FindMarkerSlot(const TKLTMarker& marker) const {
     return -1;
 }
 
-TKLTMarker& TKLTFile::AddMarker(const TKLTMarker& marker) {
+TKLTMarker& TKLTFile::InsertMarker(const TKLTMarker& marker) {
     const int slot = FindMarkerSlot(marker);
     if (slot > 0) {
         *markers_[static_cast<size_t>(slot)] = marker;
@@ -182,7 +182,7 @@ void TKLTFile::ComputeOtherMarkers() {
                                                         std::make_move_iterator(markers_.end()));
         markers_.resize(1);
         for (const auto& marker : others) {
-            AddMarker(*marker);
+            InsertMarker(*marker);
         }
     }
 }

@@ -97,8 +97,9 @@ public:
     TKLTMarker& Marker(int i) { return *markers_.at(static_cast<size_t>(i)); }
     // Index of a marker with the same range (> 0), the negative insert position, or 0 when empty.
     int FindMarkerSlot(const TKLTMarker& marker) const;
-    // Inserts a copy in sorted position, or overwrites the marker with the same range.
-    TKLTMarker& AddMarker(const TKLTMarker& marker);
+    // Inserts a copy in sorted position, or overwrites the marker with the same range. For those
+    // that build a training; the user's AddMarker also records the name and announces the change.
+    TKLTMarker& InsertMarker(const TKLTMarker& marker);
     void DeleteMarker(int index);
     // Normalises the range and recomputes sums and times; throws "No data" for an empty range.
     void ComputeMarker(TKLTMarker& marker, int first, int last) const;

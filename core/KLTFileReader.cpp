@@ -161,7 +161,7 @@ private:
 
         readRecord(4);
         phase_ = 5;
-        f_.AddMarker(TKLTMarker(markerName(), 0, 0));
+        f_.InsertMarker(TKLTMarker(markerName(), 0, 0));
 
         for (int i = 0; i < f_.header_.markerCountField; ++i) {
             readRecord(6);
@@ -171,7 +171,7 @@ private:
             phase_ = 8;
             TKLTMarker marker(markerName(), word(1), word(3));
             phase_ = 9;
-            f_.AddMarker(marker);
+            f_.InsertMarker(marker);
         }
     }
 

@@ -21,7 +21,7 @@ protected:
             // power i W, cadence 90, heart rate 100 + i, speed 32*i, altitude zig-zag, temperature -i
             file_.Sample(i).Set(8 * i, 32 * 90, 64 * (100 + i), 32 * i, (i % 3) * 10, -i);
         }
-        file_.AddMarker(TKLTMarker("JD", 0, 0));
+        file_.InsertMarker(TKLTMarker("JD", 0, 0));
         file_.Normalise();
     }
 
@@ -83,10 +83,10 @@ TEST_F(TrainingMarkers, WideSumsDoNotOverflow) {
 
 TEST_F(TrainingMarkers, ListStaysSortedAndSameRangeReplaces) {
     Build(20);
-    file_.AddMarker(TKLTMarker("b", 5, 9));
-    file_.AddMarker(TKLTMarker("a", 2, 3));
-    file_.AddMarker(TKLTMarker("c", 5, 12));
-    file_.AddMarker(TKLTMarker("d", 5, 6));
+    file_.InsertMarker(TKLTMarker("b", 5, 9));
+    file_.InsertMarker(TKLTMarker("a", 2, 3));
+    file_.InsertMarker(TKLTMarker("c", 5, 12));
+    file_.InsertMarker(TKLTMarker("d", 5, 6));
     ASSERT_EQ(file_.MarkerCount(), 5);
     EXPECT_EQ(file_.Marker(1).name, "a");
     EXPECT_EQ(file_.Marker(2).name, "c");
@@ -96,7 +96,7 @@ TEST_F(TrainingMarkers, ListStaysSortedAndSameRangeReplaces) {
     EXPECT_EQ(file_.FindMarkerSlot(TKLTMarker("", 5, 9)), 3);
     EXPECT_EQ(file_.FindMarkerSlot(TKLTMarker("", 1, 1)), -1);
     EXPECT_EQ(file_.FindMarkerSlot(TKLTMarker("", 19, 20)), -5);
-    file_.AddMarker(TKLTMarker("renamed", 5, 9));
+    file_.InsertMarker(TKLTMarker("renamed", 5, 9));
     EXPECT_EQ(file_.MarkerCount(), 5);
     EXPECT_EQ(file_.Marker(3).name, "renamed");
 

@@ -106,7 +106,7 @@ void BuildRide(TKLTFile& file, const TRideOptions& options) {
                      static_cast<uint16_t>(secondCount)}});
     file.SetSampleCount(firstCount + secondCount);
 
-    file.AddMarker(TKLTMarker(options.initials, 0, 0));
+    file.InsertMarker(TKLTMarker(options.initials, 0, 0));
     TRider rider(options.seed);
     int index = 1;
     auto ride = [&](const std::vector<TEffort>& efforts) {
@@ -117,7 +117,7 @@ void BuildRide(TKLTFile& file, const TRideOptions& options) {
                 rider.Store(file.Sample(index));
             }
             if (!effort.marker.empty()) {
-                file.AddMarker(TKLTMarker(effort.marker, first, index - 1));
+                file.InsertMarker(TKLTMarker(effort.marker, first, index - 1));
             }
         }
     };
