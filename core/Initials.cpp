@@ -7,14 +7,14 @@ namespace klt {
 std::string NormalizeInitials(const std::string& text) {
     constexpr size_t kMaxLength = 20;
     std::string kept;
-    for (char c : text.substr(0, kMaxLength)) {
+    for (char c : text) {
         const bool allowed = c == ' ' || c == ',' || c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
                              (c >= 'a' && c <= 'z');
         if (allowed) {
             kept += c;
         }
     }
-    return TrimText(kept);
+    return TrimText(kept.substr(0, kMaxLength));
 }
 
 } // namespace klt

@@ -102,4 +102,17 @@ std::string FormatIsoDate(uint16_t days) {
     return text;
 }
 
+std::string FormatDate(uint16_t days, TDateForm form) {
+    if (form == TDateForm::Short || days == kNoDate) {
+        return FormatIsoDate(days);
+    }
+    static const char* const kWeekdays[] = {"Thursday", "Friday", "Saturday", "Sunday",
+                                            "Monday",   "Tuesday", "Wednesday"}; // 1 January 1880 was a Thursday
+    static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                          "July",    "August",   "September", "October", "November", "December"};
+    const TCivilDate date = CivilFromDaysSince1880(days);
+    return std::string(kWeekdays[days % 7]) + ", " + std::to_string(date.day) + " " + kMonths[date.month - 1] + " " +
+           std::to_string(date.year);
+}
+
 } // namespace klt

@@ -43,4 +43,8 @@ std::string FormatTimeOfDay(int64_t hundredths, bool withHundredths);
 // "YYYY-MM-DD", or an empty text for kNoDate.
 std::string FormatIsoDate(uint16_t days);
 
+enum class TDateForm { Short, Long };
+// Short "2026-12-09", long "Wednesday, 9 December 2026"; empty for kNoDate.
+std::string FormatDate(uint16_t days, TDateForm form);
+
 } // namespace klt

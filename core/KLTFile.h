@@ -2,13 +2,17 @@
 // The in-memory training: header, markers, blocks, calibration, samples and the extra header, with
 // the reader of every file version and the KLT7 and KLT6 writers.
 #include <array>
+#include <functional>
+#include <optional>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ExtraHeader.h"
+#include "core/HeartRateRegression.h"
 #include "core/KLTDate.h"
+#include "core/KLTFileView.h"
 #include "core/KLTMarker.h"
 #include "core/PagArray.h"
 #include "core/SampleElement.h"
@@ -60,11 +64,23 @@ public:
     TLoadState LoadState() const { return loadState_; }
     int64_t Stamp() const { return stamp_; } // modification stamp at the last read or write; -1 none
     const TDateTimeMark& ModificationMark() const { return modificationMark_; }
+    // Loaded with a change not yet saved.
     bool Modified() const;
+    // The file on disk is no longer the one last read or written (or cannot be looked at).
+    bool ChangedOnDisk() const;
     void MarkModified() { modificationMark_ = TDateTimeMark::Now(); }
 
     // Reads the named file, any version. On failure the object is left cleared.
     void ReadFile();
+    // Reads header, markers, blocks and calibration but no samples (load state "requested"):
+    // enough to know date, times, initials and comment of many files quickly.
+    void ReadHeader();
+    // Loads the file unless it is: level 1 and 2 read a training file, level 3 also accepts a
+    // foreign file through the import hook. A file inside the database then moves to its
+    // canonical place, and a modified one (old version, import) is saved at once.
+    void EnsureLoaded(int level = 2);
+    // How foreign files are imported at level 3; set by the import module.
+    static std::function<void(TKLTFile&)>& ForeignImport();
     // Both return the file's modification stamp after writing. A stamp other than none becomes the
     // file's modification time. The target is replaced atomically.
     int64_t WriteKLT7(const std::string& path, const TDateTimeMark& stamp);
@@ -108,9 +124,71 @@ public:
     // recomputes the markers: what a reader or a builder does once the content is in place.
     void Normalise();
 
+    // --- The document: changes made by the user, announced to the views ---
+    void BeginUpdate();
+    void EndUpdate();
+    void AddView(IKLTFileView* view);
+    void RemoveView(IKLTFileView* view);
+    const std::vector<IKLTFileView*>& Views() const { return views_; }
+
+    // Records the name in the marker name history; announces TKLTChange::Markers.
+    TKLTMarker& AddMarker(const TKLTMarker& marker);
+    // Removes any marker but marker 0.
+    void RemoveMarker(int index);
+    // Flags: 4 the name (marker 0: "File"), 1 "(index) name", 2 with "&" before indices below 10.
+    std::string MarkerCaption(int index, int flags) const;
+    std::string MarkerDescription(int index, TDateForm dateForm, bool withValues) const;
+
+    void SetDate(uint16_t days);
+    void SetStartTime(int32_t time);
+    void SetComment(const std::string& text);
+    void SetInitials(const std::string& text);
+    // New zero offset (Hz), slope, altitude of the first sample and circumference; the rounding
+    // error of each sample is carried into the next.
+    void Recalibrate(int zeroOffset, int slope, int altitudeAtStart, int circumference);
+
+    bool SelectionActive() const { return selectionActive_; }
+    int SelectionFirst() const { return selectionFirst_; }
+    int SelectionLast() const { return selectionLast_; }
+    // At most one training holds the active selection; selecting here clears the other one.
+    void SetSelection(bool active, int first, int last);
+
+    // --- Derived series ---
+    // Mean of kind 1..6 (power, cadence, heart rate, speed, temperature, altitude; raw units)
+    // over a window of `windowTime` (1/100 s) around sample `index`. Walking forwards is cheap.
+    int MovingAverage(int kind, int windowTime, int index);
+    int64_t CumulativeDistance(int n, bool inclusive) const; // 0.01 mm
+    int64_t CumulativeWork(int n, bool inclusive) const;     // 1/800 J
+    int IndexAtDistance(int64_t distance, bool strict) const;
+    int IndexAtWork(int64_t work, bool strict) const;
+    // The heart rate over power fit of a marker, cached there for the same parameters; nothing
+    // when `cancel` asked to stop.
+    std::optional<THeartRateFit> HeartRateRegression(int markerIndex, const THeartRateFitParameters& parameters,
+                                                     const std::function<bool()>& cancel = {});
+
+    // --- Saving and its questions ---
+    // Returns false when the user declined.
+    bool Save();
+    bool Revert();
+    // Whether the training may be closed: asks to save a modified one.
+    bool CloseQuery();
+    // Asks, closes every view and deletes the file; false when the user declined.
+    bool Delete();
+    // Moves a file inside the database to its place there (folders by initials and month, name
+    // by initial, date and a free suffix letter).
+    void CanonicalRename();
+
 private:
     friend class TKLTFileReader;
     friend class TKLTFileWriter;
+    friend class TKLTFileRegistry;
+
+    // Every user change: loads the file if needed, marks it modified and announces `changes`.
+    void Modify(int changes);
+    void Announce(int changes);
+    void ClearSelection();
+    std::string PromptDescription() const;
+    void RecomputeMarkers();
 
     // Computes markers 1.. for their ranges and keeps the list sorted with unique ranges.
     void ComputeOtherMarkers();
@@ -129,6 +207,18 @@ private:
     TLoadState loadState_ = TLoadState::Empty;
     int64_t stamp_ = -1;
     TDateTimeMark modificationMark_;
+
+    std::vector<IKLTFileView*> views_;
+    int useCount_ = 0;
+    int updateDepth_ = 0;
+    int pendingChanges_ = 0;
+    bool selectionActive_ = false;
+    int selectionFirst_ = 0;
+    int selectionLast_ = 0;
+    struct TMovingAverageCache {
+        int kind = 0, window = -1, before = 0, after = 0, first = 0, last = -1;
+        int64_t sum = 0;
+    } movingAverage_;
 };
 
 } // namespace klt

@@ -2,7 +2,10 @@
 // A named interval of a training (marker 0 is the whole ride and carries the athlete's initials)
 // with the sums its averages, work and distance derive from.
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "core/HeartRateRegression.h"
 
 namespace klt {
 
@@ -26,6 +29,9 @@ public:
     int64_t sumCadence = 0;
     int64_t sumTemperature = 0;
     int64_t climb = 0; // every rise of altitude from one sample to the next
+
+    // The last heart-rate fit, reused while its parameters stay the same.
+    std::optional<THeartRateFit> heartRateFit;
 
     bool SameRange(const TKLTMarker& other) const { return first == other.first && last == other.last; }
     int SampleCount() const { return last == 0 || last < first ? 0 : last - first + 1; }
