@@ -1,15 +1,11 @@
 #pragma once
-// Athlete initials as trainings and the database name them.
-#include <cstddef>
+// Athletes are told apart by their initials: in marker 0 of every training, in database folder
+// names and in the names of training files.
 #include <string>
-#include <string_view>
 
 namespace klt {
 
-inline constexpr std::size_t kMaxInitialsLength = 20;
-
-// Keeps only blanks, ",", ".", digits and ASCII letters, trims the result and cuts it to 20
-// characters, so initials are always safe in directory and file names.
-std::string NormalizeInitials(std::string_view text);
+// At most 20 characters of space, ",", ".", digits and ASCII letters; trimmed.
+std::string NormalizeInitials(const std::string& text);
 
 } // namespace klt
