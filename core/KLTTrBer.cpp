@@ -147,7 +147,7 @@ void TAnalyseOptionSet::ReplaceZoneSets(std::vector<TTrainingZoneSet> zoneSets, 
 // --- TKLTTrainingsBereiche ---
 
 const std::array<uint16_t, TKLTTrainingsBereiche::kBoundCount>&
-TKLTTrainingsBereiche::BoundsFor(std::string_view initials, uint16_t date) {
+TKLTTrainingsBereiche::BoundsFor(const std::string& initials, uint16_t date) {
     std::string normalized = NormalizeInitials(initials);
     if (normalized != initials_ || date != date_) {
         initials_ = std::move(normalized);

@@ -134,7 +134,7 @@ public:
     uint16_t Date() const { return date_; } // days since 1880; kNoDate = none yet
 
     // The bounds for a training of these initials and date.
-    const std::array<uint16_t, kBoundCount>& BoundsFor(std::string_view initials, uint16_t date);
+    const std::array<uint16_t, kBoundCount>& BoundsFor(const std::string& initials, uint16_t date);
 
 private:
     std::array<uint16_t, kBoundCount> bounds_ = kDefaultBounds;
