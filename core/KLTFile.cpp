@@ -12,7 +12,6 @@ namespace klt {
 
 TKLTFile::TKLTFile(std::string fileName) : fileName_(std::move(fileName)) { Clear(); }
 
-TKLTFile::~TKLTFile() = default;
 
 void TKLTFile::Clear() {
     header_ = TKLTHeader{};
@@ -27,10 +26,6 @@ void TKLTFile::Clear() {
     loadState_ = TLoadState::Empty;
     stamp_ = -1;
     modificationMark_ = TDateTimeMark::None();
-}
-
-bool TKLTFile::Modified() const {
-    return (loadState_ == TLoadState::Loaded || loadState_ == TLoadState::Imported) && !modificationMark_.IsNone();
 }
 
 void TKLTFile::SetCommentText(const std::string& comment) {

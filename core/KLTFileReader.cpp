@@ -17,7 +17,7 @@ namespace klt {
 
 class TKLTFileReader {
 public:
-    explicit TKLTFileReader(TKLTFile& file) : f_(file) {}
+    TKLTFileReader(TKLTFile& file, bool headerOnly) : f_(file), headerOnly_(headerOnly) {}
 
     void Read() {
         try {
@@ -75,6 +75,10 @@ private:
         f_.header_.slope = in.ReadU16();
         sampleCount_ = std::min<int>(in.ReadU16(), TKLTFile::kMaxSamples);
         f_.header_.oldIntervalByte = in.ReadU8();
+        if (headerOnly_) {
+            FinishHeaderOnly(in);
+            return;
+        }
 
         phase_ = 13;
         std::unique_ptr<TPagedDataArrayOldDataFormat> packed;
@@ -125,6 +129,22 @@ private:
         phase_ = 20;
         f_.loadState_ = TLoadState::Loaded;
         phase_ = 21;
+    }
+
+    // What a list of trainings needs without reading samples: dates, times and names.
+    void FinishHeaderOnly(TBinaryReader& in) {
+        in.Close();
+        if (IsOldVersion()) {
+            ConvertOldVersion();
+        }
+        f_.DeriveInterval();
+        TKLTMarker& whole = *f_.markers_.front();
+        whole.first = sampleCount_ > 0 ? 1 : 0;
+        whole.last = sampleCount_;
+        whole.interval = f_.interval_;
+        whole.startTime = f_.SampleTime(1);
+        whole.endTime = static_cast<int32_t>(int64_t{f_.SampleTime(std::max(sampleCount_, 1))} + f_.interval_ - 1);
+        f_.loadState_ = TLoadState::Requested;
     }
 
     void ReadHeader(TBinaryReader& in) {
@@ -248,6 +268,7 @@ private:
     }
 
     TKLTFile& f_;
+    bool headerOnly_;
     int phase_ = 0;
     int headerBlockCount_ = 0;
     int sampleCount_ = 0;
@@ -256,7 +277,12 @@ private:
 void TKLTFile::ReadFile() {
     Clear();
     loadState_ = TLoadState::Requested;
-    TKLTFileReader(*this).Read();
+    TKLTFileReader(*this, false).Read();
+}
+
+void TKLTFile::ReadHeader() {
+    Clear();
+    TKLTFileReader(*this, true).Read();
 }
 
 } // namespace klt

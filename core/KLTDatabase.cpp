@@ -1,0 +1,174 @@
+#include "core/KLTDatabase.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "core/Exceptions.h"
+#include "core/KLTDate.h"
+#include "core/KLTFile.h"
+
+namespace klt {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+std::string MonthName(uint16_t date) {
+    const TCivilDate civil = CivilFromDaysSince1880(date);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d_%02d.KLT", civil.year, civil.month);
+    return text;
+}
+
+// Entries of `dir` whose names match the pattern ignoring case, sorted by name.
+std::vector<fs::path> Matching(const fs::path& dir, const std::string& pattern, bool directories) {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir, error)) {
+        std::error_code typeError;
+        if (entry.is_directory(typeError) != directories) {
+            continue;
+        }
+        const std::string name = entry.path().filename().string();
+        if (::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) {
+            found.push_back(entry.path());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+    return text;
+}
+
+} // namespace
+
+bool IsInDatabase(const std::string& path, const std::string& databaseDir) {
+    if (databaseDir.empty()) {
+        return false;
+    }
+    const std::string dir = WithoutTrailingSlash(databaseDir) + "/";
+    return path.size() > dir.size() && ::strncasecmp(path.c_str(), dir.c_str(), dir.size()) == 0;
+}
+
+std::string CanonicalDirectory(const std::string& databaseDir, const std::string& initials, uint16_t date) {
+    const std::string base = WithoutTrailingSlash(databaseDir);
+    const std::string athlete = FindIgnoringCase(base, "_" + initials + ".KLT");
+    const std::string month = FindIgnoringCase(base + "/" + athlete, MonthName(date));
+    return base + "/" + athlete + "/" + month + "/";
+}
+
+std::string CanonicalStem(const std::string& initials, uint16_t date) {
+    const TCivilDate civil = CivilFromDaysSince1880(date);
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%02d%02d%02d", civil.day, civil.month, civil.year % 100);
+    return std::string(1, (initials + "_")[0]) + digits;
+}
+
+bool HasCanonicalForm(const std::string& name, const std::string& stem) {
+    if (name.size() != stem.size() + 5 || ::strncasecmp(name.c_str(), stem.c_str(), stem.size()) != 0 ||
+        ::strcasecmp(name.c_str() + stem.size() + 1, ".klt") != 0) {
+        return false;
+    }
+    const unsigned char suffix = static_cast<unsigned char>(name[stem.size()]);
+    return std::isalnum(suffix) != 0;
+}
+
+std::string FindIgnoringCase(const std::string& dir, const std::string& name) {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir, error)) {
+        const std::string existing = entry.path().filename().string();
+        if (::strcasecmp(existing.c_str(), name.c_str()) == 0) {
+            return existing;
+        }
+    }
+    return name;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    // A hard link fails when the target exists, so no training is ever replaced; where links are
+    // not possible, check and rename (with the small window that leaves).
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        return ::unlink(from.c_str()) == 0;
+    }
+    if (errno == EEXIST) {
+        return false;
+    }
+    struct stat st {};
+    if (::stat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void RemoveEmptyDirectories(const std::string& dir, const std::string& databaseDir) {
+    fs::path current = WithoutTrailingSlash(dir);
+    const fs::path stop = WithoutTrailingSlash(databaseDir);
+    std::error_code error;
+    while (IsInDatabase(current.string(), stop.string()) && fs::is_empty(current, error) && !error) {
+        if (!fs::remove(current, error)) {
+            break;
+        }
+        current = current.parent_path();
+    }
+}
+
+void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filter,
+                     const std::function<bool(TKLTFile&)>& action) {
+    const std::string lowestMonth = filter.fromDate == 0 ? std::string() : MonthName(filter.fromDate);
+    const std::string highestMonth = filter.toDate == 0xFFFF ? std::string("2049_12.KLT") : MonthName(filter.toDate);
+    std::string patterns = filter.initialsPatterns.empty() ? "*" : filter.initialsPatterns;
+    size_t start = 0;
+    while (start <= patterns.size()) {
+        const size_t end = std::min(patterns.find(';', start), patterns.size());
+        const std::string pattern = patterns.substr(start, end - start);
+        start = end + 1;
+        if (pattern.empty()) {
+            continue;
+        }
+        for (const fs::path& athlete : Matching(databaseDir, "_" + pattern + ".KLT", true)) {
+            for (const fs::path& month : Matching(athlete, "????_??.KLT", true)) {
+                const std::string name = Upper(month.filename().string());
+                if (name < Upper(lowestMonth) || name > Upper(highestMonth)) {
+                    continue;
+                }
+                for (const fs::path& path : Matching(month, "*.klt", false)) {
+                    TKLTFile file(path.string());
+                    try {
+                        file.ReadHeader();
+                    } catch (const Exception&) {
+                        continue; // one damaged file does not end the walk
+                    }
+                    const int32_t startTime = file.MarkerCount() > 0 ? file.Marker(0).startTime : 0;
+                    const auto key = std::make_pair(file.Header().date, startTime);
+                    if (key < std::make_pair(filter.fromDate, filter.fromTime) ||
+                        key > std::make_pair(filter.toDate, filter.toTime)) {
+                        continue;
+                    }
+                    if (!action(file)) {
+                        return;
+                    }
+                }
+            }
+        }
+    }
+}
+
+} // namespace klt

@@ -1,0 +1,48 @@
+#pragma once
+// The training database: one folder per athlete ("_" + initials + ".KLT"), in it one folder per
+// month ("2026_12.KLT"), in it the trainings named by initial, date and a suffix letter
+// ("J091226A.klt"). Names are compared without regard to case.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace klt {
+
+class TKLTFile;
+
+// Whether `path` lies inside the database folder `databaseDir`.
+bool IsInDatabase(const std::string& path, const std::string& databaseDir);
+
+// The folder a training of these initials and date belongs in (ends with "/").
+std::string CanonicalDirectory(const std::string& databaseDir, const std::string& initials, uint16_t date);
+
+// The file name without suffix letter and extension: initial (or "_") and DDMMYY.
+std::string CanonicalStem(const std::string& initials, uint16_t date);
+
+// Whether `name` is stem + one suffix character (0-9, A-Z, a-z) + ".klt".
+bool HasCanonicalForm(const std::string& name, const std::string& stem);
+
+// The entry of `dir` whose name equals `name` ignoring case, as it is spelled on disk; `name`
+// itself when there is none.
+std::string FindIgnoringCase(const std::string& dir, const std::string& name);
+
+// Renames without ever replacing an existing file; false (errno set) when it cannot.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
+// Removes empty folders from `dir` upwards, stopping at the database folder.
+void RemoveEmptyDirectories(const std::string& dir, const std::string& databaseDir);
+
+struct TTrainingFilter {
+    std::string initialsPatterns = "*"; // ";"-separated, "*" and "?" as wildcards
+    uint16_t fromDate = 0;              // days since 1880; 0: no lower end
+    int32_t fromTime = 0;               // 1/100 s
+    uint16_t toDate = 0xFFFF;           // 0xFFFF: no upper end
+    int32_t toTime = 8640000;
+};
+
+// Calls `action` for every training of the database the filter lets through, read up to its
+// samples; a false return ends the walk. Files that cannot be read are skipped.
+void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filter,
+                     const std::function<bool(TKLTFile&)>& action);
+
+} // namespace klt

@@ -1,0 +1,186 @@
+// Loading on demand, saving, reverting, closing and deleting a training, with the questions the
+// user is asked on the way.
+#include <cerrno>
+#include <filesystem>
+#include <strings.h>
+#include <unistd.h>
+
+#include "core/BinaryFile.h"
+#include "core/Exceptions.h"
+#include "core/KLTDatabase.h"
+#include "core/KLTFile.h"
+#include "core/KLTFileRegistry.h"
+#include "core/Prompt.h"
+#include "core/Texts.h"
+#include "core/TrainingEnvironment.h"
+
+namespace klt {
+namespace {
+
+bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+bool HasKltExtension(const std::string& path) {
+    return path.size() >= 4 && ::strcasecmp(path.c_str() + path.size() - 4, ".klt") == 0;
+}
+
+} // namespace
+
+std::function<void(TKLTFile&)>& TKLTFile::ForeignImport() {
+    static std::function<void(TKLTFile&)> import;
+    return import;
+}
+
+void TKLTFile::EnsureLoaded(int level) {
+    if (loadState_ == TLoadState::Loaded || loadState_ == TLoadState::Imported) {
+        return;
+    }
+    try {
+        try {
+            ReadFile();
+        } catch (const EInOutError&) {
+            if (level < 3 || HasKltExtension(fileName_) || !ForeignImport()) {
+                throw;
+            }
+            Clear();
+            ForeignImport()(*this);
+            loadState_ = TLoadState::Imported;
+        }
+    } catch (...) {
+        Clear();
+        Announce(TKLTChange::Everything);
+        throw;
+    }
+    Announce(TKLTChange::Everything);
+    if (IsInDatabase(fileName_, TrainingEnvironment().databaseDir)) {
+        CanonicalRename();
+        if (Modified()) {
+            Save();
+        }
+    }
+}
+
+bool TKLTFile::Save() {
+    EnsureLoaded();
+    if (FileExists(fileName_) && ChangedOnDisk() &&
+        Prompt().Ask("Warning", FormatText(LoadText(278), {PromptDescription()}), TPromptButtons::YesNo) !=
+            TPromptAnswer::Yes) {
+        return false;
+    }
+    TDateTimeMark stamp = modificationMark_;
+    if (stamp.IsNone()) {
+        const int64_t previous = FileModificationStamp(fileName_);
+        stamp = previous >= 0 ? FromUnixTime(static_cast<time_t>(previous / 1'000'000'000))
+                              : TDateTimeMark{header_.date, markers_.empty() ? 0 : Marker(0).startTime};
+    }
+    stamp_ = WriteKLT7(fileName_, stamp);
+    header_.magic = {'K', 'L', 'T', '7'};
+    header_.flags |= TKLTHeader::kFlagExtraHeader;
+    modificationMark_ = TDateTimeMark::None();
+    Announce(TKLTChange::Caption);
+    return true;
+}
+
+bool TKLTFile::Revert() {
+    if (!Modified()) {
+        return true;
+    }
+    if (Prompt().Ask("Warning", FormatText(LoadText(277), {PromptDescription()}), TPromptButtons::YesNo) !=
+        TPromptAnswer::Yes) {
+        return false;
+    }
+    Clear();
+    EnsureLoaded();
+    return true;
+}
+
+bool TKLTFile::CloseQuery() {
+    if (!Modified()) {
+        return true;
+    }
+    if (!FileExists(fileName_)) {
+        return Save();
+    }
+    switch (Prompt().Ask("Warning", FormatText(LoadText(274), {PromptDescription()}), TPromptButtons::YesNoCancel)) {
+    case TPromptAnswer::Yes:
+        return Save();
+    case TPromptAnswer::No:
+        // Declining the revert keeps the window open: nothing unsaved is thrown away unasked.
+        return Revert();
+    default:
+        return false;
+    }
+}
+
+bool TKLTFile::Delete() {
+    if (Prompt().Ask("Warning", FormatText(LoadText(276), {PromptDescription()}), TPromptButtons::YesNo) !=
+        TPromptAnswer::Yes) {
+        return false;
+    }
+    const std::string description = PromptDescription();
+    if (Modified()) {
+        Clear(); // unsaved changes go with the file
+    }
+    for (IKLTFileView* view : std::vector<IKLTFileView*>(views_)) {
+        view->CloseView(*this);
+    }
+    if (!views_.empty() || ::unlink(fileName_.c_str()) != 0) {
+        throw EKLTDeleteFileError(FormatText(LoadText(275), {description}));
+    }
+    const std::string& databaseDir = TrainingEnvironment().databaseDir;
+    if (IsInDatabase(fileName_, databaseDir)) {
+        RemoveEmptyDirectories(fileName_.substr(0, fileName_.rfind('/')), databaseDir);
+    }
+    Clear();
+    Announce(TKLTChange::Everything);
+    if (TrainingEnvironment().fileHistory != nullptr) {
+        TrainingEnvironment().fileHistory->RemoveFile(fileName_);
+    }
+    return true;
+}
+
+void TKLTFile::CanonicalRename() {
+    const std::string& databaseDir = TrainingEnvironment().databaseDir;
+    if (!IsInDatabase(fileName_, databaseDir) || markers_.empty()) {
+        return;
+    }
+    const std::string initials = Marker(0).name;
+    const std::string dir = CanonicalDirectory(databaseDir, initials, header_.date);
+    const std::string stem = CanonicalStem(initials, header_.date);
+    const std::string currentName = fileName_.substr(fileName_.rfind('/') + 1);
+    const std::string currentDir = fileName_.substr(0, fileName_.rfind('/') + 1);
+    if (::strcasecmp(currentDir.c_str(), dir.c_str()) == 0 && HasCanonicalForm(currentName, stem)) {
+        return; // already in its place
+    }
+    // The first free suffix: not on disk and not used by another training object.
+    std::string target;
+    for (char suffix : std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")) {
+        const std::string name = stem + suffix + ".klt";
+        if (FindIgnoringCase(dir, name) == name && !FileExists(dir + name) && KLTFileRegistry().Find(dir + name) == nullptr) {
+            target = dir + name;
+            break;
+        }
+    }
+    if (target.empty()) {
+        throw EKLTFileInUse(FormatText(LoadText(272), {dir + stem + "Z.klt"}));
+    }
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
+        throw EKLTFileDatabaseError(FormatText(LoadText(273), {target, error.message()}));
+    }
+    if (FileExists(fileName_) && !RenameNoReplace(fileName_, target)) {
+        throw EKLTFileDatabaseError(FormatText(LoadText(273), {target, IoErrorMessage(errno)}));
+    }
+    if (TrainingEnvironment().fileHistory != nullptr) {
+        TrainingEnvironment().fileHistory->RenameFile(fileName_, target);
+    }
+    const std::string oldDir = currentDir;
+    fileName_ = target;
+    if (FileExists(fileName_)) {
+        stamp_ = FileModificationStamp(fileName_);
+    }
+    RemoveEmptyDirectories(oldDir, databaseDir);
+    Announce(TKLTChange::Caption);
+}
+
+} // namespace klt
