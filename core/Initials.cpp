@@ -14,7 +14,7 @@ std::string NormalizeInitials(const std::string& text) {
             kept += c;
         }
     }
-    return TrimText(kept.substr(0, kMaxLength));
+    return TrimText(TrimText(kept).substr(0, kMaxLength));
 }
 
 } // namespace klt

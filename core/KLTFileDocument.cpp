@@ -93,7 +93,9 @@ void TKLTFile::RecomputeMarkers() {
 
 TKLTMarker& TKLTFile::AddMarker(const TKLTMarker& marker) {
     EnsureLoaded();
-    TKLTMarker& added = InsertMarker(marker);
+    TKLTMarker computed = marker;
+    ComputeMarker(computed, marker.first, marker.last);
+    TKLTMarker& added = InsertMarker(computed);
     if (TrainingEnvironment().markerNames != nullptr) {
         TrainingEnvironment().markerNames->AddName(marker.name);
     }

@@ -43,7 +43,9 @@ void TKLTFile::Recalibrate(int zeroOffset, int slope, int altitudeAtStart, int c
             const int64_t q = speed * w + rq;
             speed = q / w0;
             rq = q % w0;
-            rq += speed >= 0 ? (speed & 31) : -((-speed) & 31);
+            // The record keeps speed in steps of 32 mm/s; what it drops is carried on in the
+            // same units as the remainder, so the ride's distance survives the rescaling.
+            rq += (speed % 32) * w0;
         }
         sample.Set(static_cast<int>(std::min<int64_t>(power, INT32_MAX)), sample.Cadence(), sample.HeartRate(),
                    static_cast<int>(std::min<int64_t>(speed, INT32_MAX)), sample.Altitude() + dA,

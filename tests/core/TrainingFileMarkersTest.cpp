@@ -2,28 +2,14 @@
 
 #include "core/Exceptions.h"
 #include "core/KLTFile.h"
+#include "tests/support/MemoryTraining.h"
 
 namespace klt {
 namespace {
 
-// A file of `count` one-second samples built in memory.
 class TrainingMarkers : public ::testing::Test {
 protected:
-    void Build(int count, std::vector<TKLTBlock> blocks = {}) {
-        file_.Clear();
-        TKLTHeader& h = file_.EditHeader();
-        h.magic = {'K', 'L', 'T', '7'};
-        h.intervalNumerator = 1;
-        h.intervalDenominator = 1;
-        file_.SetBlocks(std::move(blocks));
-        file_.SetSampleCount(count);
-        for (int i = 1; i <= count; ++i) {
-            // power i W, cadence 90, heart rate 100 + i, speed 32*i, altitude zig-zag, temperature -i
-            file_.Sample(i).Set(8 * i, 32 * 90, 64 * (100 + i), 32 * i, (i % 3) * 10, -i);
-        }
-        file_.InsertMarker(TKLTMarker("JD", 0, 0));
-        file_.Normalise();
-    }
+    void Build(int count, std::vector<TKLTBlock> blocks = {}) { test::FillTraining(file_, count, std::move(blocks)); }
 
     TKLTFile file_;
 };
