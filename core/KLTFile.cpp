@@ -21,6 +21,7 @@ void TKLTFile::Clear() {
     samples_.SetCount(0);
     samples_.SetCount(1); // the placeholder at index 0
     extraHeader_ = TExtraHeader{};
+    zones_ = TKLTTrainingsBereiche{};
     interval_ = 100;
     timeFormat_ = TZeitFormat::ZeitFormatHHMMSS;
     loadState_ = TLoadState::Empty;

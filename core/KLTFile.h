@@ -14,6 +14,7 @@
 #include "core/KLTDate.h"
 #include "core/KLTFileView.h"
 #include "core/KLTMarker.h"
+#include "core/KLTTrBer.h"
 #include "core/PagArray.h"
 #include "core/SampleElement.h"
 
@@ -153,6 +154,9 @@ public:
     // At most one training holds the active selection; selecting here clears the other one.
     void SetSelection(bool active, int first, int last);
 
+    // The training zones for this training's athlete and date.
+    const std::array<uint16_t, TKLTTrainingsBereiche::kBoundCount>& TrainingZones();
+
     // --- Derived series ---
     // Mean of kind 1..6 (power, cadence, heart rate, speed, temperature, altitude; raw units)
     // over a window of `windowTime` (1/100 s) around sample `index`. Walking forwards is cheap.
@@ -208,6 +212,7 @@ private:
     int64_t stamp_ = -1;
     TDateTimeMark modificationMark_;
 
+    TKLTTrainingsBereiche zones_;
     std::vector<IKLTFileView*> views_;
     int useCount_ = 0;
     int updateDepth_ = 0;

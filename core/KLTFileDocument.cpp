@@ -202,6 +202,10 @@ void TKLTFile::SetInitials(const std::string& text) {
     CanonicalRename();
 }
 
+const std::array<uint16_t, TKLTTrainingsBereiche::kBoundCount>& TKLTFile::TrainingZones() {
+    return zones_.BoundsFor(markers_.empty() ? std::string() : Marker(0).name, header_.date);
+}
+
 void TKLTFile::ClearSelection() {
     if (selectionActive_) {
         selectionActive_ = false;

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "core/Exceptions.h"
+#include "core/KLTDatabase.h"
+#include "core/KLTFileRegistry.h"
+#include "core/TrainingEnvironment.h"
+#include "tests/support/MemoryTraining.h"
+#include "tests/support/RawTraining.h"
+#include "tests/support/ScriptedPrompt.h"
+
+namespace klt {
+namespace {
+
+namespace fs = std::filesystem;
+
+uint16_t Day(int year, int month, int day) { return static_cast<uint16_t>(DaysSince1880({year, month, day})); }
+
+// A temporary database set up as the program's one, with its history lists.
+class TrainingDatabase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db_ = dir_.File("_DATA.KLT");
+        fs::create_directories(db_);
+        TrainingEnvironment() = {db_, &history_, &names_};
+    }
+    void TearDown() override {
+        for (TKLTFile* file : opened_) {
+            KLTFileRegistry().ReleaseTraining(*file, nullptr);
+        }
+        KLTFileRegistry().Trim(0);
+        TrainingEnvironment() = {};
+    }
+
+    // Opens through the program's registry; released again after the test.
+    TKLTFile& Open(const std::string& path) {
+        TKLTFile& file = KLTFileRegistry().OpenTraining(path, nullptr);
+        opened_.push_back(&file);
+        return file;
+    }
+
+    // A training saved in the database under a name of no particular form.
+    std::string PutTraining(const std::string& name, const std::string& initials, uint16_t date, int count = 30) {
+        TKLTFile file;
+        test::FillTraining(file, count, {{3600000, static_cast<uint16_t>(count)}}, initials, date);
+        const std::string path = db_ + "/" + name;
+        fs::create_directories(fs::path(path).parent_path());
+        file.WriteKLT7(path, TDateTimeMark::None());
+        return path;
+    }
+
+    std::vector<std::string> Names(const std::string& dir) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    test::TTempDir dir_;
+    std::string db_;
+    TFileHistory history_;
+    TMarkerIdentList names_;
+    std::vector<TKLTFile*> opened_;
+};
+
+TEST_F(TrainingDatabase, LoadingMovesATrainingToItsCanonicalPlace) {
+    const uint16_t date = Day(2026, 12, 9);
+    const std::string first = PutTraining("incoming/ride.klt", "JD", date);
+    const std::string second = PutTraining("incoming/other.klt", "JD", date);
+    history_.AddFile(first);
+
+    TKLTFile& a = Open(first);
+    a.EnsureLoaded();
+    EXPECT_EQ(a.FileName(), db_ + "/_JD.KLT/2026_12.KLT/J091226A.klt");
+    EXPECT_TRUE(fs::exists(a.FileName()));
+    EXPECT_EQ(history_.Items().front(), a.FileName());
+    EXPECT_FALSE(fs::exists(db_ + "/incoming/ride.klt"));
+
+    TKLTFile& b = Open(second);
+    b.EnsureLoaded();
+    EXPECT_EQ(b.FileName(), db_ + "/_JD.KLT/2026_12.KLT/J091226B.klt");
+    EXPECT_FALSE(fs::exists(db_ + "/incoming")); // emptied folders go
+
+    // Folder names are found whatever their case; a name already in form stays.
+    const std::string third = PutTraining("_jd.klt/2026_12.klt/J091226x.klt", "JD", date);
+    fs::remove_all(db_ + "/_JD.KLT");
+    TKLTFile& c = Open(third);
+    c.EnsureLoaded();
+    EXPECT_EQ(c.FileName(), third);
+}
+
+TEST_F(TrainingDatabase, RenamingNeverOverwritesAnotherTraining) {
+    const uint16_t date = Day(2026, 12, 9);
+    const std::string path = PutTraining("x.klt", "AB", date);
+    const std::string occupied = PutTraining("_AB.KLT/2026_12.KLT/A091226A.klt", "AB", date, 5);
+    EXPECT_FALSE(RenameNoReplace(path, occupied));
+    TKLTFile& file = Open(path);
+    file.EnsureLoaded();
+    EXPECT_EQ(fs::path(file.FileName()).filename(), "A091226B.klt");
+    TKLTFile check(occupied);
+    check.ReadFile();
+    EXPECT_EQ(check.SampleCount(), 5);
+}
+
+TEST_F(TrainingDatabase, ChangingDateOrInitialsMovesTheFile) {
+    const std::string path = PutTraining("_JD.KLT/2026_12.KLT/J091226A.klt", "JD", Day(2026, 12, 9));
+    TKLTFile& file = Open(path);
+    file.EnsureLoaded();
+    file.SetInitials("MK");
+    EXPECT_EQ(file.FileName(), db_ + "/_MK.KLT/2026_12.KLT/M091226A.klt");
+    file.SetDate(Day(2027, 1, 2));
+    EXPECT_EQ(file.FileName(), db_ + "/_MK.KLT/2027_01.KLT/M020127A.klt");
+    EXPECT_EQ(Names(db_), std::vector<std::string>{"_MK.KLT"});
+    // Renames move the file as it is on disk; the change itself is still to be saved.
+    EXPECT_TRUE(file.Modified());
+    test::TScriptedPrompt prompt({TPromptAnswer::Yes});
+    EXPECT_TRUE(file.CloseQuery());
+    TKLTFile check(file.FileName());
+    check.ReadFile();
+    EXPECT_EQ(check.Marker(0).name, "MK");
+}
+
+TEST_F(TrainingDatabase, OldVersionsAreSavedAsKlt7WhenLoadedInTheDatabase) {
+    test::TRawTraining raw = test::SimpleTraining('4', 10);
+    fs::create_directories(db_ + "/in");
+    raw.WriteTo(db_ + "/in/A020395x.klt");
+    TKLTFile& file = Open(db_ + "/in/A020395x.klt");
+    file.EnsureLoaded();
+    EXPECT_FALSE(file.Modified());
+    EXPECT_EQ(file.FileName(), db_ + "/_AB.KLT/1995_03.KLT/A020395A.klt");
+    TKLTFile check(file.FileName());
+    check.ReadFile();
+    EXPECT_EQ(check.Header().Version(), '7');
+}
+
+TEST_F(TrainingDatabase, WalkFiltersByInitialsAndDates) {
+    PutTraining("_JD.KLT/2026_11.KLT/J011126A.klt", "JD", Day(2026, 11, 1));
+    PutTraining("_JD.KLT/2026_12.KLT/J091226A.klt", "JD", Day(2026, 12, 9));
+    PutTraining("_MK.KLT/2026_12.KLT/M101226A.klt", "MK", Day(2026, 12, 10));
+    test::WriteFileBytes(db_ + "/_MK.KLT/2026_12.KLT/broken.klt", "not a training");
+    auto walk = [&](TTrainingFilter filter) {
+        std::vector<std::string> seen;
+        ForEachTraining(db_, filter, [&](TKLTFile& f) {
+            seen.push_back(f.Marker(0).name + FormatIsoDate(f.Header().date));
+            EXPECT_EQ(f.LoadState(), TLoadState::Requested); // header only
+            return true;
+        });
+        return seen;
+    };
+    EXPECT_EQ(walk({}).size(), 3u);
+    EXPECT_EQ(walk({"jd"}), (std::vector<std::string>{"JD2026-11-01", "JD2026-12-09"}));
+    EXPECT_EQ(walk({"x;MK"}), (std::vector<std::string>{"MK2026-12-10"}));
+    TTrainingFilter december{"*", Day(2026, 12, 1)};
+    EXPECT_EQ(walk(december).size(), 2u);
+    TTrainingFilter sameDayEarly{"*", Day(2026, 12, 9), 0, Day(2026, 12, 9), 3500000};
+    EXPECT_TRUE(walk(sameDayEarly).empty()); // starts at 10:00
+}
+
+TEST_F(TrainingDatabase, RegistrySharesObjectsAndTrimsUnusedOnes) {
+    TKLTFileRegistry registry;
+    const std::string path = PutTraining("r.klt", "JD", 50000);
+    TKLTFile& a = registry.OpenTraining(path, nullptr);
+    TKLTFile& b = registry.OpenTraining(db_ + "/R.KLT", nullptr); // same file, other case
+    EXPECT_EQ(&a, &b);
+    a.EnsureLoaded();
+    registry.ReleaseTraining(a, nullptr);
+    registry.ReleaseTraining(a, nullptr);
+    ASSERT_EQ(registry.Count(), 1u); // cached while its file exists
+    EXPECT_EQ(a.LoadState(), TLoadState::Requested);
+
+    for (size_t i = 0; i < TKLTFileRegistry::kMaxObjects + 5; ++i) {
+        registry.OpenTraining(dir_.File("virtual" + std::to_string(i) + ".klt"), nullptr);
+    }
+    // Objects in use stay; the unused cached one went first.
+    EXPECT_EQ(registry.Find(path), nullptr);
+    EXPECT_EQ(registry.Count(), TKLTFileRegistry::kMaxObjects + 5);
+
+    TKLTFile& gone = registry.OpenTraining(dir_.File("gone.klt"), nullptr);
+    registry.ReleaseTraining(gone, nullptr); // never loaded, no file: freed at once
+    EXPECT_EQ(registry.Find(dir_.File("gone.klt")), nullptr);
+}
+
+TEST_F(TrainingDatabase, SavingAsksBeforeOverwritingSomeoneElsesChange) {
+    const std::string path = PutTraining("_JD.KLT/2026_12.KLT/J091226A.klt", "JD", Day(2026, 12, 9));
+    TKLTFile& file = Open(path);
+    file.EnsureLoaded();
+    file.SetComment("mine");
+    TKLTFile other(path);
+    other.ReadFile();
+    other.EditHeader().zeroOffset = 7;
+    ::utimensat(AT_FDCWD, path.c_str(), nullptr, 0);
+    other.WriteKLT7(path, TDateTimeMark{1000, 0}); // someone else saved meanwhile
+
+    {
+        test::TScriptedPrompt prompt({TPromptAnswer::No});
+        EXPECT_FALSE(file.Save());
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        EXPECT_EQ(prompt.shown[0].caption, "Warning");
+        EXPECT_NE(prompt.shown[0].text.find("has been changed by another application"), std::string::npos);
+    }
+    {
+        test::TScriptedPrompt prompt({TPromptAnswer::Yes});
+        EXPECT_TRUE(file.Save());
+    }
+    EXPECT_FALSE(file.Modified());
+    TKLTFile check(path);
+    check.ReadFile();
+    EXPECT_EQ(check.Comment(), "mine");
+}
+
+TEST_F(TrainingDatabase, CloseQueryRevertAndDeleteFollowTheAnswers) {
+    const std::string path = PutTraining("_JD.KLT/2026_12.KLT/J091226A.klt", "JD", Day(2026, 12, 9));
+    TKLTFile& file = Open(path);
+    file.EnsureLoaded();
+    file.SetComment("edited");
+    {
+        test::TScriptedPrompt prompt({TPromptAnswer::Cancel});
+        EXPECT_FALSE(file.CloseQuery());
+        EXPECT_NE(prompt.shown[0].text.find("Do you want to save the modified training file"), std::string::npos);
+    }
+    {
+        test::TScriptedPrompt prompt({TPromptAnswer::No, TPromptAnswer::Yes}); // don't save, do revert
+        EXPECT_TRUE(file.CloseQuery());
+        EXPECT_EQ(file.Comment(), "");
+        EXPECT_FALSE(file.Modified());
+    }
+    history_.AddFile(path);
+    {
+        test::TScriptedPrompt prompt({TPromptAnswer::No});
+        EXPECT_FALSE(file.Delete());
+        EXPECT_TRUE(fs::exists(path));
+    }
+    struct TView : IKLTFileView {
+        bool closed = false;
+        void TrainingChanged(TKLTFile&, int) override {}
+        void CloseView(TKLTFile& f) override {
+            closed = true;
+            f.RemoveView(this);
+        }
+    } view;
+    file.AddView(&view);
+    {
+        test::TScriptedPrompt prompt({TPromptAnswer::Yes});
+        EXPECT_TRUE(file.Delete());
+    }
+    EXPECT_TRUE(view.closed);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(db_ + "/_JD.KLT"));
+    EXPECT_TRUE(history_.Items().empty());
+}
+
+} // namespace
+} // namespace klt
