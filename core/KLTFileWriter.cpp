@@ -1,12 +1,11 @@
 // Writing a training as KLT7 (the current version) or KLT6 (for older programs).
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "core/BinaryFile.h"
-#include "core/CodePage850.h"
 #include "core/Exceptions.h"
 #include "core/KLTFile.h"
+#include "core/KLTFileRecords.h"
 
 namespace klt {
 
@@ -20,13 +19,9 @@ public:
             WriteHeader(out);
             WriteMarkers(out);
             for (const TKLTBlock& block : f_.blocks_) {
-                out.WriteU32(block.start);
-                out.WriteU16(block.count);
+                WriteBlockRecord(out, block);
             }
-            out.WriteU16(f_.header_.zeroOffset);
-            out.WriteU16(f_.header_.slope);
-            out.WriteU16(static_cast<uint16_t>(f_.SampleCount()));
-            out.WriteU8(f_.header_.oldIntervalByte);
+            WriteCalibrationRecord(out, f_.header_, f_.SampleCount());
             if (IsKLT7()) {
                 f_.samples_.WriteToFile(out, 1, f_.SampleCount());
                 f_.extraHeader_.WriteToFile(out);
@@ -44,25 +39,12 @@ private:
     bool IsKLT7() const { return version_ == '7'; }
 
     void WriteHeader(TAtomicFileWriter& out) const {
-        const TKLTHeader& h = f_.header_;
-        const char magic[4] = {'K', 'L', 'T', version_};
-        out.Write(magic, 4);
-        out.WriteU16(h.date);
-        out.WriteU16(h.circumference);
-        out.WriteU8(h.intervalNumerator);
-        out.WriteU8(h.intervalDenominator);
-        out.WriteU16(static_cast<uint16_t>(f_.blocks_.size()));
-        out.WriteU16(static_cast<uint16_t>(std::max(f_.MarkerCount(), 1) - 1));
-        const uint8_t flags = IsKLT7() ? h.flags | TKLTHeader::kFlagExtraHeader
-                                       : h.flags & ~TKLTHeader::kFlagExtraHeader;
-        out.WriteU8(flags);
-
-        char comment[TKLTFile::kCommentLength + 1] = {};
-        const std::string oem = Utf8ToCp850(f_.comment_);
-        const size_t length = std::min<size_t>(oem.size(), TKLTFile::kCommentLength);
-        comment[0] = static_cast<char>(length);
-        std::memcpy(comment + 1, oem.data(), length);
-        out.Write(comment, sizeof comment);
+        TKLTHeader h = f_.header_;
+        h.magic = {'K', 'L', 'T', version_};
+        h.markerCountField = static_cast<uint16_t>(std::max(f_.MarkerCount(), 1) - 1);
+        h.flags = IsKLT7() ? h.flags | TKLTHeader::kFlagExtraHeader : h.flags & ~TKLTHeader::kFlagExtraHeader;
+        WriteHeaderRecord(out, h, static_cast<uint16_t>(f_.blocks_.size()));
+        WriteCommentField(out, f_.comment_);
     }
 
     void WriteMarkers(TAtomicFileWriter& out) const {
@@ -75,18 +57,13 @@ private:
     }
 
     static void WriteMarker(TAtomicFileWriter& out, const TKLTMarker& m) {
-        char name[TKLTFile::kMarkerNameLength] = {};
-        const std::string oem = Utf8ToCp850(m.name);
-        std::memcpy(name, oem.data(), std::min(oem.size(), sizeof name));
-        out.Write(name, sizeof name);
-        out.WriteU8(1);
-        out.WriteU16(static_cast<uint16_t>(m.first));
-        out.WriteU16(static_cast<uint16_t>(m.last));
-        out.WriteU16(static_cast<uint16_t>(m.AvgPower()));
-        out.WriteU16(static_cast<uint16_t>(m.AvgHeartRate()));
-        out.WriteU16(static_cast<uint16_t>(m.AvgCadence()));
-        out.WriteU16(static_cast<uint16_t>(m.AvgSpeed()));
-        out.WriteU16(0);
+        TStructurArray record;
+        record.name = m.name;
+        record.first = static_cast<uint16_t>(m.first);
+        record.last = static_cast<uint16_t>(m.last);
+        record.words = {static_cast<uint16_t>(m.AvgPower()), static_cast<uint16_t>(m.AvgHeartRate()),
+                        static_cast<uint16_t>(m.AvgCadence()), static_cast<uint16_t>(m.AvgSpeed()), 0};
+        WriteMarkerRecord(out, record);
     }
 
     // 5 bytes a sample: speed V (32 mm/s, 11 bits) and power W (12 bits) packed over bytes 0-2,
