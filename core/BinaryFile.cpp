@@ -203,6 +203,15 @@ void TAtomicFileWriter::Fail(int error) {
     throw EInOutError(IoErrorMessage(error));
 }
 
+void TAtomicFileWriter::SetPermissions(unsigned mode) {
+    if (file_ == nullptr) {
+        throw EInOutError("File not open");
+    }
+    if (::fchmod(::fileno(file_), static_cast<mode_t>(mode)) != 0) {
+        Fail(errno);
+    }
+}
+
 void TAtomicFileWriter::Write(const void* data, size_t size) {
     if (file_ == nullptr) {
         throw EInOutError("File not open");

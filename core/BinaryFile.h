@@ -65,6 +65,10 @@ public:
     TAtomicFileWriter(const TAtomicFileWriter&) = delete;
     TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
 
+    // The new file gets these permission bits (as chmod takes them) instead of the old file's or
+    // the default ones. Call it before writing anything secret.
+    void SetPermissions(unsigned mode);
+
     void Write(const void* data, size_t size);
     void WriteU8(uint8_t value);
     void WriteU16(uint16_t value);
