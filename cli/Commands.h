@@ -33,5 +33,7 @@ void LoadTraining(TKLTFile& file, const std::string& path);
 int RunInfo(const std::vector<std::string>& args);
 int RunSamples(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+// db path | db add FILE... | db list: the training database of the configuration.
+int RunDatabase(const std::vector<std::string>& args);
 
 } // namespace klt::cli

@@ -14,7 +14,11 @@ constexpr const char* kUsage =
     "commands:\n"
     "  info FILE [--json]                        summary of a training file\n"
     "  samples FILE [--json|--csv]               every sample (raw units; CSV in display units)\n"
-    "  convert IN OUT [--format klt7|klt6]       write the training in another format\n";
+    "  convert IN OUT [--format klt7|klt6]       write the training in another format\n"
+    "  db path                                   the training database in use\n"
+    "  db add FILE... [--json]                   import trainings into the database\n"
+    "  db list [--initials P] [--from D] [--to D] [--json]\n"
+    "                                            trainings of the database (D: YYYY-MM-DD)\n";
 
 } // namespace
 
@@ -34,6 +38,9 @@ int main(int argc, char** argv) {
         }
         if (command == "convert") {
             return klt::cli::RunConvert(args);
+        }
+        if (command == "db") {
+            return klt::cli::RunDatabase(args);
         }
         if (command == "help" || command == "--help" || command == "-h") {
             std::fputs(kUsage, stdout);

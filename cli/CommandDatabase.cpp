@@ -1,0 +1,147 @@
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "cli/Commands.h"
+#include "cli/DatabaseText.h"
+#include "cli/Json.h"
+#include "core/BinaryFile.h"
+#include "core/Exceptions.h"
+#include "core/KLTDatabase.h"
+#include "core/KLTFileRegistry.h"
+#include "core/TrainingEnvironment.h"
+
+namespace klt::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+uint16_t ParseDate(const std::string& text) {
+    TCivilDate date;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &date.year, &date.month, &date.day, &end) != 3 ||
+        !IsValidCivilDate(date) || DaysSince1880(date) < 0 || DaysSince1880(date) >= kNoDate) {
+        throw EUsage("not a date (YYYY-MM-DD): " + text);
+    }
+    return static_cast<uint16_t>(DaysSince1880(date));
+}
+
+// Copies the file into the database and lets loading move it to its place there, saving old
+// versions as KLT7 on the way. Returns the path it got.
+std::string AddToDatabase(const std::string& source, const std::string& databaseDir) {
+    TKLTFile probe;
+    LoadTraining(probe, source); // a file that is no training never enters the database
+    fs::create_directories(databaseDir);
+    std::string incoming = databaseDir + "/.incoming-XXXXXX";
+    const int fd = ::mkstemp(incoming.data());
+    if (fd < 0) {
+        throw EInOutError("'" + incoming + "': " + IoErrorMessage(errno));
+    }
+    ::close(fd);
+    std::error_code error;
+    fs::copy_file(source, incoming, fs::copy_options::overwrite_existing, error);
+    if (error) {
+        fs::remove(incoming);
+        throw EInOutError("'" + source + "': " + error.message());
+    }
+    TKLTFile& file = KLTFileRegistry().OpenTraining(incoming, nullptr);
+    try {
+        file.EnsureLoaded();
+    } catch (...) {
+        KLTFileRegistry().ReleaseTraining(file, nullptr);
+        fs::remove(incoming);
+        throw;
+    }
+    const std::string path = file.FileName();
+    KLTFileRegistry().ReleaseTraining(file, nullptr);
+    return path;
+}
+
+int RunAdd(const TArguments& parsed, const std::string& databaseDir) {
+    if (parsed.positional.size() < 2) {
+        throw EUsage("db add needs at least one FILE");
+    }
+    TJsonWriter json;
+    json.BeginObject().Key("added").BeginArray();
+    std::vector<std::pair<std::string, std::string>> errors;
+    for (size_t i = 1; i < parsed.positional.size(); ++i) {
+        const std::string& source = parsed.positional[i];
+        try {
+            const std::string path = AddToDatabase(source, databaseDir);
+            json.BeginObject().Field("source", source).Field("path", path).EndObject();
+            if (parsed.flags.count("--json") == 0) {
+                std::printf("%s -> %s\n", source.c_str(), path.c_str());
+            }
+        } catch (const std::exception& e) {
+            errors.emplace_back(source, e.what());
+            if (parsed.flags.count("--json") == 0) {
+                std::fprintf(stderr, "%s\n", e.what());
+            }
+        }
+    }
+    json.EndArray().Key("errors").BeginArray();
+    for (const auto& [source, message] : errors) {
+        json.BeginObject().Field("source", source).Field("message", message).EndObject();
+    }
+    json.EndArray().EndObject();
+    if (parsed.flags.count("--json") != 0) {
+        std::printf("%s\n", json.Text().c_str());
+    }
+    return errors.empty() ? 0 : 1;
+}
+
+int RunList(const TArguments& parsed, const std::string& databaseDir) {
+    if (parsed.positional.size() != 1) {
+        throw EUsage("db list takes no FILE");
+    }
+    TTrainingFilter filter;
+    if (parsed.options.count("--initials")) {
+        filter.initialsPatterns = parsed.options.at("--initials");
+    }
+    if (parsed.options.count("--from")) {
+        filter.fromDate = ParseDate(parsed.options.at("--from"));
+    }
+    if (parsed.options.count("--to")) {
+        filter.toDate = ParseDate(parsed.options.at("--to"));
+    }
+    std::vector<TTrainingRow> rows;
+    ForEachTraining(databaseDir, filter, [&](TKLTFile& file) {
+        try {
+            file.ReadFile(); // the walk read only the header
+            rows.push_back(TTrainingRow::Of(file));
+        } catch (const Exception&) {
+            // a file damaged after its header is left out like one damaged before
+        }
+        return true;
+    });
+    std::sort(rows.begin(), rows.end());
+    const std::string text = parsed.flags.count("--json") ? TrainingRowsJson(rows) : TrainingRowsTable(rows);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+} // namespace
+
+int RunDatabase(const std::vector<std::string>& args) {
+    const TArguments parsed = TArguments::Parse(args, {"--json"}, {"--initials", "--from", "--to"});
+    if (parsed.positional.empty()) {
+        throw EUsage("db needs path, add or list");
+    }
+    const std::string databaseDir = ConfiguredDatabaseDir();
+    TrainingEnvironment().databaseDir = databaseDir; // where trainings are moved into place
+    const std::string& what = parsed.positional[0];
+    if (what == "path" && parsed.positional.size() == 1) {
+        std::printf("%s\n", databaseDir.c_str());
+        return 0;
+    }
+    if (what == "add") {
+        return RunAdd(parsed, databaseDir);
+    }
+    if (what == "list") {
+        return RunList(parsed, databaseDir);
+    }
+    throw EUsage("db needs path, add or list");
+}
+
+} // namespace klt::cli

@@ -1,0 +1,82 @@
+#include "cli/DatabaseText.h"
+
+#include "app/ConfigurationPaths.h"
+#include "app/KLTIni.h"
+#include "cli/Json.h"
+#include "cli/TextTable.h"
+#include "core/Exceptions.h"
+#include "core/KLTDate.h"
+#include "core/SmallFile.h"
+
+namespace klt::cli {
+
+TTrainingRow TTrainingRow::Of(const TKLTFile& file) {
+    const TKLTMarker& m = file.Marker(0);
+    const TKLTHeader& h = file.Header();
+    return {file.FileName(), h.date,        m.startTime,    m.name,          m.Duration(),  m.Work(),
+            m.Distance(),    m.AvgPower(),  m.AvgHeartRate(), m.AvgSpeed(),  m.AvgCadence(), m.climb,
+            m.AvgTemperature(), file.Comment(), h.slope,    h.zeroOffset,    h.circumference};
+}
+
+std::string TrainingRowsJson(const std::vector<TTrainingRow>& rows) {
+    TJsonWriter json;
+    json.BeginObject().Key("trainings").BeginArray();
+    for (const TTrainingRow& r : rows) {
+        json.BeginObject()
+            .Field("path", r.path)
+            .Field("date", r.date)
+            .Field("start_time", r.startTime)
+            .Field("initials", r.initials)
+            .Field("duration", r.duration)
+            .Field("work", r.work)
+            .Field("distance", r.distance)
+            .Field("avg_power", r.avgPower)
+            .Field("avg_heart_rate", r.avgHeartRate)
+            .Field("avg_speed", r.avgSpeed)
+            .Field("avg_cadence", r.avgCadence)
+            .Field("climb", r.climb)
+            .Field("avg_temperature", r.avgTemperature)
+            .Field("comment", r.comment)
+            .Field("slope", r.slope)
+            .Field("zero_offset", r.zeroOffset)
+            .Field("circumference", r.circumference)
+            .EndObject();
+    }
+    json.EndArray().EndObject();
+    return json.Text() + "\n";
+}
+
+std::string TrainingRowsTable(const std::vector<TTrainingRow>& rows) {
+    TTextTable table({{"Date", 10, false},
+                      {"Start", 8, true},
+                      {"Athlete", 8, false},
+                      {"Duration", 9, true},
+                      {"Ø POW", 11, true},
+                      {"Ø HRT", 9, true},
+                      {"Distance", 10, true},
+                      {"Work", 9, true},
+                      {"Comment", 0, false}});
+    for (const TTrainingRow& r : rows) {
+        table.AddRow({FormatIsoDate(r.date), FormatTimeOfDay(r.startTime, false), r.initials, FormatDuration(r.duration),
+                      ValueWithUnit(mwaLeistung, static_cast<double>(r.avgPower)),
+                      ValueWithUnit(mwaHerzfrequenz, static_cast<double>(r.avgHeartRate)),
+                      ValueWithUnit(mwaStrecke, static_cast<double>(r.distance), 2),
+                      ValueWithUnit(mwaArbeit, static_cast<double>(r.work)), r.comment});
+    }
+    return table.Text() + std::to_string(rows.size()) + (rows.size() == 1 ? " training\n" : " trainings\n");
+}
+
+std::string ConfiguredDatabaseDir() {
+    // Read only: the tool never writes the configuration, and a damaged one means the default.
+    TKLTIniData settings;
+    try {
+        if (std::optional<std::string> text = ReadSmallFile(ConfigurationFilePath(), TKLTIniFile::kMaxFileSize)) {
+            settings.ReadText(*text);
+        }
+    } catch (const Exception&) {
+        settings.SetToDefaults();
+    }
+    return settings.SystemData.DataBaseDir;
+}
+
+} // namespace klt::cli

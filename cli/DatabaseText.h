@@ -1,0 +1,34 @@
+#pragma once
+// One row per training of the database, as `klt db list` shows it.
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/KLTFile.h"
+
+namespace klt::cli {
+
+struct TTrainingRow {
+    std::string path;
+    uint16_t date = 0;
+    int32_t startTime = 0;
+    std::string initials;
+    int64_t duration = 0, work = 0, distance = 0;
+    int64_t avgPower = 0, avgHeartRate = 0, avgSpeed = 0, avgCadence = 0, climb = 0, avgTemperature = 0;
+    std::string comment;
+    int slope = 0, zeroOffset = 0, circumference = 0;
+
+    static TTrainingRow Of(const TKLTFile& file);
+    // Date, start time, initials.
+    bool operator<(const TTrainingRow& other) const {
+        return std::tie(date, startTime, initials, path) < std::tie(other.date, other.startTime, other.initials, other.path);
+    }
+};
+
+std::string TrainingRowsJson(const std::vector<TTrainingRow>& rows);
+std::string TrainingRowsTable(const std::vector<TTrainingRow>& rows);
+
+// The training database of the configuration (KLT_DATABASE and KLT_CONFIG apply).
+std::string ConfiguredDatabaseDir();
+
+} // namespace klt::cli
