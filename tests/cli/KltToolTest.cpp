@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <filesystem>
+
 #include "core/BinaryFile.h"
 #include "core/KLTFile.h"
 #include "tests/support/RawTraining.h"
@@ -23,7 +25,8 @@ class KltTool : public ::testing::Test {
 protected:
     TRun Klt(const std::string& args) {
         const std::string out = dir_.File("stdout"), err = dir_.File("stderr");
-        const int raw = std::system((std::string(KLT_BIN_DIR) + "/klt " + args + " >" + out + " 2>" + err).c_str());
+        const std::string environment = "KLT_CONFIG=" + dir_.File("cfg/KLTWIN.CFG") + " KLT_DATABASE=" + dir_.File("db") + " ";
+        const int raw = std::system((environment + KLT_BIN_DIR + "/klt " + args + " >" + out + " 2>" + err).c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFileBytes(out), test::ReadFileBytes(err)};
     }
 
@@ -146,6 +149,44 @@ TEST_F(KltTool, ConvertWritesTheFormatAndLeavesTheInputAlone) {
     const TRun same = Klt("convert " + in + " " + in);
     EXPECT_EQ(same.status, 1);
     EXPECT_EQ(test::ReadFileBytes(in), before);
+}
+
+TEST_F(KltTool, DatabaseAddsTrainingsInTheirPlaceAndListsThem) {
+    EXPECT_EQ(Klt("db path").out, dir_.File("db") + "\n");
+    TRawTraining first = SimpleTraining('7', 30);
+    first.markers = {{"JD"}};
+    first.blocks = {{3600000, 30}};
+    first.date = static_cast<uint16_t>(DaysSince1880({2026, 12, 9}));
+    TRawTraining second = first;
+    second.markers = {{"MK"}};
+    second.date = static_cast<uint16_t>(DaysSince1880({2026, 11, 2}));
+    const std::string a = Put(first, "a.klt"), b = Put(second, "b.klt");
+    test::WriteFileBytes(dir_.File("bad.klt"), "nonsense");
+
+    const TRun add = Klt("db add --json " + a + " " + dir_.File("bad.klt") + " " + b + " " + a);
+    EXPECT_EQ(add.status, 1); // one file failed, the others went in
+    const std::string db = dir_.File("db");
+    for (const std::string& expected :
+         {R"("source":")" + a + R"(","path":")" + db + R"(/_JD.KLT/2026_12.KLT/J091226A.klt")",
+          R"("path":")" + db + R"(/_MK.KLT/2026_11.KLT/M021126A.klt")",
+          R"("path":")" + db + R"(/_JD.KLT/2026_12.KLT/J091226B.klt")",
+          R"("errors":[{"source":")" + dir_.File("bad.klt") + R"(","message":"')"}) {
+        EXPECT_NE(add.out.find(expected), std::string::npos) << expected << "\n" << add.out;
+    }
+    EXPECT_TRUE(std::filesystem::exists(a)); // the source stays
+
+    const TRun all = Klt("db list --json");
+    ASSERT_EQ(all.status, 0) << all.err;
+    const size_t mk = all.out.find(R"("initials":"MK")");
+    const size_t jd = all.out.find(R"("initials":"JD")");
+    EXPECT_LT(mk, jd); // by date
+    EXPECT_NE(all.out.find(R"("start_time":3600000,"initials":"JD","duration":3000,)"), std::string::npos) << all.out;
+    const TRun december = Klt("db list --json --from 2026-12-01 --initials jd");
+    EXPECT_EQ(december.out.find("MK"), std::string::npos);
+    EXPECT_NE(december.out.find("J091226B.klt"), std::string::npos);
+    EXPECT_EQ(Klt("db list --from 2026-13-01").status, 2);
+    EXPECT_EQ(Klt("db frobnicate").status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("cfg"))); // the tool never writes settings
 }
 
 } // namespace
