@@ -1,0 +1,145 @@
+#include "app/OptionDataUnit.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+#include "app/ProfileDirectory.h"
+#include "app/ProfileReader.h"
+#include "app/ProfileWriter.h"
+#include "app/UploadCredentials.h"
+#include "core/BinaryFile.h"
+#include "core/KLTDatabase.h"
+#include "core/Prompt.h"
+#include "core/Texts.h"
+
+namespace klt {
+namespace {
+
+// Far more than any profile; what a hostile file beyond it holds is not read.
+constexpr std::size_t kMaxProfileSize = 16 * 1024 * 1024;
+
+std::optional<std::string> ReadTextFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string text(kMaxProfileSize, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (file.bad()) {
+        return std::nullopt;
+    }
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    return text;
+}
+
+bool IsBlank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+} // namespace
+
+TOptionDataNew::TOptionDataNew(std::string directory, std::string userName, int32_t today)
+    : directory_(std::move(directory)), userName_(std::move(userName)), users_(ListDatabaseUsers(directory_)),
+      profiles_(ListProfiles(directory_)), sets_(DefaultSets(today)) {}
+
+TProfileOptionSets TOptionDataNew::DefaultSets(int32_t today) const {
+    TProfileOptionSets sets(today);
+    sets.UserOptionSet.UsedSystems = users_;
+    return sets;
+}
+
+std::string TOptionDataNew::UserFilePath(const std::string& extension) const {
+    // A name that is no plain file name would lead outside the directory.
+    if (userName_.empty() || userName_ == "." || userName_ == ".." ||
+        userName_.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
+        return {};
+    }
+    return directory_ + "/" + FindIgnoringCase(directory_, userName_ + extension);
+}
+
+std::string TOptionDataNew::ProfilePath() const { return UserFilePath(".xml"); }
+std::string TOptionDataNew::CredentialsPath() const { return UserFilePath(".pwd"); }
+
+void TOptionDataNew::Load(int32_t today) {
+    users_ = ListDatabaseUsers(directory_);
+    profiles_ = ListProfiles(directory_);
+    TProfileOptionSets defaults = DefaultSets(today);
+    const std::string path = ProfilePath();
+    if (path.empty()) {
+        sets_ = defaults;
+        return;
+    }
+    const TUploadCredentials credentials = ReadUploadCredentials(CredentialsPath());
+    defaults.UploadDataOptionSet.Username = credentials.Username;
+    defaults.UploadDataOptionSet.Password = credentials.Password;
+    sets_ = defaults;
+
+    const std::string fileName = userName_ + ".xml";
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return;
+    }
+    std::optional<std::string> text = ReadTextFile(path);
+    if (!text) {
+        Prompt().ShowMessage("Attention", FormatText("File:%s damaged", {fileName}));
+    } else if (IsBlank(*text)) {
+        // Left behind by a failed write: the user starts afresh with a default profile.
+        std::filesystem::remove(path, error);
+        static_cast<void>(Save());
+    } else {
+        sets_ = ReadProfileText(*text, defaults, fileName);
+    }
+}
+
+void TOptionDataNew::WriteFiles() const {
+    std::filesystem::create_directories(directory_);
+    const TUploadDataOptionSet& upload = sets_.UploadDataOptionSet;
+    WriteUploadCredentials(CredentialsPath(), {upload.Username, upload.Password});
+    const std::string text = WriteProfileText(sets_);
+    TAtomicFileWriter writer(ProfilePath());
+    writer.Write(text.data(), text.size());
+    writer.Commit();
+}
+
+bool TOptionDataNew::Save() const {
+    if (ProfilePath().empty()) {
+        return true;
+    }
+    // The old files stay untouched until a new one is complete, so a second attempt loses nothing.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            WriteFiles();
+            return true;
+        } catch (const std::exception&) {
+        }
+    }
+    Prompt().ShowMessage("Attention", "Unable to save profile settings to disk");
+    return false;
+}
+
+void TOptionDataNew::SetDefaults(int32_t today) {
+    userName_.clear();
+    users_ = ListDatabaseUsers(directory_);
+    profiles_ = ListProfiles(directory_);
+    sets_ = DefaultSets(today);
+}
+
+bool TOptionDataNew::Equals(const TOptionDataNew& other) const {
+    return directory_ == other.directory_ && userName_ == other.userName_ && sets_.Equals(other.sets_);
+}
+
+void TOptionDataNew::DeleteProfile() {
+    std::error_code error;
+    for (const std::string& path : {ProfilePath(), CredentialsPath()}) {
+        if (!path.empty()) {
+            std::filesystem::remove(path, error);
+        }
+    }
+    userName_.clear();
+    profiles_ = ListProfiles(directory_);
+}
+
+} // namespace klt
