@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/KLTIniData.h"
 #include "core/Texts.h"
 
 #include "tests/support/RawTraining.h"
@@ -54,5 +55,18 @@ int main(int argc, char** argv) {
     for (const char* number : {"1,234.5", "-0.25e3", "\"1|2\"|3", "12 345,6"}) {
         klt::test::WriteFileBytes(textDir + "/number-" + std::to_string(n++), number);
     }
+
+    const std::string configDir = std::string(argv[1]) + "/fuzz-configuration";
+    std::filesystem::create_directories(configDir);
+    klt::TKLTIniData config;
+    klt::test::WriteFileBytes(configDir + "/default.cfg", config.Text());
+    config.SystemData.SetUserName("O'Neill");
+    config.SystemData.UnitsSPD = 2;
+    config.OptionData.KLTGraphicType = klt::gtMultiRow;
+    config.OptionData.GraphicData.PRBGICanvasOptions = 0;
+    config.OptionData.DiagrammMehrZ.SkalaGeschwindigkeit.SetOffset(1234.5);
+    config.FileHistory.SetItems({"/rides/a.klt", "/rides/line\nbreak.klt"});
+    config.MarkerIdentList.SetItems({"Sprint", "Kl\xC3\xB6ppel"});
+    klt::test::WriteFileBytes(configDir + "/customised.cfg", config.Text());
     return 0;
 }
