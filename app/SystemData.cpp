@@ -1,10 +1,9 @@
 #include "app/SystemData.h"
 
-#include <algorithm>
-#include <cctype>
 #include <limits>
 #include <utility>
 
+#include "app/IgnoreCase.h"
 #include "core/PRMesWrt.h"
 #include "core/Utf8Chars.h"
 
@@ -12,12 +11,6 @@ namespace klt {
 namespace {
 
 constexpr int64_t MaxInt32 = std::numeric_limits<int32_t>::max();
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // Unit indices beyond a kind's units are damage, not a choice.
 int64_t LastUnit(TMesswertArtType kind) {
@@ -34,7 +27,7 @@ void TSystemData::SetToDefaults() {
 
 void TSystemData::SetUserName(const std::string& userName) {
     const std::string old = std::exchange(userName_, TruncateChars(userName, kMaxUserNameChars));
-    if (!DataBaseDir.empty() && onUserNameChange_ && !EqualIgnoringCase(old, userName_)) {
+    if (!DataBaseDir.empty() && onUserNameChange_ && !EqualsIgnoringCase(old, userName_)) {
         onUserNameChange_(userName_);
     }
 }
