@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/KLTIniData.h"
+#include "app/ProfileWriter.h"
 #include "core/Texts.h"
 
 #include "tests/support/RawTraining.h"
@@ -13,6 +14,23 @@
 
 using klt::test::SimpleTraining;
 using klt::test::TRawTraining;
+
+// A default profile and one with something other than the default in every set.
+static void WriteProfileSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    klt::TProfileOptionSets profile(53000);
+    klt::test::WriteFileBytes(dir + "/default.xml", klt::WriteProfileText(profile));
+    profile.UserOptionSet.UsedSystems = {"JD", "Smith, J."};
+    profile.System = {6, 3};
+    profile.SingleChart.ChartTitle = "Ride \"one\" <best>";
+    profile.AnalyseOptionSet.AddZoneSet(53000);
+    profile.AnalyseOptionSet.MaxPanel(2) = {false, 12345, 0x123456};
+    profile.ChartOptionSet.LeftAxis = {true, -5, 12'345'678'901};
+    profile.StatisticChartOptionSet.PowerSkala.SetDisplayRange(false, 600, 50);
+    profile.RatioDataChartOptionSet.SpeedSkala.MergeFct = 5;
+    profile.UploadDataOptionSet.Servername = "ftp.example.org";
+    klt::test::WriteFileBytes(dir + "/customised.xml", klt::WriteProfileText(profile));
+}
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -68,5 +86,6 @@ int main(int argc, char** argv) {
     config.FileHistory.SetItems({"/rides/a.klt", "/rides/line\nbreak.klt"});
     config.MarkerIdentList.SetItems({"Sprint", "Kl\xC3\xB6ppel"});
     klt::test::WriteFileBytes(configDir + "/customised.cfg", config.Text());
+    WriteProfileSeeds(std::string(argv[1]) + "/fuzz-profile");
     return 0;
 }
