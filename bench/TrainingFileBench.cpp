@@ -1,45 +1,18 @@
 // Reading and writing a full-size training (65,534 samples) against moving the same bytes with
-// plain file calls, measured in one run; prints the ratios at the end.
+// plain file calls.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <fcntl.h>
-#include <map>
 #include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "core/KLTFile.h"
-#include "tools/synth/SyntheticRide.h"
+#include "bench/BenchSupport.h"
 
 namespace {
-
-std::string BenchDir() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/klt-bench-XXXXXX";
-        return std::string(::mkdtemp(pattern));
-    }();
-    return dir;
-}
-
-// The largest training a file can hold, with the demonstration ride's markers, written once.
-const std::string& FullTraining() {
-    static const std::string path = [] {
-        klt::TKLTFile file;
-        klt::synth::BuildRide(file, klt::synth::TRideOptions{});
-        const int built = file.SampleCount();
-        file.SetSampleCount(klt::TKLTFile::kMaxSamples);
-        for (int i = built + 1; i <= klt::TKLTFile::kMaxSamples; ++i) {
-            file.Sample(i) = file.Sample((i - 1) % built + 1);
-        }
-        file.Normalise();
-        const std::string p = BenchDir() + "/full.klt";
-        file.WriteKLT7(p, klt::TDateTimeMark::None());
-        return p;
-    }();
-    return path;
-}
 
 std::vector<char> FileBytes(const std::string& path) {
     std::vector<char> bytes;
@@ -56,7 +29,7 @@ std::vector<char> FileBytes(const std::string& path) {
 // Opens the file, reads its bytes into memory of their own and closes it: the least any loader
 // does. With state.range(0) set the memory is reused instead, which no loader of a new file can.
 void PlainRead(benchmark::State& state) {
-    const std::string& path = FullTraining();
+    const std::string& path = klt::bench::FullTrainingPath();
     const size_t size = FileBytes(path).size();
     auto reused = std::make_unique_for_overwrite<char[]>(size);
     for (auto _ : state) {
@@ -72,7 +45,7 @@ void PlainRead(benchmark::State& state) {
 }
 
 void ReadKLT7(benchmark::State& state) {
-    const std::string& path = FullTraining();
+    const std::string& path = klt::bench::FullTrainingPath();
     klt::TKLTFile file(path);
     for (auto _ : state) {
         file.ReadFile();
@@ -93,17 +66,17 @@ void WriteBytes(const std::vector<char>& bytes, const std::string& path, bool du
 }
 
 void PlainWrite(benchmark::State& state) {
-    const std::vector<char> bytes = FileBytes(FullTraining());
-    const std::string out = BenchDir() + "/plain.klt";
+    const std::vector<char> bytes = FileBytes(klt::bench::FullTrainingPath());
+    const std::string out = klt::bench::BenchDir() + "/plain.klt";
     for (auto _ : state) {
         WriteBytes(bytes, out, state.range(0) != 0);
     }
 }
 
 void WriteKLT7(benchmark::State& state) {
-    klt::TKLTFile file(FullTraining());
+    klt::TKLTFile file(klt::bench::FullTrainingPath());
     file.ReadFile();
-    const std::string out = BenchDir() + "/written.klt";
+    const std::string out = klt::bench::BenchDir() + "/written.klt";
     for (auto _ : state) {
         benchmark::DoNotOptimize(file.WriteKLT7(out, klt::TDateTimeMark::None()));
     }
@@ -111,8 +84,7 @@ void WriteKLT7(benchmark::State& state) {
 
 // The marker sums every read computes over all samples.
 void MarkerSums(benchmark::State& state) {
-    klt::TKLTFile file(FullTraining());
-    file.ReadFile();
+    klt::TKLTFile& file = klt::bench::FullTraining();
     klt::TKLTMarker marker;
     for (auto _ : state) {
         file.ComputeMarker(marker, 1, file.SampleCount());
@@ -126,42 +98,4 @@ BENCHMARK(PlainWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(WriteKLT7)->Unit(benchmark::kMicrosecond);
 BENCHMARK(MarkerSums)->Unit(benchmark::kMicrosecond);
 
-// Keeps every run's time per iteration to print the ratios after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatios() const {
-        auto ratio = [&](const char* what, const char* measured, const char* baseline, double goal) {
-            if (times_.count(measured) == 0 || times_.count(baseline) == 0) {
-                return; // filtered out
-            }
-            const double r = times_.at(measured) / times_.at(baseline);
-            std::printf("%-58s %6.2fx  (goal: within %.0fx)\n", what, r, goal);
-        };
-        std::printf("\nRatios against plain file calls on the same bytes (65,534-sample KLT7 file):\n");
-        ratio("read KLT7 / read the bytes into new memory", "ReadKLT7", "PlainRead/0", 2);
-        ratio("read KLT7 / read the bytes into reused memory", "ReadKLT7", "PlainRead/1", 2);
-        ratio("write KLT7 (atomic, synced) / write, sync, rename", "WriteKLT7", "PlainWrite/1", 3);
-        ratio("write KLT7 (atomic, synced) / write and rename, no sync", "WriteKLT7", "PlainWrite/0", 3);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
-}

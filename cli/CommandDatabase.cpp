@@ -105,14 +105,10 @@ int RunList(const TArguments& parsed, const std::string& databaseDir) {
     if (parsed.options.count("--to")) {
         filter.toDate = ParseDate(parsed.options.at("--to"));
     }
+    filter.withSamples = true; // the averages need them
     std::vector<TTrainingRow> rows;
     ForEachTraining(databaseDir, filter, [&](TKLTFile& file) {
-        try {
-            file.ReadFile(); // the walk read only the header
-            rows.push_back(TTrainingRow::Of(file));
-        } catch (const Exception&) {
-            // a file damaged after its header is left out like one damaged before
-        }
+        rows.push_back(TTrainingRow::Of(file));
         return true;
     });
     std::sort(rows.begin(), rows.end());

@@ -152,7 +152,7 @@ void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filt
                 for (const fs::path& path : Matching(month, "*.klt", false)) {
                     TKLTFile file(path.string());
                     try {
-                        file.ReadHeader();
+                        filter.withSamples ? file.ReadFile() : file.ReadHeader();
                     } catch (const Exception&) {
                         continue; // one damaged file does not end the walk
                     }

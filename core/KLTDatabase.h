@@ -38,10 +38,11 @@ struct TTrainingFilter {
     int32_t fromTime = 0;               // 1/100 s
     uint16_t toDate = 0xFFFF;           // 0xFFFF: no upper end
     int32_t toTime = 8640000;
+    bool withSamples = false; // read whole trainings, not only up to their samples
 };
 
-// Calls `action` for every training of the database the filter lets through, read up to its
-// samples; a false return ends the walk. Files that cannot be read are skipped.
+// Calls `action` for every training of the database the filter lets through; a false return ends
+// the walk. Files that cannot be read are skipped.
 void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filter,
                      const std::function<bool(TKLTFile&)>& action);
 

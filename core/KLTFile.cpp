@@ -47,12 +47,6 @@ void TKLTFile::SetSampleCount(int count) {
     samples_.SetCount(count + 1);
 }
 
-const TSampleElement& TKLTFile::Sample(int index) const {
-    return *reinterpret_cast<const TSampleElement*>(samples_.Items(index));
-}
-
-TSampleElement& TKLTFile::Sample(int index) { return *reinterpret_cast<TSampleElement*>(samples_.Items(index)); }
-
 int32_t TKLTFile::SampleTime(int index) const {
     int64_t offset = int64_t{index} - 1;
     if (blocks_.empty()) {

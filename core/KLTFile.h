@@ -103,8 +103,10 @@ public:
     void SetBlocks(std::vector<TKLTBlock> blocks);
     int SampleCount() const { return samples_.Count() > 0 ? samples_.Count() - 1 : 0; }
     void SetSampleCount(int count); // keeps the placeholder at index 0
-    const TSampleElement& Sample(int index) const;
-    TSampleElement& Sample(int index);
+    const TSampleElement& Sample(int index) const {
+        return *reinterpret_cast<const TSampleElement*>(samples_.Items(index));
+    }
+    TSampleElement& Sample(int index) { return *reinterpret_cast<TSampleElement*>(samples_.Items(index)); }
     int32_t SampleTime(int index) const;   // time of day of sample index (1-based)
     int IndexAtTime(int32_t time) const;   // the sample recorded at that time of day
 
@@ -161,6 +163,8 @@ public:
     // Mean of kind 1..6 (power, cadence, heart rate, speed, temperature, altitude; raw units)
     // over a window of `windowTime` (1/100 s) around sample `index`. Walking forwards is cheap.
     int MovingAverage(int kind, int windowTime, int index);
+    // The same at every sample (element 0 for sample 1), in one linear pass.
+    std::vector<int> MovingAverages(int kind, int windowTime) const;
     int64_t CumulativeDistance(int n, bool inclusive) const; // 0.01 mm
     int64_t CumulativeWork(int n, bool inclusive) const;     // 1/800 J
     int IndexAtDistance(int64_t distance, bool strict) const;

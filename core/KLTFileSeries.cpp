@@ -2,32 +2,106 @@
 // inverses.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/KLTFile.h"
 
 namespace klt {
 namespace {
 
-int ChannelValue(const TSampleElement& s, int kind) {
+template <typename ValueOf>
+int64_t SumOf(const TKLTFile& file, int first, int last, ValueOf valueOf) {
+    int64_t sum = 0;
+    for (int i = first; i <= last; ++i) {
+        sum += valueOf(file.Sample(i));
+    }
+    return sum;
+}
+
+// Kinds 1..6: power, cadence, heart rate, speed, temperature, altitude (raw units). The kind is
+// chosen once per range, not once per sample.
+int64_t SumOfKind(const TKLTFile& file, int kind, int first, int last) {
     switch (kind) {
     case 1:
-        return s.Power();
+        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Power(); });
     case 2:
-        return s.Cadence();
+        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Cadence(); });
     case 3:
-        return s.HeartRate();
+        return SumOf(file, first, last, [](const TSampleElement& s) { return s.HeartRate(); });
     case 4:
-        return s.Speed();
+        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Speed(); });
     case 5:
-        return s.Temperature();
+        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Temperature(); });
     case 6:
-        return s.Altitude();
+        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Altitude(); });
     default:
         return 0;
     }
 }
 
+// Divides by a window length through its reciprocal: a division per sample would cost more than
+// the rest of a sliding step. Exact for |sum| < 2^48 and lengths up to 2^16.
+class TWindowDivider {
+public:
+    int Divide(int64_t sum, int length) {
+        if (divisor_ != length) {
+            divisor_ = length;
+            reciprocal_ = ~uint64_t{0} / static_cast<uint64_t>(length) + 1;
+        }
+        __extension__ using TWide = unsigned __int128;
+        const uint64_t magnitude = static_cast<uint64_t>(sum < 0 ? -sum : sum);
+        const auto quotient = static_cast<int64_t>((static_cast<TWide>(magnitude) * reciprocal_) >> 64);
+        return static_cast<int>(sum < 0 ? -quotient : quotient);
+    }
+
+private:
+    int divisor_ = 0;
+    uint64_t reciprocal_ = 0;
+};
+
+template <typename ValueOf>
+std::vector<int> SlidingAverages(const TKLTFile& file, int before, int after, ValueOf valueOf) {
+    const int count = file.SampleCount();
+    std::vector<int> averages(static_cast<size_t>(count));
+    TWindowDivider divider;
+    int first = 1, last = 0;
+    int64_t sum = 0;
+    for (int i = 1; i <= count; ++i) {
+        const int newLast = std::min(count, i + after);
+        while (last < newLast) {
+            sum += valueOf(file.Sample(++last));
+        }
+        const int newFirst = std::max(1, i - before);
+        while (first < newFirst) {
+            sum -= valueOf(file.Sample(first++));
+        }
+        averages[static_cast<size_t>(i - 1)] = divider.Divide(sum, last - first + 1);
+    }
+    return averages;
+}
+
 } // namespace
+
+std::vector<int> TKLTFile::MovingAverages(int kind, int windowTime) const {
+    const int h = windowTime / SafeInterval();
+    const int before = h / 2, after = h - h / 2;
+    switch (kind) {
+    case 1:
+        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Power(); });
+    case 2:
+        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Cadence(); });
+    case 3:
+        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.HeartRate(); });
+    case 4:
+        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Speed(); });
+    case 5:
+        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Temperature(); });
+    case 6:
+        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Altitude(); });
+    default:
+        return std::vector<int>(static_cast<size_t>(SampleCount()), 0);
+    }
+}
 
 int TKLTFile::MovingAverage(int kind, int windowTime, int index) {
     TMovingAverageCache& c = movingAverage_;
@@ -48,17 +122,9 @@ int TKLTFile::MovingAverage(int kind, int windowTime, int index) {
     const int last = std::clamp(index + c.after, first, count);
     const bool forward = sameSeries && c.last >= c.first && first >= c.first && last >= c.last && first <= c.last + 1;
     if (!forward) {
-        c.sum = 0;
-        for (int i = first; i <= last; ++i) {
-            c.sum += ChannelValue(Sample(i), kind);
-        }
+        c.sum = SumOfKind(*this, kind, first, last);
     } else {
-        for (int i = c.first; i < first; ++i) {
-            c.sum -= ChannelValue(Sample(i), kind);
-        }
-        for (int i = c.last + 1; i <= last; ++i) {
-            c.sum += ChannelValue(Sample(i), kind);
-        }
+        c.sum += SumOfKind(*this, kind, c.last + 1, last) - SumOfKind(*this, kind, c.first, first - 1);
     }
     c.first = first;
     c.last = last;
@@ -67,20 +133,12 @@ int TKLTFile::MovingAverage(int kind, int windowTime, int index) {
 
 int64_t TKLTFile::CumulativeDistance(int n, bool inclusive) const {
     const int end = std::min(std::max(n, 1), SampleCount()) - (inclusive ? 0 : 1);
-    int64_t sum = 0;
-    for (int i = 1; i <= end; ++i) {
-        sum += Sample(i).Speed();
-    }
-    return sum * interval_;
+    return SumOfKind(*this, 4, 1, end) * interval_;
 }
 
 int64_t TKLTFile::CumulativeWork(int n, bool inclusive) const {
     const int end = std::min(std::max(n, 1), SampleCount()) - (inclusive ? 0 : 1);
-    int64_t sum = 0;
-    for (int i = 1; i <= end; ++i) {
-        sum += Sample(i).Power();
-    }
-    return sum * interval_;
+    return SumOfKind(*this, 1, 1, end) * interval_;
 }
 
 namespace {

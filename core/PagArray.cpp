@@ -11,7 +11,7 @@ namespace klt {
 
 TPagedArrayBase::TPagedArrayBase(int elementSize, int pageSize, const char* className)
     : elementSize_(elementSize), pageSize_(pageSize), elementsPerPage_(pageSize / elementSize),
-      className_(className) {}
+      pageOfIndex_((uint64_t{1} << 32) / static_cast<uint64_t>(elementsPerPage_) + 1), className_(className) {}
 
 void TPagedArrayBase::CountOutOfRange() const {
     throw ERangeError(std::string("Count of ") + className_ + " out of range");
@@ -19,10 +19,6 @@ void TPagedArrayBase::CountOutOfRange() const {
 
 void TPagedArrayBase::IndexOutOfRange() const {
     throw ERangeError(std::string("Index out of ") + className_);
-}
-
-uint8_t* TPagedArrayBase::Address(int i) const {
-    return pages_[i / elementsPerPage_].get() + static_cast<size_t>(i % elementsPerPage_) * elementSize_;
 }
 
 void TPagedArrayBase::SetCount(int n) { Resize(n, true); }
@@ -44,20 +40,6 @@ void TPagedArrayBase::Resize(int n, bool zeroNew) {
     if (zeroNew && n > oldCount) {
         ForEachRun(oldCount, n - oldCount, [](uint8_t* address, size_t length) { std::memset(address, 0, length); });
     }
-}
-
-uint8_t* TPagedArrayBase::Items(int i) {
-    if (i < 0 || i >= count_) {
-        IndexOutOfRange();
-    }
-    return Address(i);
-}
-
-const uint8_t* TPagedArrayBase::Items(int i) const {
-    if (i < 0 || i >= count_) {
-        IndexOutOfRange();
-    }
-    return Address(i);
 }
 
 void TPagedArrayBase::InsertRange(int at, int n) { OpenGap(at, n, true); }

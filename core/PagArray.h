@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace klt {
@@ -26,8 +27,13 @@ public:
 
     // Grows or shrinks to n elements; kept elements keep their bytes, new ones are zero.
     void SetCount(int n);
-    uint8_t* Items(int i);
-    const uint8_t* Items(int i) const;
+    uint8_t* Items(int i) { return const_cast<uint8_t*>(std::as_const(*this).Items(i)); }
+    const uint8_t* Items(int i) const {
+        if (i < 0 || i >= count_) {
+            IndexOutOfRange();
+        }
+        return Address(i);
+    }
     // Opens a zeroed gap of n elements at `at`, moving the elements above it up.
     void InsertRange(int at, int n);
     // Calls `action` once per page touched by elements start..start+n-1. Errors of the action are
@@ -48,13 +54,20 @@ private:
     // Grows or shrinks; new elements are zeroed only when asked, for callers that fill them.
     void Resize(int n, bool zeroNew);
     void OpenGap(int at, int n, bool zeroGap);
-    uint8_t* Address(int i) const;
+    // Sample access is the innermost loop of every series: a multiplication instead of a division
+    // (exact for indices and divisors up to 2^16).
+    uint8_t* Address(int i) const {
+        const auto page = static_cast<size_t>((static_cast<uint64_t>(i) * pageOfIndex_) >> 32);
+        return pages_[page].get() +
+               (static_cast<size_t>(i) - page * static_cast<size_t>(elementsPerPage_)) * static_cast<size_t>(elementSize_);
+    }
     [[noreturn]] void CountOutOfRange() const;
     [[noreturn]] void IndexOutOfRange() const;
 
     int elementSize_;
     int pageSize_;
     int elementsPerPage_;
+    uint64_t pageOfIndex_; // i / elementsPerPage_ == (i * pageOfIndex_) >> 32 for 16-bit indices
     const char* className_;
     int count_ = 0;
     std::vector<std::unique_ptr<uint8_t[]>> pages_;

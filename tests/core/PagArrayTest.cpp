@@ -19,6 +19,18 @@ TEST(PagedDataArray, PagesHoldWholeElementsAndGrowByPage) {
     EXPECT_EQ(a.PageCount(), 0);
 }
 
+TEST(PagedDataArray, EveryIndexMapsIntoItsPage) {
+    for (int size : {1, 5, 14, 3000}) {
+        TPagedDataArray a(size);
+        const int count = std::min(65535, 32 * a.ElementsPerPage());
+        a.SetCount(count);
+        for (int i = 1; i < count; ++i) {
+            const bool samePage = i % a.ElementsPerPage() != 0;
+            ASSERT_EQ(a.Items(i) == a.Items(i - 1) + size, samePage) << size << " " << i;
+        }
+    }
+}
+
 TEST(PagedDataArray, IndexAndCountLimitsLeaveTheArrayUnchanged) {
     TPagedDataArray a(TSampleElement::kSize);
     a.SetCount(3);

@@ -1,0 +1,66 @@
+// Runs every benchmark, then prints each measurement as a ratio to its baseline of the same run.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            times_[run.benchmark_name()] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Ratio(const char* what, const char* measured, const char* baseline, double goal) const {
+        if (times_.count(measured) == 0 || times_.count(baseline) == 0) {
+            return; // filtered out
+        }
+        std::printf("%-64s %7.2fx  (goal: within %.0fx)\n", what, times_.at(measured) / times_.at(baseline), goal);
+    }
+
+private:
+    static double Scale(benchmark::TimeUnit unit) {
+        switch (unit) {
+        case benchmark::kNanosecond:
+            return 1e-9;
+        case benchmark::kMicrosecond:
+            return 1e-6;
+        case benchmark::kMillisecond:
+            return 1e-3;
+        default:
+            return 1.0;
+        }
+    }
+
+    std::map<std::string, double> times_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nRatios against plain passes over the same data, measured in this run:\n");
+    reporter.Ratio("read KLT7 / read the bytes into new memory", "ReadKLT7", "PlainRead/0", 2);
+    reporter.Ratio("read KLT7 / read the bytes into reused memory", "ReadKLT7", "PlainRead/1", 2);
+    reporter.Ratio("write KLT7 (atomic, synced) / write, sync, rename", "WriteKLT7", "PlainWrite/1", 3);
+    reporter.Ratio("write KLT7 (atomic, synced) / write and rename, no sync", "WriteKLT7", "PlainWrite/0", 3);
+    reporter.Ratio("list 5,000 trainings / open and read 512 bytes of each", "ListDatabase/iterations:3",
+                   "OpenRead512/iterations:3", 3);
+    reporter.Ratio("moving average at every sample, 10 s window / one summation pass",
+                   "MovingAverageEverySample/1000", "PlainPass", 3);
+    reporter.Ratio("moving average at every sample, 10 min window / one summation pass",
+                   "MovingAverageEverySample/60000", "PlainPass", 3);
+    reporter.Ratio("moving average asked sample by sample, 10 s window / one pass",
+                   "MovingAverageSampleBySample/1000", "PlainPass", 3);
+    reporter.Ratio("heart-rate fit, 4 h, delays 0-120 s by 2 s / one pass per delay", "HeartRateFit",
+                   "PlainPassPerDelay", 5);
+    benchmark::Shutdown();
+    return 0;
+}

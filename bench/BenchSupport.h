@@ -1,0 +1,16 @@
+#pragma once
+// Data the benchmarks share, made once per run.
+#include <string>
+
+#include "core/KLTFile.h"
+
+namespace klt::bench {
+
+// A fresh folder for this run's files.
+const std::string& BenchDir();
+// The largest training a file can hold (65,534 samples), with the demonstration ride's markers.
+const std::string& FullTrainingPath();
+// The same training, loaded.
+TKLTFile& FullTraining();
+
+} // namespace klt::bench
