@@ -10,10 +10,10 @@ namespace {
 constexpr long kMaxTableValue = 65535;
 
 constexpr std::array<TStatisticSeriesStyle, kStatisticQuantityCount> kStyles = {{
-    {mwaLeistung, 0x008000, false},        // green
-    {mwaTretfrequenz, 0xFF0000, true},     // blue
-    {mwaHerzfrequenz, 0x0000FF, true},     // red
-    {mwaGeschwindigkeit, 0x800080, true},  // purple
+    {mwaLeistung, 0x008000, false},       // green
+    {mwaTretfrequenz, 0xFF0000, true},    // blue
+    {mwaHerzfrequenz, 0x0000FF, true},    // red
+    {mwaGeschwindigkeit, 0x800080, true}, // purple
 }};
 
 int RawValue(TStatisticQuantity quantity, const TSampleElement& sample) {
@@ -30,7 +30,9 @@ int RawValue(TStatisticQuantity quantity, const TSampleElement& sample) {
     return 0;
 }
 
-long WholeDisplayValue(const TMesswertArt& kind, double raw) { return std::lround(kind.ToDisplay(raw)); }
+long WholeDisplayValue(const TMesswertArt& kind, double raw) {
+    return std::lround(kind.ToDisplay(raw));
+}
 
 } // namespace
 
@@ -38,8 +40,8 @@ const TStatisticSeriesStyle& StatisticSeriesStyle(TStatisticQuantity quantity) {
     return kStyles[static_cast<std::size_t>(quantity)];
 }
 
-TDistributionSeries ComputeDistribution(TStatisticQuantity quantity, const TMesswertSkala& skala, int smooting,
-                                        const TKLTFile& file, const TKLTMarker& marker) {
+TDistributionSeries ComputeDistribution(TStatisticQuantity quantity, const TMesswertSkala& skala,
+                                        int smooting, const TKLTFile& file, const TKLTMarker& marker) {
     const TMesswertArt& kind = MesswertArt(StatisticSeriesStyle(quantity).kind);
     const long width = std::clamp(smooting, 1, kMaxSmooting);
     const long lower = WholeDisplayValue(kind, skala.Offset());

@@ -34,8 +34,8 @@ inline constexpr int kMaxSmooting = 1000;
 
 // The distribution of one quantity over the marker's samples: a point per value of the quantity
 // from 0 up to one smoothing window past the scale's upper end.
-TDistributionSeries ComputeDistribution(TStatisticQuantity quantity, const TMesswertSkala& skala, int smooting,
-                                        const TKLTFile& file, const TKLTMarker& marker);
+TDistributionSeries ComputeDistribution(TStatisticQuantity quantity, const TMesswertSkala& skala,
+                                        int smooting, const TKLTFile& file, const TKLTMarker& marker);
 
 class TKLTStatistics {
 public:

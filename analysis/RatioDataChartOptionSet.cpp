@@ -11,13 +11,16 @@ bool TRatioSkalaOption::Equals(const TRatioSkalaOption& other) const {
     return Skala.Equals(other.Skala) && MergeFct == other.MergeFct;
 }
 
-TKLTRatioDataChartOptionSet::TKLTRatioDataChartOptionSet() { Defaults(); }
+TKLTRatioDataChartOptionSet::TKLTRatioDataChartOptionSet() {
+    Defaults();
+}
 
 TKLTRatioDataChartOptionSet::TKLTRatioDataChartOptionSet(const TKLTRatioDataChartOptionSet& other) {
     Assign(other);
 }
 
-TKLTRatioDataChartOptionSet& TKLTRatioDataChartOptionSet::operator=(const TKLTRatioDataChartOptionSet& other) {
+TKLTRatioDataChartOptionSet&
+TKLTRatioDataChartOptionSet::operator=(const TKLTRatioDataChartOptionSet& other) {
     Assign(other);
     return *this;
 }

@@ -2,9 +2,13 @@
 
 namespace klt {
 
-TStatisticChartOptionSet::TStatisticChartOptionSet() { Defaults(); }
+TStatisticChartOptionSet::TStatisticChartOptionSet() {
+    Defaults();
+}
 
-TStatisticChartOptionSet::TStatisticChartOptionSet(const TStatisticChartOptionSet& other) { Assign(other); }
+TStatisticChartOptionSet::TStatisticChartOptionSet(const TStatisticChartOptionSet& other) {
+    Assign(other);
+}
 
 TStatisticChartOptionSet& TStatisticChartOptionSet::operator=(const TStatisticChartOptionSet& other) {
     Assign(other);

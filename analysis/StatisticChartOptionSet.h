@@ -18,7 +18,7 @@ public:
     void Assign(const TStatisticChartOptionSet& other);
     bool Equals(const TStatisticChartOptionSet& other) const;
 
-    int32_t Smooting = 0; // width of the running sum, in whole display units of the quantity
+    int32_t Smooting = 0;       // width of the running sum, in whole display units of the quantity
     TChartAxisOption LeftAxis;  // percentages of power
     TChartAxisOption RightAxis; // percentages of cadence, heart rate and speed
     TMesswertSkala PowerSkala{mwaLeistung};

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <system_error>
 
@@ -11,32 +10,21 @@
 #include "app/ProfileWriter.h"
 #include "app/UploadCredentials.h"
 #include "core/BinaryFile.h"
+#include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
 #include "core/Prompt.h"
+#include "core/SmallFile.h"
 #include "core/Texts.h"
 
 namespace klt {
 namespace {
 
-// Far more than any profile; what a hostile file beyond it holds is not read.
+// Far more than any profile; a larger file is not one.
 constexpr std::size_t kMaxProfileSize = 16 * 1024 * 1024;
 
-std::optional<std::string> ReadTextFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::string text(kMaxProfileSize, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (file.bad()) {
-        return std::nullopt;
-    }
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    return text;
-}
-
 bool IsBlank(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
 } // namespace
@@ -60,8 +48,12 @@ std::string TOptionDataNew::UserFilePath(const std::string& extension) const {
     return directory_ + "/" + FindIgnoringCase(directory_, userName_ + extension);
 }
 
-std::string TOptionDataNew::ProfilePath() const { return UserFilePath(".xml"); }
-std::string TOptionDataNew::CredentialsPath() const { return UserFilePath(".pwd"); }
+std::string TOptionDataNew::ProfilePath() const {
+    return UserFilePath(".xml");
+}
+std::string TOptionDataNew::CredentialsPath() const {
+    return UserFilePath(".pwd");
+}
 
 void TOptionDataNew::Load(int32_t today) {
     users_ = ListDatabaseUsers(directory_);
@@ -78,20 +70,24 @@ void TOptionDataNew::Load(int32_t today) {
     sets_ = defaults;
 
     const std::string fileName = userName_ + ".xml";
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    std::optional<std::string> text;
+    try {
+        text = ReadSmallFile(path, kMaxProfileSize);
+    } catch (const EInOutError&) {
+        Prompt().ShowMessage("Attention", FormatText("File:%s damaged", {fileName}));
         return;
     }
-    std::optional<std::string> text = ReadTextFile(path);
     if (!text) {
-        Prompt().ShowMessage("Attention", FormatText("File:%s damaged", {fileName}));
-    } else if (IsBlank(*text)) {
+        return; // a user without a profile yet
+    }
+    if (IsBlank(*text)) {
         // Left behind by a failed write: the user starts afresh with a default profile.
+        std::error_code error;
         std::filesystem::remove(path, error);
         static_cast<void>(Save());
-    } else {
-        sets_ = ReadProfileText(*text, defaults, fileName);
+        return;
     }
+    sets_ = ReadProfileText(*text, defaults, fileName);
 }
 
 void TOptionDataNew::WriteFiles() const {

@@ -13,12 +13,14 @@ namespace {
 namespace fs = std::filesystem;
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
-    return name.size() >= ending.size() && EqualsIgnoringCase(name.substr(name.size() - ending.size()), ending);
+    return name.size() >= ending.size() &&
+           EqualsIgnoringCase(name.substr(name.size() - ending.size()), ending);
 }
 
 // Entries of the directory that are (or are not) directories and whose name ends with `ending`,
 // with the ending cut off; a directory that cannot be read lists nothing.
-std::vector<std::string> NamesEndingWith(const std::string& directory, std::string_view ending, bool directories) {
+std::vector<std::string> NamesEndingWith(const std::string& directory, std::string_view ending,
+                                         bool directories) {
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {

@@ -44,10 +44,16 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-bool Contains(std::string_view line, std::string_view part) { return line.find(part) != std::string_view::npos; }
+bool Contains(std::string_view line, std::string_view part) {
+    return line.find(part) != std::string_view::npos;
+}
 
-std::string OpeningTag(std::string_view tag) { return "<" + std::string(tag) + ">"; }
-std::string ClosingTag(std::string_view tag) { return "</" + std::string(tag) + ">"; }
+std::string OpeningTag(std::string_view tag) {
+    return "<" + std::string(tag) + ">";
+}
+std::string ClosingTag(std::string_view tag) {
+    return "</" + std::string(tag) + ">";
+}
 
 long WholeDisplayValue(const TMesswertSkala& skala, double raw) {
     return std::lround(MesswertArt(skala.Kind()).ToDisplay(raw));
@@ -81,8 +87,8 @@ private:
                    std::initializer_list<TElement> elements = {});
     // ReadBlock for a block with settings of its own: a failure is reported, `reset` restores the
     // defaults and the rest of the block is skipped. Returns whether the block was read.
-    bool ReadOwnBlock(std::string_view tag, const std::function<void()>& reset, const TVariableHandler& onVariable,
-                      std::initializer_list<TElement> elements = {});
+    bool ReadOwnBlock(std::string_view tag, const std::function<void()>& reset,
+                      const TVariableHandler& onVariable, std::initializer_list<TElement> elements = {});
     // Skips to the block's closing line, or to the closing line of a block around it (left for
     // that block to read).
     void SkipRestOfBlock(std::string_view tag);
@@ -92,7 +98,8 @@ private:
 
     void ReadUserOptionSet();
     void ReadSystem();
-    void ReadChartTitle(std::string_view tag, TChartTitleOptionSet& chart, const TChartTitleOptionSet& defaults);
+    void ReadChartTitle(std::string_view tag, TChartTitleOptionSet& chart,
+                        const TChartTitleOptionSet& defaults);
     void ReadAnalyse();
     void ReadZoneSet(std::vector<TTrainingZoneSet>& zoneSets);
     void ReadZone(TTrainingZoneSet& zoneSet);
@@ -131,7 +138,8 @@ TProfileOptionSets TProfileReader::Read() {
         {OpeningTag("System"), [this] { ReadSystem(); }},
         {OpeningTag("SingleChart"),
          [this] { ReadChartTitle("SingleChart", sets_.SingleChart, defaults_.SingleChart); }},
-        {OpeningTag("MultiChart"), [this] { ReadChartTitle("MultiChart", sets_.MultiChart, defaults_.MultiChart); }},
+        {OpeningTag("MultiChart"),
+         [this] { ReadChartTitle("MultiChart", sets_.MultiChart, defaults_.MultiChart); }},
         {OpeningTag("AnalyseOptionSet"), [this] { ReadAnalyse(); }},
         {OpeningTag("ChartOptionSet"), [this] { ReadChart(); }},
         {OpeningTag("StatisticChartOptionSet"), [this] { ReadStatisticChart(); }},
@@ -144,7 +152,8 @@ TProfileOptionSets TProfileReader::Read() {
         if (Contains(line, end)) {
             break;
         }
-        auto set = std::find_if(sets.begin(), sets.end(), [&](const auto& s) { return Contains(line, s.first); });
+        auto set =
+            std::find_if(sets.begin(), sets.end(), [&](const auto& s) { return Contains(line, s.first); });
         if (set != sets.end()) {
             set->second();
         }
@@ -186,7 +195,8 @@ void TProfileReader::ReadBlock(std::string_view tag, const TVariableHandler& onV
 }
 
 bool TProfileReader::ReadOwnBlock(std::string_view tag, const std::function<void()>& reset,
-                                  const TVariableHandler& onVariable, std::initializer_list<TElement> elements) {
+                                  const TVariableHandler& onVariable,
+                                  std::initializer_list<TElement> elements) {
     try {
         ReadBlock(tag, onVariable, elements);
         return true;
@@ -206,7 +216,8 @@ void TProfileReader::SkipRestOfBlock(std::string_view tag) {
             ++next_;
             return;
         }
-        if (std::any_of(open_.begin(), open_.end(), [&](std::string_view t) { return Contains(line, ClosingTag(t)); })) {
+        if (std::any_of(open_.begin(), open_.end(),
+                        [&](std::string_view t) { return Contains(line, ClosingTag(t)); })) {
             return;
         }
         ++next_;
@@ -214,8 +225,9 @@ void TProfileReader::SkipRestOfBlock(std::string_view tag) {
 }
 
 void TProfileReader::NotAllowed(std::string_view line) const {
-    throw EProfileFormat(FormatText("Fileformat Error\r\n%s not allowed in %s",
-                                    {TruncateChars(TrimText(line), kMaxQuotedLineLength), OpeningTag(open_.back())}));
+    throw EProfileFormat(
+        FormatText("Fileformat Error\r\n%s not allowed in %s",
+                   {TruncateChars(TrimText(line), kMaxQuotedLineLength), OpeningTag(open_.back())}));
 }
 
 uint32_t TProfileReader::Color(const TProfileVariable& variable) const {
@@ -236,34 +248,37 @@ void TProfileReader::Report(std::string_view message) {
 
 void TProfileReader::ReadUserOptionSet() {
     TUserOptionSet& user = sets_.UserOptionSet;
-    ReadOwnBlock("UserOptionSet", [&] { user = defaults_.UserOptionSet; },
-                 [&](const TProfileVariable& v) {
-                     if (v.name == "UsedSystems") {
-                         user.UsedSystems = SplitProfileNames(v.value);
-                     }
-                 });
+    ReadOwnBlock(
+        "UserOptionSet", [&] { user = defaults_.UserOptionSet; },
+        [&](const TProfileVariable& v) {
+            if (v.name == "UsedSystems") {
+                user.UsedSystems = SplitProfileNames(v.value);
+            }
+        });
 }
 
 void TProfileReader::ReadSystem() {
     TSystemOptionSet& system = sets_.System;
-    ReadOwnBlock("System", [&] { system = defaults_.System; },
-                 [&](const TProfileVariable& v) {
-                     if (v.name == "VeltrakVersion") {
-                         system.VeltrakVersion = ProfileInteger32(v.value);
-                     } else if (v.name == "ProtectionLevel") {
-                         system.ProtectionLevel = ProfileInteger32(v.value);
-                     }
-                 });
+    ReadOwnBlock(
+        "System", [&] { system = defaults_.System; },
+        [&](const TProfileVariable& v) {
+            if (v.name == "VeltrakVersion") {
+                system.VeltrakVersion = ProfileInteger32(v.value);
+            } else if (v.name == "ProtectionLevel") {
+                system.ProtectionLevel = ProfileInteger32(v.value);
+            }
+        });
 }
 
 void TProfileReader::ReadChartTitle(std::string_view tag, TChartTitleOptionSet& chart,
                                     const TChartTitleOptionSet& defaults) {
-    ReadOwnBlock(tag, [&] { chart = defaults; },
-                 [&](const TProfileVariable& v) {
-                     if (v.name == "ChartTitle") {
-                         chart.ChartTitle = v.value;
-                     }
-                 });
+    ReadOwnBlock(
+        tag, [&] { chart = defaults; },
+        [&](const TProfileVariable& v) {
+            if (v.name == "ChartTitle") {
+                chart.ChartTitle = v.value;
+            }
+        });
 }
 
 void TProfileReader::ReadAnalyse() {
@@ -330,17 +345,19 @@ void TProfileReader::ReadZone(TTrainingZoneSet& zoneSet) {
 void TProfileReader::ReadMaxPanel(int index) {
     // Blocks beyond the eighth are read and forgotten.
     TMaxPanel surplus;
-    TMaxPanel& panel = index < TAnalyseOptionSet::kMaxPanelCount ? sets_.AnalyseOptionSet.MaxPanel(index) : surplus;
-    ReadOwnBlock("MaxPanel", [&] { panel = TAnalyseOptionSet::DefaultMaxPanel(index); },
-                 [&](const TProfileVariable& v) {
-                     if (v.name == "Enabled") {
-                         panel.Enabled = ProfileBoolean(v.value);
-                     } else if (v.name == "Time") {
-                         panel.Time = ProfileInteger32(v.value);
-                     } else if (v.name == "Color") {
-                         panel.Color = Color(v);
-                     }
-                 });
+    TMaxPanel& panel =
+        index < TAnalyseOptionSet::kMaxPanelCount ? sets_.AnalyseOptionSet.MaxPanel(index) : surplus;
+    ReadOwnBlock(
+        "MaxPanel", [&] { panel = TAnalyseOptionSet::DefaultMaxPanel(index); },
+        [&](const TProfileVariable& v) {
+            if (v.name == "Enabled") {
+                panel.Enabled = ProfileBoolean(v.value);
+            } else if (v.name == "Time") {
+                panel.Time = ProfileInteger32(v.value);
+            } else if (v.name == "Color") {
+                panel.Color = Color(v);
+            }
+        });
 }
 
 void TProfileReader::KeepCompatibleZoneSets(std::vector<TTrainingZoneSet>& zoneSets) {
@@ -357,7 +374,8 @@ void TProfileReader::KeepCompatibleZoneSets(std::vector<TTrainingZoneSet>& zoneS
         zoneSetsReported_ = true;
         Prompt().ShowMessage(
             std::string(kCaption),
-            "The Software could not load all TrainingZoneSets\r\nDue to changes in the software your existing "
+            "The Software could not load all TrainingZoneSets\r\nDue to changes in the software your "
+            "existing "
             "TrainingZoneSet is not compatible with current software version\r\n"
             "Since Version 6.33.00 each TrainingZoneSet must have the same length and each Trainingzone must "
             "have the same name\r\nPlease change your Sets with an older version");
@@ -369,48 +387,53 @@ void TProfileReader::ReadChart() {
     const TChartOptionSet& defaults = defaults_.ChartOptionSet;
     TChartValueWindowOption& window = chart.ValueWindow;
     auto readFlag = [this](std::string_view tag, std::string_view name, bool& flag, bool defaultFlag) {
-        ReadOwnBlock(tag, [&] { flag = defaultFlag; },
-                     [&](const TProfileVariable& v) {
-                         if (v.name == name) {
-                             flag = ProfileBoolean(v.value);
-                         }
-                     });
+        ReadOwnBlock(
+            tag, [&] { flag = defaultFlag; },
+            [&](const TProfileVariable& v) {
+                if (v.name == name) {
+                    flag = ProfileBoolean(v.value);
+                }
+            });
     };
     ReadOwnBlock(
         "ChartOptionSet", [&] { chart = defaults; }, [](const TProfileVariable&) {},
-        {{"LeftAxis", [&] { ReadAxis("LeftAxis", chart.LeftAxis, defaults.LeftAxis, "AxisMinimum", "AxisMaximum"); }},
+        {{"LeftAxis",
+          [&] { ReadAxis("LeftAxis", chart.LeftAxis, defaults.LeftAxis, "AxisMinimum", "AxisMaximum"); }},
          {"RightAxis",
           [&] { ReadAxis("RightAxis", chart.RightAxis, defaults.RightAxis, "AxisMinimum", "AxisMaximum"); }},
          {"Marks", [&] { readFlag("Marks", "Value", chart.Marks, defaults.Marks); }},
-         {"BackgroundBar", [&] { readFlag("BackgroundBar", "Enabled", chart.BackgroundBar, defaults.BackgroundBar); }},
+         {"BackgroundBar",
+          [&] { readFlag("BackgroundBar", "Enabled", chart.BackgroundBar, defaults.BackgroundBar); }},
          {"ValueWindow", [&] {
-              ReadOwnBlock("ValueWindow", [&] { window = defaults.ValueWindow; },
-                           [&](const TProfileVariable& v) {
-                               if (v.name == "Enabled") {
-                                   window.Enabled = ProfileBoolean(v.value);
-                               } else if (v.name == "TotalValues") {
-                                   window.TotalValues = ProfileBoolean(v.value);
-                               } else if (v.name == "AverageValues") {
-                                   window.AverageValues = ProfileBoolean(v.value);
-                               } else if (v.name == "TrainingZoneValues") {
-                                   window.TrainingZoneValues = ProfileBoolean(v.value);
-                               }
-                           });
+              ReadOwnBlock(
+                  "ValueWindow", [&] { window = defaults.ValueWindow; },
+                  [&](const TProfileVariable& v) {
+                      if (v.name == "Enabled") {
+                          window.Enabled = ProfileBoolean(v.value);
+                      } else if (v.name == "TotalValues") {
+                          window.TotalValues = ProfileBoolean(v.value);
+                      } else if (v.name == "AverageValues") {
+                          window.AverageValues = ProfileBoolean(v.value);
+                      } else if (v.name == "TrainingZoneValues") {
+                          window.TrainingZoneValues = ProfileBoolean(v.value);
+                      }
+                  });
           }}});
 }
 
 void TProfileReader::ReadAxis(std::string_view tag, TChartAxisOption& axis, const TChartAxisOption& defaults,
                               std::string_view minimumName, std::string_view maximumName) {
-    ReadOwnBlock(tag, [&] { axis = defaults; },
-                 [&](const TProfileVariable& v) {
-                     if (v.name == "Enabled") {
-                         axis.Enabled = ProfileBoolean(v.value);
-                     } else if (v.name == minimumName) {
-                         axis.Minimum = ProfileInteger(v.value, INT64_MIN, INT64_MAX);
-                     } else if (v.name == maximumName) {
-                         axis.Maximum = ProfileInteger(v.value, INT64_MIN, INT64_MAX);
-                     }
-                 });
+    ReadOwnBlock(
+        tag, [&] { axis = defaults; },
+        [&](const TProfileVariable& v) {
+            if (v.name == "Enabled") {
+                axis.Enabled = ProfileBoolean(v.value);
+            } else if (v.name == minimumName) {
+                axis.Minimum = ProfileInteger(v.value, INT64_MIN, INT64_MAX);
+            } else if (v.name == maximumName) {
+                axis.Maximum = ProfileInteger(v.value, INT64_MIN, INT64_MAX);
+            }
+        });
 }
 
 void TProfileReader::ReadStatisticChart() {
@@ -423,12 +446,16 @@ void TProfileReader::ReadStatisticChart() {
                 statistic.Smooting = ProfileInteger32(v.value);
             }
         },
-        {{"LeftAxis", [&] { ReadAxis("LeftAxis", statistic.LeftAxis, defaults.LeftAxis, "Minimum", "Maximum"); }},
-         {"RightAxis", [&] { ReadAxis("RightAxis", statistic.RightAxis, defaults.RightAxis, "Minimum", "Maximum"); }},
+        {{"LeftAxis",
+          [&] { ReadAxis("LeftAxis", statistic.LeftAxis, defaults.LeftAxis, "Minimum", "Maximum"); }},
+         {"RightAxis",
+          [&] { ReadAxis("RightAxis", statistic.RightAxis, defaults.RightAxis, "Minimum", "Maximum"); }},
          {"PowerSkala", [&] { ReadSkala("PowerSkala", statistic.PowerSkala, defaults.PowerSkala); }},
-         {"HeartRateSkala", [&] { ReadSkala("HeartRateSkala", statistic.HeartRateSkala, defaults.HeartRateSkala); }},
+         {"HeartRateSkala",
+          [&] { ReadSkala("HeartRateSkala", statistic.HeartRateSkala, defaults.HeartRateSkala); }},
          {"SpeedSkala", [&] { ReadSkala("SpeedSkala", statistic.SpeedSkala, defaults.SpeedSkala); }},
-         {"CadenceSkala", [&] { ReadSkala("CadenceSkala", statistic.CadenceSkala, defaults.CadenceSkala); }}});
+         {"CadenceSkala",
+          [&] { ReadSkala("CadenceSkala", statistic.CadenceSkala, defaults.CadenceSkala); }}});
 }
 
 bool TProfileReader::ReadSkala(std::string_view tag, TMesswertSkala& skala, const TMesswertSkala& defaults,
@@ -436,18 +463,19 @@ bool TProfileReader::ReadSkala(std::string_view tag, TMesswertSkala& skala, cons
     bool visible = skala.Visible();
     auto minimum = static_cast<int32_t>(WholeDisplayValue(skala, skala.Offset()));
     auto maximum = static_cast<int32_t>(WholeDisplayValue(skala, skala.UpperEnd()));
-    const bool read = ReadOwnBlock(tag, [] {},
-                                   [&](const TProfileVariable& v) {
-                                       if (v.name == "Enabled") {
-                                           visible = ProfileBoolean(v.value);
-                                       } else if (v.name == "Minimum") {
-                                           minimum = ProfileInteger32(v.value);
-                                       } else if (v.name == "Maximum") {
-                                           maximum = ProfileInteger32(v.value);
-                                       } else if (extra) {
-                                           extra(v);
-                                       }
-                                   });
+    const bool read = ReadOwnBlock(
+        tag, [] {},
+        [&](const TProfileVariable& v) {
+            if (v.name == "Enabled") {
+                visible = ProfileBoolean(v.value);
+            } else if (v.name == "Minimum") {
+                minimum = ProfileInteger32(v.value);
+            } else if (v.name == "Maximum") {
+                maximum = ProfileInteger32(v.value);
+            } else if (extra) {
+                extra(v);
+            }
+        });
     if (read) {
         skala.SetDisplayRange(visible, maximum, minimum);
     } else {
@@ -459,7 +487,8 @@ bool TProfileReader::ReadSkala(std::string_view tag, TMesswertSkala& skala, cons
 void TProfileReader::ReadRatioChart() {
     TKLTRatioDataChartOptionSet& ratio = sets_.RatioDataChartOptionSet;
     const TKLTRatioDataChartOptionSet& defaults = defaults_.RatioDataChartOptionSet;
-    auto readSkala = [this](std::string_view tag, TRatioSkalaOption& option, const TRatioSkalaOption& defaultOption) {
+    auto readSkala = [this](std::string_view tag, TRatioSkalaOption& option,
+                            const TRatioSkalaOption& defaultOption) {
         const bool read = ReadSkala(tag, option.Skala, defaultOption.Skala, [&](const TProfileVariable& v) {
             if (v.name == "MergeFct") {
                 // A class narrower than one unit would make no classes at all.
@@ -480,23 +509,25 @@ void TProfileReader::ReadRatioChart() {
             }
         },
         {{"PowerSkala", [&] { readSkala("PowerSkala", ratio.PowerSkala, defaults.PowerSkala); }},
-         {"HeartRateSkala", [&] { readSkala("HeartRateSkala", ratio.HeartRateSkala, defaults.HeartRateSkala); }},
+         {"HeartRateSkala",
+          [&] { readSkala("HeartRateSkala", ratio.HeartRateSkala, defaults.HeartRateSkala); }},
          {"SpeedSkala", [&] { readSkala("SpeedSkala", ratio.SpeedSkala, defaults.SpeedSkala); }},
          {"CadenceSkala", [&] { readSkala("CadenceSkala", ratio.CadenceSkala, defaults.CadenceSkala); }}});
 }
 
 void TProfileReader::ReadUpload() {
     TUploadDataOptionSet& upload = sets_.UploadDataOptionSet;
-    ReadOwnBlock("UploadDataOptionSet", [&] { upload = defaults_.UploadDataOptionSet; },
-                 [&](const TProfileVariable& v) {
-                     if (v.name == "Servername") {
-                         upload.Servername = TruncateChars(v.value, TUploadDataOptionSet::kMaxTextLength);
-                     } else if (v.name == "Adminmode") {
-                         upload.Adminmode = ProfileBoolean(v.value);
-                     } else if (v.name == "AutomaticUpload") {
-                         upload.AutomaticUpload = ProfileBoolean(v.value);
-                     }
-                 });
+    ReadOwnBlock(
+        "UploadDataOptionSet", [&] { upload = defaults_.UploadDataOptionSet; },
+        [&](const TProfileVariable& v) {
+            if (v.name == "Servername") {
+                upload.Servername = TruncateChars(v.value, TUploadDataOptionSet::kMaxTextLength);
+            } else if (v.name == "Adminmode") {
+                upload.Adminmode = ProfileBoolean(v.value);
+            } else if (v.name == "AutomaticUpload") {
+                upload.AutomaticUpload = ProfileBoolean(v.value);
+            }
+        });
 }
 
 } // namespace

@@ -83,7 +83,8 @@ std::string UnescapeProfileValue(std::string_view text) {
                 }
             }
             std::size_t semicolon = text.find(';');
-            if (!replaced && text.starts_with("&#") && semicolon != std::string_view::npos && semicolon <= 5) {
+            if (!replaced && text.starts_with("&#") && semicolon != std::string_view::npos &&
+                semicolon <= 5) {
                 std::optional<int64_t> code = WholeDecimal(text.substr(2, semicolon - 2));
                 if (code && *code >= 0 && *code < 0x80) {
                     out += static_cast<char>(*code);

@@ -32,8 +32,12 @@ std::optional<TProfileVariable> ParseProfileVariable(std::string_view line);
 int64_t ProfileInteger(std::string_view value, int64_t minimum, int64_t maximum);
 int32_t ProfileInteger32(std::string_view value);
 // False exactly for "0".
-inline bool ProfileBoolean(std::string_view value) { return value != "0"; }
-inline std::string_view ProfileBooleanText(bool value) { return value ? "1" : "0"; }
+inline bool ProfileBoolean(std::string_view value) {
+    return value != "0";
+}
+inline std::string_view ProfileBooleanText(bool value) {
+    return value ? "1" : "0";
+}
 
 // Names joined with ","; a name holding a comma or quote is quoted, doubling its quotes.
 std::string JoinProfileNames(const std::vector<std::string>& names);

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <optional>
 
 #include "app/IgnoreCase.h"
 #include "app/ProfileOptionSets.h"
 #include "core/BinaryFile.h"
+#include "core/Exceptions.h"
+#include "core/SmallFile.h"
 #include "core/Utf8Chars.h"
 
 namespace klt {
@@ -16,7 +17,7 @@ namespace {
 constexpr std::string_view kSection = "Upload";
 constexpr std::string_view kUsernameKey = "Username";
 constexpr std::string_view kPasswordKey = "Password";
-// A credentials file is a few lines; anything beyond this is not read.
+// A credentials file is a few lines; a larger file is not one.
 constexpr std::size_t kMaxFileSize = 64 * 1024;
 constexpr unsigned kOwnerOnly = 0600;
 
@@ -116,11 +117,12 @@ TUploadCredentials ParseUploadCredentials(std::string_view text) {
 }
 
 TUploadCredentials ReadUploadCredentials(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::string text(kMaxFileSize, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    return ParseUploadCredentials(text);
+    try {
+        std::optional<std::string> text = ReadSmallFile(path, kMaxFileSize);
+        return text ? ParseUploadCredentials(*text) : TUploadCredentials{};
+    } catch (const EInOutError&) {
+        return {};
+    }
 }
 
 void WriteUploadCredentials(const std::string& path, const TUploadCredentials& credentials) {

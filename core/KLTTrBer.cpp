@@ -36,7 +36,9 @@ constexpr std::array<TMaxPanel, TAnalyseOptionSet::kMaxPanelCount> kDefaultMaxPa
 
 } // namespace
 
-int32_t TodayDays() { return TDateTimeMark::Now().days; }
+int32_t TodayDays() {
+    return TDateTimeMark::Now().days;
+}
 
 // --- TTrainingZoneSet ---
 
@@ -80,14 +82,18 @@ void TTrainingZoneSet::DeleteZone(int index) {
 
 // --- TAnalyseOptionSet ---
 
-TAnalyseOptionSet::TAnalyseOptionSet(int32_t today) { Defaults(today); }
+TAnalyseOptionSet::TAnalyseOptionSet(int32_t today) {
+    Defaults(today);
+}
 
 void TAnalyseOptionSet::Defaults(int32_t today) {
     zoneSets_.assign(1, TTrainingZoneSet::Default(today));
     maxPanels_ = kDefaultMaxPanels;
 }
 
-TMaxPanel TAnalyseOptionSet::DefaultMaxPanel(int index) { return kDefaultMaxPanels[PanelIndex(index)]; }
+TMaxPanel TAnalyseOptionSet::DefaultMaxPanel(int index) {
+    return kDefaultMaxPanels[PanelIndex(index)];
+}
 
 std::size_t TAnalyseOptionSet::PanelIndex(int index) {
     return static_cast<std::size_t>(std::clamp(index, 0, kMaxPanelCount - 1));

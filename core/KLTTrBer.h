@@ -16,7 +16,7 @@ namespace klt {
 int32_t TodayDays();
 
 struct TTrainingZone {
-    static constexpr std::size_t kMaxNameLength = 70; // characters
+    static constexpr std::size_t kMaxNameLength = 70;   // characters
     static constexpr uint32_t kDefaultColor = 0xFF0000; // blue
 
     // Bounds in raw units (power 1/8 W, heart rate 1/64 bpm, speed mm/s, cadence 1/32 rpm);
@@ -126,8 +126,8 @@ class TKLTTrainingsBereiche {
 public:
     static constexpr std::size_t kBoundCount = 6;
     static constexpr uint16_t kNoBound = 0xFFFF;
-    static constexpr std::array<uint16_t, kBoundCount> kDefaultBounds = {880, 1600, 2240, 2800, kNoBound,
-                                                                           kNoBound};
+    static constexpr std::array<uint16_t, kBoundCount> kDefaultBounds = {880,  1600,     2240,
+                                                                         2800, kNoBound, kNoBound};
 
     const std::array<uint16_t, kBoundCount>& Bounds() const { return bounds_; }
     const std::string& Initials() const { return initials_; }

@@ -23,16 +23,20 @@ void Fill(TKLTFile& file, const std::vector<TSampleValues>& values) {
 }
 
 const TDistributionPoint& PointAt(const TDistributionSeries& series, int value) {
-    auto it = std::find_if(series.begin(), series.end(), [&](const TDistributionPoint& p) { return p.value == value; });
+    auto it = std::find_if(series.begin(), series.end(),
+                           [&](const TDistributionPoint& p) { return p.value == value; });
     EXPECT_NE(it, series.end()) << "no point for " << value;
     return *it;
 }
 
-double PercentAt(const TDistributionSeries& series, int value) { return PointAt(series, value).percent.value_or(-1); }
+double PercentAt(const TDistributionSeries& series, int value) {
+    return PointAt(series, value).percent.value_or(-1);
+}
 
 double VisibleTotal(const TDistributionSeries& series) {
-    return std::accumulate(series.begin(), series.end(), 0.0,
-                           [](double sum, const TDistributionPoint& p) { return sum + p.percent.value_or(0); });
+    return std::accumulate(series.begin(), series.end(), 0.0, [](double sum, const TDistributionPoint& p) {
+        return sum + p.percent.value_or(0);
+    });
 }
 
 class Distribution : public ::testing::Test {
@@ -48,7 +52,8 @@ protected:
 
 TEST_F(Distribution, WidthOneGivesThePlainPercentagePerValue) {
     Fill(file, {{100}, {100}, {200}, {300}});
-    TDistributionSeries series = ComputeDistribution(TStatisticQuantity::Power, power, 1, file, TKLTMarker("", 1, 4));
+    TDistributionSeries series =
+        ComputeDistribution(TStatisticQuantity::Power, power, 1, file, TKLTMarker("", 1, 4));
     EXPECT_DOUBLE_EQ(PercentAt(series, 100), 50.0);
     EXPECT_DOUBLE_EQ(PercentAt(series, 200), 25.0);
     EXPECT_DOUBLE_EQ(PercentAt(series, 300), 25.0);
@@ -60,14 +65,16 @@ TEST_F(Distribution, WidthOneGivesThePlainPercentagePerValue) {
 
 TEST_F(Distribution, OneSampleMarkerIsAHundredPercentOfItsValue) {
     Fill(file, {{150}, {250}});
-    TDistributionSeries series = ComputeDistribution(TStatisticQuantity::Power, power, 1, file, TKLTMarker("", 2, 2));
+    TDistributionSeries series =
+        ComputeDistribution(TStatisticQuantity::Power, power, 1, file, TKLTMarker("", 2, 2));
     EXPECT_DOUBLE_EQ(PercentAt(series, 250), 100.0);
     EXPECT_DOUBLE_EQ(PercentAt(series, 150), 0.0);
 }
 
 TEST_F(Distribution, RunningSumIsCentredAndRunsOneWindowPastTheTable) {
     Fill(file, {{100}, {100}});
-    TDistributionSeries series = ComputeDistribution(TStatisticQuantity::Power, power, 3, file, TKLTMarker("", 1, 2));
+    TDistributionSeries series =
+        ComputeDistribution(TStatisticQuantity::Power, power, 3, file, TKLTMarker("", 1, 2));
     for (int value : {99, 100, 101}) {
         EXPECT_NEAR(PercentAt(series, value), 100.0 / 3, 1e-9) << value;
     }
@@ -82,7 +89,8 @@ TEST_F(Distribution, RunningSumIsCentredAndRunsOneWindowPastTheTable) {
 TEST_F(Distribution, ValuesOutsideTheVisibleWindowAreGaps) {
     power.SetDisplayRange(true, 200, 100);
     Fill(file, {{50}, {150}, {250}});
-    TDistributionSeries series = ComputeDistribution(TStatisticQuantity::Power, power, 1, file, TKLTMarker("", 1, 3));
+    TDistributionSeries series =
+        ComputeDistribution(TStatisticQuantity::Power, power, 1, file, TKLTMarker("", 1, 3));
     EXPECT_FALSE(PointAt(series, 50).percent.has_value());
     EXPECT_FALSE(PointAt(series, 201).percent.has_value());
     EXPECT_NEAR(PercentAt(series, 150), 100.0 / 3, 1e-9);
@@ -102,14 +110,16 @@ TEST_F(Distribution, SpeedIsCountedInTheDisplayUnit) {
     TMesswertSkala speed(mwaGeschwindigkeit);
     speed.SetDisplayRange(true, 60, 0);
     Fill(file, {{0, 0, 10000}}); // 36 km/h
-    TDistributionSeries series = ComputeDistribution(TStatisticQuantity::Speed, speed, 1, file, TKLTMarker("", 1, 1));
+    TDistributionSeries series =
+        ComputeDistribution(TStatisticQuantity::Speed, speed, 1, file, TKLTMarker("", 1, 1));
     EXPECT_DOUBLE_EQ(PercentAt(series, 36), 100.0);
 }
 
 TEST_F(Distribution, MarkerRangesAndWidthsFromDamagedSettingsStayInBounds) {
     Fill(file, {{100}});
     // A width of 0 counts as 1; a marker beyond the samples counts only the samples there are.
-    TDistributionSeries series = ComputeDistribution(TStatisticQuantity::Power, power, 0, file, TKLTMarker("", 0, 9));
+    TDistributionSeries series =
+        ComputeDistribution(TStatisticQuantity::Power, power, 0, file, TKLTMarker("", 0, 9));
     EXPECT_DOUBLE_EQ(PercentAt(series, 100), 100.0);
     series = ComputeDistribution(TStatisticQuantity::Power, power, 1'000'000, file, TKLTMarker("", 1, 1));
     EXPECT_LE(series.size(), 400u + 1500u + 1u);

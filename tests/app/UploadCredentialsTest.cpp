@@ -11,7 +11,8 @@ TEST(UploadCredentials, MissingFileOrKeysGiveTheDefaults) {
     EXPECT_EQ(ReadUploadCredentials(dir.File("none.pwd")), TUploadCredentials{});
     EXPECT_EQ(TUploadCredentials{}.Password, "tavel");
     // Keys of other sections do not count; key names match without case.
-    TUploadCredentials read = ParseUploadCredentials("[Other]\nPassword=x\n[upload]\r\n  USERNAME = rider\r\n");
+    TUploadCredentials read =
+        ParseUploadCredentials("[Other]\nPassword=x\n[upload]\r\n  USERNAME = rider\r\n");
     EXPECT_EQ(read.Username, "rider");
     EXPECT_EQ(read.Password, "tavel");
 }
