@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/ColorNames.h"
 #include "app/ProfileReader.h"
 #include "app/ProfileText.h"
 #include "app/ProfileWriter.h"
@@ -174,6 +175,14 @@ TEST(ProfileText, EscapesSurviveAndNamesListsKeepTheirCommas) {
     EXPECT_EQ(SplitProfileNames(JoinProfileNames(names)), names);
     EXPECT_EQ(SplitProfileNames(",A,,B,"), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(ProfileDate("2026-02-30"), 0);
+
+    EXPECT_EQ(ColorToText(0x0000FF), "clRed");
+    EXPECT_EQ(ColorToText(0x005E00), "$00005E00");
+    EXPECT_EQ(ColorFromText("CLRED"), 0x0000FFu);
+    EXPECT_EQ(ColorFromText("0xff"), 0xFFu);
+    EXPECT_EQ(ColorFromText("-16777201"), 0xFF00000Fu); // system colours are negative numbers
+    EXPECT_FALSE(ColorFromText("4294967296").has_value());
+    EXPECT_FALSE(ColorFromText("$").has_value());
     EXPECT_EQ(ProfileDate(ProfileDateText(kToday)), kToday);
 }
 
