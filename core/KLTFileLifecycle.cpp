@@ -180,7 +180,7 @@ void TKLTFile::CanonicalRename() {
         stamp_ = FileModificationStamp(fileName_);
     }
     RemoveEmptyDirectories(oldDir, databaseDir);
-    Announce(TKLTChange::Caption);
+    Announce(TKLTChange::Modified); // a new name
 }
 
 } // namespace klt
