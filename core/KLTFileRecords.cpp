@@ -8,6 +8,7 @@
 #include "core/CodePage850.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
+#include "core/Utf8Chars.h"
 
 namespace klt {
 namespace {
@@ -185,7 +186,7 @@ int ConvertOldMarkerLast(int first, int last, int sampleCount) {
 
 std::string OldInitials(const std::string& initials, const std::string& path) {
     const std::string baseName = BaseName(path);
-    return initials.empty() && !baseName.empty() ? baseName.substr(0, 1) : initials;
+    return TrimText(initials).empty() && !baseName.empty() ? baseName.substr(0, 1) : initials;
 }
 
 } // namespace klt

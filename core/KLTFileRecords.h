@@ -15,9 +15,15 @@ class TBinaryReader;
 class TAtomicFileWriter;
 
 // --- Layout differences between versions (" " sorts below "2") ---
-inline bool IsOldVersion(char version) { return version < '5'; }
-inline size_t MarkerNameLength(char version) { return version <= '5' ? 3 : TKLTFile::kMarkerNameLength; }
-inline bool HasPackedSamples(char version) { return version < '7'; }
+inline bool IsOldVersion(char version) {
+    return version < '5';
+}
+inline size_t MarkerNameLength(char version) {
+    return version <= '5' ? 3 : TKLTFile::kMarkerNameLength;
+}
+inline bool HasPackedSamples(char version) {
+    return version < '7';
+}
 
 // --- Header (15 bytes) and comment (71 bytes) ---
 // Returns the block count field. "Ok19" reads as "KLT "; any magic other than "KLT" with " " or
@@ -76,7 +82,8 @@ TPackedSample DecodePackedSample(const uint8_t* record, char version);
 void ConvertOldHeader(TKLTHeader& header, const std::string& path);
 // Their markers ended one past their last sample.
 int ConvertOldMarkerLast(int first, int last, int sampleCount);
-// Marker 0 without initials takes the first letter of the file name.
+// Marker 0 without initials (nothing but blanks and control characters) takes the first letter of
+// the file name.
 std::string OldInitials(const std::string& initials, const std::string& path);
 
 } // namespace klt
