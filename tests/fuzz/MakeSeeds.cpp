@@ -1,6 +1,6 @@
-// Writes the seed corpus of each fuzzer into DIR/<fuzzer>: for training files every version, the
-// odd corners of the format and a realistic ride; for measurement texts the built-in definitions
-// and some numbers. Usage: klt-fuzz-seeds DIR
+// Writes the seed corpus of each fuzzer into DIR/<fuzzer>: for training files (both readers) every
+// version, the odd corners of the format and a realistic ride; for measurement texts the built-in
+// definitions and some numbers. Usage: klt-fuzz-seeds DIR
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
     klt::synth::BuildRide(ride, klt::synth::TRideOptions{});
     ride.WriteKLT7(dir + "/seed-" + std::to_string(n++), klt::TDateTimeMark::None());
     ride.WriteKLT6(dir + "/seed-" + std::to_string(n++), klt::TDateTimeMark::None());
+    // The training data module reads the same files.
+    std::filesystem::copy(dir, std::string(argv[1]) + "/fuzz-training-data");
 
     const std::string textDir = std::string(argv[1]) + "/fuzz-measurement-text";
     std::filesystem::create_directories(textDir);
