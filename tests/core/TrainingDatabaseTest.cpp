@@ -17,7 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-uint16_t Day(int year, int month, int day) { return static_cast<uint16_t>(DaysSince1880({year, month, day})); }
+uint16_t Day(int year, int month, int day) {
+    return static_cast<uint16_t>(DaysSince1880({year, month, day}));
+}
 
 // A temporary database set up as the program's one, with its history lists.
 class TrainingDatabase : public ::testing::Test {
@@ -43,7 +45,8 @@ protected:
     }
 
     // A training saved in the database under a name of no particular form.
-    std::string PutTraining(const std::string& name, const std::string& initials, uint16_t date, int count = 30) {
+    std::string PutTraining(const std::string& name, const std::string& initials, uint16_t date,
+                            int count = 30) {
         TKLTFile file;
         test::FillTraining(file, count, {{3600000, static_cast<uint16_t>(count)}}, initials, date);
         const std::string path = db_ + "/" + name;
@@ -221,7 +224,8 @@ TEST_F(TrainingDatabase, CloseQueryRevertAndDeleteFollowTheAnswers) {
     {
         test::TScriptedPrompt prompt({TPromptAnswer::Cancel});
         EXPECT_FALSE(file.CloseQuery());
-        EXPECT_NE(prompt.shown[0].text.find("Do you want to save the modified training file"), std::string::npos);
+        EXPECT_NE(prompt.shown[0].text.find("Do you want to save the modified training file"),
+                  std::string::npos);
     }
     {
         test::TScriptedPrompt prompt({TPromptAnswer::No, TPromptAnswer::Yes}); // don't save, do revert
