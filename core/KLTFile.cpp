@@ -18,8 +18,7 @@ void TKLTFile::Clear() {
     comment_.clear();
     markers_.clear();
     blocks_.clear();
-    samples_.SetCount(0);
-    samples_.SetCount(1); // the placeholder at index 0
+    samples_.SetCount(0); // no page at all: the registry caches thousands of header-only objects
     extraHeader_ = TExtraHeader{};
     zones_ = TKLTTrainingsBereiche{};
     interval_ = 100;
@@ -44,7 +43,7 @@ void TKLTFile::SetSampleCount(int count) {
     if (count < 0 || count > kMaxSamples) {
         throw ERangeError("Count of TPagedDataArray out of range");
     }
-    samples_.SetCount(count + 1);
+    samples_.SetCount(count > 0 ? count + 1 : 0); // index 0 is a placeholder
 }
 
 int32_t TKLTFile::SampleTime(int index) const {

@@ -69,6 +69,7 @@ private:
             packed = std::make_unique<TPagedDataArrayOldDataFormat>(5);
             packed->ReadFromFile(in, 0, sampleCount_);
         } else {
+            f_.samples_.SetCount(1); // the placeholder before sample 1
             f_.samples_.ReadFromFile(in, 1, sampleCount_);
         }
 

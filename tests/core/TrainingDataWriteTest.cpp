@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 #include "core/Exceptions.h"
 #include "tests/core/TrainingDataFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace klt {
 namespace {
@@ -125,20 +124,15 @@ TEST_F(TrainingDataWrite, FullDiskIsReportedAndKeepsTheOldFile) {
     SimpleTraining('7', 3).WriteTo(path_);
     const std::string before = test::ReadFileBytes(path_);
     // A file size limit makes the disk "full" part way through the samples, also for root.
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    ::setrlimit(RLIMIT_FSIZE, &small);
     std::string message;
-    try {
-        built.WriteTraining(path_);
-    } catch (const EInOutError& e) {
-        message = e.what();
+    {
+        const test::TFileSizeLimit full(4096);
+        try {
+            built.WriteTraining(path_);
+        } catch (const EInOutError& e) {
+            message = e.what();
+        }
     }
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(message.rfind("'" + path_ + "': ", 0), 0u)
         << "write beyond the size limit: '" << message << "'";
     EXPECT_EQ(test::ReadFileBytes(path_), before);

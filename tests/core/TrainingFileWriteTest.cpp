@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 #include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/KLTFile.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/RawTraining.h"
 
 namespace klt {
@@ -148,20 +147,15 @@ TEST_F(TrainingFileWrite, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     const std::string path = LoadRaw(file, SimpleTraining('7', 5000), "ride.klt");
     const std::string before = test::ReadFileBytes(path);
     // A file size limit makes the disk "full" part way through the samples, also for root.
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    try {
-        file.WriteKLT7(path, TDateTimeMark::None());
-        ADD_FAILURE() << "write beyond the size limit succeeded";
-    } catch (const EInOutError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("'" + path + "': ", 0), 0u) << e.what();
+    {
+        const test::TFileSizeLimit full(4096);
+        try {
+            file.WriteKLT7(path, TDateTimeMark::None());
+            ADD_FAILURE() << "write beyond the size limit succeeded";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("'" + path + "': ", 0), 0u) << e.what();
+        }
     }
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(test::ReadFileBytes(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
 }

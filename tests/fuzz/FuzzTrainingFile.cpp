@@ -7,21 +7,12 @@
 #include <unistd.h>
 
 #include "core/Exceptions.h"
+#include "tests/fuzz/FuzzSupport.h"
 #include "core/KLTFile.h"
 
 namespace {
 
-// In memory where possible: every write is synced to disk, which would slow fuzzing to a crawl.
-std::string TempPath(const char* what) {
-    const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    return std::string(dir) + "/klt-fuzz-" + std::to_string(::getpid()) + "-" + what + ".klt";
-}
-
-void Check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
+using klt::fuzz::Check;
 
 void CheckSame(const klt::TKLTFile& a, const klt::TKLTFile& b) {
     Check(a.SampleCount() == b.SampleCount());
@@ -42,14 +33,11 @@ void CheckSame(const klt::TKLTFile& a, const klt::TKLTFile& b) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string input = TempPath("in");
-    static const std::string output = TempPath("out");
-    std::FILE* f = std::fopen(input.c_str(), "wb");
-    if (f == nullptr) {
+    static const std::string input = klt::fuzz::TempPath("training-file", "in");
+    static const std::string output = klt::fuzz::TempPath("training-file", "out");
+    if (!klt::fuzz::WriteInput(input, data, size)) {
         return 0;
     }
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
 
     klt::TKLTFile file(input);
     try {
