@@ -15,54 +15,73 @@ constexpr int kMaxValidHeartRate = 16320; // 255 bpm
 struct TLineSums {
     int64_t count = 0;
     double power = 0, heartRate = 0, powerSquared = 0, product = 0, heartRateSquared = 0;
+};
 
-    void Add(double p, double h) {
-        ++count;
-        power += p;
-        heartRate += h;
-        powerSquared += p * p;
-        product += p * h;
-        heartRateSquared += h * h;
+// Sums over every window of k consecutive samples, computed once for all delays: the power of
+// the window starting at i, the heart rate of the window starting at j, and whether all k heart
+// rates of that window are plausible (only such windows pair up).
+struct TWindows {
+    std::vector<double> power;
+    std::vector<double> heartRate;
+    std::vector<uint8_t> plausible;
+
+    TWindows(const std::vector<int>& p, const std::vector<int>& h, int k) {
+        const int n = static_cast<int>(p.size());
+        const int windows = std::max(0, n - k + 1);
+        power.resize(static_cast<size_t>(windows));
+        heartRate.resize(static_cast<size_t>(windows));
+        plausible.resize(static_cast<size_t>(windows));
+        auto isPlausible = [](int rate) { return rate >= kMinValidHeartRate && rate <= kMaxValidHeartRate; };
+        int64_t powerSum = 0, heartSum = 0;
+        int valid = 0;
+        for (int i = 0; i < n; ++i) {
+            powerSum += p[static_cast<size_t>(i)];
+            if (isPlausible(h[static_cast<size_t>(i)])) {
+                heartSum += h[static_cast<size_t>(i)];
+                ++valid;
+            }
+            if (i >= k) {
+                powerSum -= p[static_cast<size_t>(i - k)];
+                if (isPlausible(h[static_cast<size_t>(i - k)])) {
+                    heartSum -= h[static_cast<size_t>(i - k)];
+                    --valid;
+                }
+            }
+            if (i >= k - 1) {
+                const auto start = static_cast<size_t>(i - k + 1);
+                power[start] = static_cast<double>(powerSum);
+                heartRate[start] = static_cast<double>(heartSum);
+                plausible[start] = valid >= k;
+            }
+        }
     }
 };
 
-// Pairs the mean power of every k consecutive samples with the mean heart rate of the k samples
-// `lag` later, both windows sliding one sample at a time.
-TLineSums PairSums(const std::vector<int>& power, const std::vector<int>& heartRate, int k, int lag) {
+// The line sums of the pairs (mean power of a window, mean heart rate of the window `lag` samples
+// later), in window sums; divided by k once at the end.
+TLineSums PairSums(const TWindows& w, int k, int lag) {
     TLineSums sums;
-    const int n = static_cast<int>(power.size());
-    if (k + lag > n) {
-        return sums;
+    const int pairs = static_cast<int>(w.power.size()) - lag;
+    for (int i = 0; i < pairs; ++i) {
+        const auto j = static_cast<size_t>(i + lag);
+        if (!w.plausible[j]) {
+            continue;
+        }
+        const double p = w.power[static_cast<size_t>(i)];
+        const double h = w.heartRate[j];
+        ++sums.count;
+        sums.power += p;
+        sums.heartRate += h;
+        sums.powerSquared += p * p;
+        sums.product += p * h;
+        sums.heartRateSquared += h * h;
     }
-    int64_t powerSum = 0, heartSum = 0;
-    int valid = 0;
-    auto isValid = [&](int i) { return heartRate[i] >= kMinValidHeartRate && heartRate[i] <= kMaxValidHeartRate; };
-    for (int i = 0; i < k; ++i) {
-        powerSum += power[i];
-        if (isValid(i + lag)) {
-            heartSum += heartRate[i + lag];
-            ++valid;
-        }
-    }
-    for (int start = 0;; ++start) {
-        // Heart rates outside the plausible range are left out; a window needs k plausible ones.
-        if (valid >= k) {
-            sums.Add(static_cast<double>(powerSum) / k, static_cast<double>(heartSum) / valid);
-        }
-        const int next = start + k;
-        if (next + lag >= n) {
-            break;
-        }
-        powerSum += power[next] - power[start];
-        if (isValid(start + lag)) {
-            heartSum -= heartRate[start + lag];
-            --valid;
-        }
-        if (isValid(next + lag)) {
-            heartSum += heartRate[next + lag];
-            ++valid;
-        }
-    }
+    const double scale = 1.0 / k;
+    sums.power *= scale;
+    sums.heartRate *= scale;
+    sums.powerSquared *= scale * scale;
+    sums.product *= scale * scale;
+    sums.heartRateSquared *= scale * scale;
     return sums;
 }
 
@@ -94,12 +113,13 @@ std::optional<THeartRateFit> FitHeartRateOverPower(const TKLTFile& file, int fir
         heartRate.push_back(file.Sample(i).HeartRate());
     }
 
+    const TWindows windows(power, heartRate, k);
     const int step = std::max(parameters.delayStep, 100);
     for (int delay = parameters.minDelay; delay <= parameters.maxDelay; delay += step) {
         if (cancel && cancel()) {
             return std::nullopt;
         }
-        const TLineSums s = PairSums(power, heartRate, k, std::max(delay, 0) / interval);
+        const TLineSums s = PairSums(windows, k, std::max(delay, 0) / interval);
         if (s.count < 2) {
             continue;
         }

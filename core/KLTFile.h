@@ -107,6 +107,8 @@ public:
         return *reinterpret_cast<const TSampleElement*>(samples_.Items(index));
     }
     TSampleElement& Sample(int index) { return *reinterpret_cast<TSampleElement*>(samples_.Items(index)); }
+    // Samples index, index + 1, ... lie contiguously in memory up to the returned count.
+    int ContiguousSamples(int index) const { return samples_.ContiguousFrom(index); }
     int32_t SampleTime(int index) const;   // time of day of sample index (1-based)
     int IndexAtTime(int32_t time) const;   // the sample recorded at that time of day
 

@@ -59,23 +59,72 @@ private:
     uint64_t reciprocal_ = 0;
 };
 
+// Walks the samples in order with a pointer, touching the page table only between pages.
+class TSampleCursor {
+public:
+    TSampleCursor(const TKLTFile& file, int index) : file_(file), index_(index) { Fetch(); }
+    const TSampleElement& operator*() const { return *sample_; }
+    void Next() {
+        ++index_;
+        if (--left_ > 0) {
+            ++sample_;
+        } else if (index_ <= file_.SampleCount()) {
+            Fetch();
+        }
+    }
+
+private:
+    void Fetch() {
+        if (index_ <= file_.SampleCount()) {
+            sample_ = &file_.Sample(index_);
+            left_ = file_.ContiguousSamples(index_);
+        }
+    }
+
+    const TKLTFile& file_;
+    int index_;
+    const TSampleElement* sample_ = nullptr;
+    int left_ = 0;
+};
+
 template <typename ValueOf>
 std::vector<int> SlidingAverages(const TKLTFile& file, int before, int after, ValueOf valueOf) {
     const int count = file.SampleCount();
     std::vector<int> averages(static_cast<size_t>(count));
+    if (count == 0) {
+        return averages;
+    }
     TWindowDivider divider;
+    TSampleCursor entering(file, 1), leaving(file, 1);
     int first = 1, last = 0;
     int64_t sum = 0;
-    for (int i = 1; i <= count; ++i) {
+    // Generic step for the ends, where the window is cut by the first or the last sample.
+    auto step = [&](int i) {
         const int newLast = std::min(count, i + after);
-        while (last < newLast) {
-            sum += valueOf(file.Sample(++last));
+        for (; last < newLast; ++last, entering.Next()) {
+            sum += valueOf(*entering);
         }
         const int newFirst = std::max(1, i - before);
-        while (first < newFirst) {
-            sum -= valueOf(file.Sample(first++));
+        for (; first < newFirst; ++first, leaving.Next()) {
+            sum -= valueOf(*leaving);
         }
         averages[static_cast<size_t>(i - 1)] = divider.Divide(sum, last - first + 1);
+    };
+    const int middleBegin = std::min(count + 1, before + 2); // from here on one sample leaves...
+    const int middleEnd = count - after;                      // ...and one enters per step
+    int i = 1;
+    for (; i < middleBegin; ++i) {
+        step(i);
+    }
+    if (i <= middleEnd) {
+        const int length = before + after + 1;
+        for (; i <= middleEnd; ++i, ++first, ++last, entering.Next(), leaving.Next()) {
+            sum += valueOf(*entering) - valueOf(*leaving);
+            averages[static_cast<size_t>(i - 1)] = divider.Divide(sum, length);
+        }
+    }
+    for (; i <= count; ++i) {
+        step(i);
     }
     return averages;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Growable arrays of fixed-size records kept in whole pages, so that no allocation exceeds one page
 // and inserting a range only moves record bytes. Counts are limited to 16 bits like the files.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,11 @@ public:
             IndexOutOfRange();
         }
         return Address(i);
+    }
+    // How many elements from i on lie in the same page, contiguous in memory (at least 1).
+    int ContiguousFrom(int i) const {
+        (void)Items(i); // range check
+        return std::min(elementsPerPage_ - i % elementsPerPage_, count_ - i);
     }
     // Opens a zeroed gap of n elements at `at`, moving the elements above it up.
     void InsertRange(int at, int n);
