@@ -258,5 +258,44 @@ TEST_F(TrainingDatabase, CloseQueryRevertAndDeleteFollowTheAnswers) {
     EXPECT_TRUE(history_.Items().empty());
 }
 
+TEST_F(TrainingDatabase, WhenEverySuffixIsTakenTheTrainingIsInUse) {
+    const uint16_t date = Day(2026, 12, 9);
+    const std::string dir = db_ + "/_JD.KLT/2026_12.KLT/";
+    fs::create_directories(dir);
+    for (char suffix : std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")) {
+        test::WriteFileBytes(dir + "J091226" + suffix + ".klt", "taken");
+    }
+    const std::string path = PutTraining("new.klt", "JD", date);
+    TKLTFile& file = Open(path);
+    try {
+        file.EnsureLoaded();
+        FAIL() << "no free name, yet loaded";
+    } catch (const EKLTFileInUse& e) {
+        EXPECT_NE(std::string(e.what()).find("is already in use by this application"), std::string::npos);
+    }
+    EXPECT_TRUE(fs::exists(path)); // nothing was moved or lost
+}
+
+TEST_F(TrainingDatabase, ForeignFilesLoadThroughTheImportHookOnlyWhenAskedFor) {
+    int imports = 0;
+    TKLTFile::ForeignImport() = [&](TKLTFile& f) {
+        ++imports;
+        test::FillTraining(f, 3);
+    };
+    test::WriteFileBytes(dir_.File("ride.hrm"), "[Params]\n");
+    TKLTFile foreign(dir_.File("ride.hrm"));
+    EXPECT_THROW(foreign.EnsureLoaded(2), EInOutError);
+    foreign.EnsureLoaded(3);
+    EXPECT_EQ(imports, 1);
+    EXPECT_EQ(foreign.LoadState(), TLoadState::Imported);
+    EXPECT_EQ(foreign.SampleCount(), 3);
+
+    test::WriteFileBytes(dir_.File("broken.klt"), "nonsense");
+    TKLTFile broken(dir_.File("broken.klt"));
+    EXPECT_THROW(broken.EnsureLoaded(3), EInOutError); // a .klt file is never imported
+    EXPECT_EQ(imports, 1);
+    TKLTFile::ForeignImport() = nullptr;
+}
+
 } // namespace
 } // namespace klt
