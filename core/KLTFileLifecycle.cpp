@@ -7,6 +7,7 @@
 
 #include "core/BinaryFile.h"
 #include "core/Exceptions.h"
+#include "core/Initials.h"
 #include "core/KLTDatabase.h"
 #include "core/KLTFile.h"
 #include "core/KLTFileRegistry.h"
@@ -143,7 +144,9 @@ void TKLTFile::CanonicalRename() {
     if (!IsInDatabase(fileName_, databaseDir) || markers_.empty()) {
         return;
     }
-    const std::string initials = Marker(0).name;
+    // Initials as a file stores them may hold anything, "/" and ".." too: only their normalised
+    // form may become part of a path.
+    const std::string initials = NormalizeInitials(Marker(0).name);
     const std::string dir = CanonicalDirectory(databaseDir, initials, header_.date);
     const std::string stem = CanonicalStem(initials, header_.date);
     const std::string currentName = fileName_.substr(fileName_.rfind('/') + 1);

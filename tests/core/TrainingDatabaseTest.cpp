@@ -258,6 +258,15 @@ TEST_F(TrainingDatabase, CloseQueryRevertAndDeleteFollowTheAnswers) {
     EXPECT_TRUE(history_.Items().empty());
 }
 
+TEST_F(TrainingDatabase, InitialsFromAFileNeverLeadOutOfTheDatabase) {
+    const std::string path = PutTraining("in.klt", "../../../escaped", Day(2026, 12, 9));
+    TKLTFile& file = Open(path);
+    file.EnsureLoaded();
+    // The slashes go; the dots are allowed in initials and stay inside one folder name.
+    EXPECT_EQ(file.FileName(), db_ + "/_......escaped.KLT/2026_12.KLT/.091226A.klt");
+    EXPECT_EQ(Names(dir_.Path()), std::vector<std::string>{"_DATA.KLT"});
+}
+
 TEST_F(TrainingDatabase, WhenEverySuffixIsTakenTheTrainingIsInUse) {
     const uint16_t date = Day(2026, 12, 9);
     const std::string dir = db_ + "/_JD.KLT/2026_12.KLT/";
