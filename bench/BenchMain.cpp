@@ -1,6 +1,8 @@
 // Runs every benchmark, then prints each measurement as a ratio to its baseline of the same run.
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchSupport.h"
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -61,6 +63,7 @@ int main(int argc, char** argv) {
                    "MovingAverageSampleBySample/1000", "PlainPass", 3);
     reporter.Ratio("heart-rate fit, 4 h, delays 0-120 s by 2 s / one pass per delay", "HeartRateFit",
                    "PlainPassPerDelay", 5);
+    klt::bench::RemoveBenchDir();
     benchmark::Shutdown();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "bench/BenchSupport.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "tools/synth/SyntheticRide.h"
 
@@ -12,6 +13,11 @@ const std::string& BenchDir() {
         return std::string(::mkdtemp(pattern));
     }();
     return dir;
+}
+
+void RemoveBenchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(BenchDir(), ignored);
 }
 
 const std::string& FullTrainingPath() {

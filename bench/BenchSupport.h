@@ -8,6 +8,8 @@ namespace klt::bench {
 
 // A fresh folder for this run's files.
 const std::string& BenchDir();
+// Removes that folder again (a generated database takes a few hundred megabytes).
+void RemoveBenchDir();
 // The largest training a file can hold (65,534 samples), with the demonstration ride's markers.
 const std::string& FullTrainingPath();
 // The same training, loaded.
