@@ -18,25 +18,30 @@ int64_t SumOf(const TKLTFile& file, int first, int last, ValueOf valueOf) {
     return sum;
 }
 
-// Kinds 1..6: power, cadence, heart rate, speed, temperature, altitude (raw units). The kind is
-// chosen once per range, not once per sample.
-int64_t SumOfKind(const TKLTFile& file, int kind, int first, int last) {
+// Calls `use` with the value reader of kind 1..6 (power, cadence, heart rate, speed,
+// temperature, altitude; raw units), so loops pick the channel once, not once per sample.
+template <typename Use>
+auto WithChannel(int kind, Use use) {
     switch (kind) {
     case 1:
-        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Power(); });
+        return use([](const TSampleElement& s) { return s.Power(); });
     case 2:
-        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Cadence(); });
+        return use([](const TSampleElement& s) { return s.Cadence(); });
     case 3:
-        return SumOf(file, first, last, [](const TSampleElement& s) { return s.HeartRate(); });
+        return use([](const TSampleElement& s) { return s.HeartRate(); });
     case 4:
-        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Speed(); });
+        return use([](const TSampleElement& s) { return s.Speed(); });
     case 5:
-        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Temperature(); });
+        return use([](const TSampleElement& s) { return s.Temperature(); });
     case 6:
-        return SumOf(file, first, last, [](const TSampleElement& s) { return s.Altitude(); });
+        return use([](const TSampleElement& s) { return s.Altitude(); });
     default:
-        return 0;
+        return use([](const TSampleElement&) { return 0; });
     }
+}
+
+int64_t SumOfKind(const TKLTFile& file, int kind, int first, int last) {
+    return WithChannel(kind, [&](auto valueOf) { return SumOf(file, first, last, valueOf); });
 }
 
 // Divides by a window length through its reciprocal: a division per sample would cost more than
@@ -133,23 +138,7 @@ std::vector<int> SlidingAverages(const TKLTFile& file, int before, int after, Va
 
 std::vector<int> TKLTFile::MovingAverages(int kind, int windowTime) const {
     const int h = windowTime / SafeInterval();
-    const int before = h / 2, after = h - h / 2;
-    switch (kind) {
-    case 1:
-        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Power(); });
-    case 2:
-        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Cadence(); });
-    case 3:
-        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.HeartRate(); });
-    case 4:
-        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Speed(); });
-    case 5:
-        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Temperature(); });
-    case 6:
-        return SlidingAverages(*this, before, after, [](const TSampleElement& s) { return s.Altitude(); });
-    default:
-        return std::vector<int>(static_cast<size_t>(SampleCount()), 0);
-    }
+    return WithChannel(kind, [&](auto valueOf) { return SlidingAverages(*this, h / 2, h - h / 2, valueOf); });
 }
 
 int TKLTFile::MovingAverage(int kind, int windowTime, int index) {

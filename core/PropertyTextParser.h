@@ -7,7 +7,28 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Persistent.h"
+
 namespace klt {
+
+// A visitor that knows the dotted name of the property it is at: nested objects add their name
+// and a "." in front of their properties' names.
+class TDottedNameVisitor : public TPropertyVisitor {
+public:
+    void Object(std::string_view name, const TNestedProperties& visitNested) override {
+        const size_t prefixLength = prefix_.size();
+        prefix_.append(name).append(".");
+        visitNested(*this);
+        prefix_.resize(prefixLength);
+    }
+
+protected:
+    std::string DottedName(std::string_view name) const { return prefix_ + std::string(name); }
+    const std::string& Prefix() const { return prefix_; }
+
+private:
+    std::string prefix_;
+};
 
 struct TParsedValue {
     enum class TKind { Word, Integer, Number, Text, List, Set };

@@ -8,7 +8,7 @@ namespace klt {
 namespace {
 
 // Hands the parsed values to the object's setters, checking each against its property.
-class TPropertyApplier : public TPropertyVisitor {
+class TPropertyApplier : public TDottedNameVisitor {
 public:
     explicit TPropertyApplier(std::map<std::string, TParsedValue>& values) : values_(values) {}
 
@@ -82,18 +82,12 @@ public:
             set(value->items);
         }
     }
-    void Object(std::string_view name, const TNestedProperties& visitNested) override {
-        const size_t prefixLength = prefix_.size();
-        prefix_.append(name).append(".");
-        visitNested(*this);
-        prefix_.resize(prefixLength);
-    }
 
 private:
     static bool Is(const TParsedValue& value, TParsedValue::TKind kind) { return value.kind == kind; }
 
     TParsedValue* Find(std::string_view name) {
-        const auto it = values_.find(prefix_ + std::string(name));
+        const auto it = values_.find(DottedName(name));
         if (it == values_.end()) {
             return nullptr;
         }
@@ -103,11 +97,10 @@ private:
 
     [[noreturn]] void Wrong(std::string_view name, const TParsedValue& value,
                             const std::string& expected) const {
-        PropertyTextError(value.line, prefix_ + std::string(name) + " must be " + expected);
+        PropertyTextError(value.line, DottedName(name) + " must be " + expected);
     }
 
     std::map<std::string, TParsedValue>& values_;
-    std::string prefix_;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "core/PropertyText.h"
+#include "core/PropertyTextParser.h"
 
 #include <charconv>
 #include <cmath>
@@ -39,7 +40,7 @@ std::string QuotedText(std::string_view text) {
     return open ? quoted + '\'' : quoted;
 }
 
-class TPropertyWriter : public TPropertyVisitor {
+class TPropertyWriter : public TDottedNameVisitor {
 public:
     std::string text;
 
@@ -87,19 +88,12 @@ public:
         }
         Line(name, list + ")");
     }
-    void Object(std::string_view name, const TNestedProperties& visitNested) override {
-        const size_t prefixLength = prefix_.size();
-        prefix_.append(name).append(".");
-        visitNested(*this);
-        prefix_.resize(prefixLength);
-    }
 
 private:
     void Line(std::string_view name, std::string_view value) {
-        text.append("  ").append(prefix_).append(name).append(" = ").append(value).append("\n");
+        text.append("  ").append(Prefix()).append(name).append(" = ").append(value).append("\n");
     }
 
-    std::string prefix_;
 };
 
 } // namespace
