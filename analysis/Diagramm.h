@@ -5,15 +5,31 @@
 #include <cstdint>
 #include <string_view>
 
+#include "analysis/DiagramInput.h"
+#include "analysis/PRBGICanvas.h"
 #include "core/KLTTrBer.h"
 #include "core/MesswertSkala.h"
 #include "core/Persistent.h"
 
 namespace klt {
 
-// Base of every diagram object: its settings are published properties, its painting and input
-// handling come with the drawing layer.
-class TKLTGraphicControl : public TPersistent {};
+// Base of every diagram object: its settings are published properties; it paints the view it is
+// given and handles the input of the window showing it. Layout is recomputed from the canvas at
+// every paint and every input event, so the canvas comes with each of them.
+class TKLTGraphicControl : public TPersistent {
+public:
+    virtual void Paint(const TDiagramView& view, TPRBGICanvas& canvas);
+    // Inverts the pixels of samples from..to; doing it twice restores the image.
+    virtual void SelectionPaint(const TDiagramView& view, TPRBGICanvas& canvas, int from, int to);
+    // Whether the key was used (the window then redraws).
+    virtual bool KeyDown(int key, uint32_t shift);
+    virtual void MouseDown(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button, uint32_t shift,
+                           int x, int y);
+    // Clears the hint and re-announces the file's selection unchanged.
+    virtual void MouseMove(const TDiagramView& view, TPRBGICanvas& canvas, uint32_t shift, int x, int y);
+    virtual void MouseUp(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button, uint32_t shift,
+                         int x, int y);
+};
 
 enum TPlotMarkerInfo : uint8_t {
     PlotMarkerInfoAus,

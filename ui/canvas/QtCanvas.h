@@ -1,0 +1,33 @@
+#pragma once
+// The drawing surface on a QPainter: a paint box, a printer page or an image.
+#include <QFont>
+#include <QPainter>
+
+#include "analysis/PRBGICanvas.h"
+
+namespace klt {
+
+class TQtCanvas : public TPRBGICanvas {
+public:
+    // The painter must outlive the canvas; its font is the one texts are measured in.
+    explicit TQtCanvas(QPainter& painter);
+
+    void SetPen(TRgb color, int width, TCanvasLineStyle style) override;
+    void Line(TCanvasPoint from, TCanvasPoint to) override;
+    void Polyline(const TCanvasPoint* points, int count) override;
+    void FillRect(const TCanvasRect& rect, TRgb color) override;
+    void FrameRect(const TCanvasRect& rect) override;
+    void SetTextColor(TRgb color) override;
+    void TextOut(int x, int y, std::string_view utf8) override;
+    TCanvasSize TextExtent(std::string_view utf8) override;
+    void SetClip(const TCanvasRect& rect) override;
+    void ClearClip() override;
+    void InvertRect(const TCanvasRect& rect) override;
+
+private:
+    QPainter& painter_;
+    QPen pen_;
+    QColor textColor_;
+};
+
+} // namespace klt
