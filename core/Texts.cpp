@@ -47,6 +47,10 @@ const std::map<int, std::string_view>& TextTable() {
         {308, "1|10|Shortest heart rate transmitter signal|pHRT|0|1|milliseconds|ms"},
         {332, "(%s) %s"},
         {333, "File"},
+        {346, "Date/time"},
+        {347, "Initials"},
+        {348, "Time"},
+        {349, "Comments"},
     };
     return table;
 }
