@@ -37,7 +37,7 @@ void TMesswertEditValue::SetKind(TMesswertArtType kind) {
 
 void TMesswertEditValue::RememberShownFormat() {
     shownSettings_ = FormatSettings();
-    shownUnit_ = MesswertArt(kind_).UnitIndex();
+    shownUnit_ = kind_ == mwaNone ? 0 : MesswertArt(kind_).UnitIndex(); // an edit not yet bound to a kind
 }
 
 std::string TMesswertEditValue::ShowValue(double raw) {

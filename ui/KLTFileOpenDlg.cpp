@@ -101,6 +101,10 @@ QWidget* TKLTFileOpenDlg::CreateFilter() {
     toLabel->setBuddy(to_);
     auto* fromAll = new QPushButton(tr("All"), filter);
     auto* toAll = new QPushButton(tr("All"), filter);
+    for (QPushButton* all : {fromAll, toAll}) {
+        all->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+        all->setMaximumWidth(all->fontMetrics().horizontalAdvance(all->text()) * 3);
+    }
     fromAll->setToolTip(tr("List trainings of any date before the end date"));
     toAll->setToolTip(tr("List trainings of any date after the start date"));
 

@@ -34,6 +34,7 @@ struct TShownValue {
     TMesswertArtType kind;
     TMesswertArtName name;
     int64_t (*value)(const TKLTMarker&);
+    const char* caption = nullptr; // instead of the kind's name
 };
 
 const std::array<TShownValue, 8> kShownValues = {{
@@ -44,7 +45,7 @@ const std::array<TShownValue, 8> kShownValues = {{
     {mwaTretfrequenz, mwnAVR, [](const TKLTMarker& m) { return m.AvgCadence(); }},
     {mwaGeschwindigkeit, mwnAVR, [](const TKLTMarker& m) { return m.AvgSpeed(); }},
     {mwaTemperatur, mwnAVR, [](const TKLTMarker& m) { return m.AvgTemperature(); }},
-    {mwaHoehe, mwnAny, [](const TKLTMarker& m) { return m.climb; }},
+    {mwaHoehe, mwnAny, [](const TKLTMarker& m) { return m.climb; }, QT_TR_NOOP("Climb:")},
 }};
 
 } // namespace
@@ -146,8 +147,15 @@ QWidget* TKLTMarkerDlg::CreateValues() {
     grid->addWidget(new QLabel(tr("h"), group), 0, 2);
     int row = 1;
     for (const TShownValue& shown : kShownValues) {
-        auto* name = new TPRLabelMesswertName(shown.kind, group);
-        name->SetMesswertArtName(shown.name);
+        QLabel* name = nullptr;
+        if (shown.caption != nullptr) {
+            name = new QLabel(tr(shown.caption), group);
+            name->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        } else {
+            auto* kindName = new TPRLabelMesswertName(shown.kind, group);
+            kindName->SetMesswertArtName(shown.name);
+            name = kindName;
+        }
         auto* value = new TPRLabelMesswert(shown.kind, group);
         value->SetMesswertTSep(true);
         grid->addWidget(name, row, 0);

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "app/KLTIniData.h"
+#include "app/OptionDataUnit.h"
+#include "core/NumberFormat.h"
+#include "tests/support/RawTraining.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tests/support/TempDatabase.h"
+#include "ui/DiagramOptionsPage.h"
+#include "ui/Dialogs.h"
+#include "ui/KLTFileOpenDlg.h"
+#include "ui/KLTFilePropertyDlg.h"
+#include "ui/KLTMarkerDlg.h"
+#include "ui/KLTOptionDlg.h"
+#include "ui/PREditMesswert.h"
+
+namespace klt {
+namespace {
+
+using test::Day;
+
+constexpr int32_t kNine = 9 * 360000;
+
+class FileOpenDialogTest : public ::testing::Test {
+protected:
+    FileOpenDialogTest() {
+        configuration_.SystemData.DataBaseDir = db_.Path();
+        first_ = db_.Put("AB", Day(2026, 12, 1), kNine);
+        second_ = db_.Put("CD", Day(2026, 12, 2), kNine);
+    }
+
+    test::TTempDatabase db_;
+    TKLTIniData configuration_;
+    std::string first_;
+    std::string second_;
+    std::vector<std::string> opened_;
+    TKLTFileOpenDlg::TOpen open_ = [this](const std::string& path) { opened_.push_back(path); };
+};
+
+TEST_F(FileOpenDialogTest, ListsTheTrainingsAndOpensTheSelectedOne) {
+    TKLTFileOpenDlg dialog(configuration_, open_);
+    dialog.show();
+    QTableWidget& grid = dialog.Grid();
+    ASSERT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.columnCount(), 15);
+    EXPECT_TRUE(grid.horizontalHeader()->sectionsMovable());
+    EXPECT_EQ(grid.item(1, 1)->text(), "CD");
+    EXPECT_EQ(grid.item(0, 5)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
+
+    grid.setCurrentCell(1, 0);
+    QTest::mouseClick(&dialog.OpenButton(), Qt::LeftButton);
+    EXPECT_EQ(opened_, std::vector<std::string>{second_});
+    EXPECT_TRUE(dialog.isVisible()); // Open keeps the list
+
+    grid.setCurrentCell(0, 0);
+    QTest::mouseClick(&dialog.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(opened_, (std::vector<std::string>{second_, first_}));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(FileOpenDialogTest, TheFilterListsAnewAndEnablesTheButtonsOnlyWithRows) {
+    TKLTFileOpenDlg dialog(configuration_, open_);
+    dialog.InitialsBox().setEditText("C*");
+    EXPECT_EQ(dialog.Grid().rowCount(), 1);
+    EXPECT_EQ(configuration_.SystemData.DataBaseInitialMask, "C*");
+
+    dialog.InitialsBox().setEditText("");
+    dialog.FromEdit().setDate(QDate(2026, 12, 5));
+    dialog.ToEdit().setDate(QDate(2026, 12, 1));
+    EXPECT_EQ(dialog.Grid().rowCount(), 0);
+    for (QPushButton* button :
+         {&dialog.OpenButton(), &dialog.DeleteButton(), &dialog.PropertiesButton(), &dialog.OkButton()}) {
+        EXPECT_FALSE(button->isEnabled());
+    }
+    dialog.accept(); // nothing to open: the dialog stays
+    EXPECT_TRUE(opened_.empty());
+
+    dialog.FromEdit().setDate(dialog.FromEdit().minimumDate()); // "All"
+    EXPECT_EQ(configuration_.SystemData.DataBaseListDatumFrom, kNoDate);
+    EXPECT_EQ(dialog.Grid().rowCount(), 1); // up to the first of December
+    EXPECT_TRUE(dialog.OpenButton().isEnabled());
+}
+
+TEST_F(FileOpenDialogTest, DeleteAsksFirstAndSelectsTheRowAbove) {
+    TKLTFileOpenDlg dialog(configuration_, open_);
+    dialog.Grid().setCurrentCell(1, 0);
+    test::TScriptedPrompt prompt({TPromptAnswer::Yes});
+    QTest::mouseClick(&dialog.DeleteButton(), Qt::LeftButton);
+    EXPECT_EQ(prompt.AnswersLeft(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(second_));
+    ASSERT_EQ(dialog.Grid().rowCount(), 1);
+    EXPECT_EQ(dialog.Grid().currentRow(), 0);
+    EXPECT_EQ(dialog.Controller().SelectedPath(), first_);
+}
+
+TEST(MarkerDialogTest, CreatesAMarkerFromTheSelection) {
+    test::TTempDatabase db; // the marker name history
+    db.markerNames.AddName("Warm-up");
+    TKLTFile file;
+    test::FillTraining(file, 100, {{kNine, 100}});
+    file.SetSelection(true, 10, 40);
+    {
+        TKLTMarkerDlg dialog(file, -1, 0);
+        EXPECT_EQ(dialog.NameBox().count(), 1);
+        EXPECT_EQ(dialog.FromSampleEdit().value(), 10);
+        EXPECT_EQ(dialog.ToTimeEdit().time(), QTime(9, 0, 39));
+        dialog.ToSampleEdit().setValue(30);
+        dialog.NameBox().setEditText("Sprint");
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    ASSERT_EQ(file.MarkerCount(), 2);
+    EXPECT_EQ(file.Marker(1).name, "Sprint");
+    EXPECT_EQ(file.Marker(1).first, 10);
+    EXPECT_EQ(file.Marker(1).last, 30);
+    EXPECT_TRUE(file.Modified());
+    EXPECT_EQ(db.markerNames.Items().front(), "Sprint");
+    file.SetSelection(false, 0, 0);
+}
+
+TEST(FilePropertyDialogTest, ChangesTheComment) {
+    TFormatSettingsScope separators(TFormatSettings{".", ","});
+    TKLTFile file;
+    test::FillTraining(file, 20, {{kNine, 20}});
+    TKLTFilePropertyDlg dialog(file);
+    EXPECT_EQ(dialog.InitialsEdit().text(), "JD");
+    EXPECT_EQ(dialog.CircumferenceEdit().text(), "2000");
+    dialog.CommentEdit().setText("Recovery ride");
+    dialog.accept();
+    EXPECT_TRUE(dialog.Changed());
+    EXPECT_EQ(file.Comment(), "Recovery ride");
+    EXPECT_EQ(file.Header().circumference, 2000);
+    EXPECT_EQ(file.Marker(0).startTime, kNine);
+}
+
+TEST(OptionDialogTest, WritesSmoothingAndRowsBackOnlyWhenConfirmed) {
+    TOptionData options;
+    TKLTIniData configuration;
+    {
+        TKLTOptionDlg dialog(options, configuration);
+        dialog.MultiRowPage().RowsEdit()->setValue(4);
+        QComboBox& smoothing = dialog.MultiRowPage().SmoothingBox();
+        smoothing.setCurrentIndex(smoothing.findData(3000));
+        dialog.reject();
+    }
+    EXPECT_EQ(options.DiagrammMehrZ.MaxAnzahlDiagramme, 2);
+    {
+        TKLTOptionDlg dialog(options, configuration);
+        EXPECT_EQ(dialog.DetailPage().RowsEdit(), nullptr);
+        dialog.MultiRowPage().RowsEdit()->setValue(4);
+        QComboBox& smoothing = dialog.MultiRowPage().SmoothingBox();
+        smoothing.setCurrentIndex(smoothing.findData(3000));
+        dialog.TrendPage().MarkerBox().setChecked(true);
+        dialog.accept();
+    }
+    EXPECT_EQ(options.DiagrammMehrZ.MaxAnzahlDiagramme, 4);
+    EXPECT_EQ(options.DiagrammMehrZ.MaxGlaettung, 3000);
+    EXPECT_TRUE(options.DiagrammEinZTrend.PlotMarker);
+}
+
+TEST(DialogFunctionsTest, RunModallyAndReportTheAnswer) {
+    TOptionData options;
+    TKLTIniData configuration;
+    test::TTempDir profiles;
+    TOptionDataNew tree(profiles.Path(), "");
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_FALSE(ExecuteOptionDialog(nullptr, options, configuration, tree));
+    QTimer::singleShot(0, [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->accept(); });
+    EXPECT_TRUE(ExecuteOptionDialog(nullptr, options, configuration, tree));
+    QTimer::singleShot(0, [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->accept(); });
+    ExecuteInfoDialog(nullptr);
+}
+
+} // namespace
+} // namespace klt
