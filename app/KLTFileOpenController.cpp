@@ -16,8 +16,6 @@
 namespace klt {
 namespace {
 
-constexpr int kKeyLength = 34; // date 8, start time 6, initials 20; the path follows
-
 struct TColumn {
     int titleText;         // 0: the unit short name of the kind
     TMesswertArtType kind; // colour and format of the values

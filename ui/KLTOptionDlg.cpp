@@ -142,7 +142,8 @@ QWidget* TKLTOptionDlg::CreateUnitsPage() {
     for (const auto& [kind, label, value] : units) {
         auto* box = new TPRComboBoxMesswertUnit(kind, group);
         box->SetUnitIndex(*value);
-        connect(box, &QComboBox::currentIndexChanged, this, [value](int index) { *value = index; });
+        int* unit = value;
+        connect(box, &QComboBox::currentIndexChanged, this, [unit](int index) { *unit = index; });
         form->addRow(label, box);
     }
     layout->addWidget(group);
