@@ -38,6 +38,7 @@ TDiagramOptionsPage::TDiagramOptionsPage(TKLTDiagrammMehrZData& diagram, bool wi
         const TMesswertArt& rows = MesswertArt(mwaMaxAnzahlDiagramme);
         rows_->setRange(static_cast<int>(rows.Minimum()), static_cast<int>(rows.Maximum()));
         rows_->setValue(data_.MaxAnzahlDiagramme);
+        rows_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         rows_->setToolTip(tr("Rows wanted; fewer are drawn when the window is too low for them"));
         connect(rows_, &QSpinBox::valueChanged, this,
                 [this](int value) { data_.MaxAnzahlDiagramme = value; });

@@ -103,6 +103,11 @@ TEST_F(FileOpenDialogTest, DeleteAsksFirstAndSelectsTheRowAbove) {
     ASSERT_EQ(dialog.Grid().rowCount(), 1);
     EXPECT_EQ(dialog.Grid().currentRow(), 0);
     EXPECT_EQ(dialog.Controller().SelectedPath(), first_);
+
+    test::TScriptedPrompt again({TPromptAnswer::Yes});
+    QTest::mouseClick(&dialog.DeleteButton(), Qt::LeftButton);
+    EXPECT_TRUE(dialog.Grid().isHidden()); // the last listed training went
+    EXPECT_FALSE(dialog.DeleteButton().isEnabled());
 }
 
 TEST(MarkerDialogTest, CreatesAMarkerFromTheSelection) {
