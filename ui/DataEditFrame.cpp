@@ -59,7 +59,9 @@ TDataEditFrame::TDataEditFrame(TDataEditModel& model, QWidget* parent)
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(rowHeight);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->verticalHeader()->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("Temperatur")) + 16);
+    QFont titleFont = grid_->verticalHeader()->font();
+    titleFont.setBold(true); // the title of the current row is bold
+    grid_->verticalHeader()->setFixedWidth(QFontMetrics(titleFont).horizontalAdvance(QStringLiteral("Temperatur")) + 16);
     grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() + TData::kChannelCount * rowHeight +
                           2 * grid_->frameWidth());
     grid_->installEventFilter(this);

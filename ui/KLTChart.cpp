@@ -17,7 +17,7 @@ void TChartGraphicControl::Initialize(TTrainingData* data) {
 void TChartGraphicControl::SetMarker(int first, int last) {
     markerFirst_ = first;
     markerLast_ = last;
-    chart_.BottomAxis()->setRange(std::max(first - 1, 0), std::max(last - 1, first));
+    TKLTChart::SetSampleRange(chart_.BottomAxis(), std::max(first - 1, 0), std::max(last - 1, first));
 }
 
 TKLTChart::TKLTChart(QWidget* parent) : QChartView(parent) {
@@ -36,10 +36,10 @@ TKLTChart::TKLTChart(QWidget* parent) : QChartView(parent) {
     setFrameShape(QFrame::NoFrame);
 
     bottomAxis_ = new QValueAxis(c);
-    bottomAxis_->setLabelFormat(QStringLiteral("%.0f"));
     leftAxis_ = new QValueAxis(c);
     rightAxis_ = new QValueAxis(c);
     for (QValueAxis* axis : {bottomAxis_, leftAxis_, rightAxis_}) {
+        axis->setLabelFormat(QStringLiteral("%.0f")); // whole numbers unless a view wants more
         axis->setLabelsFont(small);
         axis->setTitleFont(small);
         axis->setGridLineColor(QColor(0xE0, 0xE0, 0xE0));
@@ -61,21 +61,33 @@ void TKLTChart::RemoveAllSeries() {
 }
 
 void TKLTChart::FitAxis(QValueAxis* axis, double maximum) {
-    if (!(maximum > 0) || !std::isfinite(maximum)) {
-        maximum = 1;
+    const double top = maximum > 0 && std::isfinite(maximum) ? maximum * 1.05 : 1; // a little headroom
+    const double step = NiceStep(top, 5);
+    axis->setRange(0, std::ceil(top / step) * step);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+}
+
+double TKLTChart::NiceStep(double span, int marks) {
+    if (!(span > 0) || !std::isfinite(span)) {
+        return 1;
     }
-    // A round upper end: 1, 2 or 5 times a power of ten, with a little headroom.
-    const double magnitude = std::pow(10.0, std::floor(std::log10(maximum * 1.05)));
-    double upper = magnitude;
-    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
-        upper = factor * magnitude;
-        if (upper >= maximum * 1.05) {
-            break;
+    const double rough = span / std::max(marks, 1);
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double factor : {1.0, 2.0, 5.0}) {
+        if (factor * magnitude >= rough) {
+            return factor * magnitude;
         }
     }
-    axis->setRange(0, upper);
-    axis->setTickCount(upper / magnitude <= 2 ? static_cast<int>(std::lround(upper / magnitude * 5)) + 1
-                                              : static_cast<int>(std::lround(upper / magnitude)) + 1);
+    return 10 * magnitude;
+}
+
+void TKLTChart::SetSampleRange(QValueAxis* axis, double from, double to) {
+    axis->setRange(from, to);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(std::max(NiceStep(to - from, 8), 1.0));
 }
 
 void TKLTChart::ReserveLabelRoom(const QString& text) {

@@ -67,6 +67,10 @@ public:
     // Value axes with an automatic range: from 0 up to a little above the largest value.
     static void FitAxis(QValueAxis* axis, double maximum);
 
+    // A round distance (1, 2 or 5 times a power of ten) that divides span into about `marks` parts.
+    static double NiceStep(double span, int marks);
+    // Whole-number axis from..to with marks at round distances.
+    static void SetSampleRange(QValueAxis* axis, double from, double to);
     // Leaves `text` room at the left and right of the plot area.
     void ReserveLabelRoom(const QString& text);
 

@@ -2,6 +2,7 @@
 
 #include <QLineSeries>
 #include <algorithm>
+#include <cmath>
 
 namespace klt {
 namespace {
@@ -80,8 +81,8 @@ void TStatisticsChartControl::Refresh() {
     const TStatisticChartOptionSet& options = statistics_.Options();
     ApplyAxis(chart.LeftAxis(), options.LeftAxis, leftMax);
     ApplyAxis(chart.RightAxis(), options.RightAxis, rightMax);
-    chart.BottomAxis()->setRange(0, std::max(lastValue, 1));
-    chart.BottomAxis()->applyNiceNumbers();
+    const double last = std::max(lastValue, 1);
+    TKLTChart::SetSampleRange(chart.BottomAxis(), 0, std::ceil(last / TKLTChart::NiceStep(last, 8)) * TKLTChart::NiceStep(last, 8));
     WriteAxisTitles();
 }
 
