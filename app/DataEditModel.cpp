@@ -7,8 +7,8 @@
 namespace klt {
 namespace {
 
-constexpr std::array<const char*, TData::kChannelCount> kRowNames = {"Power",    "Heartrate", "Cadence",
-                                                                     "Speed",    "Altitude",  "Temperatur"};
+constexpr std::array<const char*, TData::kChannelCount> kRowNames = {"Power", "Heartrate", "Cadence",
+                                                                     "Speed", "Altitude",  "Temperatur"};
 constexpr int kAltitudeRow = dcAltitude;
 
 } // namespace
@@ -94,8 +94,9 @@ template <class Edit> bool TDataEditModel::Input(int row, const std::vector<int>
 
 bool TDataEditModel::TypeCharacter(int row, const std::vector<int>& columns, char character) {
     const bool replace = typed_.empty();
-    return Input(row, columns,
-                 [&](const std::string& text) { return replace ? std::string(1, character) : text + character; });
+    return Input(row, columns, [&](const std::string& text) {
+        return replace ? std::string(1, character) : text + character;
+    });
 }
 
 bool TDataEditModel::Backspace(int row, const std::vector<int>& columns) {

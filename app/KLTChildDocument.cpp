@@ -33,8 +33,9 @@ const TTrainingZoneSet& ChooseZoneSet(const TAnalyseOptionSet& sets, int32_t tra
     return sets.ZoneSets().back(); // the option set always holds one
 }
 
-TKLTChildDocument::TKLTChildDocument(const std::string& path, IKLTFileView* view, IChildDocumentWindow& window,
-                                     TKLTIniData& configuration, TOptionDataNew& optionTree)
+TKLTChildDocument::TKLTChildDocument(const std::string& path, IKLTFileView* view,
+                                     IChildDocumentWindow& window, TKLTIniData& configuration,
+                                     TOptionDataNew& optionTree)
     : view_(view), window_(window), configuration_(configuration), optionTree_(optionTree) {
     file_ = &KLTFileRegistry().OpenTraining(path, nullptr);
     BeginUpdate();
@@ -154,7 +155,8 @@ std::string TKLTChildDocument::PreviewTab(int index) {
         return {};
     }
     if (!previewSaved_) {
-        previewSaved_ = TSavedSelection{file_->SelectionActive(), file_->SelectionFirst(), file_->SelectionLast()};
+        previewSaved_ =
+            TSavedSelection{file_->SelectionActive(), file_->SelectionFirst(), file_->SelectionLast()};
     }
     const TKLTMarker& marker = file_->Marker(index);
     file_->SetSelection(true, marker.first, marker.last);
@@ -199,8 +201,9 @@ bool TKLTChildDocument::ViewNeedsRepaint(const TOptionData& options) const {
     switch (View()) {
     case gtSingleRow:
         return options.ShowDiagrammEinZTrend != options_.ShowDiagrammEinZTrend ||
-               (options.ShowDiagrammEinZTrend ? !options.DiagrammEinZTrend.Equals(options_.DiagrammEinZTrend)
-                                              : !options.DiagrammEinZDetail.Equals(options_.DiagrammEinZDetail));
+               (options.ShowDiagrammEinZTrend
+                    ? !options.DiagrammEinZTrend.Equals(options_.DiagrammEinZTrend)
+                    : !options.DiagrammEinZDetail.Equals(options_.DiagrammEinZDetail));
     case gtMultiRow:
         return !options.DiagrammMehrZ.Equals(options_.DiagrammMehrZ);
     case gtAnalyse:
@@ -235,7 +238,8 @@ bool TKLTChildDocument::ApplyOptions(const TOptionData& options, bool force) {
 }
 
 void TKLTChildDocument::ChooseZoneSet() {
-    const TTrainingZoneSet& set = klt::ChooseZoneSet(optionTree_.Sets().AnalyseOptionSet, file_->Header().date);
+    const TTrainingZoneSet& set =
+        klt::ChooseZoneSet(optionTree_.Sets().AnalyseOptionSet, file_->Header().date);
     options_.DiagrammMehrZ.TrainingZoneSet = set;
     options_.DiagrammEinZDetail.TrainingZoneSet = set;
     options_.DiagrammEinZTrend.TrainingZoneSet = set;
@@ -288,9 +292,10 @@ bool TKLTChildDocument::KeyDown(int key, uint32_t shift) {
         TKLTGraphicData& graphic = next.GraphicData;
         switch (key) {
         case 'B':
-            graphic.PRBGICanvasPalette = graphic.PRBGICanvasPalette == PaletteUnknown
-                                             ? PaletteColor
-                                             : static_cast<TPRBGICanvasPalette>(graphic.PRBGICanvasPalette + 1);
+            graphic.PRBGICanvasPalette =
+                graphic.PRBGICanvasPalette == PaletteUnknown
+                    ? PaletteColor
+                    : static_cast<TPRBGICanvasPalette>(graphic.PRBGICanvasPalette + 1);
             break;
         case 'X':
             ToggleCanvasOption(graphic, PlotHilfsLinieV);
@@ -309,6 +314,10 @@ bool TKLTChildDocument::KeyDown(int key, uint32_t shift) {
     }
     if (ctrl || alt) {
         return false;
+    }
+    const bool markerKey = key == TKey::Left || key == TKey::Right || key == TKey::Up || key == TKey::Down;
+    if (markerKey && file_->MarkerCount() == 0) {
+        return false; // a training that went away has no markers to walk
     }
     switch (key) {
     case TKey::Left:
@@ -448,7 +457,8 @@ bool TKLTChildDocument::ResolveTableEdits() {
     if (!trainingData_.Modified()) {
         return true;
     }
-    switch (Prompt().Ask("Warning", FormatText(LoadText(274), {FileDescription()}), TPromptButtons::YesNoCancel)) {
+    switch (Prompt().Ask("Warning", FormatText(LoadText(274), {FileDescription()}),
+                         TPromptButtons::YesNoCancel)) {
     case TPromptAnswer::Yes:
         return WriteTable();
     case TPromptAnswer::No:

@@ -41,9 +41,9 @@ QVariant TDataEditTableModel::headerData(int section, Qt::Orientation orientatio
 }
 
 TDataEditFrame::TDataEditFrame(TDataEditModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), tableModel_(new TDataEditTableModel(model, this)), chart_(new TKLTChart(this)),
-      control_(std::make_unique<TSingleChartGraphicControl>(*chart_)), grid_(new QTableView(this)),
-      scrollBar_(new QScrollBar(Qt::Horizontal, this)) {
+    : QWidget(parent), model_(model), tableModel_(new TDataEditTableModel(model, this)),
+      chart_(new TKLTChart(this)), control_(std::make_unique<TSingleChartGraphicControl>(*chart_)),
+      grid_(new QTableView(this)), scrollBar_(new QScrollBar(Qt::Horizontal, this)) {
     chart_->SetControl(control_.get());
 
     grid_->setModel(tableModel_);
@@ -55,13 +55,15 @@ TDataEditFrame::TDataEditFrame(TDataEditModel& model, QWidget* parent)
     grid_->setWordWrap(false);
     const QFontMetrics metrics(grid_->font());
     const int rowHeight = metrics.height() + 6; // fits "Power"
-    grid_->horizontalHeader()->setDefaultSectionSize(metrics.horizontalAdvance(QStringLiteral("999,99")) + 12);
+    grid_->horizontalHeader()->setDefaultSectionSize(metrics.horizontalAdvance(QStringLiteral("999,99")) +
+                                                     12);
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(rowHeight);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     QFont titleFont = grid_->verticalHeader()->font();
     titleFont.setBold(true); // the title of the current row is bold
-    grid_->verticalHeader()->setFixedWidth(QFontMetrics(titleFont).horizontalAdvance(QStringLiteral("Temperatur")) + 16);
+    grid_->verticalHeader()->setFixedWidth(
+        QFontMetrics(titleFont).horizontalAdvance(QStringLiteral("Temperatur")) + 16);
     grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() + TData::kChannelCount * rowHeight +
                           2 * grid_->frameWidth());
     grid_->installEventFilter(this);

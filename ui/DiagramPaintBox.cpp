@@ -158,8 +158,9 @@ void TDiagramPaintBox::mouseMoveEvent(QMouseEvent* event) {
     }
     const uint32_t shift = TKLTChart::ShiftState(event->modifiers(), event->buttons());
     const QPoint at = event->position().toPoint();
-    WithInputCanvas(
-        [&](TPRBGICanvas& canvas) { document_->Diagram()->MouseMove(View(), canvas, shift, at.x(), at.y()); });
+    WithInputCanvas([&](TPRBGICanvas& canvas) {
+        document_->Diagram()->MouseMove(View(), canvas, shift, at.x(), at.y());
+    });
 }
 
 void TDiagramPaintBox::mouseReleaseEvent(QMouseEvent* event) {
@@ -167,8 +168,8 @@ void TDiagramPaintBox::mouseReleaseEvent(QMouseEvent* event) {
     if (!isActive_ || !isActive_()) {
         return;
     }
-    const uint32_t shift = TKLTChart::ShiftState(event->modifiers(), event->buttons()) |
-                           (afterDoubleClick ? TShift::Double : 0);
+    const uint32_t shift =
+        TKLTChart::ShiftState(event->modifiers(), event->buttons()) | (afterDoubleClick ? TShift::Double : 0);
     const QPoint at = event->position().toPoint();
     WithInputCanvas([&](TPRBGICanvas& canvas) {
         document_->Diagram()->MouseUp(View(), canvas, Button(event->button()), shift, at.x(), at.y());

@@ -116,7 +116,8 @@ void TKLTChart::drawForeground(QPainter* painter, const QRectF& rect) {
 void TKLTChart::mousePressEvent(QMouseEvent* event) {
     QChartView::mousePressEvent(event);
     if (control_ != nullptr) {
-        control_->MouseDown(event->button(), ShiftState(event->modifiers(), event->buttons()), event->position());
+        control_->MouseDown(event->button(), ShiftState(event->modifiers(), event->buttons()),
+                            event->position());
     }
 }
 
@@ -130,7 +131,8 @@ void TKLTChart::mouseMoveEvent(QMouseEvent* event) {
 void TKLTChart::mouseReleaseEvent(QMouseEvent* event) {
     QChartView::mouseReleaseEvent(event);
     if (control_ != nullptr) {
-        control_->MouseUp(event->button(), ShiftState(event->modifiers(), event->buttons()), event->position());
+        control_->MouseUp(event->button(), ShiftState(event->modifiers(), event->buttons()),
+                          event->position());
     }
 }
 

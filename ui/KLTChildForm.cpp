@@ -63,7 +63,8 @@ TKLTChildForm::TKLTChildForm(const std::string& path, IDocumentHost& host, QWidg
     BuildParts();
     try {
         IChildDocumentWindow& window = *this;
-        document_ = std::make_unique<TKLTChildDocument>(path, this, window, host_.Configuration(), host_.OptionTree());
+        document_ = std::make_unique<TKLTChildDocument>(path, this, window, host_.Configuration(),
+                                                        host_.OptionTree());
     } catch (...) {
         host_.FileHistoryChanged();
         throw;
@@ -84,6 +85,8 @@ TKLTChildForm::TKLTChildForm(const std::string& path, IDocumentHost& host, QWidg
 TKLTChildForm::~TKLTChildForm() {
     statisticsChart_->SetControl(nullptr);
     paintBox_->SetDocument(nullptr, nullptr, {});
+    delete dataEditor_; // it edits the document's table
+    dataEditor_ = nullptr;
     document_.reset(); // unregisters from the training
     host_.FileHistoryChanged();
 }
@@ -96,7 +99,8 @@ void TKLTChildForm::BuildParts() {
     ratioFrame_->setAutoFillBackground(true);
     ratioFrame_->setBackgroundRole(QPalette::Base);
     tabBar_ = new TMarkerTabBar(this);
-    for (QWidget* part : {static_cast<QWidget*>(paintBox_), static_cast<QWidget*>(statisticsChart_), ratioFrame_}) {
+    for (QWidget* part :
+         {static_cast<QWidget*>(paintBox_), static_cast<QWidget*>(statisticsChart_), ratioFrame_}) {
         views_->addWidget(part);
         part->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(part, &QWidget::customContextMenuRequested, this,

@@ -24,7 +24,10 @@ class TKLTFile;
 class TMarkerTabBar;
 class TStatisticsChartControl;
 
-class TKLTChildForm : public QWidget, public IKLTFileView, private IChildDocumentWindow, private IDiagramHost {
+class TKLTChildForm : public QWidget,
+                      public IKLTFileView,
+                      private IChildDocumentWindow,
+                      private IDiagramHost {
     Q_OBJECT
 
 public:

@@ -93,7 +93,8 @@ void TSingleChartGraphicControl::SetCursor(int column) {
 }
 
 void TSingleChartGraphicControl::Paint(QPainter& painter) {
-    const auto first = std::find_if(series_.begin(), series_.end(), [](QLineSeries* s) { return s != nullptr; });
+    const auto first =
+        std::find_if(series_.begin(), series_.end(), [](QLineSeries* s) { return s != nullptr; });
     if (cursor_ < 0 || first == series_.end()) {
         return;
     }

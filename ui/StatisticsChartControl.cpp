@@ -45,7 +45,8 @@ void TStatisticsChartControl::Compute(const TKLTFile& file, int marker) {
 void TStatisticsChartControl::ApplyAxis(QValueAxis* axis, const TChartAxisOption& option, double maximum) {
     if (option.Enabled && option.Maximum > option.Minimum) {
         const double scale = static_cast<double>(TChartAxisOption::kScale);
-        axis->setRange(static_cast<double>(option.Minimum) / scale, static_cast<double>(option.Maximum) / scale);
+        axis->setRange(static_cast<double>(option.Minimum) / scale,
+                       static_cast<double>(option.Maximum) / scale);
     } else {
         TKLTChart::FitAxis(axis, maximum);
     }
@@ -82,7 +83,8 @@ void TStatisticsChartControl::Refresh() {
     ApplyAxis(chart.LeftAxis(), options.LeftAxis, leftMax);
     ApplyAxis(chart.RightAxis(), options.RightAxis, rightMax);
     const double last = std::max(lastValue, 1);
-    TKLTChart::SetSampleRange(chart.BottomAxis(), 0, std::ceil(last / TKLTChart::NiceStep(last, 8)) * TKLTChart::NiceStep(last, 8));
+    const double step = TKLTChart::NiceStep(last, 8);
+    TKLTChart::SetSampleRange(chart.BottomAxis(), 0, std::ceil(last / step) * step); // ends on a mark
     WriteAxisTitles();
 }
 
@@ -90,9 +92,10 @@ void TStatisticsChartControl::WriteAxisTitles() {
     static constexpr const char* kSpeedUnits[] = {"(km/h)", "(m/s)", "(mph)"};
     const char* speedUnit = kSpeedUnits[std::clamp(speedUnit_, 0, 2)];
     Chart().LeftAxis()->setTitleText(ColouredTitle(TStatisticQuantity::Power, "(Watt)"));
-    Chart().RightAxis()->setTitleText(ColouredTitle(TStatisticQuantity::HeartRate, "(1/min)") + QStringLiteral(" ") +
-                                      ColouredTitle(TStatisticQuantity::Cadence, "(R/min)") + QStringLiteral(" ") +
-                                      ColouredTitle(TStatisticQuantity::Speed, speedUnit));
+    Chart().RightAxis()->setTitleText(
+        ColouredTitle(TStatisticQuantity::HeartRate, "(1/min)") + QStringLiteral(" ") +
+        ColouredTitle(TStatisticQuantity::Cadence, "(R/min)") + QStringLiteral(" ") +
+        ColouredTitle(TStatisticQuantity::Speed, speedUnit));
 }
 
 } // namespace klt

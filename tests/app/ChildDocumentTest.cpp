@@ -13,7 +13,8 @@ using test::TOpenDocument;
 TEST_F(ChildDocumentTest, OpeningShowsTheTrainingWithTabsCaptionAndHistory) {
     const std::string path = WriteTraining();
     TOpenDocument doc(path, configuration_, tree_);
-    EXPECT_EQ(doc.window.tabs, (std::vector<std::string>{"(0) File ", "(1) Climb ", "(2) Steep ", "(3) Sprint "}));
+    EXPECT_EQ(doc.window.tabs,
+              (std::vector<std::string>{"(0) File ", "(1) Climb ", "(2) Steep ", "(3) Sprint "}));
     EXPECT_EQ(doc.window.currentTab, 0);
     EXPECT_FALSE(doc.window.tabChangeAccepted) << "tab changes are refused while the tabs are rebuilt";
     EXPECT_EQ(doc->CurrentMarker(), 0);
@@ -116,8 +117,9 @@ TEST_F(ChildDocumentTest, ControlKeysCyclePaletteAndToggleHelperLines) {
     EXPECT_EQ(graphic.PRBGICanvasOptions, lines ^ CanvasOptionBit(PlotHilfsLinieV));
     doc->KeyDown('Y', TShift::Ctrl);
     doc->KeyDown('Z', TShift::Ctrl);
-    EXPECT_EQ(graphic.PRBGICanvasOptions,
-              lines ^ CanvasOptionBit(PlotHilfsLinieV) ^ CanvasOptionBit(PlotHilfsLinieH) ^ CanvasOptionBit(PlotBereiche));
+    EXPECT_EQ(graphic.PRBGICanvasOptions, lines ^ CanvasOptionBit(PlotHilfsLinieV) ^
+                                              CanvasOptionBit(PlotHilfsLinieH) ^
+                                              CanvasOptionBit(PlotBereiche));
 
     std::vector<int> palettes;
     for (int i = 0; i < 9; ++i) {
@@ -187,8 +189,7 @@ TEST_F(ChildDocumentTest, TheSelectionIsPaintedClippedToTheMarkerAndMovedByItsDi
     EXPECT_EQ(doc->ShownSelection(), (TSelectionRange{true, 10, 41}));
     file.SetSelection(true, 40, 45);
     file.SetSelection(false, 40, 45);
-    EXPECT_EQ(doc.window.inversions,
-              (std::vector<TSampleSpan>{{10, 41}, {10, 40}, {41, 46}, {40, 46}}));
+    EXPECT_EQ(doc.window.inversions, (std::vector<TSampleSpan>{{10, 41}, {10, 40}, {41, 46}, {40, 46}}));
 
     doc->SetView(gtStatistical);
     file.SetSelection(true, 12, 14);
