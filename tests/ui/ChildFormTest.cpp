@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QLineSeries>
 #include <QTableView>
 #include <QTest>
@@ -166,6 +167,52 @@ TEST_F(ChildForm, PrintingRendersTheShownView) {
     }
     EXPECT_EQ(page.pixelColor(50, 50), QColor(Qt::white)) << "the chart's white page";
     EXPECT_EQ(page.pixelColor(5, 5), QColor(Qt::black)) << "nothing outside the rectangle";
+}
+
+TEST_F(ChildForm, StatisticsAxesAreTitledInTheirColoursAndKeepFixedLimits) {
+    host_.configuration.SystemData.UnitsSPD = 1;
+    TStatisticChartOptionSet& statistics = host_.tree.Sets().StatisticChartOptionSet;
+    statistics.LeftAxis = {true, 0, 5 * TChartAxisOption::kScale / 2}; // 0 to 2.5 %
+    auto form = Open(host_.WriteRide());
+    form->SetView(gtStatistical);
+    TKLTChart* chart = form->StatisticsChart();
+    EXPECT_DOUBLE_EQ(chart->LeftAxis()->max(), 2.5);
+    EXPECT_GT(chart->RightAxis()->max(), 0);
+    const QString left = chart->LeftAxis()->titleText();
+    EXPECT_TRUE(left.contains("color:#008000") && left.contains("(Watt)")) << left.toStdString();
+    const QString right = chart->RightAxis()->titleText();
+    for (const char* part :
+         {"color:#ff0000", "(1/min)", "color:#0000ff", "(R/min)", "color:#800080", "(m/s)"}) {
+        EXPECT_TRUE(right.contains(QLatin1String(part))) << part << " in " << right.toStdString();
+    }
+}
+
+TEST_F(ChildForm, HoveringATabPreviewsTheMarker) {
+    auto form = Open(host_.WriteRide());
+    TMarkerTabBar* tabs = form->MarkerTabs();
+    QTest::mouseMove(tabs, tabs->tabRect(2).center());
+    const TKLTMarker& marker = form->File().Marker(2);
+    EXPECT_NE(host_.hint.find(marker.name), std::string::npos) << host_.hint;
+    EXPECT_TRUE(form->File().SelectionActive());
+    EXPECT_EQ(form->File().SelectionFirst(), marker.first);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(tabs, &leave);
+    EXPECT_FALSE(form->File().SelectionActive());
+    EXPECT_TRUE(host_.hint.empty());
+}
+
+TEST_F(ChildForm, DeletingTheTrainingClosesItsWindowsWithoutQuestions) {
+    const std::string path = host_.WriteRide();
+    auto first = Open(path);
+    auto second = Open(path);
+    second->SetView(gtEdit);
+    QTest::keyClicks(second->DataEditor()->Grid(), "5");
+    TScriptedPrompt prompt({TPromptAnswer::Yes});
+    EXPECT_TRUE(first->File().Delete());
+    EXPECT_EQ(prompt.shown.size(), 1u) << "only the question whether to delete";
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_FALSE(second->isVisible());
+    EXPECT_TRUE(first->File().Views().empty());
 }
 
 // With KLT_UI_SHOTS naming a folder, every view of a window is saved there as a picture.
