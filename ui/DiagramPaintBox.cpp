@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "app/KLTChildDocument.h"
-#include "ui/KLTChart.h"
+#include "ui/InputMapping.h"
 #include "ui/canvas/QtCanvas.h"
 
 namespace klt {
@@ -136,7 +136,7 @@ void TDiagramPaintBox::mousePressEvent(QMouseEvent* event) {
     if (!isActive_ || !isActive_()) {
         return;
     }
-    const uint32_t shift = TKLTChart::ShiftState(event->modifiers(), event->buttons());
+    const uint32_t shift = ShiftState(event->modifiers(), event->buttons());
     const QPoint at = event->position().toPoint();
     WithInputCanvas([&](TPRBGICanvas& canvas) {
         document_->Diagram()->MouseDown(View(), canvas, Button(event->button()), shift, at.x(), at.y());
@@ -156,7 +156,7 @@ void TDiagramPaintBox::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    const uint32_t shift = TKLTChart::ShiftState(event->modifiers(), event->buttons());
+    const uint32_t shift = ShiftState(event->modifiers(), event->buttons());
     const QPoint at = event->position().toPoint();
     WithInputCanvas([&](TPRBGICanvas& canvas) {
         document_->Diagram()->MouseMove(View(), canvas, shift, at.x(), at.y());
@@ -169,7 +169,7 @@ void TDiagramPaintBox::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     const uint32_t shift =
-        TKLTChart::ShiftState(event->modifiers(), event->buttons()) | (afterDoubleClick ? TShift::Double : 0);
+        ShiftState(event->modifiers(), event->buttons()) | (afterDoubleClick ? TShift::Double : 0);
     const QPoint at = event->position().toPoint();
     WithInputCanvas([&](TPRBGICanvas& canvas) {
         document_->Diagram()->MouseUp(View(), canvas, Button(event->button()), shift, at.x(), at.y());

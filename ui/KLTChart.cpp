@@ -1,11 +1,12 @@
 #include "ui/KLTChart.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QtMath>
 #include <cmath>
 
-#include "analysis/DiagramInput.h"
+#include "ui/InputMapping.h"
 
 namespace klt {
 
@@ -95,17 +96,6 @@ void TKLTChart::ReserveLabelRoom(const QString& text) {
     chart()->setMargins(QMargins(width / 2, 4, width / 2, 0));
 }
 
-uint32_t TKLTChart::ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
-    uint32_t shift = 0;
-    shift |= modifiers.testFlag(Qt::ShiftModifier) ? TShift::Shift : 0;
-    shift |= modifiers.testFlag(Qt::AltModifier) ? TShift::Alt : 0;
-    shift |= modifiers.testFlag(Qt::ControlModifier) ? TShift::Ctrl : 0;
-    shift |= buttons.testFlag(Qt::LeftButton) ? TShift::Left : 0;
-    shift |= buttons.testFlag(Qt::RightButton) ? TShift::Right : 0;
-    shift |= buttons.testFlag(Qt::MiddleButton) ? TShift::Middle : 0;
-    return shift;
-}
-
 void TKLTChart::drawForeground(QPainter* painter, const QRectF& rect) {
     QChartView::drawForeground(painter, rect);
     if (control_ != nullptr) {
@@ -133,6 +123,14 @@ void TKLTChart::mouseReleaseEvent(QMouseEvent* event) {
     if (control_ != nullptr) {
         control_->MouseUp(event->button(), ShiftState(event->modifiers(), event->buttons()),
                           event->position());
+    }
+}
+
+void TKLTChart::keyPressEvent(QKeyEvent* event) {
+    const int key = VirtualKey(event->key());
+    if (control_ == nullptr || key == 0 ||
+        !control_->KeyDown(key, ShiftState(event->modifiers(), Qt::NoButton))) {
+        QChartView::keyPressEvent(event);
     }
 }
 

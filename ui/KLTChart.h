@@ -35,6 +35,7 @@ public:
     virtual void SetMarker(int first, int last);
     // After the chart drew itself.
     virtual void Paint(QPainter&) {}
+    // Keys and shift bits as the engine counts them (ui/InputMapping.h).
     virtual bool KeyDown(int, uint32_t) { return false; }
     virtual void MouseDown(Qt::MouseButton, uint32_t, QPointF) {}
     virtual void MouseMove(uint32_t, QPointF) {}
@@ -74,15 +75,13 @@ public:
     // Leaves `text` room at the left and right of the plot area.
     void ReserveLabelRoom(const QString& text);
 
-    // Qt key and modifiers as the engine counts them.
-    static uint32_t ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
-
 protected:
     void drawForeground(QPainter* painter, const QRectF& rect) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TChartGraphicControl* control_ = nullptr;

@@ -17,35 +17,13 @@
 #include "ui/DiagramPaintBox.h"
 #include "ui/Dialogs.h"
 #include "ui/DocumentHost.h"
+#include "ui/InputMapping.h"
 #include "ui/KLTChart.h"
 #include "ui/MarkerTabBar.h"
 #include "ui/StatisticsChartControl.h"
 
 namespace klt {
 namespace {
-
-// The engine's key numbers for the keys the views answer; 0 for others.
-int VirtualKey(int qtKey) {
-    switch (qtKey) {
-    case Qt::Key_Left:
-        return TKey::Left;
-    case Qt::Key_Up:
-        return TKey::Up;
-    case Qt::Key_Right:
-        return TKey::Right;
-    case Qt::Key_Down:
-        return TKey::Down;
-    default:
-        break;
-    }
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) {
-        return TKey::F2 - 1 + (qtKey - Qt::Key_F1);
-    }
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
-        return qtKey; // letters and digits are their upper-case characters
-    }
-    return 0;
-}
 
 class TBusyCursor {
 public:
@@ -244,7 +222,7 @@ bool TKLTChildForm::HandleKey(QKeyEvent* event) {
         return dataEditor_->HandleKey(event);
     }
     const int key = VirtualKey(event->key());
-    return key != 0 && document_->KeyDown(key, TKLTChart::ShiftState(event->modifiers(), Qt::NoButton));
+    return key != 0 && document_->KeyDown(key, ShiftState(event->modifiers(), Qt::NoButton));
 }
 
 void TKLTChildForm::keyPressEvent(QKeyEvent* event) {
