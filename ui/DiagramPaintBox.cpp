@@ -82,12 +82,16 @@ void TDiagramPaintBox::Render(QPainter& painter, const QRect& rect, bool withSel
 }
 
 void TDiagramPaintBox::RenderCache() {
+    dirty_ = false;
+    if (width() <= 0 || height() <= 0) {
+        cache_ = QImage();
+        return;
+    }
     const qreal ratio = devicePixelRatioF();
     cache_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
     cache_.setDevicePixelRatio(ratio);
     QPainter painter(&cache_);
     Render(painter, rect(), true);
-    dirty_ = false;
 }
 
 const QImage& TDiagramPaintBox::Image() {
@@ -111,8 +115,10 @@ void TDiagramPaintBox::InvertSelection(int from, int to) {
 
 void TDiagramPaintBox::paintEvent(QPaintEvent*) {
     const QImage& image = Image();
-    QPainter painter(this);
-    painter.drawImage(0, 0, image);
+    if (!image.isNull()) {
+        QPainter painter(this);
+        painter.drawImage(0, 0, image);
+    }
 }
 
 void TDiagramPaintBox::resizeEvent(QResizeEvent* event) {
