@@ -114,6 +114,7 @@ void TDataEditFrame::Refresh(const TKLTDiagrammEinzDetailData& scales, int first
     scrollBar_->setRange(1, count > 0 ? count : 1000);
     if (count > 0) {
         MoveTo(0, first_ - 1);
+        grid_->horizontalScrollBar()->setValue(first_ - 1); // the marker starts at the left edge
     }
 }
 

@@ -229,6 +229,12 @@ TEST_F(ChildForm, ViewsCanBeGrabbed) {
             shot.save(QString::fromUtf8(folder) + QStringLiteral("/view%1.png").arg(static_cast<int>(view)));
         }
     }
+    form->SetCurrentMarker(2); // the editor keeps to an interval
+    QTest::keyClick(form->DataEditor()->Grid(), Qt::Key_Right);
+    QCoreApplication::processEvents();
+    if (!folder.isEmpty()) {
+        form->grab().save(QString::fromUtf8(folder) + QStringLiteral("/edit-marker.png"));
+    }
 }
 
 } // namespace
