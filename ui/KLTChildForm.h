@@ -1,21 +1,33 @@
 #pragma once
 // The window that shows one training: its current marker in one of the views, with marker tabs.
 #include <QWidget>
+#include <memory>
 #include <string>
 
+#include "analysis/DiagramInput.h"
 #include "analysis/KLTGraphicType.h"
+#include "app/KLTChildDocument.h"
 #include "app/OptionData.h"
 #include "core/KLTFileView.h"
 
 class QPainter;
 class QRect;
+class QStackedWidget;
 
 namespace klt {
 
 class IDocumentHost;
+class TDataEditFrame;
+class TDiagramPaintBox;
+class TKLTChart;
 class TKLTFile;
+class TMarkerTabBar;
+class TStatisticsChartControl;
 
-class TKLTChildForm : public QWidget, public IKLTFileView {
+class TKLTChildForm : public QWidget,
+                      public IKLTFileView,
+                      private IChildDocumentWindow,
+                      private IDiagramHost {
     Q_OBJECT
 
 public:
@@ -24,10 +36,11 @@ public:
     ~TKLTChildForm() override;
 
     TKLTFile& File() const { return *file_; }
-    int CurrentMarker() const { return currentMarker_; }
+    int CurrentMarker() const { return document_->CurrentMarker(); }
     void SetCurrentMarker(int marker);
-    TKLTGraphicType View() const { return options_.KLTGraphicType; }
-    const TOptionData& Options() const { return options_; }
+    TKLTGraphicType View() const { return document_->View(); }
+    const TOptionData& Options() const { return document_->Options(); }
+    TKLTChildDocument& Document() const { return *document_; }
 
     // Switches to the view, or toggles it when it is shown already; asks about pending edits of
     // the data editor first.
@@ -52,14 +65,49 @@ public:
     void TrainingChanged(TKLTFile& file, int changes) override;
     void CloseView(TKLTFile& file) override;
 
+    // The parts of the window, for the main window's commands and for tests.
+    TDiagramPaintBox* PaintBox() const { return paintBox_; }
+    TMarkerTabBar* MarkerTabs() const { return tabBar_; }
+    TKLTChart* StatisticsChart() const { return statisticsChart_; }
+    TDataEditFrame* DataEditor() const { return dataEditor_; }
+    QWidget* CurrentViewWidget() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // IChildDocumentWindow
+    void RequestOptions(const TOptionData& options) override;
+    void SetCaption(const std::string& caption) override;
+    void SetMarkerTabs(const std::vector<std::string>& texts, int current) override;
+    void ShowView(TKLTGraphicType view) override;
+    void Repaint() override;
+    void InvertSelection(int from, int to) override;
+    void StatisticsChanged() override;
+    void DataTableChanged() override;
+    // IDiagramHost
+    void SetHint(const std::string& text) override;
+    void CreateMarkerFromSelection() override;
+
+    void BuildParts();
+    bool HandleKey(QKeyEvent* event);
+    bool IsActiveDocument() const;
+    void ApplyPaintBoxFont();
+    void RefreshDataEditor();
+
     IDocumentHost& host_;
     TKLTFile* file_ = nullptr;
-    int currentMarker_ = 0;
-    TOptionData options_;
+    std::unique_ptr<TKLTChildDocument> document_;
+    QStackedWidget* views_ = nullptr;
+    TDiagramPaintBox* paintBox_ = nullptr;
+    TKLTChart* statisticsChart_ = nullptr;
+    std::unique_ptr<TStatisticsChartControl> statistics_;
+    QWidget* ratioFrame_ = nullptr;
+    TDataEditFrame* dataEditor_ = nullptr;
+    TMarkerTabBar* tabBar_ = nullptr;
+    bool forcedClose_ = false;
 };
 
 } // namespace klt
