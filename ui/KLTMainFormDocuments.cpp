@@ -59,11 +59,14 @@ QMdiSubWindow* TKLTMainForm::SubWindowOf(const QWidget& form) const {
 
 void TKLTMainForm::CreateDocumentWindow(const std::string& path) {
     auto* form = new TKLTChildForm(path, *this);
+    const size_t existing = static_cast<size_t>(mdiArea_->subWindowList().size());
     QMdiSubWindow* window = mdiArea_->addSubWindow(form);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(ToolGlyphIcon(TToolGlyph::SingleRow));
+    // New windows cascade from the top left, each a little further in.
     const QSize area = mdiArea_->viewport()->size();
-    window->resize(std::max(area.width() * 2 / 3, 480), std::max(area.height() * 2 / 3, 320));
+    const TWindowRect place = CascadeRects(existing + 1, area.width(), area.height(), kCascadeStep).back();
+    window->setGeometry(place.x, place.y, std::max(place.width, 480), std::max(place.height, 320));
     connect(form, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
     window->show();
     mdiArea_->setActiveSubWindow(window);
