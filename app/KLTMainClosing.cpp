@@ -44,8 +44,10 @@ std::optional<uint16_t> ProbeVeltrakVersion(IProbePort& port) {
                 break;
             }
         }
-        baud = baud == 9600 ? 19200 : 4800;
-        port.SetBaud(baud);
+        if (attempt < 2) {
+            baud = baud == 9600 ? 19200 : 4800;
+            port.SetBaud(baud);
+        }
     }
     return std::nullopt;
 }

@@ -71,7 +71,7 @@ void ExportTrainings(const std::vector<TKLTFile*>& files, TExportFormat format, 
             }
             ExportTraining(*file, format, path);
         } catch (const std::exception& e) {
-            Prompt().ShowMessage("Warning", e.what());
+            Prompt().ShowMessage("Warning", "'" + file->FileName() + "': " + e.what());
         }
     }
 }
