@@ -119,8 +119,6 @@ private:
     void ShowFileProperties();
     void EditCurrentMarker();
     void EditClipboard(TTextEdit edit);
-    void NewMarker(TKLTChildForm& form, int tabHit);
-    void DeleteMarker(TKLTChildForm& form, int marker);
 
     std::unique_ptr<IProbePorts> probePorts_;
     std::unique_ptr<TKLTIniFile> ini_;

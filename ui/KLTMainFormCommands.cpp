@@ -192,7 +192,7 @@ void TKLTMainForm::ExportActiveDocument() {
 
 void TKLTMainForm::ImportFiles() {
     const QStringList chosen = QFileDialog::getOpenFileNames(this, "Import", StartDirectory(*ini_),
-                                                             "Training files (*.klt *.dat);;All files (*)");
+                                                             "Training files (*.klt *.KLT *.dat *.DAT);;All files (*)");
     if (chosen.isEmpty()) {
         return;
     }

@@ -8,10 +8,9 @@
 
 #include "app/KLTIni.h"
 #include "app/KLTMainArrange.h"
+#include "app/KLTMainMarkers.h"
 #include "app/OptionDataUnit.h"
 #include "core/KLTFile.h"
-#include "core/Prompt.h"
-#include "core/Texts.h"
 #include "core/TrainingEnvironment.h"
 #include "ui/Dialogs.h"
 #include "ui/KLTChildForm.h"
@@ -62,6 +61,7 @@ void TKLTMainForm::CreateDocumentWindow(const std::string& path) {
     const size_t existing = static_cast<size_t>(mdiArea_->subWindowList().size());
     QMdiSubWindow* window = mdiArea_->addSubWindow(form);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(form->windowTitle());
     window->setWindowIcon(ToolGlyphIcon(TToolGlyph::SingleRow));
     // New windows cascade from the top left, each a little further in.
     const QSize area = mdiArea_->viewport()->size();
@@ -204,45 +204,31 @@ void TKLTMainForm::ShowDocumentPopup(TKLTChildForm& form, const QPoint& globalPo
 }
 
 void TKLTMainForm::ShowMarkerPopup(TKLTChildForm& form, const QPoint& globalPos, int tabHit) {
+    const TMarkerPopupState state = MarkerPopupState(tabHit);
     QMenu menu(this);
     QAction* create = menu.addAction("&New...");
     QAction* edit = menu.addAction("&Edit...");
     edit->setShortcut(Qt::Key_F4);
     QAction* remove = menu.addAction("&Delete");
-    create->setEnabled(tabHit >= -1);
-    edit->setEnabled(tabHit > 0);
-    remove->setEnabled(tabHit > 0);
+    create->setEnabled(state.canCreate);
+    edit->setEnabled(state.canEdit);
+    remove->setEnabled(state.canDelete);
     QAction* chosen = menu.exec(globalPos);
+    TKLTFile& file = form.File();
     if (chosen == create) {
-        NewMarker(form, tabHit);
+        SelectNewMarkerSample(file, tabHit);
+        ExecuteMarkerDialog(this, file, -1, form.CurrentMarker());
     } else if (chosen == edit) {
-        ExecuteMarkerDialog(this, form.File(), tabHit, form.CurrentMarker());
-    } else if (chosen == remove) {
-        DeleteMarker(form, tabHit);
+        ExecuteMarkerDialog(this, file, tabHit, form.CurrentMarker());
+    } else if (chosen == remove && ConfirmMarkerDeletion(file, tabHit)) {
+        // Every window of the training moves off the marker before it goes.
+        for (TKLTChildForm* document : Documents()) {
+            if (&document->File() == &file) {
+                document->SetCurrentMarker(CurrentMarkerAfterDeletion(document->CurrentMarker(), tabHit));
+            }
+        }
+        DeleteMarker(file, tabHit);
     }
-}
-
-void TKLTMainForm::NewMarker(TKLTChildForm& form, int tabHit) {
-    TKLTFile& file = form.File();
-    const int sample = tabHit <= 0 ? file.SelectionFirst() : file.SelectionLast();
-    file.SetSelection(true, sample, sample);
-    ExecuteMarkerDialog(this, file, -1, form.CurrentMarker());
-}
-
-void TKLTMainForm::DeleteMarker(TKLTChildForm& form, int marker) {
-    TKLTFile& file = form.File();
-    if (marker <= 0 || marker >= file.MarkerCount()) {
-        return;
-    }
-    const std::string text = FormatText("Do you really want to delete marker '%s'?", {file.Marker(marker).name});
-    if (Prompt().Ask("Warning", text, TPromptButtons::YesNo) != TPromptAnswer::Yes) {
-        return;
-    }
-    file.SetSelection(file.SelectionActive(), file.SelectionLast(), file.SelectionLast());
-    if (form.CurrentMarker() >= marker) {
-        form.SetCurrentMarker(form.CurrentMarker() == marker ? 0 : form.CurrentMarker() - 1);
-    }
-    file.RemoveMarker(marker);
 }
 
 } // namespace klt
