@@ -38,9 +38,13 @@ std::string ProposedExportName(const TKLTFile& file, TExportFormat format, int m
 // replace the training's own file.
 void ExportTraining(TKLTFile& file, TExportFormat format, const std::string& path);
 
+struct TExportItem {
+    TKLTFile* file;
+    int marker; // the marker its window shows
+};
+
 // "Export all open Files": each training into `directory` under its proposed name. Asks before
 // replacing a file; each failure is reported and the others are still written.
-void ExportTrainings(const std::vector<TKLTFile*>& files, TExportFormat format, int marker,
-                     const std::string& directory);
+void ExportTrainings(const std::vector<TExportItem>& items, TExportFormat format, const std::string& directory);
 
 } // namespace klt

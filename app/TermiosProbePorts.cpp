@@ -27,7 +27,10 @@ speed_t Speed(int baud) {
 class TTermiosProbePort : public IProbePort {
 public:
     explicit TTermiosProbePort(int fd) : fd_(fd) {}
-    ~TTermiosProbePort() override { ::close(fd_); }
+    ~TTermiosProbePort() override {
+        ::tcflush(fd_, TCIOFLUSH); // nothing left to drain: closing never waits for the line
+        ::close(fd_);
+    }
     TTermiosProbePort(const TTermiosProbePort&) = delete;
     TTermiosProbePort& operator=(const TTermiosProbePort&) = delete;
 

@@ -55,8 +55,9 @@ int TKLTChildForm::MarkerTabAt(const QPoint&) const {
     return -2;
 }
 
-void TKLTChildForm::TrainingChanged(TKLTFile&, int) {
-    setWindowTitle(QString::fromStdString(CaptionText()));
+void TKLTChildForm::TrainingChanged(TKLTFile& file, int) {
+    // Registering announces a change before OpenTraining has returned the training.
+    setWindowTitle(QString::fromStdString(file.MarkerCount() > currentMarker_ ? file.MarkerCaption(currentMarker_, 0) : ""));
 }
 
 void TKLTChildForm::CloseView(TKLTFile&) {

@@ -151,6 +151,15 @@ void TKLTMainForm::UpdateCommandStates() {
     actions_.save->setEnabled(hasDocument && document->File().Modified());
 }
 
+void TKLTMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (ini_ != nullptr && (event->type() == QEvent::PaletteChange || event->type() == QEvent::LocaleChange)) {
+        // New system colours or number formats: the diagrams take them and redraw.
+        displayState_.palette = -1;
+        ApplyDisplaySettings();
+    }
+}
+
 void TKLTMainForm::closeEvent(QCloseEvent* event) {
     if (!CloseQueryAllTrainings() || !CloseAllWindows()) {
         event->ignore();

@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <algorithm>
 #include <filesystem>
 #include <type_traits>
 
@@ -174,13 +175,16 @@ void TKLTMainForm::ExportActiveDocument() {
     const std::string directory = std::filesystem::path(path).parent_path().string();
     ini_->SystemData.ImportExportDir = directory;
     if (exportAll->isChecked()) {
-        std::vector<TKLTFile*> files;
+        std::vector<TExportItem> items;
         for (TKLTChildForm* open : Documents()) {
-            if (std::find(files.begin(), files.end(), &open->File()) == files.end()) {
-                files.push_back(&open->File());
+            const TExportItem item{&open->File(), open->CurrentMarker()};
+            if (std::none_of(items.begin(), items.end(), [&](const TExportItem& other) {
+                    return other.file == item.file && other.marker == item.marker;
+                })) {
+                items.push_back(item);
             }
         }
-        ExportTrainings(files, format, document->CurrentMarker(), directory);
+        ExportTrainings(items, format, directory);
         return;
     }
     try {

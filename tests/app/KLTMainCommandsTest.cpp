@@ -136,7 +136,7 @@ TEST(KLTMainExport, ExportingAllAsksBeforeReplacingAndGoesOnAfterFailures) {
     TKLTFile a(source.File("a.klt")), b(source.File("b.klt")), missing(source.File("gone.klt"));
     test::WriteFileBytes(target.File("a.klt"), "keep me");
     test::TScriptedPrompt prompt({TPromptAnswer::No});
-    ExportTrainings({&a, &missing, &b}, TExportFormat::Klt7, 0, target.Path());
+    ExportTrainings({{&a, 0}, {&missing, 0}, {&b, 0}}, TExportFormat::Klt7, target.Path());
     EXPECT_EQ(test::ReadFileBytes(target.File("a.klt")), "keep me");
     TKLTFile written(target.File("b.klt"));
     EXPECT_NO_THROW(written.ReadFile());
