@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QTest>
+#include <QToolBar>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -214,6 +215,49 @@ TEST_F(KLTMainFormTest, TilingPutsOtherWindowsBeforeTheDocuments) {
 
     Action("WindowCascadeItem")->trigger();
     EXPECT_EQ(chartWindow->pos(), QPoint(0, 0));
+}
+
+TEST_F(KLTMainFormTest, RecentFilesNotShownInAWindowAreOfferedInTheFileMenu) {
+    TKLTMainForm& main = MakeForm();
+    main.OpenTrainingFile(Outside("a.klt", "AA"));
+    main.OpenTrainingFile(Outside("b.klt", "BB"));
+    const std::string first = Documents()[0]->File().FileName();
+    QAction* entry = Action("FileHistItem1");
+    main.FileHistoryChanged();
+    EXPECT_FALSE(entry->isVisible()); // both are open
+
+    Documents()[0]->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    main.FileHistoryChanged();
+    ASSERT_TRUE(entry->isVisible());
+    EXPECT_TRUE(entry->text().startsWith("&1 "));
+    EXPECT_EQ(entry->statusTip().toStdString(), "Open training file '" + first + "'");
+    EXPECT_FALSE(Action("FileHistItem2")->isVisible());
+
+    entry->trigger();
+    ASSERT_EQ(Documents().size(), 2u);
+    EXPECT_EQ(Documents()[1]->File().FileName(), first);
+}
+
+TEST_F(KLTMainFormTest, OptionsGoToEveryDocumentAndBecomeTheDefaults) {
+    TKLTMainForm& main = MakeForm();
+    main.OpenTrainingFile(Outside("a.klt", "AA"));
+    main.OpenTrainingFile(Outside("b.klt", "BB"));
+    TOptionData options;
+    options.KLTGraphicType = gtAnalyse;
+    main.ApplyOptions(options);
+    for (TKLTChildForm* document : Documents()) {
+        EXPECT_EQ(document->View(), gtAnalyse);
+    }
+    EXPECT_EQ(main.Configuration().OptionData.KLTGraphicType, gtAnalyse);
+
+    main.Configuration().SystemData.DefaultAllFiles = false;
+    main.Configuration().SystemData.ShowSpeedbar = false;
+    options.KLTGraphicType = gtEdit;
+    main.ApplyOptions(options);
+    EXPECT_TRUE(main.findChild<QToolBar*>("SpeedPanel")->isHidden());
+    EXPECT_EQ(main.ActiveDocument()->View(), gtEdit);
+    EXPECT_EQ(Documents()[0]->View(), gtAnalyse);
 }
 
 class KLTMainFormClosing : public KLTMainFormTest {
