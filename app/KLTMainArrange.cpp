@@ -27,7 +27,9 @@ std::vector<TWindowRect> CascadeRects(size_t count, int width, int height, int s
     const int windowWidth = std::max(width * 2 / 3, 1);
     const int windowHeight = std::max(height * 2 / 3, 1);
     // Offsets wrap around before a window would leave the area.
-    const int fit = std::max(1, std::min((width - windowWidth) / std::max(step, 1), (height - windowHeight) / std::max(step, 1)) + 1);
+    const int fit = std::max(
+        1,
+        std::min((width - windowWidth) / std::max(step, 1), (height - windowHeight) / std::max(step, 1)) + 1);
     for (size_t i = 0; i < count; ++i) {
         const int offset = static_cast<int>(i % static_cast<size_t>(fit)) * step;
         rects.push_back({offset, offset, windowWidth, windowHeight});

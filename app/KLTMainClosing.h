@@ -41,7 +41,8 @@ std::optional<uint16_t> ProbeVeltrakPorts(IProbePorts& ports);
 
 inline constexpr uint16_t kLastVersionWithBatteryWarning = 11043;
 inline constexpr std::string_view kDisconnectVeltrakMessage =
-    "Please disconnect the Veltrak from your Computer\r\nIf the Veltrak stay connected the Veltrak will show a "
+    "Please disconnect the Veltrak from your Computer\r\nIf the Veltrak stay connected the Veltrak will show "
+    "a "
     "wrong Batteriecapacity";
 
 // Whether a head unit that answered with `version` must be unplugged before the program ends.

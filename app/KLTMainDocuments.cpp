@@ -104,7 +104,8 @@ std::string TKLTDocumentOpener::OpenIntoWindow(const std::string& fullPath) {
     try {
         file.EnsureLoaded(3);
         const std::string& databaseDir = TrainingEnvironment().databaseDir;
-        if (!databaseDir.empty() && (file.FileName().empty() || !IsInDatabase(file.FileName(), databaseDir))) {
+        if (!databaseDir.empty() &&
+            (file.FileName().empty() || !IsInDatabase(file.FileName(), databaseDir))) {
             PlaceInDatabase(file, databaseDir);
         }
         windows_.CreateDocumentWindow(file.FileName());

@@ -58,7 +58,8 @@ void ExportTraining(TKLTFile& file, TExportFormat format, const std::string& pat
     }
 }
 
-void ExportTrainings(const std::vector<TExportItem>& items, TExportFormat format, const std::string& directory) {
+void ExportTrainings(const std::vector<TExportItem>& items, TExportFormat format,
+                     const std::string& directory) {
     for (const auto& [file, marker] : items) {
         const std::string path = directory + "/" + ProposedExportName(*file, format, marker);
         try {

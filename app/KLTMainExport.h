@@ -45,6 +45,7 @@ struct TExportItem {
 
 // "Export all open Files": each training into `directory` under its proposed name. Asks before
 // replacing a file; each failure is reported and the others are still written.
-void ExportTrainings(const std::vector<TExportItem>& items, TExportFormat format, const std::string& directory);
+void ExportTrainings(const std::vector<TExportItem>& items, TExportFormat format,
+                     const std::string& directory);
 
 } // namespace klt

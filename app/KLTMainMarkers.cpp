@@ -19,7 +19,8 @@ bool ConfirmMarkerDeletion(const TKLTFile& file, int marker) {
     if (marker <= 0 || marker >= file.MarkerCount()) {
         return false;
     }
-    const std::string text = FormatText("Do you really want to delete marker '%s'?", {file.Marker(marker).name});
+    const std::string text =
+        FormatText("Do you really want to delete marker '%s'?", {file.Marker(marker).name});
     return Prompt().Ask("Warning", text, TPromptButtons::YesNo) == TPromptAnswer::Yes;
 }
 

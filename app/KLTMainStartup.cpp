@@ -40,8 +40,8 @@ bool CheckDatabaseDirectory(TSystemData& system) {
     system.DataBaseDir = DefaultDatabaseDir();
     std::filesystem::create_directories(system.DataBaseDir, error);
     if (error) {
-        Prompt().ShowMessage("Warning", "Cannot create the training database directory '" + system.DataBaseDir +
-                                            "': " + error.message());
+        Prompt().ShowMessage("Warning", "Cannot create the training database directory '" +
+                                            system.DataBaseDir + "': " + error.message());
     }
     return true;
 }

@@ -76,7 +76,8 @@ public:
     std::optional<uint8_t> ReadByte() override {
         pollfd ready{fd_, POLLIN, 0};
         uint8_t byte = 0;
-        if (::poll(&ready, 1, kReadTimeoutMs) == 1 && (ready.revents & POLLIN) != 0 && ::read(fd_, &byte, 1) == 1) {
+        if (::poll(&ready, 1, kReadTimeoutMs) == 1 && (ready.revents & POLLIN) != 0 &&
+            ::read(fd_, &byte, 1) == 1) {
             return byte;
         }
         return std::nullopt;

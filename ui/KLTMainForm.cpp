@@ -50,7 +50,8 @@ TKLTMainForm::TKLTMainForm(TStartup startup, QWidget* parent)
 
     // Idle handler: the command states follow whatever changed while events were handled.
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TKLTMainForm::UpdateCommandStates);
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &TKLTMainForm::UpdateCommandStates);
     }
 
     LoadConfiguration(startup.configurationPath, startup.databaseDir);
@@ -135,12 +136,13 @@ void TKLTMainForm::UpdateCommandStates() {
                             actions_.printPdf, actions_.copyImage}) {
         action->setEnabled(anyChild);
     }
-    for (QAction* action : {actions_.arrangeIcons, actions_.normalAll, actions_.minimizeAll, actions_.closeAll}) {
+    for (QAction* action :
+         {actions_.arrangeIcons, actions_.normalAll, actions_.minimizeAll, actions_.closeAll}) {
         action->setEnabled(anyWindow);
     }
     const std::pair<QAction*, TKLTGraphicType> views[] = {
-        {actions_.singleRow, gtSingleRow}, {actions_.multiRow, gtMultiRow}, {actions_.analyse, gtAnalyse},
-        {actions_.statistic, gtStatistical}, {actions_.ratio, gtRatio},     {actions_.edit, gtEdit}};
+        {actions_.singleRow, gtSingleRow},   {actions_.multiRow, gtMultiRow}, {actions_.analyse, gtAnalyse},
+        {actions_.statistic, gtStatistical}, {actions_.ratio, gtRatio},       {actions_.edit, gtEdit}};
     for (const auto& [action, view] : views) {
         action->setEnabled(hasDocument);
         action->setChecked(hasDocument && document->View() == view);
@@ -153,7 +155,8 @@ void TKLTMainForm::UpdateCommandStates() {
 
 void TKLTMainForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (ini_ != nullptr && (event->type() == QEvent::PaletteChange || event->type() == QEvent::LocaleChange)) {
+    if (ini_ != nullptr &&
+        (event->type() == QEvent::PaletteChange || event->type() == QEvent::LocaleChange)) {
         // New system colours or number formats: the diagrams take them and redraw.
         displayState_.palette = -1;
         ApplyDisplaySettings();

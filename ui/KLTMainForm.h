@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/KLTGraphicType.h"
 #include "app/KLTMainClosing.h"
 #include "app/KLTMainDocuments.h"
-#include "analysis/KLTGraphicType.h"
 #include "app/KLTMainOptions.h"
 #include "ui/DocumentHost.h"
 
@@ -35,8 +35,8 @@ public:
     enum class TTextEdit { Cut, Copy, Paste };
 
     struct TStartup {
-        std::string configurationPath;       // KLTWIN.CFG
-        std::vector<std::string> arguments;  // training files and switches
+        std::string configurationPath;           // KLTWIN.CFG
+        std::vector<std::string> arguments;      // training files and switches
         std::unique_ptr<IProbePorts> probePorts; // serial ports checked on closing; none: skipped
         std::string databaseDir; // when set, the training database whatever the configuration says
     };
@@ -142,7 +142,7 @@ private:
         QAction *open, *import, *exportFile, *save, *properties, *print, *printPdf, *exit;
         QAction *cut, *copy, *paste, *marker;
         QAction *singleRow, *multiRow, *analyse, *statistic, *ratio, *edit, *periodic;
-        QAction *options;
+        QAction* options;
         QAction *download, *indicateState, *setup, *flashFirmware, *reset, *online, *upload;
         QAction *cascade, *tileHorizontal, *tileVertical, *arrangeIcons, *normalAll, *minimizeAll, *closeAll;
         QAction *about, *copyImage;

@@ -127,8 +127,8 @@ void TKLTMainForm::PrintActiveDocumentToPdf() {
     }
     const QString proposed = QString::fromStdString(
         std::filesystem::path(document->File().FileName()).replace_extension(".pdf").filename().string());
-    const QString path = QFileDialog::getSaveFileName(this, "Print to PDF", StartDirectory(*ini_) + "/" + proposed,
-                                                      "PDF files (*.pdf)");
+    const QString path = QFileDialog::getSaveFileName(
+        this, "Print to PDF", StartDirectory(*ini_) + "/" + proposed, "PDF files (*.pdf)");
     if (path.isEmpty()) {
         return;
     }
@@ -153,8 +153,9 @@ void TKLTMainForm::ExportActiveDocument() {
     const std::vector<TExportFilter>& filters = AvailableExportFilters();
     QStringList names;
     for (const TExportFilter& filter : filters) {
-        names << QString("%1 (%2)").arg(QString::fromUtf8(filter.description.data(), filter.description.size()),
-                                        QString::fromUtf8(filter.pattern.data(), filter.pattern.size()));
+        names << QString("%1 (%2)").arg(
+            QString::fromUtf8(filter.description.data(), filter.description.size()),
+            QString::fromUtf8(filter.pattern.data(), filter.pattern.size()));
     }
     QFileDialog dialog(this, "Export");
     dialog.setOption(QFileDialog::DontUseNativeDialog); // it carries the "Export all open Files" option
@@ -170,7 +171,9 @@ void TKLTMainForm::ExportActiveDocument() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
-    const TExportFormat format = filters.at(static_cast<size_t>(std::max<qsizetype>(0, names.indexOf(dialog.selectedNameFilter())))).format;
+    const TExportFormat format =
+        filters.at(static_cast<size_t>(std::max<qsizetype>(0, names.indexOf(dialog.selectedNameFilter()))))
+            .format;
     const std::string path = dialog.selectedFiles().front().toStdString();
     const std::string directory = std::filesystem::path(path).parent_path().string();
     ini_->SystemData.ImportExportDir = directory;
@@ -195,12 +198,13 @@ void TKLTMainForm::ExportActiveDocument() {
 }
 
 void TKLTMainForm::ImportFiles() {
-    const QStringList chosen = QFileDialog::getOpenFileNames(this, "Import", StartDirectory(*ini_),
-                                                             "Training files (*.klt *.KLT *.dat *.DAT);;All files (*)");
+    const QStringList chosen = QFileDialog::getOpenFileNames(
+        this, "Import", StartDirectory(*ini_), "Training files (*.klt *.KLT *.dat *.DAT);;All files (*)");
     if (chosen.isEmpty()) {
         return;
     }
-    ini_->SystemData.ImportExportDir = std::filesystem::path(chosen.front().toStdString()).parent_path().string();
+    ini_->SystemData.ImportExportDir =
+        std::filesystem::path(chosen.front().toStdString()).parent_path().string();
     std::vector<std::string> paths;
     for (const QString& path : chosen) {
         paths.push_back(path.toStdString());

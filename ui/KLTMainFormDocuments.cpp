@@ -116,8 +116,9 @@ void TKLTMainForm::ArrangeWindows(bool cascade, bool vertical) {
     }
     const std::vector<size_t> order = ArrangementOrder(entries);
     const QSize area = mdiArea_->viewport()->size();
-    const std::vector<TWindowRect> rects = cascade ? CascadeRects(order.size(), area.width(), area.height(), kCascadeStep)
-                                                   : TileRects(order.size(), area.width(), area.height(), vertical);
+    const std::vector<TWindowRect> rects =
+        cascade ? CascadeRects(order.size(), area.width(), area.height(), kCascadeStep)
+                : TileRects(order.size(), area.width(), area.height(), vertical);
     for (size_t i = 0; i < order.size(); ++i) {
         QMdiSubWindow* window = windows[order[i]];
         window->showNormal();

@@ -48,7 +48,8 @@ bool IsShownInWindow(const std::string& path) {
 
 } // namespace
 
-QAction* TKLTMainForm::NewAction(const char* name, const QString& text, const QString& hint, const QIcon& icon) {
+QAction* TKLTMainForm::NewAction(const char* name, const QString& text, const QString& hint,
+                                 const QIcon& icon) {
     auto* action = new QAction(icon, text, this);
     action->setObjectName(name);
     action->setStatusTip(hint);
@@ -66,10 +67,13 @@ void TKLTMainForm::CreateActions() {
     a.open->setShortcut(QKeySequence::Open);
     a.import = NewAction("FileImportItem", "&Import...", "Store training files in the training database");
     a.exportFile = NewAction("FileExportItem", "E&xport...", "Write the training to a file of its own");
-    a.save = NewAction("FileSaveItem", "&Save", "Save the training", StandardIcon(QStyle::SP_DialogSaveButton));
+    a.save =
+        NewAction("FileSaveItem", "&Save", "Save the training", StandardIcon(QStyle::SP_DialogSaveButton));
     a.save->setShortcut(QKeySequence::Save);
-    a.properties = NewAction("FilePropertyItem", "P&roperties...", "Date, time, comment and calibration of the training");
-    a.print = NewAction("FilePrintItem", "&Print...", "Print the active window", ToolGlyphIcon(TToolGlyph::Print));
+    a.properties = NewAction("FilePropertyItem", "P&roperties...",
+                             "Date, time, comment and calibration of the training");
+    a.print =
+        NewAction("FilePrintItem", "&Print...", "Print the active window", ToolGlyphIcon(TToolGlyph::Print));
     a.print->setShortcut(QKeySequence::Print);
     a.printPdf = NewAction("FilePrintPdfItem", "Print to P&DF...", "Print the active window into a PDF file");
     a.exit = NewAction("FileExitItem", "E&xit", "End the program");
@@ -101,14 +105,16 @@ void TKLTMainForm::CreateActions() {
     for (QAction* view : {a.singleRow, a.multiRow, a.analyse, a.statistic, a.ratio, a.edit}) {
         view->setCheckable(true);
     }
-    a.periodic = NewAction("PeriodicButton", "&Periodic", "Training history over days, weeks and months (not available yet)",
+    a.periodic = NewAction("PeriodicButton", "&Periodic",
+                           "Training history over days, weeks and months (not available yet)",
                            ToolGlyphIcon(TToolGlyph::Periodic));
     a.periodic->setEnabled(false);
 
     a.options = NewAction("ViewOptionsItem", "&Options", "Options of the diagrams and the program");
     a.options->setShortcut(Qt::Key_F12);
 
-    a.download = NewAction("VeltrakReadDataItem", "Save &data", kNotAvailableYet, ToolGlyphIcon(TToolGlyph::Download));
+    a.download =
+        NewAction("VeltrakReadDataItem", "Save &data", kNotAvailableYet, ToolGlyphIcon(TToolGlyph::Download));
     a.download->setShortcut(Qt::Key_F11);
     a.download->setToolTip("Download Data");
     a.indicateState = NewAction("VeltrakStatus", "&Indicate state", kNotAvailableYet);
@@ -116,16 +122,21 @@ void TKLTMainForm::CreateActions() {
     a.setup->setToolTip("Setup of Veltrak");
     a.flashFirmware = NewAction("FlashFirmware1", "FlashFirmware", kNotAvailableYet);
     a.reset = NewAction("ResetVTVISpeedButton", "Reset of Veltrak", kNotAvailableYet);
-    a.online = NewAction("OnlineButton", "Online", "Live ergometer (not available yet)", ToolGlyphIcon(TToolGlyph::Online));
-    a.upload = NewAction("UploadSpeedButton", "Send Data to Server", "Synchronise with the server (not available yet)",
-                         ToolGlyphIcon(TToolGlyph::Upload));
-    for (QAction* later : {a.download, a.indicateState, a.setup, a.flashFirmware, a.reset, a.online, a.upload}) {
+    a.online = NewAction("OnlineButton", "Online", "Live ergometer (not available yet)",
+                         ToolGlyphIcon(TToolGlyph::Online));
+    a.upload =
+        NewAction("UploadSpeedButton", "Send Data to Server",
+                  "Synchronise with the server (not available yet)", ToolGlyphIcon(TToolGlyph::Upload));
+    for (QAction* later :
+         {a.download, a.indicateState, a.setup, a.flashFirmware, a.reset, a.online, a.upload}) {
         later->setEnabled(false);
     }
 
     a.cascade = NewAction("WindowCascadeItem", "C&ascade", "Arrange the windows overlapping");
-    a.tileHorizontal = NewAction("WindowTileHorizontalItem", "Tile &Horizontally", "Arrange the windows one below the other");
-    a.tileVertical = NewAction("WindowTileVerticalItem", "Tile &Vertically", "Arrange the windows side by side");
+    a.tileHorizontal = NewAction("WindowTileHorizontalItem", "Tile &Horizontally",
+                                 "Arrange the windows one below the other");
+    a.tileVertical =
+        NewAction("WindowTileVerticalItem", "Tile &Vertically", "Arrange the windows side by side");
     a.arrangeIcons = NewAction("WindowArrangeItem", "Arrange &Icons", "Line up the minimised windows");
     a.normalAll = NewAction("WindowAllNormalItem", "&Normal all", "Restore every window");
     a.minimizeAll = NewAction("WindowAllMinimizeItem", "S&ymbols all", "Minimise every window");
@@ -149,8 +160,8 @@ void TKLTMainForm::CreateActions() {
     connect(a.paste, &QAction::triggered, this, [this] { EditClipboard(TTextEdit::Paste); });
     connect(a.marker, &QAction::triggered, this, &TKLTMainForm::EditCurrentMarker);
     const std::pair<QAction*, TKLTGraphicType> views[] = {
-        {a.singleRow, gtSingleRow}, {a.multiRow, gtMultiRow}, {a.analyse, gtAnalyse},
-        {a.statistic, gtStatistical}, {a.ratio, gtRatio},     {a.edit, gtEdit}};
+        {a.singleRow, gtSingleRow},   {a.multiRow, gtMultiRow}, {a.analyse, gtAnalyse},
+        {a.statistic, gtStatistical}, {a.ratio, gtRatio},       {a.edit, gtEdit}};
     for (const auto& [action, view] : views) {
         connect(action, &QAction::triggered, this, [this, view = view] { SetActiveView(view); });
     }

@@ -23,7 +23,8 @@ QPen Pen(const QColor& colour, double width = 2.4) {
 QPainterPath Trace(double top, double height, double phase) {
     QPainterPath path;
     for (int x = 3; x <= kSize - 3; ++x) {
-        const double y = top + height / 2 - height / 2 * std::sin((x + phase) / 4.0) * std::cos((x - phase) / 9.0);
+        const double y =
+            top + height / 2 - height / 2 * std::sin((x + phase) / 4.0) * std::cos((x - phase) / 9.0);
         x == 3 ? path.moveTo(x, y) : path.lineTo(x, y);
     }
     return path;
@@ -54,7 +55,8 @@ void DrawGlyph(QPainter& p, TToolGlyph glyph) {
         Frame(p);
         p.setPen(Qt::NoPen);
         p.setBrush(kHeart);
-        const int points[][2] = {{9, 22}, {12, 20}, {14, 21}, {17, 16}, {19, 17}, {22, 12}, {24, 13}, {26, 8}};
+        const int points[][2] = {{9, 22},  {12, 20}, {14, 21}, {17, 16},
+                                 {19, 17}, {22, 12}, {24, 13}, {26, 8}};
         for (const auto& pt : points) {
             p.drawEllipse(QPointF(pt[0], pt[1]), 1.7, 1.7);
         }

@@ -146,9 +146,9 @@ TEST(KLTMainExport, ExportingAllAsksBeforeReplacingAndGoesOnAfterFailures) {
 }
 
 TEST(KLTMainArrange, OtherWindowsFirstThenDocumentsByCaptionKeepingEqualOnes) {
-    const std::vector<TArrangedWindow> windows = {
-        {true, "(2) Intervals"}, {false, "Training history"}, {true, "(1) Warm-up;2"},
-        {true, "(1) Warm-up;1"}, {true, "(2) Intervals"},     {false, "Another chart"}};
+    const std::vector<TArrangedWindow> windows = {{true, "(2) Intervals"}, {false, "Training history"},
+                                                  {true, "(1) Warm-up;2"}, {true, "(1) Warm-up;1"},
+                                                  {true, "(2) Intervals"}, {false, "Another chart"}};
     EXPECT_EQ(ArrangementKey(windows[0]), "1(2) Intervals");
     EXPECT_EQ(ArrangementKey(windows[1]), "0Training history");
     EXPECT_EQ(ArrangementOrder(windows), (std::vector<size_t>{5, 1, 3, 2, 0, 4}));

@@ -100,7 +100,8 @@ TEST_F(KLTMainDocuments, TrainingFromOutsideIsStoredAtItsPlaceBeforeItsWindowOpe
 
     // The same training from outside once more is a second training of that day.
     opener.OpenTrainingFile(source);
-    EXPECT_EQ(windows->createdPaths[1], CanonicalDirectory(databaseDir, "JD", 53000) + CanonicalStem("JD", 53000) + "B.klt");
+    EXPECT_EQ(windows->createdPaths[1],
+              CanonicalDirectory(databaseDir, "JD", 53000) + CanonicalStem("JD", 53000) + "B.klt");
 }
 
 TEST_F(KLTMainDocuments, TrainingInsideTheDatabaseOpensWhereItIs) {
@@ -147,8 +148,8 @@ TEST_F(KLTMainDocuments, FailuresCarryThePathAndLeaveTheHistory) {
 
 TEST_F(KLTMainDocuments, SeveralFilesReportEachFailureAndOpenTheRest) {
     test::TScriptedPrompt prompt;
-    opener.OpenTrainingFiles({dir.File("missing1.klt"), Outside("a.klt", "AA"), dir.File("missing2.klt"),
-                              Outside("b.klt", "BB")});
+    opener.OpenTrainingFiles(
+        {dir.File("missing1.klt"), Outside("a.klt", "AA"), dir.File("missing2.klt"), Outside("b.klt", "BB")});
     EXPECT_EQ(windows->windows.size(), 2u);
     ASSERT_EQ(prompt.shown.size(), 2u);
     EXPECT_NE(prompt.shown[0].text.find("missing1.klt"), std::string::npos);
@@ -158,7 +159,8 @@ TEST_F(KLTMainDocuments, SeveralFilesReportEachFailureAndOpenTheRest) {
 TEST_F(KLTMainDocuments, BeyondTwentyFiveWindowsTheLeastRecentlyUsedTrainingLosesItsFirstWindow) {
     std::vector<std::string> placed;
     for (int i = 0; i < 25; ++i) {
-        opener.OpenTrainingFile(Outside("r" + std::to_string(i) + ".klt", "JD", static_cast<uint16_t>(53000 + i)));
+        opener.OpenTrainingFile(
+            Outside("r" + std::to_string(i) + ".klt", "JD", static_cast<uint16_t>(53000 + i)));
         placed.push_back(windows->createdPaths.back());
     }
     ASSERT_EQ(windows->windows.size(), 25u);
@@ -174,7 +176,8 @@ TEST_F(KLTMainDocuments, BeyondTwentyFiveWindowsTheLeastRecentlyUsedTrainingLose
 TEST_F(KLTMainDocuments, WindowTheUserKeepsEndsTheLimitInsteadOfLooping) {
     for (int i = 0; i < 26; ++i) {
         windows->keepWindows = i == 25;
-        opener.OpenTrainingFile(Outside("r" + std::to_string(i) + ".klt", "JD", static_cast<uint16_t>(53000 + i)));
+        opener.OpenTrainingFile(
+            Outside("r" + std::to_string(i) + ".klt", "JD", static_cast<uint16_t>(53000 + i)));
     }
     EXPECT_EQ(windows->windows.size(), 26u);
 }

@@ -14,8 +14,9 @@ namespace klt {
 namespace {
 
 TEST(KLTMainCommandLine, CollectsTrainingFilesAndExactSwitches) {
-    const TKLTCommandLine line = ParseCommandLine(
-        {"a.klt", "B.KLT", "notes.txt", "noversioncheck", "NoVersionCheck", "x.klt.bak", "dir/c.Klt", "NoFirmwareFlash"});
+    const TKLTCommandLine line =
+        ParseCommandLine({"a.klt", "B.KLT", "notes.txt", "noversioncheck", "NoVersionCheck", "x.klt.bak",
+                          "dir/c.Klt", "NoFirmwareFlash"});
     EXPECT_EQ(line.pendingFiles, (std::vector<std::string>{"a.klt", "B.KLT", "dir/c.Klt"}));
     EXPECT_EQ(line.flags, TStartupFlag::NoVersionCheck | TStartupFlag::NoFirmwareFlash);
     EXPECT_EQ(ParseCommandLine({"NOFIRMWAREFLASH", ".klt"}).flags, 0);
@@ -73,7 +74,8 @@ TEST(KLTMainDatabaseCheck, MissingDirectoryIsResetToTheDefaultAndCreated) {
     EXPECT_EQ(system.DataBaseDir, fallback);
     EXPECT_TRUE(std::filesystem::is_directory(fallback));
     ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].text, "Your databasedirectory does not exist\r\nThe directory is set to the default value");
+    EXPECT_EQ(prompt.shown[0].text,
+              "Your databasedirectory does not exist\r\nThe directory is set to the default value");
 
     EXPECT_FALSE(CheckDatabaseDirectory(system));
     EXPECT_EQ(prompt.shown.size(), 1u);

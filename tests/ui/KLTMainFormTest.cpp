@@ -40,7 +40,8 @@ private:
 
 class TAnsweringPort : public IProbePort {
 public:
-    explicit TAnsweringPort(uint16_t version) : replies_{'P', static_cast<uint8_t>(version >> 8), static_cast<uint8_t>(version)} {}
+    explicit TAnsweringPort(uint16_t version)
+        : replies_{'P', static_cast<uint8_t>(version >> 8), static_cast<uint8_t>(version)} {}
     bool Configure(int) override { return true; }
     void SetBaud(int) override {}
     void SendBreak(int) override {}
@@ -67,7 +68,8 @@ protected:
         KLTFileRegistry().Trim(0);
     }
 
-    TKLTMainForm& MakeForm(std::vector<std::string> arguments = {}, std::unique_ptr<IProbePorts> ports = nullptr) {
+    TKLTMainForm& MakeForm(std::vector<std::string> arguments = {},
+                           std::unique_ptr<IProbePorts> ports = nullptr) {
         TKLTMainForm::TStartup startup;
         startup.configurationPath = dir.File("KLTWIN.CFG");
         startup.databaseDir = databaseDir;
@@ -133,7 +135,8 @@ TEST_F(KLTMainFormTest, TwentySixthWindowClosesTheWindowOfTheLeastRecentlyUsedTr
     TKLTMainForm& main = MakeForm();
     std::vector<std::string> placed;
     for (int i = 0; i < 25; ++i) {
-        main.OpenTrainingFile(Outside("r" + std::to_string(i) + ".klt", "JD", static_cast<uint16_t>(53000 + i)));
+        main.OpenTrainingFile(
+            Outside("r" + std::to_string(i) + ".klt", "JD", static_cast<uint16_t>(53000 + i)));
         placed.push_back(Documents().back()->File().FileName());
     }
     main.OpenTrainingFile(placed[0]); // the first training becomes the most recently used
@@ -172,8 +175,8 @@ TEST_F(KLTMainFormTest, CommandsFollowTheActiveDocument) {
 
     main.OpenTrainingFile(Outside("ride.klt"));
     main.UpdateCommandStates();
-    for (const char* name : {"ViewSingleRowItem", "StatisticButton", "EditDataButton", "FilePrintItem", "CopyBtn",
-                             "WindowTileVerticalItem", "FileExportItem"}) {
+    for (const char* name : {"ViewSingleRowItem", "StatisticButton", "EditDataButton", "FilePrintItem",
+                             "CopyBtn", "WindowTileVerticalItem", "FileExportItem"}) {
         EXPECT_TRUE(Action(name)->isEnabled()) << name;
     }
     EXPECT_FALSE(Action("FileSaveItem")->isEnabled());
@@ -300,7 +303,8 @@ TEST_F(KLTMainFormClosing, YesSavesEveryTrainingAndTheProgramEnds) {
 TEST_F(KLTMainFormClosing, NoDiscardsTheChanges) {
     TKLTMainForm& main = OpenModified();
     // Each No is followed by the question whether to really revert.
-    test::TScriptedPrompt prompt({TPromptAnswer::No, TPromptAnswer::Yes, TPromptAnswer::No, TPromptAnswer::Yes});
+    test::TScriptedPrompt prompt(
+        {TPromptAnswer::No, TPromptAnswer::Yes, TPromptAnswer::No, TPromptAnswer::Yes});
     EXPECT_TRUE(main.close());
     EXPECT_EQ(prompt.AnswersLeft(), 0u);
     EXPECT_EQ(StoredComment(firstPath), "");

@@ -30,7 +30,8 @@ const char* const kComments[] = {"Intervals on the river road", "Hill repeats", 
 
 bool HoldsTrainings(const std::string& databaseDir) {
     std::error_code error;
-    for (fs::recursive_directory_iterator it(databaseDir, error), end; !error && it != end; it.increment(error)) {
+    for (fs::recursive_directory_iterator it(databaseDir, error), end; !error && it != end;
+         it.increment(error)) {
         std::string extension = it->path().extension().string();
         std::transform(extension.begin(), extension.end(), extension.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
