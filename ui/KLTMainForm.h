@@ -50,6 +50,8 @@ public:
     void OpenTrainingFiles(const std::vector<std::string>& paths);
     // Opens the files given on the command line, the last one first.
     void OpenPendingFiles();
+    // Prints the active document into a PDF file; false (the user told why) when that failed.
+    bool PrintActiveDocumentTo(const QString& pdfPath);
     // Enables and checks the commands for the active window.
     void UpdateCommandStates();
 
@@ -113,7 +115,7 @@ private:
     void SaveActiveDocument();
     void PrintActiveDocument();
     void PrintActiveDocumentToPdf();
-    void PrintTo(QPrinter& printer, TKLTChildForm& document);
+    bool PrintTo(QPrinter& printer, TKLTChildForm& document);
     void CopyActiveWindowImage();
     void ExportActiveDocument();
     void ImportFiles();

@@ -15,9 +15,11 @@
 #include <QPrinter>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTemporaryFile>
 #include <QTextEdit>
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 #include <type_traits>
 
 #include "app/KLTIni.h"
@@ -88,15 +90,15 @@ void TKLTMainForm::SaveActiveDocument() {
     UpdateCommandStates();
 }
 
-void TKLTMainForm::PrintTo(QPrinter& printer, TKLTChildForm& document) {
+bool TKLTMainForm::PrintTo(QPrinter& printer, TKLTChildForm& document) {
     const TPrinterData& layout = ini_->PrinterData;
     printer.setPageOrientation(layout.Orientation == TPrinterData::kPortrait ? QPageLayout::Portrait
                                                                              : QPageLayout::Landscape);
     printer.setFullPage(true);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        statusBar()->showMessage("The printer could not be started");
-        return;
+        OnCommandFailed(std::runtime_error("The printer could not be started"));
+        return false;
     }
     const int dpi = printer.resolution();
     QRect page(ToPixels(layout.Left, dpi), ToPixels(layout.Top, dpi), ToPixels(layout.Width, dpi),
@@ -106,6 +108,7 @@ void TKLTMainForm::PrintTo(QPrinter& printer, TKLTChildForm& document) {
         page = QRect(0, 0, printer.width(), printer.height()); // a layout off the paper: the whole page
     }
     document.PrintTo(painter, page);
+    return painter.end();
 }
 
 void TKLTMainForm::PrintActiveDocument() {
@@ -129,14 +132,41 @@ void TKLTMainForm::PrintActiveDocumentToPdf() {
         std::filesystem::path(document->File().FileName()).replace_extension(".pdf").filename().string());
     const QString path = QFileDialog::getSaveFileName(
         this, "Print to PDF", StartDirectory(*ini_) + "/" + proposed, "PDF files (*.pdf)");
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty() && PrintActiveDocumentTo(path)) {
+        statusBar()->showMessage("Printed to " + path, 5000);
     }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    PrintTo(printer, *document);
-    statusBar()->showMessage("Printed to " + path, 5000);
+}
+
+bool TKLTMainForm::PrintActiveDocumentTo(const QString& pdfPath) {
+    TKLTChildForm* document = ActiveDocument();
+    if (document == nullptr) {
+        return false;
+    }
+    // Printed beside the target and renamed over it, so an old file survives a failed print.
+    QTemporaryFile temporary(pdfPath + ".XXXXXX");
+    if (!temporary.open()) {
+        OnCommandFailed(
+            std::runtime_error("'" + pdfPath.toStdString() + "': " + temporary.errorString().toStdString()));
+        return false;
+    }
+    temporary.close();
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(temporary.fileName());
+        if (!PrintTo(printer, *document)) {
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(),
+                            QFile::encodeName(pdfPath).toStdString(), error);
+    if (error) {
+        OnCommandFailed(std::runtime_error("'" + pdfPath.toStdString() + "': " + error.message()));
+        return false;
+    }
+    temporary.setAutoRemove(false);
+    return true;
 }
 
 void TKLTMainForm::CopyActiveWindowImage() {

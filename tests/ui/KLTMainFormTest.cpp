@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDropEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -261,6 +263,22 @@ TEST_F(KLTMainFormTest, OptionsGoToEveryDocumentAndBecomeTheDefaults) {
     EXPECT_TRUE(main.findChild<QToolBar*>("SpeedPanel")->isHidden());
     EXPECT_EQ(main.ActiveDocument()->View(), gtEdit);
     EXPECT_EQ(Documents()[0]->View(), gtAnalyse);
+}
+
+TEST_F(KLTMainFormTest, ActiveDocumentPrintsToPdfAndCopiesAsAPicture) {
+    TKLTMainForm& main = MakeForm();
+    EXPECT_FALSE(main.PrintActiveDocumentTo(QString::fromStdString(dir.File("none.pdf"))));
+    main.OpenTrainingFile(Outside("ride.klt"));
+    const std::string pdf = dir.File("ride.pdf");
+    test::WriteFileBytes(pdf, "old");
+    ASSERT_TRUE(main.PrintActiveDocumentTo(QString::fromStdString(pdf)));
+    EXPECT_EQ(test::ReadFileBytes(pdf).substr(0, 5), "%PDF-");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
+              3); // database, training, PDF: no leftovers
+
+    QApplication::clipboard()->clear();
+    Action("CopyBtn")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), main.ActiveDocument()->size());
 }
 
 class KLTMainFormClosing : public KLTMainFormTest {
