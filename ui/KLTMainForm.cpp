@@ -92,9 +92,10 @@ void TKLTMainForm::LoadConfiguration(const std::string& path, const std::string&
 void TKLTMainForm::LoadOptionTree() {
     optionTree_ = std::make_unique<TOptionDataNew>(ini_->SystemData.DataBaseDir, ini_->SystemData.UserName());
     optionTree_->Load();
-    // Another user chosen in the options loads that user's profile.
+    // Another user chosen in the options loads that user's profile into the same object, which the
+    // options dialog may be holding.
     ini_->SystemData.SetOnUserNameChange([this](const std::string& userName) {
-        optionTree_ = std::make_unique<TOptionDataNew>(ini_->SystemData.DataBaseDir, userName);
+        optionTree_->Assign(TOptionDataNew(ini_->SystemData.DataBaseDir, userName));
         optionTree_->Load();
     });
 }

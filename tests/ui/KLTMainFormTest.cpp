@@ -281,6 +281,15 @@ TEST_F(KLTMainFormTest, ActiveDocumentPrintsToPdfAndCopiesAsAPicture) {
     EXPECT_EQ(QApplication::clipboard()->image().size(), main.ActiveDocument()->size());
 }
 
+TEST_F(KLTMainFormTest, AnotherUserLoadsThatProfileIntoTheSameOptionTree) {
+    TKLTMainForm& main = MakeForm();
+    TOptionDataNew* tree = &main.OptionTree();
+    main.Configuration().SystemData.SetUserName("Anna");
+    EXPECT_EQ(&main.OptionTree(), tree); // a dialog holding it keeps a valid one
+    EXPECT_EQ(tree->UserName(), "Anna");
+    EXPECT_EQ(tree->Directory(), databaseDir);
+}
+
 class KLTMainFormClosing : public KLTMainFormTest {
 protected:
     // Two modified trainings in windows; the second one was opened last.
