@@ -29,12 +29,17 @@ void PlaceInDatabase(TKLTFile& file, const std::string& databaseDir) {
     const std::string original = file.FileName();
     // A name inside the database that no file has lets the database rename give it its place
     // without touching anything on disk.
-    file.SetFileName(databaseDir + "/.incoming.klt");
+    const std::string incoming = databaseDir + "/.incoming.klt";
+    file.SetFileName(incoming);
     try {
         file.CanonicalRename();
     } catch (...) {
         file.SetFileName(original);
         throw;
+    }
+    if (file.FileName() == incoming) {
+        file.SetFileName(original); // no place for it (no athlete): it stays where it is
+        return;
     }
     if (IsInDatabase(file.FileName(), databaseDir) && !file.Save()) {
         throw EKLTFileDatabaseError("not saved in the training database");
