@@ -17,10 +17,19 @@ build-test: deps
 	cmake --preset test >/dev/null
 	cmake --build --preset test
 
+# The window program on a demonstration database of its own (build/demo, with its own KLTWIN.CFG);
+# without a display the same database is shown with the command-line tool.
 run: build
 	@mkdir -p $(DEMO_DIR)
-	build/bin/klt-demo $(DEMO_DIR)/demo.klt
-	build/bin/klt info $(DEMO_DIR)/demo.klt
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+		build/bin/kltwin --demo $(DEMO_DIR); \
+	else \
+		echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): showing the demonstration database with klt."; \
+		build/bin/klt-demo --database $(DEMO_DIR)/_DATA.KLT && \
+		export KLT_CONFIG=$(DEMO_DIR)/KLTWIN.CFG KLT_DATABASE=$(DEMO_DIR)/_DATA.KLT && \
+		build/bin/klt db list && \
+		build/bin/klt info "$$(find $(DEMO_DIR)/_DATA.KLT -iname '*.klt' -type f | sort | tail -n 1)"; \
+	fi
 
 test: build-test
 	ctest --preset test

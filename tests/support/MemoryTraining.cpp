@@ -22,4 +22,10 @@ void FillTraining(TKLTFile& file, int count, std::vector<TKLTBlock> blocks, cons
     file.Normalise();
 }
 
+void WriteTraining(const std::string& path, const std::string& initials, uint16_t date, int count) {
+    TKLTFile file(path);
+    FillTraining(file, count, {}, initials, date);
+    file.WriteKLT7(path, TDateTimeMark::None());
+}
+
 } // namespace klt::test

@@ -12,4 +12,8 @@ namespace klt::test {
 void FillTraining(TKLTFile& file, int count, std::vector<TKLTBlock> blocks = {}, const std::string& initials = "JD",
                   uint16_t date = 53000);
 
+// Writes such a training as a KLT7 file at `path`.
+void WriteTraining(const std::string& path, const std::string& initials = "JD", uint16_t date = 53000,
+                   int count = 60);
+
 } // namespace klt::test

@@ -1,10 +1,79 @@
+// kltwin: the window program. `kltwin [FILE.klt ...] [NoVersionCheck] [NoFirmwareFlash]`;
+// `--demo DIR` runs it on a demonstration database in DIR (made on the first run) with its own
+// configuration there, and `--maximized` / `--minimized` choose the first window state.
 #include <QApplication>
-#include <QMainWindow>
+#include <QFile>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ConfigurationPaths.h"
+#include "app/TermiosProbePorts.h"
+#include "core/FileHistory.h"
+#include "core/KLTDate.h"
+#include "tools/synth/DemoDatabase.h"
+#include "ui/KLTMainForm.h"
+#include "ui/QtPrompt.h"
+#include "ui/ToolBarIcons.h"
+
+namespace {
+
+constexpr size_t kDemoTrainingsOpened = 2;
+
+// Points configuration and database into `dir` and makes the demonstration database there; the
+// trainings to open.
+std::vector<std::string> PrepareDemo(const std::string& dir, std::string& databaseDir) {
+    const std::string base = klt::FullPath(dir);
+    databaseDir = base + "/_DATA.KLT";
+    ::setenv("KLT_CONFIG", (base + "/KLTWIN.CFG").c_str(), 1);
+    ::setenv("KLT_DATABASE", databaseDir.c_str(), 1);
+    std::vector<std::string> trainings =
+        klt::synth::EnsureDemoDatabase(databaseDir, static_cast<uint16_t>(klt::TDateTimeMark::Now().days));
+    trainings.resize(std::min(trainings.size(), kDemoTrainingsOpened));
+    return trainings;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("KLT Training System");
-    window.show();
-    return QApplication::exec();
+    QApplication::setApplicationName("KLT Training System");
+    QApplication::setWindowIcon(klt::ToolGlyphIcon(klt::TToolGlyph::MultiRow));
+    klt::TQtPrompt prompt;
+    klt::SetPrompt(&prompt);
+
+    klt::TKLTMainForm::TStartup startup;
+    startup.probePorts = std::make_unique<klt::TTermiosProbePorts>();
+    Qt::WindowStates state = Qt::WindowNoState;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == "--demo" && i + 1 < arguments.size()) {
+            try {
+                for (const std::string& training :
+                     PrepareDemo(QFile::encodeName(arguments[++i]).toStdString(), startup.databaseDir)) {
+                    startup.arguments.push_back(training);
+                }
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "kltwin: the demonstration database cannot be made: %s\n", e.what());
+                return 1;
+            }
+        } else if (argument == "--maximized") {
+            state = Qt::WindowMaximized;
+        } else if (argument == "--minimized") {
+            state = Qt::WindowMinimized;
+        } else {
+            startup.arguments.push_back(QFile::encodeName(argument).toStdString());
+        }
+    }
+    startup.configurationPath = klt::ConfigurationFilePath();
+
+    int result = 0;
+    {
+        klt::TKLTMainForm window(std::move(startup));
+        window.setWindowState(state);
+        window.show();
+        result = QApplication::exec();
+    }
+    klt::SetPrompt(nullptr);
+    return result;
 }

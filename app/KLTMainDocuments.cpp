@@ -1,0 +1,144 @@
+#include "app/KLTMainDocuments.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "core/Exceptions.h"
+#include "core/FileHistory.h"
+#include "core/KLTDatabase.h"
+#include "core/KLTFileRegistry.h"
+#include "core/Prompt.h"
+#include "core/TrainingEnvironment.h"
+
+namespace klt {
+namespace {
+
+constexpr const char* kMemoryImageNotAvailable =
+    "'%s' is a Veltrak memory image.\r\nThe memory image import is not available yet.";
+
+void TellMemoryImageNotAvailable(const std::string& path) {
+    std::string text = kMemoryImageNotAvailable;
+    text.replace(text.find("%s"), 2, path);
+    Prompt().ShowMessage("Attention", text);
+}
+
+// Stores a training read from outside the database at its place in the database, under a free
+// name; the file it came from stays where it is.
+void PlaceInDatabase(TKLTFile& file, const std::string& databaseDir) {
+    const std::string original = file.FileName();
+    // A name inside the database that no file has lets the database rename give it its place
+    // without touching anything on disk.
+    const std::string incoming = databaseDir + "/.incoming.klt";
+    file.SetFileName(incoming);
+    try {
+        file.CanonicalRename();
+    } catch (...) {
+        file.SetFileName(original);
+        throw;
+    }
+    if (file.FileName() == incoming) {
+        file.SetFileName(original); // no place for it (no athlete): it stays where it is
+        return;
+    }
+    if (IsInDatabase(file.FileName(), databaseDir) && !file.Save()) {
+        throw EKLTFileDatabaseError("not saved in the training database");
+    }
+}
+
+} // namespace
+
+bool IsMemoryImagePath(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".img" || extension == ".kli";
+}
+
+TKLTDocumentOpener::TKLTDocumentOpener(IDocumentWindows& windows, TFileHistory* history)
+    : windows_(windows), history_(history), memoryImageHook_(TellMemoryImageNotAvailable) {}
+
+void TKLTDocumentOpener::OpenTrainingFile(const std::string& path) {
+    std::string fullPath = path;
+    try {
+        fullPath = path.empty() ? path : FullPath(path);
+        std::error_code error;
+        if (!fullPath.empty() && std::filesystem::is_directory(fullPath, error)) {
+            return;
+        }
+        if (IsMemoryImagePath(fullPath)) {
+            memoryImageHook_(fullPath);
+            return;
+        }
+        const std::string openedPath = OpenIntoWindow(fullPath);
+        if (history_ != nullptr) {
+            history_->AddFile(openedPath);
+            windows_.FileHistoryChanged();
+        }
+        LimitWindowCount();
+    } catch (Exception& e) {
+        ForgetFailedFile(fullPath);
+        e.SetMessage("'" + fullPath + "': " + e.Message());
+        throw;
+    } catch (const std::exception& e) {
+        ForgetFailedFile(fullPath);
+        throw Exception("'" + fullPath + "': " + e.what());
+    }
+}
+
+void TKLTDocumentOpener::ForgetFailedFile(const std::string& fullPath) {
+    if (history_ != nullptr) {
+        history_->RemoveFile(fullPath);
+        windows_.FileHistoryChanged();
+    }
+}
+
+void TKLTDocumentOpener::OpenTrainingFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        try {
+            OpenTrainingFile(path);
+        } catch (const std::exception& e) {
+            Prompt().ShowMessage("Warning", e.what());
+        }
+    }
+}
+
+std::string TKLTDocumentOpener::OpenIntoWindow(const std::string& fullPath) {
+    TKLTFileRegistry& registry = KLTFileRegistry();
+    TKLTFile& file = registry.OpenTraining(fullPath, nullptr);
+    try {
+        file.EnsureLoaded(3);
+        const std::string& databaseDir = TrainingEnvironment().databaseDir;
+        if (!databaseDir.empty() &&
+            (file.FileName().empty() || !IsInDatabase(file.FileName(), databaseDir))) {
+            PlaceInDatabase(file, databaseDir);
+        }
+        windows_.CreateDocumentWindow(file.FileName());
+    } catch (...) {
+        registry.ReleaseTraining(file, nullptr);
+        throw;
+    }
+    const std::string openedPath = file.FileName();
+    registry.ReleaseTraining(file, nullptr);
+    return openedPath;
+}
+
+void TKLTDocumentOpener::LimitWindowCount() {
+    while (windows_.DocumentWindowCount() > kMaxDocumentWindows) {
+        // The registry lists trainings least recently used first; the first window of the first
+        // one with windows is the one to go.
+        IKLTFileView* oldest = nullptr;
+        for (const auto& file : KLTFileRegistry().Files()) {
+            if (!file->Views().empty()) {
+                oldest = file->Views().front();
+                break;
+            }
+        }
+        if (oldest == nullptr || !windows_.CloseDocumentWindow(*oldest)) {
+            return; // the user kept it: more windows rather than lost work
+        }
+        windows_.ProcessEvents();
+    }
+}
+
+} // namespace klt
