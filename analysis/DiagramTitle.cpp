@@ -108,6 +108,10 @@ void DrawTitleLine(const TDiagramPaintContext& c, const std::string& title) {
         form = form == TLegendForm::Long ? TLegendForm::Medium : TLegendForm::Short;
         entries = LegendEntries(c, form, sampleWidth);
     }
+    // The title goes before the last legends.
+    while (!entries.empty() && TotalWidth(entries, gap) + titleWidth + gap > width) {
+        entries.pop_back();
+    }
 
     int leftX = charWidth / 2;
     int rightX = width - charWidth / 2;
