@@ -66,7 +66,8 @@ void DrawTimeTicks(const TDiagramPaintContext& c) {
         const int64_t rowStart = int64_t{row} * l.samplesPerRow * interval;
         const int64_t rowEnd = rowStart + int64_t{l.samplesPerRow} * interval;
         for (int64_t t = (rowStart + step - 1) / step * step; t < rowEnd; t += step) {
-            const int x = l.left + static_cast<int>((t - rowStart) * l.width / (int64_t{l.samplesPerRow} * interval));
+            const int x =
+                l.left + static_cast<int>((t - rowStart) * l.width / (int64_t{l.samplesPerRow} * interval));
             const int bottom = c.RowBottom(row);
             if (lines && x > l.left) {
                 c.canvas.SetPen(c.colours.fineGrid, c.metrics.penWidth, TCanvasLineStyle::Dot);
@@ -99,8 +100,8 @@ std::string AxisText(const TMesswertSkala& skala, int index, int count) {
     return TruncateChars(MesswertArt(skala.Kind()).FormatValue(raw), kMaxAxisChars);
 }
 
-void DrawSideTexts(const TDiagramPaintContext& c, const std::vector<const TMesswertSkala*>& scales, bool leftSide,
-                   int divisions) {
+void DrawSideTexts(const TDiagramPaintContext& c, const std::vector<const TMesswertSkala*>& scales,
+                   bool leftSide, int divisions) {
     if (scales.empty()) {
         return;
     }
@@ -123,7 +124,8 @@ void DrawSideTexts(const TDiagramPaintContext& c, const std::vector<const TMessw
                 const std::string text = AxisText(skala, i, divisions);
                 const int width = c.canvas.TextExtent(text).width;
                 c.canvas.SetTextColor(c.colours.Curve(skala.Kind()));
-                c.canvas.TextOut(leftSide ? c.layout.left - gap - width : c.layout.right + gap, top + k * ch, text);
+                c.canvas.TextOut(leftSide ? c.layout.left - gap - width : c.layout.right + gap, top + k * ch,
+                                 text);
             }
         }
     }

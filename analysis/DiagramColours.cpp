@@ -18,12 +18,17 @@ bool IsGrey(TPRBGICanvasPalette p) {
 // Tones far enough apart to tell the curves apart without colour; the patterned kinds share one.
 int GreyTone(TMesswertArtType kind) {
     switch (kind) {
-    case mwaLeistung: return 0x00;
-    case mwaGeschwindigkeit: return 0x78;
+    case mwaLeistung:
+        return 0x00;
+    case mwaGeschwindigkeit:
+        return 0x78;
     case mwaTretfrequenz:
-    case mwaHerzfrequenz: return 0x48;
-    case mwaHoehe: return 0xA8;
-    default: return 0x90;
+    case mwaHerzfrequenz:
+        return 0x48;
+    case mwaHoehe:
+        return 0xA8;
+    default:
+        return 0x90;
     }
 }
 
@@ -31,10 +36,13 @@ int GreyTone(TMesswertArtType kind) {
 TRgb Shade(TRgb c, TPRBGICanvasPalette p, TRgb window, TRgb text) {
     switch (p) {
     case PaletteColorLight:
-    case PaletteGrayLight: return MixColour(c, window, 0.45);
+    case PaletteGrayLight:
+        return MixColour(c, window, 0.45);
     case PaletteColorDark:
-    case PaletteGrayDark: return MixColour(c, text, 0.4);
-    default: return c;
+    case PaletteGrayDark:
+        return MixColour(c, text, 0.4);
+    default:
+        return c;
     }
 }
 
@@ -73,7 +81,8 @@ TDiagramColours DiagramColours(TPRBGICanvasPalette palette, TRgb window) {
         c.barCurrent = c.text;
         c.barCurrentText = window;
     } else {
-        c.barCurrent = c.patterned ? MixColour(window, c.text, 0.3) : MixColour(window, TRgb{255, 200, 0}, 0.55);
+        c.barCurrent =
+            c.patterned ? MixColour(window, c.text, 0.3) : MixColour(window, TRgb{255, 200, 0}, 0.55);
         c.barCurrentText = c.text;
     }
     c.powerZone = c.patterned ? c.grid : MixColour(c.Curve(mwaLeistung), window, 0.35);

@@ -6,11 +6,13 @@
 namespace klt {
 
 struct TDiagramColours {
-    TRgb text;        // texts and frames
-    TRgb grid;        // division lines
-    TRgb fineGrid;    // helper lines
-    TRgb barFill;     // marker bars
-    TRgb barCurrent;  // the bar of the marker shown
+    TPRBGICanvasPalette palette = PaletteColor;
+    TRgb window;
+    TRgb text;       // texts and frames
+    TRgb grid;       // division lines
+    TRgb fineGrid;   // helper lines
+    TRgb barFill;    // marker bars
+    TRgb barCurrent; // the bar of the marker shown
     TRgb barText;
     TRgb barCurrentText;
     TRgb powerZone;
@@ -19,9 +21,6 @@ struct TDiagramColours {
 
     // Curve colour of a measurement kind.
     TRgb Curve(TMesswertArtType kind) const;
-
-    TPRBGICanvasPalette palette = PaletteColor;
-    TRgb window;
 };
 
 // Colour palettes shade the kinds' slot colours, grey ones use a grey tone per kind, black and

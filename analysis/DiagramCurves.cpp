@@ -69,7 +69,8 @@ void DrawSolid(TPRBGICanvas& canvas, const std::vector<TCanvasPoint>& points, in
     }
 }
 
-void DrawPatterned(TPRBGICanvas& canvas, const std::vector<TCanvasPoint>& points, int rowBottom, int distance) {
+void DrawPatterned(TPRBGICanvas& canvas, const std::vector<TCanvasPoint>& points, int rowBottom,
+                   int distance) {
     if (points.empty()) {
         return;
     }

@@ -47,7 +47,8 @@ int EndX(const TDiagramLayout& l, int row, int lastSample) {
     return l.XOfOffset(std::min(lastSample, l.LastOfRow(row)) - l.FirstOfRow(row) + 1);
 }
 
-void DrawPieceInRow(const TDiagramPaintContext& c, const TMarkerBarPiece& piece, int row, const TBarBand& band) {
+void DrawPieceInRow(const TDiagramPaintContext& c, const TMarkerBarPiece& piece, int row,
+                    const TBarBand& band) {
     const TDiagramLayout& l = c.layout;
     const int from = std::max(piece.first, l.FirstOfRow(row));
     const int to = std::min(piece.last, l.LastOfRow(row));

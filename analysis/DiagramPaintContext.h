@@ -1,8 +1,5 @@
 #pragma once
 // What the parts of a diagram's painting share: surface, layout, colours, options and training.
-#include <array>
-#include <vector>
-
 #include "analysis/DiagramColours.h"
 #include "analysis/DiagramLayout.h"
 #include "analysis/PRBGICanvas.h"

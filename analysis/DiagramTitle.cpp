@@ -73,9 +73,12 @@ TLegendForm LegendFormFor(int widthPerEntry, int charWidth) {
 std::string LegendName(TMesswertArtType kind, TLegendForm form) {
     const TMesswertArt& art = MesswertArt(kind);
     switch (form) {
-    case TLegendForm::Long: return TMesswertArt::NameWithUnit(art.Name(), art.UnitShortName());
-    case TLegendForm::Medium: return art.Name();
-    default: return art.ShortName();
+    case TLegendForm::Long:
+        return TMesswertArt::NameWithUnit(art.Name(), art.UnitShortName());
+    case TLegendForm::Medium:
+        return art.Name();
+    default:
+        return art.ShortName();
     }
 }
 

@@ -25,8 +25,8 @@ public:
     virtual void SelectionPaint(const TDiagramView& view, TPRBGICanvas& canvas, int from, int to);
     // Whether the key was used (the window then redraws).
     virtual bool KeyDown(int key, uint32_t shift);
-    virtual void MouseDown(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button, uint32_t shift,
-                           int x, int y);
+    virtual void MouseDown(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button,
+                           uint32_t shift, int x, int y);
     // Clears the hint and re-announces the file's selection unchanged.
     virtual void MouseMove(const TDiagramView& view, TPRBGICanvas& canvas, uint32_t shift, int x, int y);
     virtual void MouseUp(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button, uint32_t shift,

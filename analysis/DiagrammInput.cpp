@@ -12,11 +12,16 @@ constexpr uint32_t kModifiers = TShift::Shift | TShift::Alt | TShift::Ctrl;
 // The scale the arrow keys move with these modifiers, or none.
 TMesswertArtType ArrowKeyScale(uint32_t modifiers) {
     switch (modifiers) {
-    case TShift::Alt: return mwaLeistung;
-    case TShift::Ctrl: return mwaHerzfrequenz;
-    case TShift::Ctrl | TShift::Alt: return mwaGeschwindigkeit;
-    case TShift::Ctrl | TShift::Shift: return mwaTretfrequenz;
-    default: return mwaNone;
+    case TShift::Alt:
+        return mwaLeistung;
+    case TShift::Ctrl:
+        return mwaHerzfrequenz;
+    case TShift::Ctrl | TShift::Alt:
+        return mwaGeschwindigkeit;
+    case TShift::Ctrl | TShift::Shift:
+        return mwaTretfrequenz;
+    default:
+        return mwaNone;
     }
 }
 
@@ -42,11 +47,20 @@ bool TKLTDiagrammMehrZData::KeyDown(int key, uint32_t shift) {
     }
     TMesswertSkala& skala = Skala(kind);
     switch (key) {
-    case TKey::Left: skala.StepOffset(-1); return true;
-    case TKey::Right: skala.StepOffset(1); return true;
-    case TKey::Up: skala.StepBereich(1); return true;
-    case TKey::Down: skala.StepBereich(-1); return true;
-    default: return false;
+    case TKey::Left:
+        skala.StepOffset(-1);
+        return true;
+    case TKey::Right:
+        skala.StepOffset(1);
+        return true;
+    case TKey::Up:
+        skala.StepBereich(1);
+        return true;
+    case TKey::Down:
+        skala.StepBereich(-1);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -80,8 +94,8 @@ void TKLTDiagrammMehrZData::MouseMove(const TDiagramView& view, TPRBGICanvas& ca
     }
 }
 
-void TKLTDiagrammMehrZData::MouseUp(const TDiagramView& view, TPRBGICanvas&, TMouseButton button, uint32_t shift,
-                                    int, int) {
+void TKLTDiagrammMehrZData::MouseUp(const TDiagramView& view, TPRBGICanvas&, TMouseButton button,
+                                    uint32_t shift, int, int) {
     // A plain click leaves a one-sample selection behind: only a dragged range makes a marker.
     if (button != TMouseButton::Left || (shift & TShift::Double) != 0 || view.file == nullptr ||
         view.host == nullptr) {

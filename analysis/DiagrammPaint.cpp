@@ -21,12 +21,18 @@ TDiagramMetrics MetricsOf(TPRBGICanvas& canvas) {
 
 const TMesswertSkala& TKLTDiagrammMehrZData::Skala(TMesswertArtType kind) const {
     switch (kind) {
-    case mwaLeistung: return SkalaLeistung;
-    case mwaGeschwindigkeit: return SkalaGeschwindigkeit;
-    case mwaTretfrequenz: return SkalaTretfrequenz;
-    case mwaHerzfrequenz: return SkalaHerzfrequenz;
-    case mwaHoehe: return SkalaHoehe;
-    default: return SkalaTemp;
+    case mwaLeistung:
+        return SkalaLeistung;
+    case mwaGeschwindigkeit:
+        return SkalaGeschwindigkeit;
+    case mwaTretfrequenz:
+        return SkalaTretfrequenz;
+    case mwaHerzfrequenz:
+        return SkalaHerzfrequenz;
+    case mwaHoehe:
+        return SkalaHoehe;
+    default:
+        return SkalaTemp;
     }
 }
 
@@ -62,10 +68,12 @@ void TKLTDiagrammMehrZData::Paint(const TDiagramView& view, TPRBGICanvas& canvas
     const TDiagramMetrics metrics = MetricsOf(canvas);
     const TDiagramColours colours = DiagramColours(canvas.Palette(), canvas.WindowColor());
     const TDiagramPaintContext context{canvas, metrics, layout_, colours, *this, *view.file, view.marker};
-    const TGridDivisions divisions = GridDivisions(SkalaLeistung.Step(), layout_.rowHeight, metrics.charHeight);
+    const TGridDivisions divisions =
+        GridDivisions(SkalaLeistung.Step(), layout_.rowHeight, metrics.charHeight);
     DrawGrid(context, divisions);
     DrawMarkerBars(context);
-    DrawCurves(context, SmoothingWindowTime(MaxGlaettung, layout_.first, layout_.last, view.file->Interval()));
+    DrawCurves(context,
+               SmoothingWindowTime(MaxGlaettung, layout_.first, layout_.last, view.file->Interval()));
     DrawRowFrames(context);
     DrawAxisTexts(context, divisions);
     DrawTitleLine(context, Title(view));

@@ -85,8 +85,8 @@ int RunPlot(const std::vector<std::string>& args) {
             arg = "--output";
         }
     }
-    const TArguments parsed =
-        TArguments::Parse(normalised, {}, {"--view", "--rows", "--marker", "--width", "--height", "--output"});
+    const TArguments parsed = TArguments::Parse(
+        normalised, {}, {"--view", "--rows", "--marker", "--width", "--height", "--output"});
     if (parsed.positional.size() != 1) {
         throw EUsage("plot needs one FILE");
     }

@@ -65,9 +65,10 @@ TEST_F(DiagramInput, ArrowKeysStepTheScaleOfTheirModifiers) {
         uint32_t shift;
         TMesswertSkala& skala;
     };
-    for (const TCase c : {TCase{TShift::Alt, diagram_.SkalaLeistung}, TCase{TShift::Ctrl, diagram_.SkalaHerzfrequenz},
-                          TCase{TShift::Ctrl | TShift::Alt, diagram_.SkalaGeschwindigkeit},
-                          TCase{TShift::Ctrl | TShift::Shift, diagram_.SkalaTretfrequenz}}) {
+    for (const TCase c :
+         {TCase{TShift::Alt, diagram_.SkalaLeistung}, TCase{TShift::Ctrl, diagram_.SkalaHerzfrequenz},
+          TCase{TShift::Ctrl | TShift::Alt, diagram_.SkalaGeschwindigkeit},
+          TCase{TShift::Ctrl | TShift::Shift, diagram_.SkalaTretfrequenz}}) {
         const double offset = c.skala.Offset();
         EXPECT_TRUE(diagram_.KeyDown(TKey::Right, c.shift));
         const double raised = c.skala.Offset();

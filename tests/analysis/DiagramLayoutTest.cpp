@@ -66,7 +66,7 @@ TEST(DiagramLayout, SamplesAndPixelsMapBothWays) {
     // Outside the rows and the plot area the nearest sample is taken.
     EXPECT_EQ(l.SampleAt(0, 0), 100);
     EXPECT_EQ(l.SampleAt(-50, l.top + 1), 100);
-    EXPECT_EQ(l.SampleAt(10000, 10000), 1100); // the last row ends early
+    EXPECT_EQ(l.SampleAt(10000, 10000), 1100);    // the last row ends early
     EXPECT_EQ(l.SampleAt(10000, l.top + 1), 432); // the first sample of the row's last column
 }
 
@@ -93,8 +93,8 @@ TEST_F(DiagramCurve, FewSamplesEachGetTheirOwnColumn) {
         EXPECT_EQ(points[static_cast<size_t>(s)].x, 50 + (s - 1) * 20) << s;
         EXPECT_EQ(points[static_cast<size_t>(s)].y, l.top + 100 - s) << s;
     }
-    EXPECT_EQ(points.back().x, 250);                  // where the next sample would be
-    EXPECT_EQ(points.back().y, l.top + 100 - 10);     // no sample after the last
+    EXPECT_EQ(points.back().x, 250);              // where the next sample would be
+    EXPECT_EQ(points.back().y, l.top + 100 - 10); // no sample after the last
 }
 
 TEST_F(DiagramCurve, ManySamplesAreAveragedPerColumn) {

@@ -24,7 +24,9 @@ protected:
         view_.title = "Multi";
     }
 
-    TRgb Colour(TMesswertArtType kind) const { return DiagramColours(PaletteColor, {255, 255, 255}).Curve(kind); }
+    TRgb Colour(TMesswertArtType kind) const {
+        return DiagramColours(PaletteColor, {255, 255, 255}).Curve(kind);
+    }
 
     TKLTFile file_;
     TDiagramView view_;

@@ -34,9 +34,15 @@ void TQtCanvas::UseLinePen() {
 void TQtCanvas::SetPen(TRgb color, int width, TCanvasLineStyle style) {
     pen_ = QPen(ToQColor(color), width);
     switch (style) {
-    case TCanvasLineStyle::Solid: pen_.setStyle(Qt::SolidLine); break;
-    case TCanvasLineStyle::Dash: pen_.setStyle(Qt::DashLine); break;
-    case TCanvasLineStyle::Dot: pen_.setStyle(Qt::DotLine); break;
+    case TCanvasLineStyle::Solid:
+        pen_.setStyle(Qt::SolidLine);
+        break;
+    case TCanvasLineStyle::Dash:
+        pen_.setStyle(Qt::DashLine);
+        break;
+    case TCanvasLineStyle::Dot:
+        pen_.setStyle(Qt::DotLine);
+        break;
     }
     penSet_ = false;
 }
