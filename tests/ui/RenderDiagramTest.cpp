@@ -82,7 +82,7 @@ TEST_F(RenderDiagram, BlackAndWhitePaletteDrawsNoColour) {
     for (int y = 30; y < 450; y += 3) { // the rows; texts may be smoothed into grey
         for (int x = 0; x < 800; x += 3) {
             const QColor c = image.pixelColor(x, y);
-            ASSERT_TRUE(c.red() == c.green() && c.green() == c.blue()) << x << "," << y;
+            ASSERT_TRUE(c.red() == c.green() && c.green() == c.blue()) << x << "," << y << " " << c.name().toStdString();
         }
     }
 }

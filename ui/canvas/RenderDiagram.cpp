@@ -3,16 +3,19 @@
 namespace klt {
 
 QFont DiagramFont(const TKLTGraphicData& graphic, const QFont& windowFont) {
-    if (graphic.UseDefaultFont) {
-        return windowFont;
+    QFont font = windowFont;
+    if (!graphic.UseDefaultFont) {
+        const TFontData& data = graphic.DefaultFont;
+        font = QFont(QString::fromStdString(data.Name), data.Size);
+        auto has = [&](TFontStyle style) { return (data.Style & (1u << style)) != 0; };
+        font.setBold(has(fsBold));
+        font.setItalic(has(fsItalic));
+        font.setUnderline(has(fsUnderline));
+        font.setStrikeOut(has(fsStrikeOut));
     }
-    const TFontData& data = graphic.DefaultFont;
-    QFont font(QString::fromStdString(data.Name), data.Size);
-    auto has = [&](TFontStyle style) { return (data.Style & (1u << style)) != 0; };
-    font.setBold(has(fsBold));
-    font.setItalic(has(fsItalic));
-    font.setUnderline(has(fsUnderline));
-    font.setStrikeOut(has(fsStrikeOut));
+    // Colour fringes of sub-pixel text would tint grey and black-and-white pictures, images and
+    // printouts.
+    font.setStyleStrategy(QFont::NoSubpixelAntialias);
     return font;
 }
 
