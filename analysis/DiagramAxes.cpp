@@ -1,5 +1,6 @@
 #include "analysis/DiagramAxes.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>

@@ -1,5 +1,6 @@
 #include "analysis/DiagramTitle.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "analysis/DiagramSmoothing.h"
