@@ -3,9 +3,11 @@
 // option tree and compared to decide whether a view needs redrawing.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "analysis/DiagramInput.h"
+#include "analysis/DiagramLayout.h"
 #include "analysis/PRBGICanvas.h"
 #include "core/KLTTrBer.h"
 #include "core/MesswertSkala.h"
@@ -23,8 +25,8 @@ public:
     virtual void SelectionPaint(const TDiagramView& view, TPRBGICanvas& canvas, int from, int to);
     // Whether the key was used (the window then redraws).
     virtual bool KeyDown(int key, uint32_t shift);
-    virtual void MouseDown(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button, uint32_t shift,
-                           int x, int y);
+    virtual void MouseDown(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button,
+                           uint32_t shift, int x, int y);
     // Clears the hint and re-announces the file's selection unchanged.
     virtual void MouseMove(const TDiagramView& view, TPRBGICanvas& canvas, uint32_t shift, int x, int y);
     virtual void MouseUp(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button, uint32_t shift,
@@ -41,10 +43,34 @@ enum TPlotMarkerInfo : uint8_t {
 inline constexpr std::array<std::string_view, 4> PlotMarkerInfoNames = {
     "PlotMarkerInfoAus", "PlotMarkerInfoOben", "PlotMarkerInfoBeide", "PlotMarkerInfoUnten"};
 
+// The channels a time-series diagram draws, in drawing order.
+inline constexpr std::array<TMesswertArtType, 6> DiagramChannels = {
+    mwaLeistung, mwaGeschwindigkeit, mwaTretfrequenz, mwaHerzfrequenz, mwaHoehe, mwaTemperatur};
+
 // The multi-row diagram: curves of the marker wrapped into several rows.
 class TKLTDiagrammMehrZData : public TKLTGraphicControl {
 public:
     TKLTDiagrammMehrZData();
+
+    void Paint(const TDiagramView& view, TPRBGICanvas& canvas) override;
+    void SelectionPaint(const TDiagramView& view, TPRBGICanvas& canvas, int from, int to) override;
+    bool KeyDown(int key, uint32_t shift) override;
+    void MouseDown(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button, uint32_t shift, int x,
+                   int y) override;
+    void MouseMove(const TDiagramView& view, TPRBGICanvas& canvas, uint32_t shift, int x, int y) override;
+    void MouseUp(const TDiagramView& view, TPRBGICanvas& canvas, TMouseButton button, uint32_t shift, int x,
+                 int y) override;
+
+    // Lays the view's marker out on the canvas; false when no row fits (nothing is drawn then).
+    bool Layout(const TDiagramView& view, TPRBGICanvas& canvas);
+    // The layout of the last paint or input event.
+    const TDiagramLayout& LayoutState() const { return layout_; }
+    int SampleAt(int x, int y) const { return layout_.SampleAt(x, y); }
+    TCanvasPoint PixelOf(int sample) const { return layout_.PixelOf(sample); }
+
+    // The scale of one of the DiagramChannels.
+    const TMesswertSkala& Skala(TMesswertArtType kind) const;
+    TMesswertSkala& Skala(TMesswertArtType kind);
 
     // The defaults of this kind of diagram; the speed scale's follows the speed unit in use.
     void SetToDefaults();
@@ -76,8 +102,12 @@ protected:
     };
     explicit TKLTDiagrammMehrZData(const TDefaults& defaults);
 
+    // The text in the middle of the title line.
+    virtual std::string Title(const TDiagramView& view) const;
+
 private:
     TDefaults defaults_;
+    TDiagramLayout layout_;
 };
 
 // The one-row detail diagram.
@@ -93,6 +123,9 @@ protected:
 class TKLTDiagrammEinzTrendData : public TKLTDiagrammEinzDetailData {
 public:
     TKLTDiagrammEinzTrendData();
+
+protected:
+    std::string Title(const TDiagramView& view) const override;
 };
 
 } // namespace klt

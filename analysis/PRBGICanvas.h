@@ -61,6 +61,13 @@ public:
     // Inverts every pixel of the rectangle; inverting twice restores the image.
     virtual void InvertRect(const TCanvasRect& rect) = 0;
 
+    int CharHeight() { return TextExtent("0").height; }
+    int CharWidth() { return TextExtent("0").width; }
+    // Room for an axis text of eight digits and a little air.
+    int AxisTextMargin() { return TextExtent("99999999").width + CharWidth() / 2; }
+    // Lines grow with the font, so that printer pages show them as thick as the screen does.
+    int PenWidth() { return CharHeight() / 24 + 1; }
+
 private:
     TRgb windowColor_{255, 255, 255};
     TPRBGICanvasPalette palette_ = PaletteColor;

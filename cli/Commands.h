@@ -33,6 +33,8 @@ void LoadTraining(TKLTFile& file, const std::string& path);
 int RunInfo(const std::vector<std::string>& args);
 int RunSamples(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+// plot FILE [--view single|trend|multi] [--rows N] [--marker N] [--width W] [--height H] -o OUT.png
+int RunPlot(const std::vector<std::string>& args);
 // db path | db add FILE... | db list: the training database of the configuration.
 int RunDatabase(const std::vector<std::string>& args);
 

@@ -15,6 +15,9 @@ constexpr const char* kUsage =
     "  info FILE [--json]                        summary of a training file\n"
     "  samples FILE [--json|--csv]               every sample (raw units; CSV in display units)\n"
     "  convert IN OUT [--format klt7|klt6]       write the training in another format\n"
+    "  plot FILE -o OUT.png [--view single|trend|multi] [--rows N] [--marker N]\n"
+    "       [--width W] [--height H]             draw a diagram of the training (default: multi,\n"
+    "                                            marker 0, 1600x900)\n"
     "  db path                                   the training database in use\n"
     "  db add FILE... [--json]                   import trainings into the database\n"
     "  db list [--initials P] [--from D] [--to D] [--json]\n"
@@ -38,6 +41,9 @@ int main(int argc, char** argv) {
         }
         if (command == "convert") {
             return klt::cli::RunConvert(args);
+        }
+        if (command == "plot") {
+            return klt::cli::RunPlot(args);
         }
         if (command == "db") {
             return klt::cli::RunDatabase(args);

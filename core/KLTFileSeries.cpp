@@ -49,6 +49,9 @@ int64_t SumOfKind(const TKLTFile& file, int kind, int first, int last) {
 class TWindowDivider {
 public:
     int Divide(int64_t sum, int length) {
+        if (length == 1) {
+            return static_cast<int>(sum); // its reciprocal would need 65 bits
+        }
         if (divisor_ != length) {
             divisor_ = length;
             reciprocal_ = ~uint64_t{0} / static_cast<uint64_t>(length) + 1;

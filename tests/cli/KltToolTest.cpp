@@ -5,6 +5,9 @@
 
 #include <filesystem>
 
+#include <QImage>
+#include <QSet>
+
 #include "core/BinaryFile.h"
 #include "core/KLTFile.h"
 #include "tests/support/RawTraining.h"
@@ -187,6 +190,49 @@ TEST_F(KltTool, DatabaseAddsTrainingsInTheirPlaceAndListsThem) {
     EXPECT_EQ(Klt("db list --from 2026-13-01").status, 2);
     EXPECT_EQ(Klt("db frobnicate").status, 2);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("cfg"))); // the tool never writes settings
+}
+
+TEST_F(KltTool, PlotDrawsTheDiagramAtTheRequestedSize) {
+    const std::string ride = dir_.File("ride.klt");
+    ASSERT_EQ(std::system((std::string(KLT_BIN_DIR) + "/klt-demo " + ride + " >/dev/null").c_str()), 0);
+    for (const char* view : {"single", "trend", "multi"}) {
+        const std::string png = dir_.File(std::string(view) + ".png");
+        const TRun r = Klt("plot " + ride + " --view " + view + " --rows 3 --marker 2 --width 640 --height 480 -o " + png);
+        ASSERT_EQ(r.status, 0) << view << r.err;
+        const QImage image(QString::fromStdString(png));
+        ASSERT_EQ(image.size(), QSize(640, 480)) << view;
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 2) {
+            for (int x = 0; x < image.width(); x += 2) {
+                colours.insert(image.pixel(x, y));
+            }
+        }
+        EXPECT_GT(colours.size(), 8) << view; // curves of several colours, texts and grid
+        EXPECT_FALSE(std::filesystem::exists(png + ".tmp"));
+    }
+    const TRun defaults = Klt("plot " + ride + " -o " + dir_.File("d.png"));
+    ASSERT_EQ(defaults.status, 0) << defaults.err;
+    EXPECT_EQ(QImage(QString::fromStdString(dir_.File("d.png"))).size(), QSize(1600, 900));
+}
+
+TEST_F(KltTool, PlotRefusesWhatItCannotDraw) {
+    const std::string path = Put(SimpleTraining('7', 30), "a.klt");
+    const std::string out = " -o " + dir_.File("out.png");
+    for (const std::string& args : {"--view pie" + out, "--rows 0" + out, "--rows 6" + out, "--rows x" + out,
+                                    "--width 0" + out, "--marker -1" + out, "--colour red" + out, std::string()}) {
+        const TRun r = Klt("plot " + path + " " + args);
+        EXPECT_EQ(r.status, 2) << args << r.err;
+    }
+    const TRun marker = Klt("plot " + path + " --marker 3" + out);
+    EXPECT_EQ(marker.status, 1);
+    EXPECT_NE(marker.err.find("'" + path + "'"), std::string::npos) << marker.err;
+    const TRun missing = Klt("plot " + dir_.File("none.klt") + out);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("'" + dir_.File("none.klt") + "'"), std::string::npos) << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.png")));
+    const TRun unwritable = Klt("plot " + path + " -o " + dir_.File("no/such/dir.png"));
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("no/such/dir.png'"), std::string::npos) << unwritable.err;
 }
 
 } // namespace

@@ -34,9 +34,12 @@ TEST(DerivedSeries, MovingAverageMatchesAFreshSumInAnyOrder) {
     EXPECT_EQ(file.MovingAverage(3, 0, 7), file.Sample(7).HeartRate());
 
     for (int kind = 1; kind <= 6; ++kind) { // the whole series in one pass gives the same
-        const std::vector<int> series = file.MovingAverages(kind, 2000);
-        for (int i = 1; i <= 300; i += 7) {
-            ASSERT_EQ(series[static_cast<size_t>(i - 1)], file.MovingAverage(kind, 2000, i)) << kind << " " << i;
+        for (const int window : {0, 50, 100, 2000}) { // windows under two samples are the raw values
+            const std::vector<int> series = file.MovingAverages(kind, window);
+            for (int i = 1; i <= 300; i += 7) {
+                ASSERT_EQ(series[static_cast<size_t>(i - 1)], file.MovingAverage(kind, window, i))
+                    << kind << " " << window << " " << i;
+            }
         }
     }
 }

@@ -1,7 +1,6 @@
 #include "ui/canvas/QtCanvas.h"
 
 #include <QFontMetrics>
-#include <QPolygon>
 #include <QString>
 
 namespace klt {
@@ -21,20 +20,35 @@ QRect ToQRect(const TCanvasRect& r) {
 
 } // namespace
 
-TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter), pen_(Qt::black), textColor_(Qt::black) {}
+TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter), pen_(Qt::black), textColor_(Qt::black) {
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void TQtCanvas::UseLinePen() {
+    if (!penSet_) {
+        painter_.setPen(pen_);
+        penSet_ = true;
+    }
+}
 
 void TQtCanvas::SetPen(TRgb color, int width, TCanvasLineStyle style) {
     pen_ = QPen(ToQColor(color), width);
     switch (style) {
-    case TCanvasLineStyle::Solid: pen_.setStyle(Qt::SolidLine); break;
-    case TCanvasLineStyle::Dash: pen_.setStyle(Qt::DashLine); break;
-    case TCanvasLineStyle::Dot: pen_.setStyle(Qt::DotLine); break;
+    case TCanvasLineStyle::Solid:
+        pen_.setStyle(Qt::SolidLine);
+        break;
+    case TCanvasLineStyle::Dash:
+        pen_.setStyle(Qt::DashLine);
+        break;
+    case TCanvasLineStyle::Dot:
+        pen_.setStyle(Qt::DotLine);
+        break;
     }
-    painter_.setPen(pen_);
+    penSet_ = false;
 }
 
 void TQtCanvas::Line(TCanvasPoint from, TCanvasPoint to) {
-    painter_.setPen(pen_);
+    UseLinePen();
     painter_.drawLine(from.x, from.y, to.x, to.y);
 }
 
@@ -42,12 +56,12 @@ void TQtCanvas::Polyline(const TCanvasPoint* points, int count) {
     if (count < 2) {
         return;
     }
-    QPolygon polygon(count);
+    polyline_.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        polygon.setPoint(i, points[i].x, points[i].y);
+        polyline_[static_cast<size_t>(i)] = QPoint(points[i].x, points[i].y);
     }
-    painter_.setPen(pen_);
-    painter_.drawPolyline(polygon);
+    UseLinePen();
+    painter_.drawPolyline(polyline_.data(), count);
 }
 
 void TQtCanvas::FillRect(const TCanvasRect& rect, TRgb color) {
@@ -55,7 +69,7 @@ void TQtCanvas::FillRect(const TCanvasRect& rect, TRgb color) {
 }
 
 void TQtCanvas::FrameRect(const TCanvasRect& rect) {
-    painter_.setPen(pen_);
+    UseLinePen();
     painter_.setBrush(Qt::NoBrush);
     painter_.drawRect(QRect(rect.left, rect.top, rect.right - rect.left - 1, rect.bottom - rect.top - 1));
 }
@@ -66,8 +80,8 @@ void TQtCanvas::SetTextColor(TRgb color) {
 
 void TQtCanvas::TextOut(int x, int y, std::string_view utf8) {
     painter_.setPen(textColor_);
+    penSet_ = false;
     painter_.drawText(QPoint(x, y + painter_.fontMetrics().ascent()), ToQString(utf8));
-    painter_.setPen(pen_);
 }
 
 TCanvasSize TQtCanvas::TextExtent(std::string_view utf8) {
@@ -77,10 +91,18 @@ TCanvasSize TQtCanvas::TextExtent(std::string_view utf8) {
 
 void TQtCanvas::SetClip(const TCanvasRect& rect) {
     painter_.setClipRect(ToQRect(rect));
+    if (Width() > 0 && Height() > 0) {
+        painter_.setClipRect(QRect(0, 0, Width(), Height()), Qt::IntersectClip);
+    }
 }
 
+// A prepared canvas never draws outside its size, which may be a part of a larger page.
 void TQtCanvas::ClearClip() {
-    painter_.setClipping(false);
+    if (Width() > 0 && Height() > 0) {
+        painter_.setClipRect(QRect(0, 0, Width(), Height()));
+    } else {
+        painter_.setClipping(false);
+    }
 }
 
 void TQtCanvas::InvertRect(const TCanvasRect& rect) {
