@@ -5,7 +5,7 @@
 
 #include "app/KLTChildDocument.h"
 #include "ui/InputMapping.h"
-#include "ui/canvas/QtCanvas.h"
+#include "ui/canvas/RenderDiagram.h"
 
 namespace klt {
 namespace {
@@ -51,34 +51,29 @@ TDiagramView TDiagramPaintBox::View() const {
     return {&document_->File(), document_->CurrentMarker(), document_->DiagramTitle(), host_};
 }
 
-void TDiagramPaintBox::Prepare(TPRBGICanvas& canvas, int width, int height) const {
+TDiagramSurface TDiagramPaintBox::Surface(const QRect& area) const {
     const QColor window = palette().color(QPalette::Base);
-    const TKLTGraphicData& graphic = document_->Options().GraphicData;
-    canvas.Prepare({static_cast<uint8_t>(window.red()), static_cast<uint8_t>(window.green()),
-                    static_cast<uint8_t>(window.blue())},
-                   graphic.PRBGICanvasPalette, graphic.PRBGICanvasOptions, width, height);
+    return {area, font(),
+            {static_cast<uint8_t>(window.red()), static_cast<uint8_t>(window.green()),
+             static_cast<uint8_t>(window.blue())}};
 }
 
 void TDiagramPaintBox::Render(QPainter& painter, const QRect& rect, bool withSelection) {
-    painter.save();
-    painter.translate(rect.topLeft());
-    painter.setClipRect(QRect(QPoint(0, 0), rect.size()));
-    painter.fillRect(QRect(QPoint(0, 0), rect.size()), palette().color(QPalette::Base));
-    if (CanDraw()) {
-        painter.setFont(font());
-        TQtCanvas canvas(painter);
-        Prepare(canvas, rect.width(), rect.height());
-        TKLTGraphicControl* diagram = document_->Diagram();
-        const TDiagramView view = View();
-        diagram->Paint(view, canvas);
-        if (withSelection) {
-            document_->SelectionErased();
-            for (const TSampleSpan& span : document_->SelectionUpdate()) {
-                diagram->SelectionPaint(view, canvas, span.from, span.to);
-            }
+    painter.fillRect(rect, palette().color(QPalette::Base));
+    if (!CanDraw()) {
+        return;
+    }
+    const TDiagramSurface surface = Surface(rect);
+    const TKLTGraphicData& graphic = document_->Options().GraphicData;
+    TKLTGraphicControl& diagram = *document_->Diagram();
+    const TDiagramView view = View();
+    RenderDiagram(painter, surface, diagram, view, graphic);
+    if (withSelection) {
+        document_->SelectionErased();
+        for (const TSampleSpan& span : document_->SelectionUpdate()) {
+            RenderDiagramSelection(painter, surface, diagram, view, graphic, span.from, span.to);
         }
     }
-    painter.restore();
 }
 
 void TDiagramPaintBox::RenderCache() {
@@ -106,10 +101,8 @@ void TDiagramPaintBox::InvertSelection(int from, int to) {
         return; // the next drawing shows the selection as it is then
     }
     QPainter painter(&cache_);
-    painter.setFont(font());
-    TQtCanvas canvas(painter);
-    Prepare(canvas, width(), height());
-    document_->Diagram()->SelectionPaint(View(), canvas, from, to);
+    RenderDiagramSelection(painter, Surface(rect()), *document_->Diagram(), View(),
+                           document_->Options().GraphicData, from, to);
     update();
 }
 
@@ -132,9 +125,8 @@ void TDiagramPaintBox::WithInputCanvas(const std::function<void(TPRBGICanvas&)>&
     }
     QImage scratch(4, 4, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&scratch);
-    painter.setFont(font());
     TQtCanvas canvas(painter);
-    Prepare(canvas, width(), height());
+    PrepareDiagramCanvas(painter, canvas, Surface(rect()), document_->Options().GraphicData);
     input(canvas);
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "analysis/DiagramInput.h"
+#include "ui/canvas/RenderDiagram.h"
 
 namespace klt {
 
@@ -43,7 +44,7 @@ protected:
 
 private:
     bool CanDraw() const;
-    void Prepare(TPRBGICanvas& canvas, int width, int height) const;
+    TDiagramSurface Surface(const QRect& area) const;
     TDiagramView View() const;
     void RenderCache();
     // Runs an input event on a surface of the paint box's size and font, so the diagram can lay

@@ -20,6 +20,7 @@
 #include "ui/InputMapping.h"
 #include "ui/KLTChart.h"
 #include "ui/MarkerTabBar.h"
+#include "ui/MesswertDisplay.h"
 #include "ui/StatisticsChartControl.h"
 
 namespace klt {
@@ -98,6 +99,11 @@ void TKLTChildForm::BuildParts() {
     setFocusPolicy(Qt::StrongFocus);
     resize(640, 420);
 
+    // Units, palette or number format changed: every value on show is drawn anew.
+    connect(&TMesswertDisplayNotifier::Instance(), &TMesswertDisplayNotifier::Changed, this, [this] {
+        Repaint();
+        StatisticsChanged();
+    });
     connect(paintBox_, &TDiagramPaintBox::DoubleClicked, this, [this] {
         document_->CollapseSelection();
         host_.OpenOptionsDialog();

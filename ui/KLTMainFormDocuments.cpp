@@ -15,6 +15,7 @@
 #include "ui/Dialogs.h"
 #include "ui/KLTChildForm.h"
 #include "ui/KLTMainForm.h"
+#include "ui/MesswertDisplay.h"
 #include "ui/ToolBarIcons.h"
 
 namespace klt {
@@ -157,9 +158,7 @@ bool TKLTMainForm::ApplyDisplaySettings() {
     speedPanel_->setVisible(displayState_.speedbarVisible);
     statusBar()->setVisible(displayState_.statusLineVisible);
     if (change.redraw) {
-        for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
-            window->widget()->update();
-        }
+        TMesswertDisplayNotifier::Instance().Notify();
     }
     return change.redraw;
 }
