@@ -59,6 +59,7 @@ TKLTMainForm::TKLTMainForm(TStartup startup, QWidget* parent)
     const TKLTCommandLine commandLine = ParseCommandLine(startup.arguments);
     ApplyStartupFlags(*optionTree_, commandLine.flags);
     pendingFiles_ = commandLine.pendingFiles;
+    tileOpened_ = startup.tileOpened;
     InitHeadUnitSelector();
     ApplyDisplaySettings();
     UpdateCommandStates();
@@ -121,6 +122,10 @@ void TKLTMainForm::OpenPendingFiles() {
         }
     }
     openingPending_ = false;
+    if (tileOpened_ && !Documents().empty()) {
+        tileOpened_ = false;
+        ArrangeWindows(false, false);
+    }
 }
 
 void TKLTMainForm::OnCommandFailed(const std::exception& error) {

@@ -39,6 +39,7 @@ public:
         std::vector<std::string> arguments;      // training files and switches
         std::unique_ptr<IProbePorts> probePorts; // serial ports checked on closing; none: skipped
         std::string databaseDir; // when set, the training database whatever the configuration says
+        bool tileOpened = false; // lay the command-line files out one above the other once open
     };
 
     explicit TKLTMainForm(TStartup startup, QWidget* parent = nullptr);
@@ -127,6 +128,7 @@ private:
     std::unique_ptr<TKLTIniFile> ini_;
     std::unique_ptr<TOptionDataNew> optionTree_;
     std::vector<std::string> pendingFiles_;
+    bool tileOpened_ = false;
     std::unique_ptr<TKLTDocumentOpener> opener_;
     TOptionsApplier optionsApplier_;
     TDisplayState displayState_;

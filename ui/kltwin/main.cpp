@@ -1,8 +1,10 @@
 // kltwin: the window program. `kltwin [FILE.klt ...] [NoVersionCheck] [NoFirmwareFlash]`;
 // `--demo DIR` runs it on a demonstration database in DIR (made on the first run) with its own
-// configuration there, and `--maximized` / `--minimized` choose the first window state.
+// configuration there, `--maximized` / `--minimized` choose the first window state, and
+// `--screenshot PNG` saves a picture of the window once it has settled and quits (for docs).
 #include <QApplication>
 #include <QFile>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
     klt::TKLTMainForm::TStartup startup;
     startup.probePorts = std::make_unique<klt::TTermiosProbePorts>();
     Qt::WindowStates state = Qt::WindowNoState;
+    QString screenshot;
     const QStringList arguments = QApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -53,10 +56,13 @@ int main(int argc, char** argv) {
                      PrepareDemo(QFile::encodeName(arguments[++i]).toStdString(), startup.databaseDir)) {
                     startup.arguments.push_back(training);
                 }
+                startup.tileOpened = true;
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "kltwin: the demonstration database cannot be made: %s\n", e.what());
                 return 1;
             }
+        } else if (argument == "--screenshot" && i + 1 < arguments.size()) {
+            screenshot = arguments[++i];
         } else if (argument == "--maximized") {
             state = Qt::WindowMaximized;
         } else if (argument == "--minimized") {
@@ -72,6 +78,15 @@ int main(int argc, char** argv) {
         klt::TKLTMainForm window(std::move(startup));
         window.setWindowState(state);
         window.show();
+        if (!screenshot.isEmpty()) {
+            // Long enough for the command-line files to open and their windows to draw.
+            QTimer::singleShot(2000, &window, [&window, &screenshot] {
+                if (!window.grab().save(screenshot, "PNG")) {
+                    std::fprintf(stderr, "kltwin: cannot write %s\n", qPrintable(screenshot));
+                }
+                QApplication::quit();
+            });
+        }
         result = QApplication::exec();
     }
     klt::SetPrompt(nullptr);
