@@ -37,5 +37,7 @@ int RunConvert(const std::vector<std::string>& args);
 int RunPlot(const std::vector<std::string>& args);
 // db path | db add FILE... | db list: the training database of the configuration.
 int RunDatabase(const std::vector<std::string>& args);
+// device ports [--json]: the serial ports a head unit can be reached on, in the program's order.
+int RunDevice(const std::vector<std::string>& args);
 
 } // namespace klt::cli

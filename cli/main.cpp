@@ -21,7 +21,8 @@ constexpr const char* kUsage =
     "  db path                                   the training database in use\n"
     "  db add FILE... [--json]                   import trainings into the database\n"
     "  db list [--initials P] [--from D] [--to D] [--json]\n"
-    "                                            trainings of the database (D: YYYY-MM-DD)\n";
+    "                                            trainings of the database (D: YYYY-MM-DD)\n"
+    "  device ports [--json]                     serial ports for head units, \"None\" last\n";
 
 } // namespace
 
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
         }
         if (command == "db") {
             return klt::cli::RunDatabase(args);
+        }
+        if (command == "device") {
+            return klt::cli::RunDevice(args);
         }
         if (command == "help" || command == "--help" || command == "-h") {
             std::fputs(kUsage, stdout);

@@ -7,6 +7,8 @@ namespace {
 
 const std::map<int, std::string_view>& TextTable() {
     static const std::map<int, std::string_view> table = {
+        {257, "Port %s is not existing"},
+        {265, "None"},
         {271, "File isn't a training file or is corrupted (%s)"},
         {272, "Training file '%s' is already in use by this application"},
         {273, "Cannot save training file '%s' in KLT database (%s)"},

@@ -1,0 +1,60 @@
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "cli/TextTable.h"
+#include "device/transport/ComPorts.h"
+
+namespace klt::cli {
+namespace {
+
+int RunPorts(const std::vector<std::string>& args) {
+    const TArguments parsed = TArguments::Parse(args, {"--json"}, {});
+    if (!parsed.positional.empty()) {
+        throw EUsage("device ports takes no arguments");
+    }
+    TVeltrakComPortList& list = ComPortList();
+    list.Enumerate();
+    if (parsed.flags.count("--json") != 0) {
+        TJsonWriter json;
+        json.BeginObject().Key("ports").BeginArray();
+        for (const TVeltrakComPort& port : list.Ports()) {
+            json.BeginObject()
+                .Field("name", port.Name)
+                .Field("path", port.Path)
+                .Field("number", port.PortNumber)
+                .EndObject();
+        }
+        json.EndArray().EndObject();
+        std::printf("%s\n", json.Text().c_str());
+        return 0;
+    }
+    size_t nameWidth = 4, pathWidth = 4;
+    for (const TVeltrakComPort& port : list.Ports()) {
+        nameWidth = std::max(nameWidth, port.Name.size());
+        pathWidth = std::max(pathWidth, port.Path.size());
+    }
+    TTextTable table({{"Name", nameWidth + 2, false}, {"Path", pathWidth + 2, false}, {"Number", 6, true}});
+    for (const TVeltrakComPort& port : list.Ports()) {
+        table.AddRow({port.Name, port.Path, std::to_string(port.PortNumber)});
+    }
+    std::fputs(table.Text().c_str(), stdout);
+    return 0;
+}
+
+} // namespace
+
+int RunDevice(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        throw EUsage("device needs a subcommand");
+    }
+    const std::string subcommand = args.front();
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (subcommand == "ports") {
+        return RunPorts(rest);
+    }
+    throw EUsage("unknown device subcommand " + subcommand);
+}
+
+} // namespace klt::cli
