@@ -6,8 +6,6 @@
 //   /dev/ttyUSB<n> -> 101 + n      (USB-to-serial cables, including the download cable)
 //   /dev/ttyACM<n> -> 201 + n      (USB modem-class adapters)
 // Any other device has number 0 and is shown as "None" in messages.
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,7 +66,8 @@ private:
     std::vector<TVeltrakComPort> ports_;
 };
 
-// The list shared by the communication layer; the first user enumerates it.
+// The list shared by the communication layer; the first user enumerates it. Like the ports, it is
+// used by one thread at a time (the download thread or the user-interface thread).
 TVeltrakComPortList& ComPortList();
 
 } // namespace klt
