@@ -219,10 +219,8 @@ size_t TTermiosSerialLine::Read(uint8_t* bytes, size_t count) {
     const TLineTimeouts& t = timeouts_;
     const bool returnAtOnce = t.readInterval == kNoWaitInterval && t.readConstant == 0;
     const bool anyAtOnce = t.readInterval == kNoWaitInterval; // once something came, take it and go
-    const int64_t total = returnAtOnce ? 0
-                                       : int64_t{t.readPerByte == kNoWaitInterval ? 0 : t.readPerByte} *
-                                                 static_cast<int64_t>(count) +
-                                             t.readConstant;
+    const int perByte = t.readPerByte == kNoWaitInterval ? 0 : t.readPerByte;
+    const int64_t total = returnAtOnce ? 0 : int64_t{perByte} * static_cast<int64_t>(count) + t.readConstant;
     const auto deadline = After(total);
     std::vector<uint8_t> raw(count);
     size_t got = 0;
