@@ -10,7 +10,7 @@ namespace {
 using test::RegisterRequest;
 using test::TSerialTestPort;
 
-constexpr int64_t kClock = 1796822400; // 2026-12-09 00:00 on the head unit
+constexpr int64_t kClock = 1796774400; // 2026-12-09 00:00 on the head unit
 
 struct TReply {
     bool complete = false;

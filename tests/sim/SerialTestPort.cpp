@@ -41,6 +41,8 @@ void TSerialTestPort::Configure(int baud, TParity parity) {
     termios settings{};
     tcgetattr(fd_, &settings);
     cfmakeraw(&settings);
+    settings.c_cflag &= ~tcflag_t(PARENB | PARODD);
+    settings.c_iflag &= ~tcflag_t(INPCK);
     cfsetispeed(&settings, Speed(baud));
     cfsetospeed(&settings, Speed(baud));
     if (parity != TParity::None) {
@@ -80,6 +82,18 @@ std::vector<uint8_t> TSerialTestPort::Read(size_t count, int timeoutMs) {
             break;
         }
         bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> TSerialTestPort::ReadThrough(uint8_t last, int quietMs) {
+    std::vector<uint8_t> bytes;
+    while (bytes.empty() || bytes.back() != last) {
+        const std::vector<uint8_t> next = Read(1, quietMs);
+        if (next.empty()) {
+            break;
+        }
+        bytes.push_back(next.front());
     }
     return bytes;
 }

@@ -22,6 +22,8 @@ public:
     void Write(const std::string& text) { Write(std::vector<uint8_t>(text.begin(), text.end())); }
     // Up to `count` bytes; fewer when nothing more arrived within `timeoutMs` of the last byte.
     std::vector<uint8_t> Read(size_t count, int timeoutMs = 3000);
+    // Bytes up to and including `last`, or what came before the line was quiet for `quietMs`.
+    std::vector<uint8_t> ReadThrough(uint8_t last, int quietMs = 300);
     // Whatever arrives until the line has been quiet for `quietMs`.
     std::vector<uint8_t> ReadUntilQuiet(int quietMs);
 

@@ -91,7 +91,9 @@ TSimLine::TComputerSide TSimLine::ComputerSide() const {
         return side;
     }
     side.sameSpeed = cfgetospeed(&settings) == SpeedConstant(headUnitBaud_);
-    side.parity = (settings.c_cflag & PARENB) != 0;
+    // A pseudo-terminal clears PARENB whatever the computer asked for; parity checking (INPCK)
+    // and PARODD survive and tell what its UART would be set to.
+    side.parity = (settings.c_cflag & PARENB) != 0 || (settings.c_iflag & INPCK) != 0;
     side.oddParity = (settings.c_cflag & PARODD) != 0;
     side.ignoreParityErrors = (settings.c_iflag & IGNPAR) != 0;
     side.markParityErrors = (settings.c_iflag & PARMRK) != 0;
