@@ -1,6 +1,12 @@
 // A generation IV head unit seen from the computer: register telegrams at 19200 baud.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <thread>
+#include <unistd.h>
+
 #include "SerialTestPort.h"
 #include "tools/sim/HeadUnitSimulator.h"
 
@@ -195,6 +201,28 @@ TEST_F(RegisterHeadUnitTest, OtherSpeedsGoUnheard) {
     EXPECT_TRUE(port_->Read(9, 300).empty());
     EXPECT_GT(simulator_->State().garbledBytes, 0);
     port_->Configure(19200);
+    EXPECT_TRUE(Exchange(5).complete);
+}
+
+// A port opened exclusively is free again once the computer closed it, as a real port would be.
+TEST_F(RegisterHeadUnitTest, ExclusiveOpenEndsWithTheComputersClose) {
+    StartUnit();
+    port_.reset();
+    const std::string path = simulator_->SlavePath();
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ioctl(fd, TIOCEXCL), 0);
+    ::close(fd);
+    int exclusive = 1;
+    for (int attempt = 0; attempt < 100 && exclusive != 0; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const int again = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(again, 0);
+        ioctl(again, TIOCGEXCL, &exclusive);
+        ::close(again);
+    }
+    EXPECT_EQ(exclusive, 0);
+    port_ = std::make_unique<TSerialTestPort>(path, 19200);
     EXPECT_TRUE(Exchange(5).complete);
 }
 

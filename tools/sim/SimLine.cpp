@@ -5,6 +5,8 @@
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <stdlib.h>
 #include <system_error>
 #include <termios.h>
@@ -61,17 +63,37 @@ TSimLine::TSimLine(int headUnitBaud) : headUnitBaud_(headUnitBaud) {
         ThrowSystem("pseudo-terminal");
     }
     slavePath_ = name;
+    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    closes_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (closes_ >= 0) {
+        inotify_add_watch(closes_, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE);
+    }
     // A raw line at the head unit's speed until the computer sets its own.
     termios settings{};
-    if (tcgetattr(master_, &settings) == 0) {
+    if (slave_ >= 0 && tcgetattr(slave_, &settings) == 0) {
         cfmakeraw(&settings);
         cfsetispeed(&settings, SpeedConstant(headUnitBaud));
         cfsetospeed(&settings, SpeedConstant(headUnitBaud));
-        tcsetattr(master_, TCSANOW, &settings);
+        tcsetattr(slave_, TCSANOW, &settings);
+    }
+}
+
+// A computer that opened the port exclusively leaves the flag behind on a pseudo-terminal, which
+// the pair outlives; a real port forgets it on the last close, so the head unit's side clears it.
+void TSimLine::ReleaseAfterComputerClosed() {
+    char events[4096];
+    bool closed = false;
+    while (::read(closes_, events, sizeof events) > 0) {
+        closed = true;
+    }
+    if (closed && slave_ >= 0) {
+        ioctl(slave_, TIOCNXCL);
     }
 }
 
 TSimLine::~TSimLine() {
+    ::close(closes_);
+    ::close(slave_);
     ::close(master_);
     ::close(wake_[0]);
     ::close(wake_[1]);
@@ -101,12 +123,15 @@ TSimLine::TComputerSide TSimLine::ComputerSide() const {
 }
 
 bool TSimLine::WaitReadable(int timeoutMs) {
-    pollfd fds[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-    if (poll(fds, 2, timeoutMs) <= 0 || stopping_) {
+    pollfd fds[3] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}, {closes_, POLLIN, 0}};
+    if (poll(fds, 3, timeoutMs) <= 0 || stopping_) {
         return false;
     }
+    if (fds[2].revents & POLLIN) {
+        ReleaseAfterComputerClosed();
+    }
     if ((fds[0].revents & POLLIN) == 0) {
-        // Nobody holds the slave open (POLLHUP): wait for the computer to open it.
+        // A close reported, or nobody holds the slave open (POLLHUP): nothing to read yet.
         std::this_thread::sleep_for(std::chrono::milliseconds(std::min(timeoutMs, 5)));
         return false;
     }
