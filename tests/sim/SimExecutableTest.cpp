@@ -123,6 +123,14 @@ TEST(SimExecutableTest, EndsOnSigtermAndSigint) {
     }
 }
 
+TEST(SimExecutableTest, StartedInTheBackgroundItServesUntilSignalled) {
+    const std::string out = ::testing::TempDir() + "klt-sim-background.txt";
+    const std::string command = std::string(KLT_BIN_DIR) + "/klt-sim --generation 4 --rides 0 </dev/null >" + out +
+                                " 2>&1 & pid=$!; for i in $(seq 100); do grep -q PORT " + out +
+                                " && break; sleep 0.1; done; sleep 0.5; kill -0 $pid && kill -TERM $pid && wait $pid";
+    EXPECT_EQ(std::system(("sh -c '" + command + "'").c_str()), 0);
+}
+
 TEST(SimExecutableTest, UsageErrorsExitWithTwo) {
     TSimProcess sim({"--generation", "5", "--fault", "lightning=1"});
     EXPECT_EQ(sim.Exit(10), 2);

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tools/sim/HeadUnitSimulator.h"
@@ -13,8 +14,22 @@ namespace {
 volatile std::sig_atomic_t stopRequested = 0;
 void OnSignal(int) { stopRequested = 1; }
 
+// A script that starts the simulator in the background hands it /dev/null as standard input;
+// its end means nothing then, and only a signal stops the simulator.
+bool InputIsNull() {
+    struct stat input {}, null {};
+    return fstat(STDIN_FILENO, &input) == 0 && stat("/dev/null", &null) == 0 && S_ISCHR(input.st_mode) &&
+           input.st_rdev == null.st_rdev;
+}
+
 // Until SIGTERM, SIGINT or the end of standard input.
 void WaitForStop() {
+    if (InputIsNull()) {
+        while (!stopRequested) {
+            poll(nullptr, 0, 200);
+        }
+        return;
+    }
     while (!stopRequested) {
         pollfd input{STDIN_FILENO, POLLIN, 0};
         const int ready = poll(&input, 1, 200);
