@@ -24,8 +24,8 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
 
 // The data of a framed reply to `command`: STX, command, pairs of characters, ETX.
 std::optional<std::vector<uint8_t>> FramedData(const std::vector<uint8_t>& reply, char command) {
-    if (reply.size() < 3 || reply[0] != kStx || reply[1] != static_cast<uint8_t>(command) || reply.back() != kEtx ||
-        reply.size() % 2 != 1) {
+    if (reply.size() < 3 || reply[0] != kStx || reply[1] != static_cast<uint8_t>(command) ||
+        reply.back() != kEtx || reply.size() % 2 != 1) {
         return std::nullopt;
     }
     std::vector<uint8_t> data;
@@ -44,7 +44,8 @@ protected:
         options.rides = std::min(options.rides, 2);
         simulator_ = std::make_unique<THeadUnitSimulator>(options);
         simulator_->Start();
-        port_ = std::make_unique<TSerialTestPort>(simulator_->SlavePath(), options.faults.only4800 ? 4800 : 9600);
+        port_ =
+            std::make_unique<TSerialTestPort>(simulator_->SlavePath(), options.faults.only4800 ? 4800 : 9600);
         ASSERT_TRUE(port_->IsOpen());
     }
     std::optional<std::vector<uint8_t>> Ask(char command, const std::vector<uint8_t>& data = {}) {
@@ -91,14 +92,38 @@ TEST_F(CharacterHeadUnitTest, EveryCommandAnswersWithItsReplyLength) {
         std::vector<uint8_t> sent;
         size_t replyBytes;
     } table[] = {
-        {'x', {'Z', 'Z', 'Z'}, 3}, {'Z', {2, 0x34}, 1}, {'Y', {3, 0x10, 7}, 0}, {'M', {0}, 6},
-        {'E', {0xFF, 0xFF}, 2},    {'F', {0xFF, 0xFF}, 2}, {'G', {0xFF, 0xFF}, 2}, {'N', {0}, 8},
-        {'R', {0xFF}, 1},          {'H', {0}, 11},     {'O', {}, 14},           {'S', {0xFF, 0xFF}, 2},
-        {'c', {0}, 8},             {'K', {0xFF}, 1},   {'L', {0xFF}, 1},        {'a', {0xFF}, 1},
-        {'W', {0xFF}, 1},          {'U', {0xFF}, 1},   {'n', {0, 1}, 5},        {'n', {0, 4}, 5},
-        {'h', {0xFF}, 1},          {'v', {0xFF, 0, 0}, 3}, {'b', {0xFF}, 2},    {'b', {0xFF, 0xFF}, 3},
-        {'e', {1}, 0},             {'J', {1}, 0},      {'p', {1}, 0},           {'V', {1}, 0},
-        {'d', {1}, 0},             {'X', {'0'}, 0},    {'B', {}, 0},            {'T', {}, 0},
+        {'x', {'Z', 'Z', 'Z'}, 3},
+        {'Z', {2, 0x34}, 1},
+        {'Y', {3, 0x10, 7}, 0},
+        {'M', {0}, 6},
+        {'E', {0xFF, 0xFF}, 2},
+        {'F', {0xFF, 0xFF}, 2},
+        {'G', {0xFF, 0xFF}, 2},
+        {'N', {0}, 8},
+        {'R', {0xFF}, 1},
+        {'H', {0}, 11},
+        {'O', {}, 14},
+        {'S', {0xFF, 0xFF}, 2},
+        {'c', {0}, 8},
+        {'K', {0xFF}, 1},
+        {'L', {0xFF}, 1},
+        {'a', {0xFF}, 1},
+        {'W', {0xFF}, 1},
+        {'U', {0xFF}, 1},
+        {'n', {0, 1}, 5},
+        {'n', {0, 4}, 5},
+        {'h', {0xFF}, 1},
+        {'v', {0xFF, 0, 0}, 3},
+        {'b', {0xFF}, 2},
+        {'b', {0xFF, 0xFF}, 3},
+        {'e', {1}, 0},
+        {'J', {1}, 0},
+        {'p', {1}, 0},
+        {'V', {1}, 0},
+        {'d', {1}, 0},
+        {'X', {'0'}, 0},
+        {'B', {}, 0},
+        {'T', {}, 0},
     };
     for (const auto& row : table) {
         const auto reply = Ask(row.command, row.sent);
@@ -231,6 +256,19 @@ TEST_F(CharacterDownloadTest, BlocksComeOneByOneAsTheyAreAcknowledged) {
     EXPECT_EQ(state.blocksAcknowledged, blocks);
     EXPECT_EQ(state.blocksRefused, 1);
     EXPECT_EQ(state.downloadsCompleted, 1);
+}
+
+TEST_F(CharacterDownloadTest, SameSeedAndClockSendTheSameMemory) {
+    std::vector<std::vector<uint8_t>> firstBlocks;
+    for (int run = 0; run < 2; ++run) {
+        TSimOptions options;
+        options.seed = 42;
+        StartUnit(options);
+        ASSERT_GT(StartDownload(), 0);
+        firstBlocks.push_back(port_->Read(64));
+    }
+    EXPECT_EQ(firstBlocks[0].size(), 64u);
+    EXPECT_EQ(firstBlocks[0], firstBlocks[1]);
 }
 
 TEST_F(CharacterDownloadTest, SilentComputerEndsTheDownloadAndTheHeadUnitListensAgain) {

@@ -150,7 +150,8 @@ TEST_F(RegisterHeadUnitTest, ClockRunsFromWhatTheComputerWrote) {
     Exchange(13, {static_cast<uint8_t>(set), static_cast<uint8_t>(set >> 8), static_cast<uint8_t>(set >> 16),
                   static_cast<uint8_t>(set >> 24)});
     const TReply reply = Exchange(14);
-    const uint32_t read = reply.data[0] | reply.data[1] << 8 | reply.data[2] << 16 | uint32_t(reply.data[3]) << 24;
+    const uint32_t read =
+        reply.data[0] | reply.data[1] << 8 | reply.data[2] << 16 | uint32_t(reply.data[3]) << 24;
     EXPECT_GE(read, set);
     EXPECT_LT(read, set + 60);
     EXPECT_LT(reply.status, 100); // hundredths
@@ -164,7 +165,8 @@ TEST_F(RegisterHeadUnitTest, MemoryRecordsAreReadOneByOne) {
     ASSERT_GT(count, 4);
     const TReply first = Exchange(12, {0, 0, 0, 0});
     EXPECT_EQ(first.status, 0x80); // the ride begins with its date and time
-    const uint32_t start = first.data[0] | first.data[1] << 8 | first.data[2] << 16 | uint32_t(first.data[3]) << 24;
+    const uint32_t start =
+        first.data[0] | first.data[1] << 8 | first.data[2] << 16 | uint32_t(first.data[3]) << 24;
     EXPECT_LT(start, kClock);
     EXPECT_GT(start, kClock - 2 * 86400);
     EXPECT_EQ(Exchange(12, {1, 0, 0, 0}).status, 0x81);
@@ -182,6 +184,18 @@ TEST_F(RegisterHeadUnitTest, EveryNthReplyHasAWrongChecksum) {
     port_->Write(std::vector<uint8_t>{0x15});
     EXPECT_TRUE(ParseReply(port_->Read(9)).checksumGood);
     EXPECT_TRUE(Exchange(1).checksumGood);
+}
+
+TEST_F(RegisterHeadUnitTest, DropFaultCutsEveryNthReplyShortAndDelayStillAnswers) {
+    TSimOptions options;
+    options.faults.dropEvery = 2;
+    options.faults.delayMs = 20;
+    StartUnit(options);
+    EXPECT_TRUE(Exchange(5).complete);
+    port_->Write(RegisterRequest(5));
+    EXPECT_EQ(port_->Read(9, 500).size(), 8u);
+    port_->Write(std::vector<uint8_t>{0x15});
+    EXPECT_TRUE(ParseReply(port_->Read(9)).checksumGood);
 }
 
 TEST_F(RegisterHeadUnitTest, NakFaultRefusesEveryNthTelegram) {

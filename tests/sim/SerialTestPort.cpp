@@ -98,7 +98,9 @@ std::vector<uint8_t> TSerialTestPort::ReadThrough(uint8_t last, int quietMs) {
     return bytes;
 }
 
-std::vector<uint8_t> TSerialTestPort::ReadUntilQuiet(int quietMs) { return Read(65536, quietMs); }
+std::vector<uint8_t> TSerialTestPort::ReadUntilQuiet(int quietMs) {
+    return Read(65536, quietMs);
+}
 
 std::vector<uint8_t> RegisterRequest(int reg, std::vector<uint8_t> data) {
     std::vector<uint8_t> request = {0x04, 0x30, 0x20, static_cast<uint8_t>(reg)};

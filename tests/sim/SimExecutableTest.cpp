@@ -98,7 +98,9 @@ private:
     int status_ = -1;
 };
 
-std::string SlavePath(const std::string& line) { return line.substr(5, line.size() - 6); }
+std::string SlavePath(const std::string& line) {
+    return line.substr(5, line.size() - 6);
+}
 
 TEST(SimExecutableTest, PrintsThePortFirstServesAndEndsWhenStdinCloses) {
     TSimProcess sim({"--generation", "5", "--firmware", "0x430A", "--rides", "1", "--ride-minutes", "2"});
@@ -125,9 +127,10 @@ TEST(SimExecutableTest, EndsOnSigtermAndSigint) {
 
 TEST(SimExecutableTest, StartedInTheBackgroundItServesUntilSignalled) {
     const std::string out = ::testing::TempDir() + "klt-sim-background.txt";
-    const std::string command = std::string(KLT_BIN_DIR) + "/klt-sim --generation 4 --rides 0 </dev/null >" + out +
-                                " 2>&1 & pid=$!; for i in $(seq 100); do grep -q PORT " + out +
-                                " && break; sleep 0.1; done; sleep 0.5; kill -0 $pid && kill -TERM $pid && wait $pid";
+    const std::string command =
+        std::string(KLT_BIN_DIR) + "/klt-sim --generation 4 --rides 0 </dev/null >" + out +
+        " 2>&1 & pid=$!; for i in $(seq 100); do grep -q PORT " + out +
+        " && break; sleep 0.1; done; sleep 0.5; kill -0 $pid && kill -TERM $pid && wait $pid";
     EXPECT_EQ(std::system(("sh -c '" + command + "'").c_str()), 0);
 }
 

@@ -15,12 +15,15 @@ TRideSchedule Schedule(uint32_t seed = 5, int rides = 2, int minutes = 30) {
     return {rides, minutes, 10, seed, "KLT", kClock};
 }
 
-bool IsBcd(uint8_t value) { return (value & 0x0F) <= 9 && (value >> 4) <= 9; }
+bool IsBcd(uint8_t value) {
+    return (value & 0x0F) <= 9 && (value >> 4) <= 9;
+}
 
 TEST(SimMemoryTest, SameSeedSameMemoryOtherSeedOtherMemory) {
     const auto rides = BuildSimRides(Schedule());
     EXPECT_EQ(EncodeBlockMemory(rides, 0x7700, 10), EncodeBlockMemory(BuildSimRides(Schedule()), 0x7700, 10));
-    EXPECT_NE(EncodeBlockMemory(rides, 0x7700, 10), EncodeBlockMemory(BuildSimRides(Schedule(6)), 0x7700, 10));
+    EXPECT_NE(EncodeBlockMemory(rides, 0x7700, 10),
+              EncodeBlockMemory(BuildSimRides(Schedule(6)), 0x7700, 10));
 }
 
 TEST(SimMemoryTest, RidesLieOnTheDaysBeforeTheClockWithAPauseAndDropouts) {
@@ -60,7 +63,8 @@ TEST(SimMemoryTest, RegisterMemoryOpensEachRideWithTimeAndCalibrationAndStoresPa
     }
     ASSERT_EQ(starts.size(), 2u);
     const TMemoryRecord& time = records[starts[1]];
-    EXPECT_EQ(time[1] | time[2] << 8 | time[3] << 16 | int64_t{time[4]} << 24, rides[1].segments.front().start);
+    EXPECT_EQ(time[1] | time[2] << 8 | time[3] << 16 | int64_t{time[4]} << 24,
+              rides[1].segments.front().start);
     EXPECT_EQ(records[starts[1] + 1], (TMemoryRecord{0x81, 1, 0, 0x00, 0x02}));
     EXPECT_EQ(records[starts[1] + 2], (TMemoryRecord{0x82, 0xF0, 0x0B, 0x39, 0x08}));
     EXPECT_EQ(records[starts[1] + 3], (TMemoryRecord{0x83, 1, 0, 0, 0}));
@@ -70,8 +74,9 @@ TEST(SimMemoryTest, RegisterMemoryOpensEachRideWithTimeAndCalibrationAndStoresPa
     const auto pauses = std::count(records.begin(), records.begin() + static_cast<long>(starts[1]),
                                    TMemoryRecord{0, 0, 0, 0, 0});
     EXPECT_EQ(pauses, gap);
-    EXPECT_EQ(records.size(), 2 * (4 + 1800) + static_cast<size_t>(pauses) +
-                                  static_cast<size_t>(rides[1].segments[1].start - rides[1].segments[0].start - 900));
+    EXPECT_EQ(records.size(),
+              2 * (4 + 1800) + static_cast<size_t>(pauses) +
+                  static_cast<size_t>(rides[1].segments[1].start - rides[1].segments[0].start - 900));
 }
 
 TEST(SimMemoryTest, RegisterSampleKeepsTwelveBitsOfPowerAndElevenOfSpeed) {

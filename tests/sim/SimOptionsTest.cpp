@@ -12,11 +12,22 @@ TSimOptions Parse(std::vector<std::string> args) {
 }
 
 TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
-    const TSimOptions o =
-        Parse({"--generation", "4", "--firmware", "244", "--password", "0xCAFE0001", "--initials", "AB",
-               "--rides", "3", "--seed", "17", "--clock", "2026-12-09 14:30:05", "--interval", "0.5",
-               "--ride-minutes", "12", "--access-level", "3", "--fault", "checksum=3", "--fault", "drop=5",
-               "--fault", "delay=40", "--fault", "nak=7", "--fault", "baud4800=1", "--fault", "refusepassword=1"});
+    const TSimOptions o = Parse({"--generation",   "4",
+                                 "--firmware",     "244",
+                                 "--password",     "0xCAFE0001",
+                                 "--initials",     "AB",
+                                 "--rides",        "3",
+                                 "--seed",         "17",
+                                 "--clock",        "2026-12-09 14:30:05",
+                                 "--interval",     "0.5",
+                                 "--ride-minutes", "12",
+                                 "--access-level", "3",
+                                 "--fault",        "checksum=3",
+                                 "--fault",        "drop=5",
+                                 "--fault",        "delay=40",
+                                 "--fault",        "nak=7",
+                                 "--fault",        "baud4800=1",
+                                 "--fault",        "refusepassword=1"});
     EXPECT_EQ(o.generation, 4);
     EXPECT_EQ(o.Firmware(), 244);
     EXPECT_EQ(o.password, 0xCAFE0001u);
@@ -73,7 +84,8 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     bool help = false;
     ParseSimArguments({"--help"}, help);
     EXPECT_TRUE(help);
-    for (const char* fault : {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1"}) {
+    for (const char* fault :
+         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

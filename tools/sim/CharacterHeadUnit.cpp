@@ -93,8 +93,8 @@ std::vector<uint8_t> ToNibbleCharacters(const std::vector<uint8_t>& bytes) {
 TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
     : context_(context), firmware_(context.Options().Firmware()) {
     const TSimOptions& options = context.Options();
-    const TRideSchedule schedule{options.rides, options.rideMinutes, options.intervalTenths, options.seed,
-                                 options.initials, context.ClockNow().seconds};
+    const TRideSchedule schedule{options.rides, options.rideMinutes, options.intervalTenths,
+                                 options.seed,  options.initials,    context.ClockNow().seconds};
     memory_ = EncodeBlockMemory(BuildSimRides(schedule), firmware_, options.intervalTenths);
 
     std::vector<uint8_t> initials(8, ' ');
@@ -117,7 +117,8 @@ TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
     values_['v'] = {'0', 0, 0};
     values_['b'] = {0, 0};
     for (int n = 1; n <= 4; ++n) {
-        values_[static_cast<char>('0' + n)] = {static_cast<uint8_t>(n), 0x12, 0x34, 0, 1}; // wireless settings n
+        values_[static_cast<char>('0' + n)] = {static_cast<uint8_t>(n), 0x12, 0x34, 0,
+                                               1}; // wireless settings n
     }
     pages_[2][0x34] = 0x26; // year of the odometer's distance counters
 }
@@ -155,7 +156,8 @@ void TCharacterHeadUnit::Serve() {
         if (*byte == kStx) {
             wakeRun_ = 0;
             if (auto frame = ReadFrame(); frame && !frame->empty()) {
-                Dispatch(static_cast<char>(frame->front()), std::vector<uint8_t>(frame->begin() + 1, frame->end()));
+                Dispatch(static_cast<char>(frame->front()),
+                         std::vector<uint8_t>(frame->begin() + 1, frame->end()));
             }
             continue;
         }
@@ -269,7 +271,8 @@ void TCharacterHeadUnit::Dispatch(char command, const std::vector<uint8_t>& data
     context_.Reply(answer);
 }
 
-std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command, const std::vector<uint8_t>& data) {
+std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command,
+                                                                const std::vector<uint8_t>& data) {
     const size_t size = data.size();
     // A value of all 0xFF asks for the setting without changing it (0 too where 0 means nothing).
     auto value = [&](size_t width, bool zeroAsks) -> std::optional<std::vector<uint8_t>> {
@@ -290,8 +293,8 @@ std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command, co
         if (size != 3) {
             return std::nullopt;
         }
-        return std::vector<uint8_t>{static_cast<uint8_t>(firmware_ >> 8), static_cast<uint8_t>(firmware_ & 0xFF),
-                                    0x80}; // telemetry fitted
+        return std::vector<uint8_t>{static_cast<uint8_t>(firmware_ >> 8),
+                                    static_cast<uint8_t>(firmware_ & 0xFF), 0x80}; // telemetry fitted
     case 'Z':
         if (size != 2 || data[0] >= pages_.size()) {
             return std::nullopt;

@@ -38,7 +38,8 @@ bool THeadUnitContext::RefuseThisTelegram() {
     return refuse;
 }
 
-void THeadUnitContext::Reply(std::vector<uint8_t> bytes, const std::function<void(std::vector<uint8_t>&)>& corrupt) {
+void THeadUnitContext::Reply(std::vector<uint8_t> bytes,
+                             const std::function<void(std::vector<uint8_t>&)>& corrupt) {
     if (!line_.Pause(options_.replyDelayMs + options_.faults.delayMs)) {
         return;
     }

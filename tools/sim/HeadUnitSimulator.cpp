@@ -12,7 +12,9 @@ namespace klt::sim {
 
 THeadUnitSimulator::THeadUnitSimulator(TSimOptions options) : options_(std::move(options)) {}
 
-THeadUnitSimulator::~THeadUnitSimulator() { Stop(); }
+THeadUnitSimulator::~THeadUnitSimulator() {
+    Stop();
+}
 
 void THeadUnitSimulator::Start() {
     if (thread_.joinable()) {
@@ -49,6 +51,8 @@ const std::string& THeadUnitSimulator::SlavePath() const {
     return line_ ? line_->SlavePath() : none;
 }
 
-TSimState THeadUnitSimulator::State() const { return context_ ? context_->Snapshot() : TSimState{}; }
+TSimState THeadUnitSimulator::State() const {
+    return context_ ? context_->Snapshot() : TSimState{};
+}
 
 } // namespace klt::sim

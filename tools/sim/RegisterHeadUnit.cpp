@@ -19,8 +19,12 @@ void Put32(uint8_t* at, uint32_t value) {
     Put16(at, static_cast<int>(value & 0xFFFF));
     Put16(at + 2, static_cast<int>(value >> 16));
 }
-int Get16(const uint8_t* at) { return at[0] | at[1] << 8; }
-uint32_t Get32(const uint8_t* at) { return uint32_t(Get16(at)) | uint32_t(Get16(at + 2)) << 16; }
+int Get16(const uint8_t* at) {
+    return at[0] | at[1] << 8;
+}
+uint32_t Get32(const uint8_t* at) {
+    return uint32_t(Get16(at)) | uint32_t(Get16(at + 2)) << 16;
+}
 
 } // namespace
 
@@ -34,20 +38,20 @@ TRegisterHeadUnit::TRegisterHeadUnit(THeadUnitContext& context) : context_(conte
     const int tenths = options.intervalTenths;
     const int divisor = std::gcd(tenths, 10);
     settings_ = {tenths / divisor, 10 / divisor, 512, 3056, 2105};
-    const TRideSchedule schedule{options.rides, options.rideMinutes, tenths, options.seed, options.initials,
-                                 context.ClockNow().seconds};
+    const TRideSchedule schedule{options.rides, options.rideMinutes, tenths,
+                                 options.seed,  options.initials,    context.ClockNow().seconds};
     memory_ = EncodeRegisterMemory(BuildSimRides(schedule), settings_, tenths);
     // Live values replay a ride of its own, whatever the memory holds.
     const auto live = BuildSimRides({1, 30, 10, options.seed + 1, options.initials, schedule.now});
     live_ = live.front().segments.front().samples;
     accessLevel_ = options.password == 0 || Version() < kPasswordVersion ? options.accessLevel : 0;
     context_.Update([&](TSimState& s) { s.accessLevel = accessLevel_; });
-    stored_[16] = {0, 0, 0, 1};            // normal mode, DD.MM.YY, km/h, km
-    stored_[43] = {1, 1, 1, 1};            // display shows power, cadence, heart rate, speed
-    stored_[44] = {3, 3, 3, 3};            // display smoothing
-    stored_[38] = {0, 0, 0x80, 0x70};      // no brake; processor clock 7372800 Hz
-    stored_[39] = {0, 0, 0x90, 0x01};      // brake offset 0, limit 400
-    stored_[40] = {100, 0, 4, 0};          // brake slope 100, divider 4
+    stored_[16] = {0, 0, 0, 1};       // normal mode, DD.MM.YY, km/h, km
+    stored_[43] = {1, 1, 1, 1};       // display shows power, cadence, heart rate, speed
+    stored_[44] = {3, 3, 3, 3};       // display smoothing
+    stored_[38] = {0, 0, 0x80, 0x70}; // no brake; processor clock 7372800 Hz
+    stored_[39] = {0, 0, 0x90, 0x01}; // brake offset 0, limit 400
+    stored_[40] = {100, 0, 4, 0};     // brake slope 100, divider 4
 }
 
 void TRegisterHeadUnit::Serve() {
@@ -98,10 +102,12 @@ void TRegisterHeadUnit::Answer(const uint8_t* request) {
     const int reg = request[3];
     const uint8_t* data = request + 4;
     static const std::vector<int> kWriteRegisters = {2, 4, 11, 13, 15, 26, 32, 35, 36, 37, 50, 51};
-    const bool write = std::find(kWriteRegisters.begin(), kWriteRegisters.end(), reg) != kWriteRegisters.end();
+    const bool write =
+        std::find(kWriteRegisters.begin(), kWriteRegisters.end(), reg) != kWriteRegisters.end();
     const TRegisterBlock block = write ? Write(reg, data) : Read(reg, data);
     // Reply: EOT, space, address, status, four data bytes, checksum over address to the data.
-    std::vector<uint8_t> reply = {kEot, kSpace, kRegisterAddress, block[0], block[1], block[2], block[3], block[4]};
+    std::vector<uint8_t> reply = {kEot,     kSpace,   kRegisterAddress, block[0],
+                                  block[1], block[2], block[3],         block[4]};
     reply.push_back(RegisterChecksum(reply.data() + 2, 6));
     lastReply_ = reply;
     context_.Reply(reply, [](std::vector<uint8_t>& r) { r.back() = static_cast<uint8_t>(r.back() + 1); });
@@ -216,7 +222,8 @@ TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Write(int reg, const uint8_
     TRegisterWrite write{reg, {data[0], data[1], data[2], data[3]}, true};
     if (reg == 26) {
         const uint32_t password = Get32(data);
-        const bool accepted = password == context_.Options().password && !context_.Options().faults.refusePassword;
+        const bool accepted =
+            password == context_.Options().password && !context_.Options().faults.refusePassword;
         if (accepted) {
             accessLevel_ = context_.Options().accessLevel;
         }

@@ -31,7 +31,8 @@ void THeadUnitClock::Set(int64_t seconds, int hundredths) {
 }
 
 TClockReading THeadUnitClock::Now() const {
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - setAt_);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - setAt_);
     const int64_t centis = setCentis_ + elapsed.count() / 10;
     return {centis / 100, static_cast<int>(centis % 100)};
 }
@@ -56,7 +57,8 @@ bool FromBcdTime(const uint8_t* bytes, int64_t& seconds) {
     date.day = FromBcd(bytes[0], valid);
     date.month = FromBcd(bytes[1], valid);
     date.year = 2000 + FromBcd(bytes[2], valid);
-    const int hour = FromBcd(bytes[3], valid), minute = FromBcd(bytes[4], valid), second = FromBcd(bytes[5], valid);
+    const int hour = FromBcd(bytes[3], valid), minute = FromBcd(bytes[4], valid),
+              second = FromBcd(bytes[5], valid);
     if (!valid || !IsValidCivilDate(date) || hour > 23 || minute > 59 || second > 59) {
         return false;
     }

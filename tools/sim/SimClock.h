@@ -38,6 +38,8 @@ TBcdTime ToBcdTime(int64_t seconds);
 // False when the bytes form no valid date and time of the years 2000 to 2099.
 bool FromBcdTime(const uint8_t* bytes, int64_t& seconds);
 
-inline uint8_t ToBcd(int value) { return static_cast<uint8_t>((value / 10) << 4 | value % 10); }
+inline uint8_t ToBcd(int value) {
+    return static_cast<uint8_t>((value / 10) << 4 | value % 10);
+}
 
 } // namespace klt::sim

@@ -5,9 +5,9 @@
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
-#include <stdlib.h>
 #include <system_error>
 #include <termios.h>
 #include <thread>
@@ -16,7 +16,9 @@
 namespace klt::sim {
 namespace {
 
-[[noreturn]] void ThrowSystem(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+[[noreturn]] void ThrowSystem(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
 
 speed_t SpeedConstant(int baud) {
     switch (baud) {
@@ -41,7 +43,9 @@ int RemainingMs(TClock::time_point deadline) {
 }
 
 // The bit a parity-checking receiver expects after the eight data bits.
-bool ParityBit(uint8_t byte, bool odd) { return (std::popcount(byte) % 2 == 1) != odd; }
+bool ParityBit(uint8_t byte, bool odd) {
+    return (std::popcount(byte) % 2 == 1) != odd;
+}
 
 } // namespace
 

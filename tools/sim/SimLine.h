@@ -48,8 +48,8 @@ private:
 
     int headUnitBaud_;
     int master_ = -1;
-    int slave_ = -1;   // held open so that the line keeps its settings between the computer's opens
-    int closes_ = -1;  // inotify: the computer closed the slave
+    int slave_ = -1;  // held open so that the line keeps its settings between the computer's opens
+    int closes_ = -1; // inotify: the computer closed the slave
     int wake_[2] = {-1, -1};
     std::string slavePath_;
     std::deque<uint8_t> heard_;

@@ -24,9 +24,11 @@ void AddDropouts(std::vector<TRideSample>& samples, std::mt19937& random, int in
         return;
     }
     auto stretch = [&](int minSeconds, int maxSeconds, auto&& spoil) {
-        const int length = std::uniform_int_distribution<int>(minSeconds, maxSeconds)(random) * 10 / intervalTenths;
+        const int length =
+            std::uniform_int_distribution<int>(minSeconds, maxSeconds)(random) * 10 / intervalTenths;
         const int first = std::uniform_int_distribution<int>(0, static_cast<int>(samples.size()) - 1)(random);
-        for (int i = first; i < std::min<int>(first + std::max(length, 1), static_cast<int>(samples.size())); ++i) {
+        for (int i = first; i < std::min<int>(first + std::max(length, 1), static_cast<int>(samples.size()));
+             ++i) {
             spoil(samples[static_cast<size_t>(i)]);
         }
     };
@@ -79,7 +81,8 @@ TSimRide OneRide(const TRideSchedule& schedule, int index, std::mt19937& random)
             const int i = firstSample + tenths / 10;
             const TSampleElement& element = file.Sample(i);
             segment.samples.push_back({element.Power() / 8, element.Cadence() / 32, element.HeartRate() / 64,
-                                       element.Speed(), element.Temperature(), interval[static_cast<size_t>(i)]});
+                                       element.Speed(), element.Temperature(),
+                                       interval[static_cast<size_t>(i)]});
         }
         AddDropouts(segment.samples, random, schedule.intervalTenths);
         ride.segments.push_back(std::move(segment));
@@ -94,7 +97,9 @@ int64_t IntervalsBetween(int64_t from, int64_t to, int intervalTenths) {
     return std::max<int64_t>(0, (to - from) * 10 / intervalTenths);
 }
 
-uint8_t ValidHeartRate(int bpm) { return bpm >= 20 && bpm <= 220 ? static_cast<uint8_t>(bpm) : 0; }
+uint8_t ValidHeartRate(int bpm) {
+    return bpm >= 20 && bpm <= 220 ? static_cast<uint8_t>(bpm) : 0;
+}
 
 void EncodeBlockSample(const TRideSample& sample, bool newSpeedScale, uint8_t* record) {
     const int power = std::clamp(sample.powerWatts, 0, 0xFFF);
@@ -128,8 +133,8 @@ TMemoryRecord EncodeRegisterSample(const TRideSample& sample) {
             ValidHeartRate(sample.heartRate)};
 }
 
-std::vector<TMemoryRecord> EncodeRegisterMemory(const std::vector<TSimRide>& rides, const TRecordSettings& settings,
-                                                int intervalTenths) {
+std::vector<TMemoryRecord> EncodeRegisterMemory(const std::vector<TSimRide>& rides,
+                                                const TRecordSettings& settings, int intervalTenths) {
     std::vector<TMemoryRecord> records;
     for (const TSimRide& ride : rides) {
         if (ride.segments.empty()) {
@@ -149,7 +154,8 @@ std::vector<TMemoryRecord> EncodeRegisterMemory(const std::vector<TSimRide>& rid
         int64_t end = ride.segments.front().start;
         for (const TRideSegment& segment : ride.segments) {
             // The rider stood still: one pause record per storage interval.
-            records.insert(records.end(), static_cast<size_t>(IntervalsBetween(end, segment.start, intervalTenths)),
+            records.insert(records.end(),
+                           static_cast<size_t>(IntervalsBetween(end, segment.start, intervalTenths)),
                            TMemoryRecord{0, 0, 0, 0, 0});
             for (const TRideSample& sample : segment.samples) {
                 records.push_back(EncodeRegisterSample(sample));
@@ -164,7 +170,8 @@ std::vector<TMemoryRecord> EncodeRegisterMemory(const std::vector<TSimRide>& rid
 }
 
 uint8_t IntervalByte(int intervalTenths) {
-    return intervalTenths < 10 ? static_cast<uint8_t>(0x80 | intervalTenths) : static_cast<uint8_t>(intervalTenths / 10);
+    return intervalTenths < 10 ? static_cast<uint8_t>(0x80 | intervalTenths)
+                               : static_cast<uint8_t>(intervalTenths / 10);
 }
 
 std::vector<uint8_t> EncodeBlockMemory(const std::vector<TSimRide>& rides, int firmware, int intervalTenths) {

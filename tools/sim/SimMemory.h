@@ -51,8 +51,8 @@ constexpr int kRegisterMemoryRecords = 26214; // 128 KiB of 5-byte records
 
 // Register-protocol memory: per ride a date-and-time record, the calibration records, then the
 // measurements, with pause records for the seconds the rider stood still.
-std::vector<TMemoryRecord> EncodeRegisterMemory(const std::vector<TSimRide>& rides, const TRecordSettings& settings,
-                                                int intervalTenths);
+std::vector<TMemoryRecord> EncodeRegisterMemory(const std::vector<TSimRide>& rides,
+                                                const TRecordSettings& settings, int intervalTenths);
 TMemoryRecord EncodeRegisterSample(const TRideSample& sample);
 
 constexpr int kBlockSize = 64;

@@ -49,7 +49,8 @@ int ParseInterval(const std::string& text) {
     const int tenths = static_cast<int>(ParseNumber("--interval", whole, 0, 32) * 10 +
                                         ParseNumber("--interval", tenth, 0, 9));
     if (tenths < 1 || (tenths >= 10 && tenths % 10 != 0)) {
-        throw ESimUsage("--interval: " + text + " s cannot be stored; use 0.1 to 0.9 or whole seconds 1 to 32");
+        throw ESimUsage("--interval: " + text +
+                        " s cannot be stored; use 0.1 to 0.9 or whole seconds 1 to 32");
     }
     return tenths;
 }
@@ -60,12 +61,13 @@ int64_t ParseClock(const std::string& text) {
     int hour = 0, minute = 0, second = 0;
     char separator = 0;
     int consumed = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &date.year, &date.month, &date.day, &separator,
-                    &hour, &minute, &second, &consumed) != 7 ||
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &date.year, &date.month, &date.day,
+                    &separator, &hour, &minute, &second, &consumed) != 7 ||
         static_cast<size_t>(consumed) != text.size() || (separator != ' ' && separator != 'T') ||
         !IsValidCivilDate(date) || date.year < 2000 || date.year > 2099 || hour > 23 || minute > 59 ||
         second > 59) {
-        throw ESimUsage("--clock: \"" + text + "\" is not a time like 2026-12-09 14:30:00 (years 2000 to 2099)");
+        throw ESimUsage("--clock: \"" + text +
+                        "\" is not a time like 2026-12-09 14:30:00 (years 2000 to 2099)");
     }
     return SecondsFromCivil(date, hour * 3600 + minute * 60 + second);
 }

@@ -22,19 +22,19 @@ struct TSimFaults {
 };
 
 struct TSimOptions {
-    int generation = 5;            // 4: register telegrams; 5: character telegrams
-    std::optional<int> firmware;   // register version (IV, e.g. 314) or firmware word (V, e.g. 0x430A)
-    uint32_t password = 0;         // 0: not protected
-    int accessLevel = 2;           // level granted once unlocked: 1 athlete, 2 trainer, 3 internal
+    int generation = 5;          // 4: register telegrams; 5: character telegrams
+    std::optional<int> firmware; // register version (IV, e.g. 314) or firmware word (V, e.g. 0x430A)
+    uint32_t password = 0;       // 0: not protected
+    int accessLevel = 2;         // level granted once unlocked: 1 athlete, 2 trainer, 3 internal
     std::string initials = "KLT";
-    std::optional<int64_t> clock;  // head-unit seconds since 1970-01-01 (local time); default now
-    int intervalTenths = 10;       // storage interval in tenths of a second
-    int rides = 2;                 // rides in the recording memory
-    int rideMinutes = 30;          // length of each ride
-    uint32_t seed = 1;             // same seed, same memory
+    std::optional<int64_t> clock; // head-unit seconds since 1970-01-01 (local time); default now
+    int intervalTenths = 10;      // storage interval in tenths of a second
+    int rides = 2;                // rides in the recording memory
+    int rideMinutes = 30;         // length of each ride
+    uint32_t seed = 1;            // same seed, same memory
     TSimFaults faults;
-    int replyDelayMs = 2;          // how long the head unit thinks before it answers
-    int blockAckTimeoutMs = 4000;  // a download stops when a block stays unacknowledged this long
+    int replyDelayMs = 2;         // how long the head unit thinks before it answers
+    int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long
 
     int Firmware() const { return firmware.value_or(generation == 4 ? 314 : 0x7700); }
     // The line speed the head unit listens and answers at.

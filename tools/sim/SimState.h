@@ -19,18 +19,18 @@ struct TCharacterTelegram {
 };
 
 struct TSimState {
-    int64_t clockSeconds = 0;  // head-unit clock when the snapshot was taken
-    int accessLevel = 0;       // register protocol: 0 while locked
+    int64_t clockSeconds = 0; // head-unit clock when the snapshot was taken
+    int accessLevel = 0;      // register protocol: 0 while locked
     std::vector<uint32_t> passwordAttempts;
     int passwordsAccepted = 0;
 
-    std::vector<TRegisterWrite> registerWrites;      // generation IV, in order
+    std::vector<TRegisterWrite> registerWrites; // generation IV, in order
     int registerReads = 0;
     int badChecksumsHeard = 0; // requests answered with 0x15
     int repeatsRequested = 0;  // 0x15 from the computer, answered by repeating the reply
 
-    std::vector<TCharacterTelegram> telegrams;       // generation V, every telegram understood
-    int wakeUps = 0;           // "xxxx" heard
+    std::vector<TCharacterTelegram> telegrams; // generation V, every telegram understood
+    int wakeUps = 0;                           // "xxxx" heard
 
     std::string initials;
     int intervalTenths = 0;
@@ -43,7 +43,7 @@ struct TSimState {
     int blocksAcknowledged = 0; // 0x06 received
     int blocksRefused = 0;      // 0x15 received
 
-    int garbledBytes = 0;       // lost to a speed or parity the head unit does not use
+    int garbledBytes = 0; // lost to a speed or parity the head unit does not use
     int faultsInjected = 0;
 };
 

@@ -12,12 +12,15 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-void OnSignal(int) { stopRequested = 1; }
+void OnSignal(int) {
+    stopRequested = 1;
+}
 
 // A script that starts the simulator in the background hands it /dev/null as standard input;
 // its end means nothing then, and only a signal stops the simulator.
 bool InputIsNull() {
-    struct stat input {}, null {};
+    struct stat input {
+    }, null{};
     return fstat(STDIN_FILENO, &input) == 0 && stat("/dev/null", &null) == 0 && S_ISCHR(input.st_mode) &&
            input.st_rdev == null.st_rdev;
 }
