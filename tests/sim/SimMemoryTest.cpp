@@ -139,6 +139,15 @@ TEST(SimMemoryTest, BlockSampleScalesSpeedByFirmware) {
     EXPECT_EQ(newer[13], 150);
 }
 
+TEST(SimMemoryTest, LongRidesHaveTheirFullLength) {
+    const auto rides = BuildSimRides(Schedule(5, 1, 120));
+    size_t samples = 0;
+    for (const TRideSegment& segment : rides.front().segments) {
+        samples += segment.samples.size();
+    }
+    EXPECT_EQ(samples, 7200u);
+}
+
 TEST(SimMemoryTest, IntervalOfAHalfSecondStoresTwiceAsManySamples) {
     TRideSchedule schedule = Schedule(5, 1, 10);
     schedule.intervalTenths = 5;

@@ -50,7 +50,8 @@ TSimRide OneRide(const TRideSchedule& schedule, int index, std::mt19937& random)
     options.date = static_cast<uint16_t>(day + kClockEpochDay);
     const int startSecond = kMorning + std::uniform_int_distribution<int>(0, 20)(random) * 300;
     options.startTime = static_cast<uint32_t>(startSecond) * 100;
-    options.intervals = std::clamp((rideSeconds - 1980) / 300, 1, 20);
+    // Enough five-minute intervals (warm-up 600 s, cool-down blocks 1380 s) to fill the ride.
+    options.intervals = std::clamp((rideSeconds - 1980 + 299) / 300, 1, 20);
     options.pauseSeconds = std::uniform_int_distribution<int>(60, 420)(random);
     options.seed = schedule.seed * 7919u + static_cast<uint32_t>(index);
     options.initials = schedule.initials;

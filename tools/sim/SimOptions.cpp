@@ -144,7 +144,7 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
         } else if (option == "--rides") {
             options.rides = static_cast<int>(ParseNumber(option, value, 0, 60));
         } else if (option == "--ride-minutes") {
-            options.rideMinutes = static_cast<int>(ParseNumber(option, value, 1, 600));
+            options.rideMinutes = static_cast<int>(ParseNumber(option, value, 1, 120));
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -180,7 +180,7 @@ Options:
   --clock TIME          head-unit clock at start, "YYYY-MM-DD HH:MM:SS" (default: now)
   --interval S          storage interval in seconds: 0.1 to 0.9 or 1 to 32 (default 1)
   --rides N             rides in the recording memory (default 2)
-  --ride-minutes N      length of each ride (default 30)
+  --ride-minutes N      length of each ride, 1 to 120 (default 30)
   --seed N              same seed, same memory contents (default 1)
   --reply-delay MS      time the head unit takes to answer (default 2)
   --fault NAME=VALUE    inject a fault; may be repeated:
