@@ -294,7 +294,7 @@ std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command,
             return std::nullopt;
         }
         return std::vector<uint8_t>{static_cast<uint8_t>(firmware_ >> 8),
-                                    static_cast<uint8_t>(firmware_ & 0xFF), 0x80}; // telemetry fitted
+                                    static_cast<uint8_t>(firmware_ & 0xFF), context_.Options().featureByte};
     case 'Z':
         if (size != 2 || data[0] >= pages_.size()) {
             return std::nullopt;

@@ -28,11 +28,12 @@ struct TSimOptions {
     int accessLevel = 2;         // level granted once unlocked: 1 athlete, 2 trainer, 3 internal
     std::string initials = "KLT";
     std::optional<int64_t> clock; // head-unit seconds since 1970-01-01 (local time); default now
-    int intervalTenths = 10;      // storage interval in tenths of a second
+    int intervalTenths = 10;      // storage interval in tenths: 1 to 9, or whole seconds 10 to 320
     int rides = 2;                // rides in the recording memory
     int rideMinutes = 30;         // length of each ride
     uint32_t seed = 1;            // same seed, same memory
     TSimFaults faults;
+    uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
     int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long
 
