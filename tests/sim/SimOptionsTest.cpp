@@ -1,0 +1,94 @@
+// The klt-sim command line: strict, so scripts learn of a typo instead of a different head unit.
+#include <gtest/gtest.h>
+
+#include "tools/sim/SimOptions.h"
+
+namespace klt::sim {
+namespace {
+
+TSimOptions Parse(std::vector<std::string> args) {
+    bool help = false;
+    return ParseSimArguments(args, help);
+}
+
+TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
+    const TSimOptions o = Parse({"--generation",   "4",
+                                 "--firmware",     "244",
+                                 "--password",     "0xCAFE0001",
+                                 "--initials",     "AB",
+                                 "--rides",        "3",
+                                 "--seed",         "17",
+                                 "--clock",        "2026-12-09 14:30:05",
+                                 "--interval",     "0.5",
+                                 "--ride-minutes", "12",
+                                 "--access-level", "3",
+                                 "--fault",        "checksum=3",
+                                 "--fault",        "drop=5",
+                                 "--fault",        "delay=40",
+                                 "--fault",        "nak=7",
+                                 "--fault",        "baud4800=1",
+                                 "--fault",        "refusepassword=1"});
+    EXPECT_EQ(o.generation, 4);
+    EXPECT_EQ(o.Firmware(), 244);
+    EXPECT_EQ(o.password, 0xCAFE0001u);
+    EXPECT_EQ(o.initials, "AB");
+    EXPECT_EQ(o.rides, 3);
+    EXPECT_EQ(o.seed, 17u);
+    EXPECT_EQ(o.clock, 1796774400 + 14 * 3600 + 30 * 60 + 5);
+    EXPECT_EQ(o.intervalTenths, 5);
+    EXPECT_EQ(o.rideMinutes, 12);
+    EXPECT_EQ(o.accessLevel, 3);
+    EXPECT_EQ(o.faults.checksumEvery, 3);
+    EXPECT_EQ(o.faults.dropEvery, 5);
+    EXPECT_EQ(o.faults.delayMs, 40);
+    EXPECT_EQ(o.faults.nakEvery, 7);
+    EXPECT_TRUE(o.faults.only4800);
+    EXPECT_TRUE(o.faults.refusePassword);
+    EXPECT_EQ(o.Baud(), 4800);
+}
+
+TEST(SimOptionsTest, DefaultsFollowTheGeneration) {
+    EXPECT_EQ(Parse({"--generation", "5"}).Firmware(), 0x7700);
+    EXPECT_EQ(Parse({"--generation", "5"}).Baud(), 9600);
+    EXPECT_EQ(Parse({"--generation", "4"}).Firmware(), 314);
+    EXPECT_EQ(Parse({"--generation", "4"}).Baud(), 19200);
+    EXPECT_EQ(Parse({"--generation", "5", "--firmware", "0x430a"}).Firmware(), 0x430A);
+}
+
+TEST(SimOptionsTest, RefusesWhatItCannotMean) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"--generation", "6"},
+        {"--generation", "5", "--firmware"},
+        {"--generation", "5", "--firmware", "12x"},
+        {"--generation", "5", "--firmware", "0x"},
+        {"--generation", "5", "--password", "0x100000000"},
+        {"--generation", "5", "--rides", "-1"},
+        {"--generation", "5", "--fault", "checksum"},
+        {"--generation", "5", "--fault", "lightning=1"},
+        {"--generation", "5", "--fault", "baud4800=2"},
+        {"--generation", "5", "--clock", "2026-02-30 10:00:00"},
+        {"--generation", "5", "--clock", "yesterday"},
+        {"--generation", "5", "--interval", "1.5"},
+        {"--generation", "5", "--interval", "40"},
+        {"--generation", "5", "--initials", ""},
+        {"--generation", "5", "stray"},
+        {"--generation", "5", "--colour", "red"},
+    };
+    for (const auto& args : wrong) {
+        EXPECT_THROW(Parse(args), ESimUsage) << (args.empty() ? "(none)" : args.back());
+    }
+}
+
+TEST(SimOptionsTest, HelpNamesEveryFault) {
+    bool help = false;
+    ParseSimArguments({"--help"}, help);
+    EXPECT_TRUE(help);
+    for (const char* fault :
+         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1"}) {
+        EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
+    }
+}
+
+} // namespace
+} // namespace klt::sim

@@ -1,0 +1,58 @@
+#include "tools/sim/HeadUnitSimulator.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "tools/sim/CharacterHeadUnit.h"
+#include "tools/sim/HeadUnitContext.h"
+#include "tools/sim/RegisterHeadUnit.h"
+#include "tools/sim/SimLine.h"
+
+namespace klt::sim {
+
+THeadUnitSimulator::THeadUnitSimulator(TSimOptions options) : options_(std::move(options)) {}
+
+THeadUnitSimulator::~THeadUnitSimulator() {
+    Stop();
+}
+
+void THeadUnitSimulator::Start() {
+    if (thread_.joinable()) {
+        return;
+    }
+    line_ = std::make_unique<TSimLine>(options_.Baud());
+    context_ = std::make_unique<THeadUnitContext>(options_, *line_);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+void THeadUnitSimulator::Serve() {
+    try {
+        if (options_.generation == 4) {
+            TRegisterHeadUnit(*context_).Serve();
+        } else {
+            TCharacterHeadUnit(*context_).Serve();
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "klt-sim: the head unit stopped: %s\n", e.what());
+    }
+}
+
+void THeadUnitSimulator::Stop() {
+    if (line_) {
+        line_->Stop();
+    }
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+const std::string& THeadUnitSimulator::SlavePath() const {
+    static const std::string none;
+    return line_ ? line_->SlavePath() : none;
+}
+
+TSimState THeadUnitSimulator::State() const {
+    return context_ ? context_->Snapshot() : TSimState{};
+}
+
+} // namespace klt::sim

@@ -1,0 +1,52 @@
+#pragma once
+// A simulated head unit on a pseudo-terminal, serving on a thread of its own.
+//
+//   klt::sim::TSimOptions options;
+//   options.generation = 4;              // or 5; see SimOptions.h for firmware, password, faults...
+//   options.clock = seconds;             // fixed start time makes the memory contents repeatable
+//   klt::sim::THeadUnitSimulator sim(options);
+//   sim.Start();                          // opens the pseudo-terminal and starts serving
+//   open(sim.SlavePath().c_str(), ...)    // the computer's side: a serial port like any other
+//   klt::sim::TSimState state = sim.State(); // what the computer told the head unit so far
+//   sim.Stop();                           // also done by the destructor
+//
+// The head unit hears only bytes sent at its own speed (19200 baud for generation 4, 9600 for
+// generation 5, 4800 with the "baud4800" fault) without parity, as its UART would; State() tells
+// the clock, the writes and telegrams received, password attempts and the block download.
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "tools/sim/SimOptions.h"
+#include "tools/sim/SimState.h"
+
+namespace klt::sim {
+
+class TSimLine;
+class THeadUnitContext;
+
+class THeadUnitSimulator {
+public:
+    explicit THeadUnitSimulator(TSimOptions options);
+    ~THeadUnitSimulator();
+    THeadUnitSimulator(const THeadUnitSimulator&) = delete;
+    THeadUnitSimulator& operator=(const THeadUnitSimulator&) = delete;
+
+    // Builds the memory contents and starts serving; throws std::system_error without a
+    // pseudo-terminal. The slave path is valid from here on.
+    void Start();
+    void Stop();
+    const std::string& SlavePath() const;
+    TSimState State() const;
+    const TSimOptions& Options() const { return options_; }
+
+private:
+    void Serve();
+
+    TSimOptions options_;
+    std::unique_ptr<TSimLine> line_;
+    std::unique_ptr<THeadUnitContext> context_;
+    std::thread thread_;
+};
+
+} // namespace klt::sim

@@ -1,0 +1,198 @@
+#include "tools/sim/SimOptions.h"
+
+#include <cstdio>
+#include <limits>
+
+#include "core/KLTDate.h"
+#include "tools/sim/SimClock.h"
+
+namespace klt::sim {
+namespace {
+
+// A whole number in decimal or, with "0x", hexadecimal; nothing else may follow it.
+int64_t ParseNumber(const std::string& option, const std::string& text, int64_t low, int64_t high) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = hex ? text.substr(2) : text;
+    if (digits.empty() || digits.size() > 10) {
+        throw ESimUsage(option + ": \"" + text + "\" is not a number");
+    }
+    int64_t value = 0;
+    for (const char c : digits) {
+        int digit = -1;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (hex && c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (hex && c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        }
+        if (digit < 0) {
+            throw ESimUsage(option + ": \"" + text + "\" is not a number");
+        }
+        value = value * (hex ? 16 : 10) + digit;
+    }
+    if (value < low || value > high) {
+        throw ESimUsage(option + ": " + text + " is out of range " + std::to_string(low) + ".." +
+                        std::to_string(high));
+    }
+    return value;
+}
+
+// "1", "2", "0.5": tenths of a second the head unit can store at.
+int ParseInterval(const std::string& text) {
+    const size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string tenth = point == std::string::npos ? "0" : text.substr(point + 1);
+    if (whole.empty() || tenth.size() != 1) {
+        throw ESimUsage("--interval: \"" + text + "\" is not a number of seconds like 1, 2 or 0.5");
+    }
+    const int tenths = static_cast<int>(ParseNumber("--interval", whole, 0, 32) * 10 +
+                                        ParseNumber("--interval", tenth, 0, 9));
+    if (tenths < 1 || (tenths >= 10 && tenths % 10 != 0)) {
+        throw ESimUsage("--interval: " + text +
+                        " s cannot be stored; use 0.1 to 0.9 or whole seconds 1 to 32");
+    }
+    return tenths;
+}
+
+// "YYYY-MM-DD HH:MM:SS" (or with "T") in the head unit's local time.
+int64_t ParseClock(const std::string& text) {
+    TCivilDate date;
+    int hour = 0, minute = 0, second = 0;
+    char separator = 0;
+    int consumed = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &date.year, &date.month, &date.day,
+                    &separator, &hour, &minute, &second, &consumed) != 7 ||
+        static_cast<size_t>(consumed) != text.size() || (separator != ' ' && separator != 'T') ||
+        !IsValidCivilDate(date) || date.year < 2000 || date.year > 2099 || hour > 23 || minute > 59 ||
+        second > 59) {
+        throw ESimUsage("--clock: \"" + text +
+                        "\" is not a time like 2026-12-09 14:30:00 (years 2000 to 2099)");
+    }
+    return SecondsFromCivil(date, hour * 3600 + minute * 60 + second);
+}
+
+void ParseFault(const std::string& text, TSimFaults& faults) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        throw ESimUsage("--fault: \"" + text + "\" is not NAME=VALUE");
+    }
+    const std::string name = text.substr(0, equals);
+    const std::string value = text.substr(equals + 1);
+    auto count = [&] { return static_cast<int>(ParseNumber("--fault " + name, value, 0, 1000000)); };
+    auto flag = [&] { return ParseNumber("--fault " + name, value, 0, 1) == 1; };
+    if (name == "checksum") {
+        faults.checksumEvery = count();
+    } else if (name == "drop") {
+        faults.dropEvery = count();
+    } else if (name == "delay") {
+        faults.delayMs = static_cast<int>(ParseNumber("--fault delay", value, 0, 60000));
+    } else if (name == "nak") {
+        faults.nakEvery = count();
+    } else if (name == "baud4800") {
+        faults.only4800 = flag();
+    } else if (name == "refusepassword") {
+        faults.refusePassword = flag();
+    } else {
+        throw ESimUsage("--fault: unknown fault \"" + name +
+                        "\" (checksum, drop, delay, nak, baud4800, refusepassword)");
+    }
+}
+
+} // namespace
+
+TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) {
+    TSimOptions options;
+    help = false;
+    bool generationGiven = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option == "--help" || option == "-h") {
+            help = true;
+            continue;
+        }
+        if (option.rfind("--", 0) != 0) {
+            throw ESimUsage("unexpected argument \"" + option + "\"");
+        }
+        if (i + 1 >= args.size()) {
+            throw ESimUsage(option + " needs a value");
+        }
+        const std::string& value = args[++i];
+        if (option == "--generation") {
+            options.generation = static_cast<int>(ParseNumber(option, value, 4, 5));
+            generationGiven = true;
+        } else if (option == "--firmware") {
+            options.firmware = static_cast<int>(ParseNumber(option, value, 1, 0xFFFF));
+        } else if (option == "--password") {
+            options.password = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
+        } else if (option == "--access-level") {
+            options.accessLevel = static_cast<int>(ParseNumber(option, value, 1, 3));
+        } else if (option == "--initials") {
+            if (value.empty() || value.size() > 20) {
+                throw ESimUsage("--initials: give 1 to 20 characters");
+            }
+            for (const char c : value) {
+                if (c < 0x20 || c > 0x7E) {
+                    throw ESimUsage("--initials: only printable ASCII characters");
+                }
+            }
+            options.initials = value;
+        } else if (option == "--clock") {
+            options.clock = ParseClock(value);
+        } else if (option == "--interval") {
+            options.intervalTenths = ParseInterval(value);
+        } else if (option == "--rides") {
+            options.rides = static_cast<int>(ParseNumber(option, value, 0, 60));
+        } else if (option == "--ride-minutes") {
+            options.rideMinutes = static_cast<int>(ParseNumber(option, value, 1, 120));
+        } else if (option == "--seed") {
+            options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
+        } else if (option == "--reply-delay") {
+            options.replyDelayMs = static_cast<int>(ParseNumber(option, value, 0, 150));
+        } else if (option == "--fault") {
+            ParseFault(value, options.faults);
+        } else {
+            throw ESimUsage("unknown option \"" + option + "\"");
+        }
+    }
+    if (!generationGiven && !help) {
+        throw ESimUsage("--generation 4 or 5 is required");
+    }
+    if (options.firmware && options.generation == 4 && *options.firmware / 100 > 255) {
+        throw ESimUsage("--firmware: a register version is at most 25599");
+    }
+    return options;
+}
+
+std::string SimUsageText() {
+    return R"(Usage: klt-sim --generation 4|5 [options]
+
+Simulates a head unit on a pseudo-terminal. Prints "PORT <slave path>" first, then serves until it
+is terminated (SIGTERM, SIGINT) or its standard input closes.
+
+Options:
+  --generation 4|5      4: register telegrams at 19200 baud; 5: character telegrams at 9600 baud
+  --firmware N          register version (generation 4, default 314) or firmware word
+                        (generation 5, default 0x7700; below 0x430A telegrams go unframed)
+  --password N          32-bit password, decimal or 0x hex (default 0: not protected)
+  --access-level N      level granted once unlocked: 1 athlete, 2 trainer (default), 3 internal
+  --initials TEXT       athlete initials (default KLT)
+  --clock TIME          head-unit clock at start, "YYYY-MM-DD HH:MM:SS" (default: now)
+  --interval S          storage interval in seconds: 0.1 to 0.9 or 1 to 32 (default 1)
+  --rides N             rides in the recording memory (default 2)
+  --ride-minutes N      length of each ride, 1 to 120 (default 30)
+  --seed N              same seed, same memory contents (default 1)
+  --reply-delay MS      time the head unit takes to answer (default 2)
+  --fault NAME=VALUE    inject a fault; may be repeated:
+      checksum=N        every n-th register reply has a wrong checksum (generation 5: every
+                        n-th memory block arrives with line noise)
+      drop=N            every n-th reply loses a byte
+      delay=MS          every reply comes MS milliseconds late
+      nak=N             every n-th telegram is refused with NAK (generation 5: not acknowledged)
+      baud4800=1        the head unit hears and answers only at 4800 baud
+      refusepassword=1  no password unlocks the head unit
+  --help                this text
+)";
+}
+
+} // namespace klt::sim

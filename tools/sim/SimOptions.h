@@ -1,0 +1,56 @@
+#pragma once
+// What a simulated head unit is: its generation, firmware, password, memory contents and the faults
+// it shows. Mirrors the klt-sim command line one to one.
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace klt::sim {
+
+// Misbehaviour on demand. A count of 0 switches a fault off.
+struct TSimFaults {
+    int checksumEvery = 0;       // "checksum=N": every n-th register reply carries a wrong checksum;
+                                 // on generation V every n-th memory block goes out with line noise
+    int dropEvery = 0;           // "drop=N": every n-th reply loses one byte
+    int delayMs = 0;             // "delay=MS": every reply comes this much later
+    int nakEvery = 0;            // "nak=N": every n-th telegram is answered with 0x15 (register
+                                 // protocol) or left unacknowledged (generation V)
+    bool only4800 = false;       // "baud4800=1": hears and answers only at 4800 baud
+    bool refusePassword = false; // "refusepassword=1": no password unlocks the head unit
+};
+
+struct TSimOptions {
+    int generation = 5;          // 4: register telegrams; 5: character telegrams
+    std::optional<int> firmware; // register version (IV, e.g. 314) or firmware word (V, e.g. 0x430A)
+    uint32_t password = 0;       // 0: not protected
+    int accessLevel = 2;         // level granted once unlocked: 1 athlete, 2 trainer, 3 internal
+    std::string initials = "KLT";
+    std::optional<int64_t> clock; // head-unit seconds since 1970-01-01 (local time); default now
+    int intervalTenths = 10;      // storage interval in tenths: 1 to 9, or whole seconds 10 to 320
+    int rides = 2;                // rides in the recording memory
+    int rideMinutes = 30;         // length of each ride
+    uint32_t seed = 1;            // same seed, same memory
+    TSimFaults faults;
+    uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
+    int replyDelayMs = 2;         // how long the head unit thinks before it answers
+    int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long
+
+    int Firmware() const { return firmware.value_or(generation == 4 ? 314 : 0x7700); }
+    // The line speed the head unit listens and answers at.
+    int Baud() const { return faults.only4800 ? 4800 : generation == 4 ? 19200 : 9600; }
+};
+
+struct ESimUsage : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the command line (without the program name). Throws ESimUsage naming what is wrong.
+// Sets `help` when --help was given.
+TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help);
+
+// The text of `klt-sim --help`.
+std::string SimUsageText();
+
+} // namespace klt::sim
