@@ -37,5 +37,7 @@ int RunConvert(const std::vector<std::string>& args);
 int RunPlot(const std::vector<std::string>& args);
 // db path | db add FILE... | db list: the training database of the configuration.
 int RunDatabase(const std::vector<std::string>& args);
+// device status | device clock: a serial head unit of generation IV or V.
+int RunDevice(const std::vector<std::string>& args);
 
 } // namespace klt::cli

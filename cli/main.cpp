@@ -21,7 +21,11 @@ constexpr const char* kUsage =
     "  db path                                   the training database in use\n"
     "  db add FILE... [--json]                   import trainings into the database\n"
     "  db list [--initials P] [--from D] [--to D] [--json]\n"
-    "                                            trainings of the database (D: YYYY-MM-DD)\n";
+    "                                            trainings of the database (D: YYYY-MM-DD)\n"
+    "  device status --type 4|5 [--port PATH] [--password N] [--json]\n"
+    "                                            identify a head unit and read its whole status\n"
+    "  device clock --type 4|5 [--port PATH] [--password N] [--set now]\n"
+    "                                            read (or set, then read) the head unit's clock\n";
 
 } // namespace
 
@@ -47,6 +51,9 @@ int main(int argc, char** argv) {
         }
         if (command == "db") {
             return klt::cli::RunDatabase(args);
+        }
+        if (command == "device") {
+            return klt::cli::RunDevice(args);
         }
         if (command == "help" || command == "--help" || command == "-h") {
             std::fputs(kUsage, stdout);

@@ -13,6 +13,7 @@ constexpr uint16_t kLowestFirmware = 0x2000;
 
 void TVeltrakV::FindHeadUnitV() {
     const std::vector<TVeltrakComPort> ports = SearchedPorts();
+    std::string portError;
     for (const TVeltrakComPort& port : ports) {
         try {
             if (ProbeHeadUnitV(port)) {
@@ -22,11 +23,14 @@ void TVeltrakV::FindHeadUnitV() {
             }
         } catch (const EVeltrakAbort&) {
             throw;
-        } catch (const EVeltrak&) {
-            // a port that cannot be opened holds no head unit
+        } catch (const EVeltrakComError& e) {
+            portError = e.what(); // a port that cannot be opened holds no head unit
         }
     }
     Line().ClosePort();
+    if (ports.size() == 1 && !portError.empty()) {
+        throw EVeltrakComError(portError); // the one port asked for is not there at all
+    }
     searchedAllPorts_ = SearchAllPorts() && ports.size() > 1;
     throw EVeltrakVersion::NoVeltrakV(PortText());
 }
