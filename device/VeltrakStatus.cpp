@@ -103,14 +103,14 @@ void TVeltrakStatus::Assign(const TPersistent& source) {
 std::string TVeltrakStatus::SWVersionText() const {
     char digits[16];
     switch (hwVersion_) {
-    case TVeltrakHWVersion::HWVersionVT7x128: {
+    case TVeltrakHWVersion::HWVersionVT6x128: {
         std::snprintf(digits, sizeof digits, "%04X", swVersion_);
         std::string text = digits;
         text.insert(3, ".");
         text.insert(1, ".");
         return text;
     }
-    case TVeltrakHWVersion::HWVersionVT6x128:
+    case TVeltrakHWVersion::HWVersionVT5x128:
         std::snprintf(digits, sizeof digits, "%02X", swVersion_);
         return PointBeforeLastTwo(digits);
     default:

@@ -37,7 +37,7 @@ void TVeltrakV::FindHeadUnitV() {
 
 bool TVeltrakV::ProbeHeadUnitV(const TVeltrakComPort& port) {
     Line().OpenPort(port);
-    if (ConfiguredHWVersion() != TVeltrakHWVersion::HWVersionVT6x128) {
+    if (ConfiguredHWVersion() != TVeltrakHWVersion::HWVersionVT5x128) {
         return false;
     }
     Line().ResetLine();
@@ -54,7 +54,7 @@ bool TVeltrakV::ProbeHeadUnitV(const TVeltrakComPort& port) {
             }
             Line().Configure(settings);
             if (TryVersionQuery()) {
-                Status().SetHWVersion(TVeltrakHWVersion::HWVersionVT6x128);
+                Status().SetHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
                 return true;
             }
         }

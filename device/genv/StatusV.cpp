@@ -84,7 +84,7 @@ void TVeltrakV::ReadSettingsV() {
         FindHeadUnitV();
     }
     ClearFailures();
-    s.SetHWVersion(TVeltrakHWVersion::HWVersionVT6x128);
+    s.SetHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
     TVeltrakSettingsV& v = s.SettingsV;
     if (SendTelegramV('x', {'Z', 'Z', 'Z'}, 3)) {
         s.SetSWVersion(Word(reply_, 0));

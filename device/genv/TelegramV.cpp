@@ -84,7 +84,7 @@ bool HasFFRun(std::span<const uint8_t> block) {
 
 TVeltrakV::TVeltrakV(std::unique_ptr<ISerialLine> line, IProtocolClock* clock)
     : TVeltrakOld(std::move(line), clock) {
-    SetConfiguredHWVersion(TVeltrakHWVersion::HWVersionVT6x128);
+    SetConfiguredHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
 }
 
 void TVeltrakV::ByGeneration(const std::function<void()>& generationV, const std::function<void()>& registers) {

@@ -114,7 +114,7 @@ public:
     TSettingGroups FailedSettings() const { return failed_; }
 
 private:
-    bool IsGenerationV() { return Status().HWVersion() == TVeltrakHWVersion::HWVersionVT6x128; }
+    bool IsGenerationV() { return Status().HWVersion() == TVeltrakHWVersion::HWVersionVT5x128; }
     bool Framed() { return Status().SWVersion() >= kFirstFramedFirmware || Status().SWVersion() == 0; }
     // The generation V operation on a generation V head unit, else the register one, falling back
     // to generation V when the head unit turned out to be one meanwhile.

@@ -105,7 +105,7 @@ void TVeltrakInternal::SearchRegisterPorts() {
             ProbeRegisterPort(port);
             port_ = port;
             searchedAllPorts_ = false;
-            Status().SetHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
+            Status().SetHWVersion(TVeltrakHWVersion::HWVersionVT4x128);
             return;
         } catch (const EVeltrakAbort&) {
             throw;
@@ -127,7 +127,7 @@ void TVeltrakInternal::Identify() {
     if (searchAllPorts_) {
         SearchRegisterPorts();
     } else {
-        Status().SetHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
+        Status().SetHWVersion(TVeltrakHWVersion::HWVersionVT4x128);
         ProbeRegisterPort(port_);
     }
     const auto version = static_cast<uint16_t>(Data(3) * 100 + Data(4));
