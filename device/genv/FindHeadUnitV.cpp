@@ -45,6 +45,7 @@ bool TVeltrakV::ProbeHeadUnitV(const TVeltrakComPort& port) {
     for (int passNumber = 1; passNumber <= kPasses; ++passNumber) {
         if (pass.baudRate == SlowLineSettings().baudRate) {
             static constexpr uint8_t kWakeUp[] = {'x', 'x', 'x', 'x'};
+            Line().Configure(pass);
             Line().WriteBytes(kWakeUp, sizeof kWakeUp);
         }
         for (int attempt = 1; attempt <= kTriesPerPass; ++attempt) {
