@@ -33,9 +33,9 @@ public:
         Put(name, digits, [&] { json_->Value(value); });
     }
     void Enumeration(std::string_view name, int value, TValueNames names, const TSetter<int>&) override {
-        const std::string shown =
-            value >= 0 && static_cast<size_t>(value) < names.size() ? std::string(names[static_cast<size_t>(value)])
-                                                                     : std::to_string(value);
+        const std::string shown = value >= 0 && static_cast<size_t>(value) < names.size()
+                                      ? std::string(names[static_cast<size_t>(value)])
+                                      : std::to_string(value);
         Put(name, shown, [&] { json_->Value(shown); });
     }
     void Flags(std::string_view name, uint32_t value, TValueNames, const TSetter<uint32_t>&) override {
@@ -69,7 +69,8 @@ public:
     }
 
 private:
-    template <class WriteJson> void Put(std::string_view name, const std::string& shown, WriteJson writeJson) {
+    template <class WriteJson>
+    void Put(std::string_view name, const std::string& shown, WriteJson writeJson) {
         if (json_ != nullptr) {
             json_->Key(name);
             writeJson();
@@ -93,7 +94,8 @@ uint32_t ParsePassword(const std::string& text) {
     char* end = nullptr;
     errno = 0;
     const unsigned long long value = std::strtoull(digits, &end, hex ? 16 : 10);
-    if (*digits == '\0' || *digits == '-' || *digits == '+' || *end != '\0' || errno != 0 || value > 0xFFFFFFFFull) {
+    if (*digits == '\0' || *digits == '-' || *digits == '+' || *end != '\0' || errno != 0 ||
+        value > 0xFFFFFFFFull) {
         throw EUsage("--password needs a 32-bit number, decimal or 0x-hexadecimal: " + text);
     }
     return static_cast<uint32_t>(value);

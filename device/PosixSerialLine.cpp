@@ -91,9 +91,12 @@ public:
 
     size_t Read(uint8_t* bytes, size_t count) override {
         using namespace std::chrono;
-        const bool atOnce = timeouts_.readInterval == INT_MAX && timeouts_.readPerByte == 0 && timeouts_.readConstant == 0;
-        const long long total =
-            atOnce ? 0 : timeouts_.readConstant + static_cast<long long>(timeouts_.readPerByte) * static_cast<long long>(count);
+        const bool atOnce =
+            timeouts_.readInterval == INT_MAX && timeouts_.readPerByte == 0 && timeouts_.readConstant == 0;
+        const long long total = atOnce
+                                    ? 0
+                                    : timeouts_.readConstant + static_cast<long long>(timeouts_.readPerByte) *
+                                                                   static_cast<long long>(count);
         const auto deadline = steady_clock::now() + milliseconds(total);
         size_t got = 0;
         while (got < count) {
@@ -131,6 +134,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<ISerialLine> CreateSerialLine() { return std::make_unique<TPosixSerialLine>(); }
+std::unique_ptr<ISerialLine> CreateSerialLine() {
+    return std::make_unique<TPosixSerialLine>();
+}
 
 } // namespace klt

@@ -7,7 +7,8 @@ namespace klt {
 
 uint32_t TRealProtocolClock::Milliseconds() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) & 0x7FFFFFFFu;
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) &
+           0x7FFFFFFFu;
 }
 
 void TRealProtocolClock::Sleep(int milliseconds) {

@@ -7,12 +7,24 @@
 
 namespace klt {
 
-TLineSettings NormalLineSettings() { return {9600, 8, TParity::None, 1}; }
-TLineSettings SlowLineSettings() { return {4800, 8, TParity::None, 1}; }
-TLineSettings RegisterLineSettings() { return {19200, 8, TParity::None, 1}; }
-TLineTimeouts NormalLineTimeouts() { return {50, 50, 50, 50, 50}; }
-TLineTimeouts SlowLineTimeouts() { return {500, 200, 500, 200, 500}; }
-TLineTimeouts PollingLineTimeouts() { return {std::numeric_limits<int>::max(), 0, 0, 0, 0}; }
+TLineSettings NormalLineSettings() {
+    return {9600, 8, TParity::None, 1};
+}
+TLineSettings SlowLineSettings() {
+    return {4800, 8, TParity::None, 1};
+}
+TLineSettings RegisterLineSettings() {
+    return {19200, 8, TParity::None, 1};
+}
+TLineTimeouts NormalLineTimeouts() {
+    return {50, 50, 50, 50, 50};
+}
+TLineTimeouts SlowLineTimeouts() {
+    return {500, 200, 500, 200, 500};
+}
+TLineTimeouts PollingLineTimeouts() {
+    return {std::numeric_limits<int>::max(), 0, 0, 0, 0};
+}
 
 std::string PortText(const TVeltrakComPort& port) {
     if (port.PortNumber > 0) {
@@ -54,7 +66,10 @@ void TProtocolLine::Configure(const TLineSettings& settings) {
     line_->Configure(settings);
 }
 
-void TProtocolLine::SetTimeouts(const TLineTimeouts& timeouts) { line_->SetTimeouts(timeouts); }
+void TProtocolLine::SetTimeouts(const TLineTimeouts& timeouts) {
+    timeouts_ = timeouts;
+    line_->SetTimeouts(timeouts);
+}
 
 void TProtocolLine::SetSlowMode(bool on) {
     TLineSettings settings = settings_;
@@ -63,7 +78,9 @@ void TProtocolLine::SetSlowMode(bool on) {
     SetTimeouts(on ? SlowLineTimeouts() : NormalLineTimeouts());
 }
 
-void TProtocolLine::Purge() { line_->Purge(); }
+void TProtocolLine::Purge() {
+    line_->Purge();
+}
 
 void TProtocolLine::ResetLine() {
     if (resetting_) {

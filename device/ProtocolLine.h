@@ -42,6 +42,7 @@ public:
     void Configure(const TLineSettings& settings);
     const TLineSettings& Settings() const { return settings_; }
     void SetTimeouts(const TLineTimeouts& timeouts);
+    const TLineTimeouts& Timeouts() const { return timeouts_; }
     void SetSlowMode(bool on);
     bool SlowMode() const { return settings_.baudRate == SlowLineSettings().baudRate; }
 
@@ -63,6 +64,7 @@ private:
     IProtocolClock& clock_;
     TVeltrakComPort port_;
     TLineSettings settings_;
+    TLineTimeouts timeouts_;
     bool resetting_ = false;
 };
 

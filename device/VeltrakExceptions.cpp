@@ -17,7 +17,8 @@ EVeltrakPassword::EVeltrakPassword() : EVeltrak("Invalid Veltrak password") {}
 
 EVeltrakVersion EVeltrakVersion::NoVeltrakV(const std::string& portText) {
     return EVeltrakVersion(FormatText(
-        "No Veltrak V found at %s\r\nPlease make sure that the correct Veltrak version is selected", {portText}));
+        "No Veltrak V found at %s\r\nPlease make sure that the correct Veltrak version is selected",
+        {portText}));
 }
 
 EVeltrakVersion EVeltrakVersion::NoVeltrakVI() {

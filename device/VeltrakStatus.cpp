@@ -10,30 +10,29 @@
 namespace klt {
 namespace {
 
-constexpr std::string_view kHWVersionNames[] = {"HWNull",           "HWVersionVT2x032", "HWVersionVT2x128",
-                                                "HWVersionVT3x032", "HWVersionVT3x128", "HWVersionVT4x128",
-                                                "HWVersionVT5x128", "HWVersionVT6x128", "HWVersionVT7x128",
-                                                "HWVersionEntwicklung"};
-constexpr std::string_view kHWVersionShortNames[] = {"B", "IIA", "IIP", "IIIA", "IIIP", "IV", "V", "VI", "VII", "Test"};
+constexpr std::string_view kHWVersionNames[] = {
+    "HWNull",           "HWVersionVT2x032", "HWVersionVT2x128", "HWVersionVT3x032", "HWVersionVT3x128",
+    "HWVersionVT4x128", "HWVersionVT5x128", "HWVersionVT6x128", "HWVersionVT7x128", "HWVersionEntwicklung"};
+constexpr std::string_view kHWVersionShortNames[] = {"B",  "IIA", "IIP", "IIIA", "IIIP",
+                                                     "IV", "V",   "VI",  "VII",  "Test"};
 constexpr std::string_view kPasswordLevelNames[] = {"PasswordLevelSchutz", "PasswordLevelSportler",
                                                     "PasswordLevelTrainer", "PasswordLevelIntern",
                                                     "PasswordLevelUnknown"};
-constexpr std::string_view kDatumZeitNames[] = {"FormatDatumDDpMMpYY", "FormatDatumDDsMMsYY", "FormatDatumMMsDDsYY",
-                                                "FormatDatumYYdDDdMM"};
+constexpr std::string_view kDatumZeitNames[] = {"FormatDatumDDpMMpYY", "FormatDatumDDsMMsYY",
+                                                "FormatDatumMMsDDsYY", "FormatDatumYYdDDdMM"};
 constexpr std::string_view kGeschwindigkeitNames[] = {"GeschwindigkeitFormat_kmh", "GeschwindigkeitFormat_ms",
                                                       "GeschwindigkeitFormat_mph"};
 constexpr std::string_view kStreckeNames[] = {"StreckeFormat_m", "StreckeFormat_km", "StreckeFormat_m_mi"};
 constexpr std::string_view kTemperaturNames[] = {"TemperaturFormat_GradC", "TemperaturFormat_GradF"};
-constexpr std::string_view kBetriebsartNames[] = {"SysBetriebsartNORMAL",    "SysBetriebsartDAUER",
-                                                  "SysBetriebsartDOWN",      "SysBetriebsartKALTSTART",
+constexpr std::string_view kBetriebsartNames[] = {"SysBetriebsartNORMAL",   "SysBetriebsartDAUER",
+                                                  "SysBetriebsartDOWN",     "SysBetriebsartKALTSTART",
                                                   "SysBetriebsartTESTIDLE", "SysBetriebsartTESTAKTIV"};
-constexpr std::string_view kKeyboardNames[] = {"KeyboardStatusNONE",     "KeyboardStatusPRO",
-                                               "KeyboardStatusMODE",     "KeyboardStatusMODE_PRO",
-                                               "KeyboardStatusSET",      "KeyboardStatusSET_PRO",
-                                               "KeyboardStatusSET_MODE", "KeyboardStatusSET_MODE_PRO"};
+constexpr std::string_view kKeyboardNames[] = {
+    "KeyboardStatusNONE", "KeyboardStatusPRO",     "KeyboardStatusMODE",     "KeyboardStatusMODE_PRO",
+    "KeyboardStatusSET",  "KeyboardStatusSET_PRO", "KeyboardStatusSET_MODE", "KeyboardStatusSET_MODE_PRO"};
 constexpr std::string_view kDisplayModusNames[] = {"DisplayModusNOW", "DisplayModusSUM",  "DisplayModusAVR",
                                                    "DisplayModusMAX", "DisplayModusCALI", "DisplayModusINFO"};
-constexpr std::string_view kRTCErrorNames[] = {"RTCErrorLocked",  "RTCErrorNone",    "RTCErrorNoRTCInit",
+constexpr std::string_view kRTCErrorNames[] = {"RTCErrorLocked",    "RTCErrorNone",    "RTCErrorNoRTCInit",
                                                "RTCErrorNoRTCSync", "RTCErrorTooFast", "RTCErrorTooSlow",
                                                "RTCErrorTimeout"};
 constexpr std::string_view kBremseTypNames[] = {"BremseTypKeine", "BremseTypWirbelStrom"};
@@ -41,11 +40,13 @@ constexpr std::string_view kBremseTypNames[] = {"BremseTypKeine", "BremseTypWirb
 constexpr int32_t kTemperatureIntervals[] = {6000, 30000, 60000, 180000, 360000};
 
 // Read-only properties are listed for readers of the status; writing them through the list has no effect.
-void ReadOnly(TPropertyVisitor& visitor, std::string_view name, int64_t value, int64_t minimum, int64_t maximum) {
+void ReadOnly(TPropertyVisitor& visitor, std::string_view name, int64_t value, int64_t minimum,
+              int64_t maximum) {
     visitor.Integer(name, value, minimum, maximum, [](int64_t) {});
 }
 
-template <class Enum> void ReadOnlyEnum(TPropertyVisitor& visitor, std::string_view name, Enum value, TValueNames names) {
+template <class Enum>
+void ReadOnlyEnum(TPropertyVisitor& visitor, std::string_view name, Enum value, TValueNames names) {
     visitor.Enumeration(name, static_cast<int>(value), names, [](int) {});
 }
 
@@ -90,7 +91,9 @@ TVeltrakStatus::TVeltrakStatus() {
     initialenRest_.fill(kInitialsFiller);
 }
 
-void TVeltrakStatus::Clear() { *this = TVeltrakStatus(); }
+void TVeltrakStatus::Clear() {
+    *this = TVeltrakStatus();
+}
 
 void TVeltrakStatus::Assign(const TPersistent& source) {
     if (const auto* status = dynamic_cast<const TVeltrakStatus*>(&source)) {
@@ -145,7 +148,9 @@ std::string TVeltrakStatus::InitialenPrefix() const {
     return FieldText(initialenPrefix_.data(), kPrefixSize, kInitialsFiller);
 }
 
-void TVeltrakStatus::SetInitialenPrefix(const std::string& text) { FillField(initialenPrefix_, text, kInitialsFiller); }
+void TVeltrakStatus::SetInitialenPrefix(const std::string& text) {
+    FillField(initialenPrefix_, text, kInitialsFiller);
+}
 
 void TVeltrakStatus::SetAbspeicherZeit(int32_t hundredths) {
     if (hundredths >= 100) {
@@ -159,7 +164,8 @@ void TVeltrakStatus::SetAbspeicherZeit(int32_t hundredths) {
 
 void TVeltrakStatus::SetAbspeicherZeitBruch(uint8_t numerator, uint8_t denominator) {
     abspeicherZaehler_ = numerator;
-    abspeicherNenner_ = denominator == 0 ? 1 : denominator; // a zero denominator from a head unit is no interval
+    abspeicherNenner_ =
+        denominator == 0 ? 1 : denominator; // a zero denominator from a head unit is no interval
 }
 
 void TVeltrakStatus::SetAbspeicherZeitTemperatur(int32_t hundredths) {
@@ -183,7 +189,8 @@ void TVeltrakStatus::SetPowerMeasureCharge(int32_t charge) {
 }
 
 std::string TVeltrakStatus::FunkEncryptKey() const {
-    return std::string(encryptKey_.begin(), encryptKey_.begin() + static_cast<std::ptrdiff_t>(encryptKeyLength_));
+    return std::string(encryptKey_.begin(),
+                       encryptKey_.begin() + static_cast<std::ptrdiff_t>(encryptKeyLength_));
 }
 
 void TVeltrakStatus::SetFunkEncryptKey(const std::string& key) {
@@ -228,7 +235,8 @@ int32_t TVeltrakStatus::ChargePercentage() const {
     if (PowerMeasureChargeMax <= 0) {
         return 0;
     }
-    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{powerMeasureCharge_} * 100 / PowerMeasureChargeMax, 0, 100));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{powerMeasureCharge_} * 100 / PowerMeasureChargeMax, 0, 100));
 }
 
 void TVeltrakStatus::VisitProperties(TPropertyVisitor& v) {
@@ -240,17 +248,22 @@ void TVeltrakStatus::VisitProperties(TPropertyVisitor& v) {
     v.Field("GeschwindigkeitFormat", GeschwindigkeitFormat, kGeschwindigkeitNames);
     v.Field("StreckeFormat", StreckeFormat, kStreckeNames);
     v.Field("TemperaturFormat", TemperaturFormat, kTemperaturNames);
-    v.Integer("Abschaltzeit", Abschaltzeit(), 0, 25500, [this](int64_t x) { SetAbschaltzeit(static_cast<int32_t>(x)); });
-    v.Boolean("HerzfrequenzAlleineFlag", HerzfrequenzAlleineFlag(), [this](bool x) { SetHerzfrequenzAlleineFlag(x); });
+    v.Integer("Abschaltzeit", Abschaltzeit(), 0, 25500,
+              [this](int64_t x) { SetAbschaltzeit(static_cast<int32_t>(x)); });
+    v.Boolean("HerzfrequenzAlleineFlag", HerzfrequenzAlleineFlag(),
+              [this](bool x) { SetHerzfrequenzAlleineFlag(x); });
     v.Field("HSLimitIncrX", HSLimitIncrX);
     v.Text("Initialen", Initialen(), [this](const std::string& x) { SetInitialen(x); });
     v.Text("InitialenPrefix", InitialenPrefix(), [this](const std::string& x) { SetInitialenPrefix(x); });
     v.Field("Radumfang", Radumfang);
     v.Field("SteigungUsed", SteigungUsed);
     v.Field("NullstelleUsed", NullstelleUsed);
-    for (auto [name, value] : {std::pair{"Frequenz", Frequenz}, {"Geschwindigkeit", Geschwindigkeit},
-                               {"Leistung", Leistung}, {"Tretfrequenz", Tretfrequenz},
-                               {"Herzfrequenz", Herzfrequenz}, {"Temperatur", Temperatur}}) {
+    for (auto [name, value] : {std::pair{"Frequenz", Frequenz},
+                               {"Geschwindigkeit", Geschwindigkeit},
+                               {"Leistung", Leistung},
+                               {"Tretfrequenz", Tretfrequenz},
+                               {"Herzfrequenz", Herzfrequenz},
+                               {"Temperatur", Temperatur}}) {
         ReadOnly(v, name, value, INT16_MIN, INT16_MAX);
     }
     v.Integer("AbspeicherZeit", AbspeicherZeit(), 1, 25500,
@@ -275,8 +288,10 @@ void TVeltrakStatus::VisitProperties(TPropertyVisitor& v) {
     v.Field("BremseSteigung", BremseSteigung);
     v.Field("BremseTeiler", BremseTeiler);
     v.Boolean("BremseTimeout", BremseTimeout, [](bool) {});
-    for (auto [name, value] : {std::pair{"BremseCounter", BremseCounter}, {"BremseTimer", BremseTimer},
-                               {"BremseDauer", BremseDauer}, {"BremseStellwert", BremseStellwert}}) {
+    for (auto [name, value] : {std::pair{"BremseCounter", BremseCounter},
+                               {"BremseTimer", BremseTimer},
+                               {"BremseDauer", BremseDauer},
+                               {"BremseStellwert", BremseStellwert}}) {
         ReadOnly(v, name, value, INT32_MIN, INT32_MAX);
     }
     v.Field("DisplayAnzeigePOW", DisplayAnzeigePOW);

@@ -95,14 +95,14 @@ struct TVeltrakSettingsV {
     uint8_t telemetryIdRepeat = 9;
     uint8_t valueFormat = 3;
     uint8_t horseMode = 0;
-    uint8_t twoStateSetting = 0;      // "h": 0 or 1
-    uint8_t powerDownMode = '0';      // "0", "1", "2" or "4"
+    uint8_t twoStateSetting = 0; // "h": 0 or 1
+    uint8_t powerDownMode = '0'; // "0", "1", "2" or "4"
     uint16_t powerDownSeconds = 0;
     uint8_t displayMode = 0;
     uint8_t zoneMode = 1; // 1 power zones, 2 heart-rate zones
     std::array<uint16_t, 5> zoneLimits = {800, 1600, 2400, 3200, 4000};
     std::array<uint8_t, 8> serialAndProduction = {};
-    std::array<uint8_t, 14> odometer = {}; // BCD as the head unit sends it
+    std::array<uint8_t, 14> odometer = {};               // BCD as the head unit sends it
     std::array<std::array<uint8_t, 5>, 4> wireless = {}; // heart rate, speed, power meter, communication
 };
 
@@ -171,7 +171,8 @@ public:
     TVeltrakPasswordLevel PasswordLevel = TVeltrakPasswordLevel::PasswordLevelUnknown;
     uint8_t SerMultiProzID = 0;
     TVeltrakFormatDatumZeit DatumZeitFormat = TVeltrakFormatDatumZeit::FormatDatumDDpMMpYY;
-    TVeltrakGeschwindigkeitFormat GeschwindigkeitFormat = TVeltrakGeschwindigkeitFormat::GeschwindigkeitFormat_kmh;
+    TVeltrakGeschwindigkeitFormat GeschwindigkeitFormat =
+        TVeltrakGeschwindigkeitFormat::GeschwindigkeitFormat_kmh;
     TVeltrakStreckeFormat StreckeFormat = TVeltrakStreckeFormat::StreckeFormat_m;
     TVeltrakTemperaturFormat TemperaturFormat = TVeltrakTemperaturFormat::TemperaturFormat_GradC;
     int16_t HSLimitIncrX = 20;

@@ -6,7 +6,8 @@
 namespace klt {
 
 TVeltrakInternal::TVeltrakInternal(std::unique_ptr<ISerialLine> line, IProtocolClock* clock)
-    : line_(line != nullptr ? std::move(line) : CreateSerialLine(), clock != nullptr ? *clock : RealProtocolClock()) {
+    : line_(line != nullptr ? std::move(line) : CreateSerialLine(),
+            clock != nullptr ? *clock : RealProtocolClock()) {
     ownStatus_.SetHWVersion(TVeltrakHWVersion::HWVersionEntwicklung);
     portLister_ = [this] { return std::vector<TVeltrakComPort>{port_}; };
 }
@@ -93,7 +94,9 @@ void TVeltrakInternal::SetData16(int first, uint16_t value) {
     SetData(first + 1, static_cast<uint8_t>(value));
 }
 
-uint32_t TVeltrakInternal::Data32() const { return uint32_t{Data16(1)} << 16 | Data16(3); }
+uint32_t TVeltrakInternal::Data32() const {
+    return uint32_t{Data16(1)} << 16 | Data16(3);
+}
 
 void TVeltrakInternal::SetData32(uint32_t value) {
     SetData16(1, static_cast<uint16_t>(value >> 16));

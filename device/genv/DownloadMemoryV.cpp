@@ -20,8 +20,9 @@ constexpr uint32_t kMaxAnswerMs = 4000;
 void TVeltrakV::DownloadMemoryV(const TProgress& progress, bool newerCommand) {
     memory_.clear();
     if (newerCommand && Status().SWVersion() < kFirstNewerDownloadFirmware) {
-        throw Exception("Your Veltrak does not support this function\r\nThis function is only implemented in newer "
-                        "versions");
+        throw Exception(
+            "Your Veltrak does not support this function\r\nThis function is only implemented in newer "
+            "versions");
     }
     for (int attempt = 1;; ++attempt) {
         try {
@@ -83,7 +84,8 @@ void TVeltrakV::DownloadOnce(const TProgress& progress, bool newerCommand) {
     StartDownload(newerCommand ? 'y' : 'A');
     std::array<uint8_t, 2> count{};
     if (Line().ReadBytes(count.data(), 1) != 1 || Line().ReadBytes(count.data() + 1, 1) != 1) {
-        throw Exception(std::string("Not all data for Telegram ") + (newerCommand ? 'y' : 'A') + " could be received");
+        throw Exception(std::string("Not all data for Telegram ") + (newerCommand ? 'y' : 'A') +
+                        " could be received");
     }
     const size_t blocks = static_cast<size_t>(count[0] << 8 | count[1]);
     if (blocks == 0 || (blocks == 3 && Status().SWVersion() >= kFirstThreeEmptyBlocksFirmware)) {

@@ -47,7 +47,8 @@ template <class T> void ResetOutOfRange(T& value, bool valid, T fallback, int me
 
 } // namespace
 
-void TVeltrakV::WriteSetting(char command, std::span<const uint8_t> data, size_t replyLength, TSettingGroup group) {
+void TVeltrakV::WriteSetting(char command, std::span<const uint8_t> data, size_t replyLength,
+                             TSettingGroup group) {
     if (!SendTelegramV(command, data, replyLength)) {
         failed_ |= GroupBit(group);
     }
@@ -56,18 +57,22 @@ void TVeltrakV::WriteSetting(char command, std::span<const uint8_t> data, size_t
 void TVeltrakV::WriteSettingsV(const TVeltrakStatus& settings) {
     failed_ = 0;
     TVeltrakSettingsV v = settings.SettingsV;
-    uint16_t slope = static_cast<uint16_t>(std::clamp(std::lround(settings.SteigungUsed / kSlopeFactor), 0L, 65535L));
+    uint16_t slope =
+        static_cast<uint16_t>(std::clamp(std::lround(settings.SteigungUsed / kSlopeFactor), 0L, 65535L));
     ResetOutOfRange<uint16_t>(slope, slope >= 50 && slope <= 1000, kDefaultSlope, 65157);
     int32_t interval = settings.AbspeicherZeit();
     ResetOutOfRange<int32_t>(interval, ValidInterval(interval), 100, 65158);
-    ResetOutOfRange<uint8_t>(v.cadenceThreshold, v.cadenceThreshold >= 1 && v.cadenceThreshold <= 50, 13, 65159);
-    ResetOutOfRange<uint8_t>(v.telemetryIdRepeat, v.telemetryIdRepeat >= 1 && v.telemetryIdRepeat <= 15, 9, 65160);
+    ResetOutOfRange<uint8_t>(v.cadenceThreshold, v.cadenceThreshold >= 1 && v.cadenceThreshold <= 50, 13,
+                             65159);
+    ResetOutOfRange<uint8_t>(v.telemetryIdRepeat, v.telemetryIdRepeat >= 1 && v.telemetryIdRepeat <= 15, 9,
+                             65160);
     ResetOutOfRange<uint8_t>(v.valueFormat, v.valueFormat <= 3, 0, 65161);
     ResetOutOfRange<uint8_t>(v.horseMode, v.horseMode <= 1, 0, 65162);
     ResetOutOfRange<uint8_t>(v.displayMode, v.displayMode <= 15, 0, 65163);
 
     WriteSetting('E', WordBytes(slope), 2, TSettingGroup::Slope);
-    WriteSetting('G', WordBytes(static_cast<uint16_t>(settings.Radumfang)), 2, TSettingGroup::WheelCircumference);
+    WriteSetting('G', WordBytes(static_cast<uint16_t>(settings.Radumfang)), 2,
+                 TSettingGroup::WheelCircumference);
     WriteSetting('N', InitialsBytes(settings.Initialen()), 0, TSettingGroup::Initials);
     WriteSetting('R', std::array<uint8_t, 1>{IntervalByte(interval)}, 1, TSettingGroup::StorageInterval);
     std::array<uint8_t, 11> zones{v.zoneMode};

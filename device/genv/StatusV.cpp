@@ -20,8 +20,12 @@ uint16_t Word(const std::vector<uint8_t>& reply, size_t at) {
     return static_cast<uint16_t>(reply[at] << 8 | reply[at + 1]);
 }
 
-bool IsBcd(uint8_t byte) { return (byte >> 4) <= 9 && (byte & 0x0F) <= 9; }
-int FromBcd(uint8_t byte) { return (byte >> 4) * 10 + (byte & 0x0F); }
+bool IsBcd(uint8_t byte) {
+    return (byte >> 4) <= 9 && (byte & 0x0F) <= 9;
+}
+int FromBcd(uint8_t byte) {
+    return (byte >> 4) * 10 + (byte & 0x0F);
+}
 
 } // namespace
 
@@ -101,7 +105,8 @@ void TVeltrakV::ReadSettingsV() {
     const uint16_t firmware = s.SWVersion();
     if (firmware >= kFirstUnknownFirmware) {
         Prompt().Ask("Warning", LoadText(65156), TPromptButtons::OkCancel);
-        throw Exception(FormatText("Veltrak firmware %s is newer than this program knows", {s.SWVersionText()}));
+        throw Exception(
+            FormatText("Veltrak firmware %s is newer than this program knows", {s.SWVersionText()}));
     }
     ReadClock();
 
@@ -194,7 +199,9 @@ void TVeltrakV::ReadSettingsV() {
         for (uint8_t n = 1; n <= 4; ++n) {
             auto& wireless = v.wireless[n - 1u];
             wireless = {};
-            if (ReadSetting('n', {0, n}, 5, static_cast<TSettingGroup>(static_cast<int>(TSettingGroup::WirelessHeartrate) + n - 1))) {
+            if (ReadSetting(
+                    'n', {0, n}, 5,
+                    static_cast<TSettingGroup>(static_cast<int>(TSettingGroup::WirelessHeartrate) + n - 1))) {
                 std::copy_n(reply_.begin(), wireless.size(), wireless.begin());
             }
         }
@@ -222,7 +229,8 @@ void TVeltrakV::ReadClockV() {
     const uint8_t hour = static_cast<uint8_t>(r[3] & 0x3F);
     const bool digits = std::all_of(r.begin(), r.end(), IsBcd) && IsBcd(hour);
     const TCivilDate date{2000 + FromBcd(r[2]), FromBcd(r[1]), FromBcd(r[0])};
-    if (!digits || !IsValidCivilDate(date) || FromBcd(hour) > 23 || FromBcd(r[4]) > 59 || FromBcd(r[5]) > 59) {
+    if (!digits || !IsValidCivilDate(date) || FromBcd(hour) > 23 || FromBcd(r[4]) > 59 ||
+        FromBcd(r[5]) > 59) {
         Prompt().ShowMessage("Warning", "Incorrect Date from Veltrak received\r\nDate set to 01.01.2004");
         setDate(kFallbackDate, 0);
         WriteClockV();
@@ -234,10 +242,12 @@ void TVeltrakV::ReadClockV() {
 void TVeltrakV::WriteClockV() {
     const TVeltrakStatus& s = Status();
     const auto toBcd = [](int value) { return static_cast<uint8_t>((value / 10) << 4 | value % 10); };
-    const TCivilDate date = CivilFromDaysSince1880(s.ClockDay == 0xFFFF ? DaysSince1880(kFallbackDate) : s.ClockDay);
+    const TCivilDate date =
+        CivilFromDaysSince1880(s.ClockDay == 0xFFFF ? DaysSince1880(kFallbackDate) : s.ClockDay);
     const int seconds = std::clamp(s.ClockTime, 0, 8639999) / 100;
-    const std::array<uint8_t, 6> clock{toBcd(date.day),         toBcd(date.month),         toBcd(std::clamp(date.year - 2000, 0, 99)),
-                                       toBcd(seconds / 3600), toBcd(seconds / 60 % 60), toBcd(seconds % 60)};
+    const std::array<uint8_t, 6> clock{
+        toBcd(date.day),       toBcd(date.month),        toBcd(std::clamp(date.year - 2000, 0, 99)),
+        toBcd(seconds / 3600), toBcd(seconds / 60 % 60), toBcd(seconds % 60)};
     if (!SendTelegramV('M', clock, 0)) {
         throw Exception(NotAcknowledgedText('M'));
     }

@@ -39,8 +39,9 @@ std::string SettingGroupNames(TSettingGroups groups) {
 }
 
 std::string NotAcknowledgedText(char command) {
-    return FormatText("Veltrak was not able to acknowledge the reception of Telegramm \"%s\"\r\nJust try again",
-                      {std::string(1, command)});
+    return FormatText(
+        "Veltrak was not able to acknowledge the reception of Telegramm \"%s\"\r\nJust try again",
+        {std::string(1, command)});
 }
 
 std::array<uint8_t, 2> NibbleCharacters(uint8_t byte) {
@@ -87,7 +88,8 @@ TVeltrakV::TVeltrakV(std::unique_ptr<ISerialLine> line, IProtocolClock* clock)
     SetConfiguredHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
 }
 
-void TVeltrakV::ByGeneration(const std::function<void()>& generationV, const std::function<void()>& registers) {
+void TVeltrakV::ByGeneration(const std::function<void()>& generationV,
+                             const std::function<void()>& registers) {
     if (IsGenerationV()) {
         generationV();
         return;
@@ -156,7 +158,9 @@ void TVeltrakV::TryTelegramV(char command, std::span<const uint8_t> data, size_t
     ReadReplyData(command, replyLength);
 }
 
-bool TVeltrakV::ReadByteV(uint8_t& byte) { return Line().ReadBytes(&byte, 1) == 1; }
+bool TVeltrakV::ReadByteV(uint8_t& byte) {
+    return Line().ReadBytes(&byte, 1) == 1;
+}
 
 void TVeltrakV::ReadAcknowledgement(char command) {
     const auto echo = static_cast<uint8_t>(command);
@@ -243,7 +247,8 @@ void TVeltrakV::ReadVersionReply() {
             ThrowShortReply('P');
         }
     }
-    reply_ = {FoldNibbleCharacters(characters[0], characters[1]), FoldNibbleCharacters(characters[2], characters[3])};
+    reply_ = {FoldNibbleCharacters(characters[0], characters[1]),
+              FoldNibbleCharacters(characters[2], characters[3])};
     ReadByteV(byte); // the closing byte
 }
 
@@ -259,9 +264,13 @@ void TVeltrakV::ResetLineV() {
 }
 
 void TVeltrakV::DrainLine() {
+    // Only what has arrived: waiting for more would only delay the retry.
+    const TLineTimeouts timeouts = Line().Timeouts();
+    Line().SetTimeouts(PollingLineTimeouts());
     std::array<uint8_t, 64> pending{};
     for (int i = 0; i < 16 && Line().ReadBytes(pending.data(), pending.size()) != 0; ++i) {
     }
+    Line().SetTimeouts(timeouts);
     Line().Purge();
 }
 

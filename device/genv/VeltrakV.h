@@ -44,7 +44,9 @@ enum class TSettingGroup : uint8_t {
     Telemetry
 };
 using TSettingGroups = uint32_t;
-inline constexpr TSettingGroups GroupBit(TSettingGroup group) { return 1u << static_cast<unsigned>(group); }
+inline constexpr TSettingGroups GroupBit(TSettingGroup group) {
+    return 1u << static_cast<unsigned>(group);
+}
 std::string SettingGroupName(TSettingGroup group);
 // The names of the groups in the set, joined by ",".
 std::string SettingGroupNames(TSettingGroups groups);
@@ -133,7 +135,8 @@ private:
     bool TryVersionQuery();
 
     // Reads one setting; on failure its default holds and its group is marked.
-    bool ReadSetting(char command, std::initializer_list<uint8_t> request, size_t replyLength, TSettingGroup group);
+    bool ReadSetting(char command, std::initializer_list<uint8_t> request, size_t replyLength,
+                     TSettingGroup group);
     void ReadSettingsV();
     void ReadClockV();
     void WriteClockV();

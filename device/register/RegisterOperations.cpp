@@ -7,7 +7,9 @@
 namespace klt {
 namespace {
 
-int16_t Clamp16(int64_t value) { return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX)); }
+int16_t Clamp16(int64_t value) {
+    return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
+}
 
 } // namespace
 
@@ -35,14 +37,17 @@ void TVeltrakInternal::WriteClock() {
 
 void TVeltrakInternal::ReadClock() {
     Exchange(14);
-    TVeltrakClockValue clock{static_cast<int32_t>(Data32()), static_cast<uint8_t>(version_ >= 240 ? StatusByte() : 0)};
+    TVeltrakClockValue clock{static_cast<int32_t>(Data32()),
+                             static_cast<uint8_t>(version_ >= 240 ? StatusByte() : 0)};
     clock = SubtractHundredths(clock, TelemetryClockDelay());
     const TVeltrakDayTime dayTime = DayTimeFromClock(clock);
     status_->ClockDay = dayTime.day;
     status_->ClockTime = dayTime.time;
 }
 
-void TVeltrakInternal::Disconnect() { version_ = 0; }
+void TVeltrakInternal::Disconnect() {
+    version_ = 0;
+}
 
 void TVeltrakInternal::ReadLiveValues() {
     TVeltrakStatus& s = *status_;
@@ -86,7 +91,8 @@ void TVeltrakInternal::ReadStatus() {
     s.SetHerzfrequenzAlleineFlag(Data16(1) != 0);
     s.SetAbschaltzeit(Data(3) * 100);
     Exchange(21);
-    s.SetInitialenPrefix(std::string{static_cast<char>(Data(2)), static_cast<char>(Data(3)), static_cast<char>(Data(4))});
+    s.SetInitialenPrefix(
+        std::string{static_cast<char>(Data(2)), static_cast<char>(Data(3)), static_cast<char>(Data(4))});
     uint8_t denominator = 1;
     if (version_ >= 240) {
         Exchange(24);
@@ -140,9 +146,11 @@ void TVeltrakInternal::WriteSettings(const TVeltrakStatus& settings) {
                     static_cast<uint16_t>(settings.SteigungUsed));
     Exchange(4, static_cast<uint16_t>(settings.Radumfang));
     if (version_ >= 300) {
-        Exchange(50, static_cast<uint32_t>(settings.DisplayAnzeigePOW << 24 | settings.DisplayAnzeigeCAD << 16 |
-                                           settings.DisplayAnzeigeHRT << 8 | settings.DisplayAnzeigeSPD));
-        Exchange(51, static_cast<uint32_t>(settings.DisplayGlaettungPOW << 24 | settings.DisplayGlaettungCAD << 16 |
+        Exchange(50,
+                 static_cast<uint32_t>(settings.DisplayAnzeigePOW << 24 | settings.DisplayAnzeigeCAD << 16 |
+                                       settings.DisplayAnzeigeHRT << 8 | settings.DisplayAnzeigeSPD));
+        Exchange(51, static_cast<uint32_t>(settings.DisplayGlaettungPOW << 24 |
+                                           settings.DisplayGlaettungCAD << 16 |
                                            settings.DisplayGlaettungHRT << 8 | settings.DisplayGlaettungSPD));
     }
 }
@@ -166,7 +174,8 @@ void TVeltrakInternal::ReadBrakeCalibration() {
     s.BremseOffset = Data16(1);
     s.Prozessortakt = 614400;
     if (version_ >= 260) {
-        s.BremseTyp = Data(3) != 0 ? TVeltrakBremseTyp::BremseTypWirbelStrom : TVeltrakBremseTyp::BremseTypKeine;
+        s.BremseTyp =
+            Data(3) != 0 ? TVeltrakBremseTyp::BremseTypWirbelStrom : TVeltrakBremseTyp::BremseTypKeine;
         s.Prozessortakt = Data(4) * 102400;
     }
     Exchange(39);

@@ -15,7 +15,8 @@ uint8_t RegisterChecksum(std::span<const uint8_t> bytes) {
     return static_cast<uint8_t>(-sum);
 }
 
-std::array<uint8_t, 9> RegisterRequest(uint8_t address, uint8_t registerNumber, std::span<const uint8_t, 4> data) {
+std::array<uint8_t, 9> RegisterRequest(uint8_t address, uint8_t registerNumber,
+                                       std::span<const uint8_t, 4> data) {
     std::array<uint8_t, 9> request{kRegisterStart, address, kRegisterMark, registerNumber,
                                    data[0],        data[1], data[2],       data[3]};
     request[8] = RegisterChecksum(std::span(request).subspan(2, 6));

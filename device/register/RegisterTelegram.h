@@ -15,6 +15,7 @@ inline constexpr uint8_t kAck = 0x06;
 // The two's complement of the 8-bit sum.
 uint8_t RegisterChecksum(std::span<const uint8_t> bytes);
 // The request for a register with these four data bytes.
-std::array<uint8_t, 9> RegisterRequest(uint8_t address, uint8_t registerNumber, std::span<const uint8_t, 4> data);
+std::array<uint8_t, 9> RegisterRequest(uint8_t address, uint8_t registerNumber,
+                                       std::span<const uint8_t, 4> data);
 
 } // namespace klt

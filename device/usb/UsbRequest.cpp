@@ -13,15 +13,19 @@ constexpr int kExceptionRetries = 3;
 constexpr int kBusyWaitMs = 5000;
 constexpr int kDiscardedReplyKind = 34;
 
-bool NeverRetried(int kind) { return kind == 30 || kind == 32; }
+bool NeverRetried(int kind) {
+    return kind == 30 || kind == 32;
+}
 
-[[noreturn]] void ThrowInvalidData() { throw Exception(kInvalidDataText); }
+[[noreturn]] void ThrowInvalidData() {
+    throw Exception(kInvalidDataText);
+}
 
 } // namespace
 
 std::vector<uint8_t> BuildUsbRequest(uint8_t requestClass, uint8_t code, std::span<const uint8_t> data) {
-    std::vector<uint8_t> request{kUsbRequestStart, kUsbRequestMark, 0x00, static_cast<uint8_t>(data.size() + 3),
-                                 requestClass, code};
+    std::vector<uint8_t> request{
+        kUsbRequestStart, kUsbRequestMark, 0x00, static_cast<uint8_t>(data.size() + 3), requestClass, code};
     request.insert(request.end(), data.begin(), data.end());
     uint8_t checksum = 0;
     for (size_t i = 0; i + 1 < request.size(); ++i) {

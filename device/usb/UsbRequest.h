@@ -26,7 +26,8 @@ struct TUsbRequestKind {
 // The request bytes; the checksum leaves out the byte just before it.
 std::vector<uint8_t> BuildUsbRequest(uint8_t requestClass, uint8_t code, std::span<const uint8_t> data);
 
-inline constexpr const char* kInvalidDataText = "Invalid data from Veltrak received\r\n Please try again later";
+inline constexpr const char* kInvalidDataText =
+    "Invalid data from Veltrak received\r\n Please try again later";
 inline constexpr const char* kBusyText = "Veltrak busy\r\nPlease wait";
 
 class TUsbRequestLink {

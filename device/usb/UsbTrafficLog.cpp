@@ -22,8 +22,12 @@ std::string TUsbTrafficLog::Line(const char* direction, std::span<const uint8_t>
     return line + ";\n";
 }
 
-void TUsbTrafficLog::Sent(std::span<const uint8_t> bytes) { Append(Line("Send:", bytes)); }
-void TUsbTrafficLog::Received(std::span<const uint8_t> bytes) { Append(Line("Received:", bytes)); }
+void TUsbTrafficLog::Sent(std::span<const uint8_t> bytes) {
+    Append(Line("Send:", bytes));
+}
+void TUsbTrafficLog::Received(std::span<const uint8_t> bytes) {
+    Append(Line("Received:", bytes));
+}
 
 void TUsbTrafficLog::Append(const std::string& line) {
     if (path_.empty()) {

@@ -21,7 +21,8 @@ public:
 class TFakeLine : public ISerialLine {
 public:
     // Sees every byte written (with the line's settings at that moment) and may queue answers.
-    using TResponder = std::function<void(uint8_t byte, const TLineSettings& settings, std::deque<uint8_t>& answer)>;
+    using TResponder =
+        std::function<void(uint8_t byte, const TLineSettings& settings, std::deque<uint8_t>& answer)>;
 
     explicit TFakeLine(TResponder responder) : responder_(std::move(responder)) {}
 

@@ -118,8 +118,9 @@ TEST(FindHeadUnitV, NoAnswerNamesThePort) {
         rig.protocol->FindHeadUnitV();
         FAIL();
     } catch (const EVeltrakVersion& e) {
-        EXPECT_STREQ(e.what(),
-                     "No Veltrak V found at Com3\r\nPlease make sure that the correct Veltrak version is selected");
+        EXPECT_STREQ(
+            e.what(),
+            "No Veltrak V found at Com3\r\nPlease make sure that the correct Veltrak version is selected");
     }
 }
 
@@ -136,11 +137,20 @@ TEST(ReadStatusV, UnknownNewerFirmwareStopsAfterTheWarning) {
 
 TEST(ReadStatusV, ReadsSettingsAndSummarisesWhatFailed) {
     THeadUnitV unit;
-    unit.replies = {{'x', {0x43, 0x40, 0xA0}}, {'M', kClockReply},   {'v', {'1', 0x01, 0x2C}},
-                    {'E', {0x00, 0xFA}},       {'N', Bytes({'J', 'D', 'O', ' ', ' ', ' ', ' ', ' '})},
-                    {'F', {0x01, 0xF4}},       {'R', {0x85}},        {'S', {22, 30}},
-                    {'K', {11}},               {'L', {4}},           {'a', {7}},
-                    {'W', {2}},                {'U', {1}},           {'b', {3, 0}},
+    unit.replies = {{'x', {0x43, 0x40, 0xA0}},
+                    {'M', kClockReply},
+                    {'v', {'1', 0x01, 0x2C}},
+                    {'E', {0x00, 0xFA}},
+                    {'N', Bytes({'J', 'D', 'O', ' ', ' ', ' ', ' ', ' '})},
+                    {'F', {0x01, 0xF4}},
+                    {'R', {0x85}},
+                    {'S', {22, 30}},
+                    {'K', {11}},
+                    {'L', {4}},
+                    {'a', {7}},
+                    {'W', {2}},
+                    {'U', {1}},
+                    {'b', {3, 0}},
                     {'H', {2, 0, 100, 0, 120, 0, 140, 0, 160, 0, 180}},
                     {'O', std::vector<uint8_t>(14, 0x12)},
                     {'c', {1, 2, 3, 4, 5, 6, 7, 8}}};
@@ -201,9 +211,7 @@ TEST(DownloadMemoryV, BlocksWithFourFFBytesAreRefused) {
     EXPECT_FALSE(HasFFRun(Block(1, 3)));
     EXPECT_TRUE(HasFFRun(Block(1, 4)));
     THeadUnitV unit;
-    unit.blocks = {{Block(1, 3)},
-                   {Block(2, 4), Block(2, 0)},
-                   {Block(3, 4), Block(3, 5), Block(3, 6, 20)}};
+    unit.blocks = {{Block(1, 3)}, {Block(2, 4), Block(2, 0)}, {Block(3, 4), Block(3, 5), Block(3, 6, 20)}};
     TGenerationV rig(unit);
     std::vector<int> progress;
     rig.protocol->DownloadMemoryV([&](int percent) { progress.push_back(percent); }, false);
@@ -213,9 +221,9 @@ TEST(DownloadMemoryV, BlocksWithFourFFBytesAreRefused) {
     const auto second = rig.protocol->Block(1);
     EXPECT_TRUE(std::equal(second.begin(), second.end(), Block(2, 0).begin()));
     const auto third = rig.protocol->Block(2);
-    EXPECT_EQ(third[10], 0xFF);                   // kept as received after the third try
+    EXPECT_EQ(third[10], 0xFF); // kept as received after the third try
     EXPECT_EQ(third[19], 3);
-    EXPECT_EQ(third[20], 0);                      // the missing rest is zero
+    EXPECT_EQ(third[20], 0); // the missing rest is zero
     EXPECT_EQ(unit.refusals, 3);
     EXPECT_EQ(unit.acknowledgements, 3);
     EXPECT_EQ(progress, (std::vector<int>{33, 66, 100}));
@@ -251,7 +259,8 @@ TEST(DownloadMemoryV, SlowComputerBreaksTheDownload) {
     } catch (const Exception& e) {
         EXPECT_NE(std::string(e.what()).find("4 seconds"), std::string::npos);
     }
-    EXPECT_EQ(std::count(unit.telegrams.begin(), unit.telegrams.end(), "A"), 3); // the whole start, three times
+    EXPECT_EQ(std::count(unit.telegrams.begin(), unit.telegrams.end(), "A"),
+              3); // the whole start, three times
     EXPECT_EQ(rig.protocol->BlockCount(), 0u);
 }
 

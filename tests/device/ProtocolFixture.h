@@ -8,8 +8,9 @@ namespace klt::test {
 
 template <class Protocol> struct TProtocolRig {
     template <class HeadUnit> explicit TProtocolRig(HeadUnit& unit) {
-        auto owned = std::make_unique<TFakeLine>(
-            [&unit](uint8_t byte, const TLineSettings& settings, std::deque<uint8_t>& out) { unit(byte, settings, out); });
+        auto owned =
+            std::make_unique<TFakeLine>([&unit](uint8_t byte, const TLineSettings& settings,
+                                                std::deque<uint8_t>& out) { unit(byte, settings, out); });
         line = owned.get();
         protocol = std::make_unique<Protocol>(std::move(owned), &clock);
         TVeltrakComPort port;

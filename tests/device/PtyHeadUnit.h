@@ -4,12 +4,15 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <deque>
 #include <functional>
 #include <poll.h>
 #include <pty.h>
+#include <string>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "device/ProtocolClock.h"
 #include "device/ProtocolLine.h"
@@ -18,7 +21,8 @@ namespace klt::test {
 
 class TPtyHeadUnit {
 public:
-    using TResponder = std::function<void(uint8_t byte, const TLineSettings& settings, std::deque<uint8_t>& out)>;
+    using TResponder =
+        std::function<void(uint8_t byte, const TLineSettings& settings, std::deque<uint8_t>& out)>;
 
     explicit TPtyHeadUnit(TResponder responder) : responder_(std::move(responder)) {
         char name[256] = {};
@@ -98,9 +102,12 @@ class TSlowClock : public IProtocolClock {
 public:
     uint32_t Milliseconds() override {
         const auto elapsed = std::chrono::steady_clock::now() - start_;
-        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 20);
+        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() /
+                                     20);
     }
-    void Sleep(int milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+    void Sleep(int milliseconds) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
 
 private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();

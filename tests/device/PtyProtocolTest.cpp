@@ -62,7 +62,8 @@ TEST(PtyProtocol, GenerationVHeadUnitIsFoundAndAnswers) {
 }
 
 TEST(ProtocolLine, WithoutBreaksTheResetWritesFiller) {
-    auto owned = std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {});
+    auto owned =
+        std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {});
     test::TFakeLine& line = *owned;
     line.breakWorks = false;
     test::TFakeClock clock;
@@ -79,7 +80,8 @@ TEST(ProtocolLine, WithoutBreaksTheResetWritesFiller) {
 }
 
 TEST(ProtocolLine, PacedWritesSleepAfterEveryByte) {
-    auto owned = std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {});
+    auto owned =
+        std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {});
     test::TFakeClock clock;
     TProtocolLine protocolLine(std::move(owned), clock);
     const std::vector<uint8_t> bytes{1, 2, 3};

@@ -26,7 +26,7 @@ struct TRegisterHeadUnit {
     int naksToSend = 0;   // requests answered with 0x15
     uint8_t replyAddress = 0x30;
     std::map<uint8_t, std::array<uint8_t, 5>> registers; // status byte and four data bytes
-    std::vector<uint8_t> requests;                      // register numbers received
+    std::vector<uint8_t> requests;                       // register numbers received
     std::vector<std::array<uint8_t, 4>> requestData;
     int naksReceived = 0;
 
@@ -57,7 +57,8 @@ struct TRegisterHeadUnit {
         }
         std::array<uint8_t, 5> reply{};
         if (reg == 5) {
-            reply = {static_cast<uint8_t>(passwordNeeded && !granted ? 0 : level), 0x01, 0x02, hundreds, units};
+            reply = {static_cast<uint8_t>(passwordNeeded && !granted ? 0 : level), 0x01, 0x02, hundreds,
+                     units};
         } else if (reg == 26) {
             granted = (uint32_t{request[4]} << 24 | uint32_t{request[5]} << 16 | uint32_t{request[6]} << 8 |
                        request[7]) == password;
@@ -96,8 +97,8 @@ struct THeadUnitV {
     int silentTelegrams = 0;
     // Memory blocks; each entry lists what is sent on the first, second, ... try of that block.
     std::vector<std::vector<std::vector<uint8_t>>> blocks;
-    uint16_t announcedBlocks = 0xFFFF; // the block count sent; the number of blocks when left
-    std::vector<std::string> telegrams;    // command and data bytes as received
+    uint16_t announcedBlocks = 0xFFFF;  // the block count sent; the number of blocks when left
+    std::vector<std::string> telegrams; // command and data bytes as received
     int wakeUps = 0;
     int acknowledgements = 0, refusals = 0;
 
@@ -146,7 +147,8 @@ struct THeadUnitV {
             return;
         }
         if (command == 'A' || command == 'y') {
-            const uint16_t count = announcedBlocks != 0xFFFF ? announcedBlocks : static_cast<uint16_t>(blocks.size());
+            const uint16_t count =
+                announcedBlocks != 0xFFFF ? announcedBlocks : static_cast<uint16_t>(blocks.size());
             out.push_back(static_cast<uint8_t>(count >> 8));
             out.push_back(static_cast<uint8_t>(count));
             block_ = 0;

@@ -74,10 +74,11 @@ std::vector<uint8_t> Reply(std::vector<uint8_t> payload) {
 constexpr TUsbRequestKind kReadStatus{5, 2, 3};
 
 TEST(UsbRequest, LengthAndChecksumLeaveOutTheLastByte) {
-    EXPECT_EQ(BuildUsbRequest(2, 3, {}), (std::vector<uint8_t>{0xA4, 0xB0, 0x00, 0x03, 2, 3, 0xA4 ^ 0xB0 ^ 0x03 ^ 2}));
+    EXPECT_EQ(BuildUsbRequest(2, 3, {}),
+              (std::vector<uint8_t>{0xA4, 0xB0, 0x00, 0x03, 2, 3, 0xA4 ^ 0xB0 ^ 0x03 ^ 2}));
     const std::array<uint8_t, 2> data{0x10, 0x20};
-    EXPECT_EQ(BuildUsbRequest(2, 3, data),
-              (std::vector<uint8_t>{0xA4, 0xB0, 0x00, 0x05, 2, 3, 0x10, 0x20, 0xA4 ^ 0xB0 ^ 0x05 ^ 2 ^ 3 ^ 0x10}));
+    EXPECT_EQ(BuildUsbRequest(2, 3, data), (std::vector<uint8_t>{0xA4, 0xB0, 0x00, 0x05, 2, 3, 0x10, 0x20,
+                                                                 0xA4 ^ 0xB0 ^ 0x05 ^ 2 ^ 3 ^ 0x10}));
 }
 
 struct TUsbRig {

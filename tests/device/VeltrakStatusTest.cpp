@@ -143,10 +143,17 @@ public:
         names.emplace_back(n);
     }
     void Number(std::string_view n, double, const TSetter<double>&) override { names.emplace_back(n); }
-    void Enumeration(std::string_view n, int, TValueNames, const TSetter<int>&) override { names.emplace_back(n); }
-    void Flags(std::string_view n, uint32_t, TValueNames, const TSetter<uint32_t>&) override { names.emplace_back(n); }
-    void Text(std::string_view n, const std::string&, const TSetter<std::string>&) override { names.emplace_back(n); }
-    void TextList(std::string_view n, const std::vector<std::string>&, const TSetter<std::vector<std::string>>&) override {
+    void Enumeration(std::string_view n, int, TValueNames, const TSetter<int>&) override {
+        names.emplace_back(n);
+    }
+    void Flags(std::string_view n, uint32_t, TValueNames, const TSetter<uint32_t>&) override {
+        names.emplace_back(n);
+    }
+    void Text(std::string_view n, const std::string&, const TSetter<std::string>&) override {
+        names.emplace_back(n);
+    }
+    void TextList(std::string_view n, const std::vector<std::string>&,
+                  const TSetter<std::vector<std::string>>&) override {
         names.emplace_back(n);
     }
     void Object(std::string_view n, const TNestedProperties&) override { names.emplace_back(n); }
