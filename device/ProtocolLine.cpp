@@ -46,7 +46,6 @@ TProtocolLine::TProtocolLine(std::unique_ptr<ISerialLine> line, IProtocolClock& 
 
 void TProtocolLine::OpenPort(const TVeltrakComPort& port) {
     ClosePort();
-    port_ = port;
     if (port.Path.empty()) {
         throw EVeltrakComError(FormatText("Port %s does not exist", {PortText(port)}));
     }

@@ -36,15 +36,12 @@ public:
     // it has no path or cannot be opened.
     void OpenPort(const TVeltrakComPort& port);
     void ClosePort();
-    bool IsOpen() const { return line_->IsOpen(); }
-    const TVeltrakComPort& Port() const { return port_; }
 
     void Configure(const TLineSettings& settings);
     const TLineSettings& Settings() const { return settings_; }
     void SetTimeouts(const TLineTimeouts& timeouts);
     const TLineTimeouts& Timeouts() const { return timeouts_; }
     void SetSlowMode(bool on);
-    bool SlowMode() const { return settings_.baudRate == SlowLineSettings().baudRate; }
 
     void Purge();
     // Purge, break for 500 ms and 500 ms of quiet; where no break can be signalled, filler bytes
@@ -62,7 +59,6 @@ public:
 private:
     std::unique_ptr<ISerialLine> line_;
     IProtocolClock& clock_;
-    TVeltrakComPort port_;
     TLineSettings settings_;
     TLineTimeouts timeouts_;
     bool resetting_ = false;

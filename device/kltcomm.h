@@ -145,13 +145,12 @@ class TVeltrakOld : public TVeltrakInternal {
 public:
     using TVeltrakInternal::TVeltrakInternal;
 
-protected:
-    // Lets the host process one pending user-interface event.
-    void Idle() override;
-
-public:
-    // Installed by the window program; the tool and the download thread leave it empty.
+    // Lets the host process one pending user-interface event; installed by the window program,
+    // left empty by the tool and the download thread.
     std::function<void()> ProcessPendingEvent;
+
+protected:
+    void Idle() override;
 };
 
 } // namespace klt
