@@ -153,9 +153,10 @@ int RunStatus(const std::vector<std::string>& args) {
     veltrak->ReadStatus();
     TVeltrakStatus& status = veltrak->Status();
     const std::string unread = SettingGroupNames(veltrak->FailedSettings());
+    const std::string generation = HWVersionName(HWVersionOfType(options.type));
     if (parsed.flags.count("--json") != 0) {
         TJsonWriter json;
-        json.BeginObject().Field("port", veltrak->PortText());
+        json.BeginObject().Field("port", veltrak->PortText()).Field("generation", generation);
         json.Field("firmware", status.SWVersionText()).Field("hardware", status.HWVersionText());
         json.Field("clock", ClockText(status)).Key("properties").BeginObject();
         TStatusPrinter printer(&json);
@@ -172,9 +173,9 @@ int RunStatus(const std::vector<std::string>& args) {
     }
     TStatusPrinter printer(nullptr);
     status.VisitProperties(printer);
-    std::printf("Veltrak %s at %s, firmware %s\nClock = %s\n%s", status.HWVersionText().c_str(),
-                veltrak->PortText().c_str(), status.SWVersionText().c_str(), ClockText(status).c_str(),
-                printer.text.c_str());
+    std::printf("Veltrak %s at %s, firmware %s, hardware %s\nClock = %s\n%s", generation.c_str(),
+                veltrak->PortText().c_str(), status.SWVersionText().c_str(), status.HWVersionText().c_str(),
+                ClockText(status).c_str(), printer.text.c_str());
     if (!unread.empty()) {
         std::printf("Not read (defaults shown): %s\n", unread.c_str());
     }
