@@ -37,7 +37,10 @@ int RunConvert(const std::vector<std::string>& args);
 int RunPlot(const std::vector<std::string>& args);
 // db path | db add FILE... | db list: the training database of the configuration.
 int RunDatabase(const std::vector<std::string>& args);
-// device ports [--json]: the serial ports a head unit can be reached on, in the program's order.
+// device ports | device status | device clock: the serial ports, and a head unit of generation IV
+// or V on one of them.
 int RunDevice(const std::vector<std::string>& args);
+// device ports [--json]: the serial ports a head unit can be reached on, in the program's order.
+int RunDevicePorts(const std::vector<std::string>& args);
 
 } // namespace klt::cli

@@ -66,7 +66,7 @@ std::string TrainingRowsTable(const std::vector<TTrainingRow>& rows) {
     return table.Text() + std::to_string(rows.size()) + (rows.size() == 1 ? " training\n" : " trainings\n");
 }
 
-std::string ConfiguredDatabaseDir() {
+TSystemData ConfiguredSystemData() {
     // Read only: the tool never writes the configuration, and a damaged one means the default.
     TKLTIniData settings;
     try {
@@ -76,7 +76,9 @@ std::string ConfiguredDatabaseDir() {
     } catch (const Exception&) {
         settings.SetToDefaults();
     }
-    return settings.SystemData.DataBaseDir;
+    return settings.SystemData;
 }
+
+std::string ConfiguredDatabaseDir() { return ConfiguredSystemData().DataBaseDir; }
 
 } // namespace klt::cli

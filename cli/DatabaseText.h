@@ -4,6 +4,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/KLTIniData.h"
 #include "core/KLTFile.h"
 
 namespace klt::cli {
@@ -28,6 +29,8 @@ struct TTrainingRow {
 std::string TrainingRowsJson(const std::vector<TTrainingRow>& rows);
 std::string TrainingRowsTable(const std::vector<TTrainingRow>& rows);
 
+// The system settings as stored, read only; the defaults when the file is missing or damaged.
+TSystemData ConfiguredSystemData();
 // The training database of the configuration (KLT_DATABASE and KLT_CONFIG apply).
 std::string ConfiguredDatabaseDir();
 

@@ -1,5 +1,6 @@
 #include "cli/Json.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace klt::cli {
@@ -50,6 +51,18 @@ void TJsonWriter::Separate() {
         }
         first_.back() = false;
     }
+}
+
+TJsonWriter& TJsonWriter::Value(double number) {
+    Separate();
+    if (!std::isfinite(number)) {
+        out_ += "null";
+        return *this;
+    }
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.17g", number);
+    out_ += buffer;
+    return *this;
 }
 
 TJsonWriter& TJsonWriter::BeginObject() {

@@ -18,6 +18,8 @@ public:
     TJsonWriter& Value(std::string_view text);
     TJsonWriter& Value(const char* text) { return Value(std::string_view(text)); }
     TJsonWriter& Value(bool flag);
+    // Shortest text that reads back as the same number; null for infinities and NaN.
+    TJsonWriter& Value(double number);
     template <std::integral T>
         requires(!std::same_as<T, bool>)
     TJsonWriter& Value(T number) {

@@ -22,7 +22,11 @@ constexpr const char* kUsage =
     "  db add FILE... [--json]                   import trainings into the database\n"
     "  db list [--initials P] [--from D] [--to D] [--json]\n"
     "                                            trainings of the database (D: YYYY-MM-DD)\n"
-    "  device ports [--json]                     serial ports for head units, \"None\" last\n";
+    "  device ports [--json]                     serial ports for head units, \"None\" last\n"
+    "  device status --type 4|5 [--port PATH] [--password N] [--json]\n"
+    "                                            identify a head unit and read its whole status\n"
+    "  device clock --type 4|5 [--port PATH] [--password N] [--set now]\n"
+    "                                            read (or set, then read) the head unit's clock\n";
 
 } // namespace
 

@@ -1,0 +1,123 @@
+// Downloading the recording memory of a generation V head unit, block by block.
+#include <algorithm>
+
+#include "core/Exceptions.h"
+#include "core/Texts.h"
+#include "device/VeltrakExceptions.h"
+#include "device/genv/VeltrakV.h"
+#include "device/register/RegisterTelegram.h"
+
+namespace klt {
+namespace {
+
+constexpr int kStartAttempts = 3;
+constexpr int kDownloadAttempts = 3;
+constexpr int kBlockAttempts = 3;
+constexpr uint32_t kMaxAnswerMs = 4000;
+
+} // namespace
+
+void TVeltrakV::DownloadMemoryV(const TProgress& progress, bool newerCommand) {
+    memory_.clear();
+    if (newerCommand && Status().SWVersion() < kFirstNewerDownloadFirmware) {
+        throw Exception(
+            "Your Veltrak does not support this function\r\nThis function is only implemented in newer "
+            "versions");
+    }
+    for (int attempt = 1;; ++attempt) {
+        try {
+            DownloadOnce(progress, newerCommand);
+            return;
+        } catch (const EVeltrakAbort&) {
+            memory_.clear();
+            throw;
+        } catch (const std::exception&) {
+            memory_.clear();
+            if (attempt >= kDownloadAttempts) {
+                throw;
+            }
+            ResetLineV();
+        }
+    }
+}
+
+void TVeltrakV::StartDownload(char command) {
+    const std::array<uint8_t, 3> start{0x02, static_cast<uint8_t>(command), 0x03};
+    for (int attempt = 1;; ++attempt) {
+        try {
+            Line().Purge();
+            Line().WriteBytes(start.data(), start.size());
+            ReadAcknowledgement(command);
+            return;
+        } catch (const EVeltrakAbort&) {
+            throw;
+        } catch (const std::exception&) {
+            if (attempt >= kStartAttempts) {
+                throw;
+            }
+            Line().ResetLine();
+        }
+    }
+}
+
+size_t TVeltrakV::ReadBlock(uint8_t* block) {
+    size_t got = 0;
+    while (got < kBlockSize) {
+        const size_t n = Line().ReadBytes(block + got, kBlockSize - got);
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    return got;
+}
+
+void TVeltrakV::DownloadOnce(const TProgress& progress, bool newerCommand) {
+    ReadClockV();
+    TVeltrakSettingsV& v = Status().SettingsV;
+    if (v.powerDownMode != '0') {
+        // a head unit that powers down mid-transfer would cut the download short
+        SendTelegramV('v', {'0', 0, 0}, 3);
+        v.powerDownMode = '0';
+        Wait(2900);
+    }
+    StartDownload(newerCommand ? 'y' : 'A');
+    std::array<uint8_t, 2> count{};
+    if (Line().ReadBytes(count.data(), 1) != 1 || Line().ReadBytes(count.data() + 1, 1) != 1) {
+        throw Exception(std::string("Not all data for Telegram ") + (newerCommand ? 'y' : 'A') +
+                        " could be received");
+    }
+    const size_t blocks = static_cast<size_t>(count[0] << 8 | count[1]);
+    if (blocks == 0 || (blocks == 3 && Status().SWVersion() >= kFirstThreeEmptyBlocksFirmware)) {
+        return; // nothing recorded
+    }
+    memory_.assign(blocks * kBlockSize, 0);
+    uint32_t lastAcknowledgement = Clock().Milliseconds();
+    for (size_t index = 0; index < blocks; ++index) {
+        uint8_t* block = memory_.data() + index * kBlockSize;
+        for (int attempt = 1;; ++attempt) {
+            std::array<uint8_t, kBlockSize> received{};
+            const size_t got = ReadBlock(received.data());
+            if (Clock().Since(lastAcknowledgement) > kMaxAnswerMs) {
+                throw Exception(LoadText(65154));
+            }
+            const bool good = got == kBlockSize && !HasFFRun(received);
+            if (good || attempt >= kBlockAttempts) {
+                // after the last attempt what came is kept and the rest stays zero
+                std::copy_n(received.begin(), got, block);
+                Line().WriteBlock(&kAck, 1);
+                break;
+            }
+            Clock().Sleep(100);
+            Line().WriteBlock(&kNak, 1);
+            Clock().Sleep(50);
+        }
+        lastAcknowledgement = Clock().Milliseconds();
+        if (progress) {
+            progress(static_cast<int>((index + 1) * 100 / blocks));
+        }
+        ProcessIdle();
+    }
+}
+
+} // namespace klt

@@ -1,0 +1,157 @@
+#pragma once
+// Generation V head units: character telegrams paced byte by byte, the port search over speeds
+// and parities, the status read with its defaults, settings, clock and the memory download.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "device/kltcomm.h"
+
+namespace klt {
+
+// Setting groups that could not be read or written, named in the summary box.
+enum class TSettingGroup : uint8_t {
+    SoftwareVersion,
+    Status,
+    Slope,
+    WheelCircumference,
+    Initials,
+    ZeroOffset,
+    StorageInterval,
+    Trainingzones,
+    ReedSwitch,
+    OdoValues,
+    CadenceDetectionThreshold,
+    TelemetrieZyklusTime,
+    TelemetrieIdRepeat,
+    TelemetrieTelRepeat,
+    ValueFormat,
+    HorseMode,
+    DisplayMode,
+    ProductionDate,
+    SerialNumber,
+    PowerDownMode,
+    WirelessHeartrate,
+    WirelessSpeed,
+    WirelessPowermeter,
+    WirelessCommunication,
+    AutomaticZeroOffset,
+    HeartrateFilterMode,
+    ShowActualTrainingZone,
+    Telemetry
+};
+using TSettingGroups = uint32_t;
+inline constexpr TSettingGroups GroupBit(TSettingGroup group) {
+    return 1u << static_cast<unsigned>(group);
+}
+std::string SettingGroupName(TSettingGroup group);
+// The names of the groups in the set, joined by ",".
+std::string SettingGroupNames(TSettingGroups groups);
+
+inline constexpr std::string_view kReadErrorHeading =
+    "Read error while reading from Veltrak.\r\nThe following settings could not be read and are set to there "
+    "default value:\r\n";
+inline constexpr std::string_view kWriteErrorHeading =
+    "Error while writing data to the Veltrak.\r\nThe following settings could not be stored :\r\n";
+// The acknowledgement failure of a telegram, with its command character.
+std::string NotAcknowledgedText(char command);
+
+// Firmware thresholds of generation V.
+inline constexpr uint16_t kFirstFramedFirmware = 0x430A;
+inline constexpr uint16_t kFirstUnknownFirmware = 0x7931;
+inline constexpr uint16_t kFirstNewerDownloadFirmware = 0x3328;
+inline constexpr uint16_t kFirstThreeEmptyBlocksFirmware = 0x6411;
+
+// A data byte as two characters, high nibble + 0x30 then low nibble + 0x30.
+std::array<uint8_t, 2> NibbleCharacters(uint8_t byte);
+uint8_t FoldNibbleCharacters(uint8_t high, uint8_t low);
+// The telegram as it goes out: STX, command, data as characters, ETX; or command and raw data.
+std::vector<uint8_t> FrameTelegramV(char command, std::span<const uint8_t> data, bool framed);
+// Whether a downloaded block holds a run of four or more 0xFF bytes, the mark of a garbled transfer.
+bool HasFFRun(std::span<const uint8_t> block);
+
+class TVeltrakV : public TVeltrakOld {
+public:
+    static constexpr size_t kBlockSize = 64;
+    using TProgress = std::function<void(int percent)>;
+
+    explicit TVeltrakV(std::unique_ptr<ISerialLine> line = nullptr, IProtocolClock* clock = nullptr);
+
+    // One command with its retries; the reply data are in Reply(). False when every try failed;
+    // EVeltrakTimeout from the seventh failure in a row.
+    bool SendTelegramV(char command, std::span<const uint8_t> data, size_t replyLength);
+    bool SendTelegramV(char command, std::initializer_list<uint8_t> data, size_t replyLength) {
+        return SendTelegramV(command, std::span<const uint8_t>(data.begin(), data.size()), replyLength);
+    }
+    const std::vector<uint8_t>& Reply() const { return reply_; }
+
+    // Looks for the head unit on the configured port (or every listed one); EVeltrakVersion.
+    void FindHeadUnitV();
+
+    void SetModeByte(uint8_t mode) override;
+    void WriteClock() override;
+    void ReadClock() override;
+    void Disconnect() override;
+    void ReadLiveValues() override;
+    void ReadStatus() override;
+    void WriteSettings(const TVeltrakStatus& settings) override;
+    void WriteZones() override;
+    void ReadBrakeState() override;
+    void ReadBrakeCalibration() override;
+    void WriteBrakeCalibration() override;
+    void StartRecording() override;
+
+    // Reads the recording memory into 64-byte blocks; progress in percent after each block.
+    void DownloadMemoryV(const TProgress& progress, bool newerCommand);
+    const std::vector<uint8_t>& Memory() const { return memory_; }
+    size_t BlockCount() const { return memory_.size() / kBlockSize; }
+    std::span<const uint8_t, kBlockSize> Block(size_t index) const {
+        return std::span<const uint8_t, kBlockSize>(memory_.data() + index * kBlockSize, kBlockSize);
+    }
+
+    // The groups the last status read or settings write could not handle.
+    TSettingGroups FailedSettings() const { return failed_; }
+
+private:
+    bool IsGenerationV() { return Status().HWVersion() == TVeltrakHWVersion::HWVersionVT5x128; }
+    bool Framed() { return Status().SWVersion() >= kFirstFramedFirmware || Status().SWVersion() == 0; }
+    // The generation V operation on a generation V head unit, else the register one, falling back
+    // to generation V when the head unit turned out to be one meanwhile.
+    void ByGeneration(const std::function<void()>& generationV, const std::function<void()>& registers);
+
+    // One try of a telegram; throws on any failure.
+    void TryTelegramV(char command, std::span<const uint8_t> data, size_t replyLength);
+    bool ReadByteV(uint8_t& byte);
+    void ReadAcknowledgement(char command);
+    void ReadReplyData(char command, size_t length);
+    void ReadVersionReply();
+    void ResetLineV();
+    void DrainLine();
+
+    bool ProbeHeadUnitV(const TVeltrakComPort& port);
+    bool TryVersionQuery();
+
+    // Reads one setting; on failure its default holds and its group is marked.
+    bool ReadSetting(char command, std::initializer_list<uint8_t> request, size_t replyLength,
+                     TSettingGroup group);
+    void ReadSettingsV();
+    void ReadClockV();
+    void WriteClockV();
+    void WriteSetting(char command, std::span<const uint8_t> data, size_t replyLength, TSettingGroup group);
+    void WriteSettingsV(const TVeltrakStatus& settings);
+    void StartRecordingV();
+    void ShowFailedSettings(std::string_view heading);
+
+    void DownloadOnce(const TProgress& progress, bool newerCommand);
+    void StartDownload(char command);
+    size_t ReadBlock(uint8_t* block);
+
+    std::vector<uint8_t> reply_;
+    std::vector<uint8_t> memory_;
+    TSettingGroups failed_ = 0;
+};
+
+} // namespace klt

@@ -1,0 +1,181 @@
+#include "device/usb/UsbRequest.h"
+
+#include "core/Exceptions.h"
+#include "core/Prompt.h"
+#include "device/VeltrakExceptions.h"
+#include "device/usb/UsbTrafficLog.h"
+
+namespace klt {
+namespace {
+
+constexpr int kWrongAnswerRetries = 2;
+constexpr int kExceptionRetries = 3;
+constexpr int kBusyWaitMs = 5000;
+constexpr int kDiscardedReplyKind = 34;
+
+bool NeverRetried(int kind) {
+    return kind == 30 || kind == 32;
+}
+
+[[noreturn]] void ThrowInvalidData() {
+    throw Exception(kInvalidDataText);
+}
+
+} // namespace
+
+std::vector<uint8_t> BuildUsbRequest(uint8_t requestClass, uint8_t code, std::span<const uint8_t> data) {
+    std::vector<uint8_t> request{
+        kUsbRequestStart, kUsbRequestMark, 0x00, static_cast<uint8_t>(data.size() + 3), requestClass, code};
+    request.insert(request.end(), data.begin(), data.end());
+    uint8_t checksum = 0;
+    for (size_t i = 0; i + 1 < request.size(); ++i) {
+        checksum ^= request[i];
+    }
+    request.push_back(checksum);
+    return request;
+}
+
+TUsbRequestLink::TUsbRequestLink(IFtdiLink& link, IProtocolClock& clock, TUsbTrafficLog* log,
+                                 std::function<void()> idle)
+    : link_(link), clock_(clock), log_(log), idle_(std::move(idle)) {}
+
+bool TUsbRequestLink::SendRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data) {
+    int wrongAnswersLeft = NeverRetried(kind.kind) ? 0 : kWrongAnswerRetries;
+    int exceptionsLeft = NeverRetried(kind.kind) ? 0 : kExceptionRetries;
+    for (;;) {
+        try {
+            if (TryRequest(kind, data)) {
+                failures_ = 0;
+                return true;
+            }
+            if (wrongAnswersLeft-- <= 0) {
+                return false;
+            }
+        } catch (const EVeltrakAbort&) {
+            throw;
+        } catch (const std::exception&) {
+            ++failures_;
+            if (failures_ >= kFailuresBeforeGivingUp || exceptionsLeft-- <= 0) {
+                throw;
+            }
+        }
+    }
+}
+
+void TUsbRequestLink::Check(TFtStatus status, const char* call) {
+    if (status != FT_OK) {
+        throw EVeltrakComError(call);
+    }
+}
+
+void TUsbRequestLink::ResetLine() {
+    link_.PurgeTransmit();
+    link_.PurgeReceive();
+    link_.SetBreak(true);
+    clock_.Sleep(100);
+    link_.SetBreak(false);
+    clock_.Sleep(100);
+}
+
+void TUsbRequestLink::Write(const std::vector<uint8_t>& bytes) {
+    size_t written = 0;
+    Check(link_.Write(bytes.data(), bytes.size(), written), "FT_Write");
+    if (log_ != nullptr) {
+        log_->Sent(std::span(bytes).first(written));
+    }
+    if (written != bytes.size()) {
+        throw EVeltrakComError("FT_Write");
+    }
+}
+
+bool TUsbRequestLink::ReadByte(uint8_t& byte) {
+    size_t read = 0;
+    Check(link_.Read(&byte, 1, read), "FT_Read");
+    if (read == 1 && log_ != nullptr) {
+        log_->Received(std::span(&byte, 1));
+    }
+    return read == 1;
+}
+
+std::vector<uint8_t> TUsbRequestLink::ReadBytes(size_t count) {
+    std::vector<uint8_t> bytes(count);
+    size_t got = 0;
+    while (got < count) {
+        size_t read = 0;
+        Check(link_.Read(bytes.data() + got, count - got, read), "FT_Read");
+        if (read == 0) {
+            ThrowInvalidData();
+        }
+        if (log_ != nullptr) {
+            log_->Received(std::span(bytes).subspan(got, read));
+        }
+        got += read;
+    }
+    return bytes;
+}
+
+bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data) {
+    link_.PurgeTransmit();
+    link_.PurgeReceive();
+    clock_.Sleep(1);
+    Write(BuildUsbRequest(kind.requestClass, kind.code, data));
+    payload_.clear();
+    uint8_t byte = 0;
+    if (kind.kind == kDiscardedReplyKind) {
+        while (ReadByte(byte)) {
+        }
+        return true;
+    }
+    bool found = false;
+    for (int search = 0; search < 2 && !found; ++search) {
+        while (ReadByte(byte)) {
+            if (byte == kUsbRequestStart) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found) {
+        ResetLine();
+        if (kind.requestClass != 1 && kind.code == 1) {
+            ThrowInvalidData();
+        }
+        return false;
+    }
+    const std::vector<uint8_t> header = ReadBytes(3);
+    const size_t length = static_cast<size_t>(header[1] << 8 | header[2]);
+    if (header[0] != kUsbRequestMark || length < 3 || length > kMaxReplyLength) {
+        ThrowInvalidData();
+    }
+    const std::vector<uint8_t> body = ReadBytes(length);
+    uint8_t checksum = kUsbRequestStart ^ kUsbRequestMark ^ header[1] ^ header[2];
+    for (size_t i = 0; i + 1 < body.size(); ++i) {
+        checksum ^= body[i];
+    }
+    if (checksum != body.back()) {
+        ThrowInvalidData();
+    }
+    if (body[0] == 0xFF && body[1] == 4) {
+        throw EVeltrakInvalidRequest();
+    }
+    if (body[0] == 0xFF && body[1] == 5) {
+        if (Prompt().Ask("Warning", kBusyText, TPromptButtons::OkCancel) != TPromptAnswer::Ok) {
+            throw EVeltrakAbort();
+        }
+        const uint32_t start = clock_.Milliseconds();
+        while (clock_.Since(start) < kBusyWaitMs) {
+            if (idle_) {
+                idle_();
+            }
+            clock_.Sleep(10);
+        }
+        return false;
+    }
+    if (body[0] != kind.requestClass || body[1] != kind.code) {
+        return false;
+    }
+    payload_.assign(body.begin() + 2, body.end() - 1);
+    return true;
+}
+
+} // namespace klt

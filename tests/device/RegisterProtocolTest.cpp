@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "device/VeltrakExceptions.h"
+#include "device/kltcomm.h"
+#include "tests/device/ProtocolFixture.h"
+#include "tests/device/ScriptedHeadUnits.h"
+
+namespace klt {
+namespace {
+
+using test::TProtocolRig;
+using test::TRegisterHeadUnit;
+
+TEST(RegisterTelegram, ChecksumIsTheTwosComplementWithoutTheAddress) {
+    const std::array<uint8_t, 4> data{0x01, 0x02, 0x03, 0x04};
+    const auto request = RegisterRequest(0x30, 5, data);
+    EXPECT_EQ(request, (std::array<uint8_t, 9>{0x04, 0x30, 0x20, 0x05, 1, 2, 3, 4, 0xD1}));
+    uint8_t sum = 0;
+    for (size_t i = 2; i < request.size(); ++i) {
+        sum = static_cast<uint8_t>(sum + request[i]);
+    }
+    EXPECT_EQ(sum, 0);
+}
+
+TEST(RegisterProtocol, ReplyWithCorruptedAddressButMatchingChecksumIsTaken) {
+    TRegisterHeadUnit unit;
+    unit.replyAddress = 0x31;
+    unit.registers[3] = {0, 0, 0, 0x08, 0x2F};
+    TProtocolRig<TVeltrakOld> rig(unit);
+    rig.protocol->ReadRegister(3);
+    EXPECT_EQ(rig.protocol->Status().SWVersion(), 240);
+    EXPECT_EQ(unit.requests, (std::vector<uint8_t>{5, 3}));
+    EXPECT_EQ(unit.naksReceived, 0);
+}
+
+TEST(RegisterProtocol, WrongChecksumIsRefusedOnceThenTimesOut) {
+    TRegisterHeadUnit unit;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    rig.protocol->Identify();
+    unit.badChecksums = 2;
+    try {
+        rig.protocol->ReadRegister(3);
+        FAIL();
+    } catch (const EVeltrakTimeout& e) {
+        EXPECT_STREQ(e.what(), "Veltrak at port Com3 is not responding");
+    }
+    EXPECT_EQ(unit.naksReceived, 1);
+    EXPECT_EQ(rig.protocol->RegisterVersion(), 0); // the next telegram identifies again
+    unit.badChecksums = 1;
+    rig.protocol->ReadRegister(3); // refused once, the repeated reply is good
+    EXPECT_EQ(unit.naksReceived, 2);
+}
+
+TEST(RegisterProtocol, HeadUnitNakIsAnsweredBySendingOnceMore) {
+    TRegisterHeadUnit unit;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    rig.protocol->Identify();
+    unit.naksToSend = 1;
+    rig.protocol->ReadRegister(1);
+    unit.naksToSend = 2;
+    EXPECT_THROW(rig.protocol->ReadRegister(1), EVeltrakTimeout);
+}
+
+TEST(RegisterProtocol, SilentHeadUnitTimesOutAfterTheLineReset) {
+    TRegisterHeadUnit unit;
+    unit.silent = true;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    EXPECT_THROW(rig.protocol->Identify(), EVeltrakTimeout);
+    EXPECT_EQ(unit.requests, (std::vector<uint8_t>{5, 5})); // once more after the reset
+    EXPECT_EQ(rig.line->breaks, 1);
+}
+
+TEST(RegisterProtocol, VersionBands) {
+    struct TCase {
+        uint8_t hundreds, units;
+        bool tooOld, tooNew;
+    };
+    for (const TCase c : {TCase{1, 99, true, false}, TCase{5, 0, false, true}, TCase{4, 99, false, false}}) {
+        TRegisterHeadUnit unit;
+        unit.hundreds = c.hundreds;
+        unit.units = c.units;
+        TProtocolRig<TVeltrakOld> rig(unit);
+        if (c.tooOld) {
+            EXPECT_THROW(rig.protocol->Identify(), EVeltrakTooOld);
+        } else if (c.tooNew) {
+            EXPECT_THROW(rig.protocol->Identify(), EVeltrakTooNew);
+        } else {
+            rig.protocol->Identify();
+            EXPECT_EQ(rig.protocol->RegisterVersion(), 499);
+            EXPECT_EQ(rig.protocol->Status().SWVersion(), 495); // hardware 4 in the remainder
+            EXPECT_EQ(static_cast<int>(rig.protocol->Status().HWVersion()), 4);
+        }
+    }
+}
+
+TEST(RegisterProtocol, PasswordGrantsTheAccessLevel) {
+    TRegisterHeadUnit unit;
+    unit.passwordNeeded = true;
+    unit.password = 0xDEADBEEF;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    rig.protocol->SetPassword(1234);
+    EXPECT_THROW(rig.protocol->Identify(), EVeltrakPassword);
+    EXPECT_EQ(unit.requests, (std::vector<uint8_t>{5, 26, 5}));
+    EXPECT_EQ(unit.requestData[1], (std::array<uint8_t, 4>{0, 0, 0x04, 0xD2}));
+    rig.protocol->SetPassword(0xDEADBEEF);
+    rig.protocol->Identify();
+    EXPECT_EQ(rig.protocol->AccessLevel(), TVeltrakPasswordLevel::PasswordLevelTrainer);
+}
+
+TEST(RegisterProtocol, BelowVersion240TheAccessLevelIsFour) {
+    TRegisterHeadUnit unit;
+    unit.units = 30;
+    unit.level = 0;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    rig.protocol->Identify();
+    EXPECT_EQ(rig.protocol->AccessLevel(), TVeltrakPasswordLevel::PasswordLevelUnknown);
+    EXPECT_EQ(unit.requests, (std::vector<uint8_t>{5}));
+}
+
+TEST(RegisterProtocol, SearchTakesTheFirstAnsweringPort) {
+    TRegisterHeadUnit unit;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    rig.protocol->SetSearchAllPorts(true);
+    TVeltrakComPort configured = rig.protocol->Port();
+    TVeltrakComPort other;
+    other.Name = "Other";
+    other.Path = "/dev/ttyTEST1";
+    rig.protocol->SetPortLister([&] { return std::vector<TVeltrakComPort>{other, configured}; });
+    rig.protocol->Identify();
+    EXPECT_EQ(rig.line->openedPaths, (std::vector<std::string>{"/dev/ttyTEST0"}));
+
+    unit.silent = true;
+    rig.protocol->Disconnect();
+    try {
+        rig.protocol->Identify();
+        FAIL();
+    } catch (const EVeltrakTimeout& e) {
+        EXPECT_STREQ(e.what(), "Veltrak at port Test, Other is not responding");
+    }
+}
+
+TEST(RegisterProtocol, ClockWithTelemetrySlotCorrection) {
+    TRegisterHeadUnit unit;
+    unit.hundreds = 3;
+    unit.units = 20;
+    unit.registers[14] = {10, 0, 0, 0x01, 0x00}; // 256 s and 10 hundredths
+    TProtocolRig<TVeltrakOld> rig(unit);
+    rig.protocol->Status().FunkTimeSlotDauer = 5;
+    rig.protocol->Status().FunkID = 1; // two slots away: 50 hundredths
+    rig.protocol->ReadClock();
+    EXPECT_EQ(rig.protocol->Status().ClockDay, 32872);
+    EXPECT_EQ(rig.protocol->Status().ClockTime, 25560);
+}
+
+} // namespace
+} // namespace klt
