@@ -1,8 +1,8 @@
 #pragma once
-// A serial port as the configuration remembers it. Ports are not enumerated yet, so this is only
-// the stored description.
+// A serial port a head unit can sit on: what the configuration remembers and the port list holds.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "core/Persistent.h"
 
@@ -10,6 +10,12 @@ namespace klt {
 
 class TVeltrakComPort : public TPersistent {
 public:
+    TVeltrakComPort() = default;
+    TVeltrakComPort(std::string name, std::string path, int32_t portNumber)
+        : Name(std::move(name)), Path(std::move(path)), PortNumber(portNumber) {}
+    TVeltrakComPort(const TVeltrakComPort&) = default;
+    TVeltrakComPort& operator=(const TVeltrakComPort&) = default;
+
     std::string Name;       // shown to the user
     std::string Path;       // device path that opens the port
     int32_t PortNumber = 0; // n of COMn; 0 when unknown

@@ -26,13 +26,6 @@ TLineTimeouts PollingLineTimeouts() {
     return {std::numeric_limits<int>::max(), 0, 0, 0, 0};
 }
 
-std::string PortText(const TVeltrakComPort& port) {
-    if (port.PortNumber > 0) {
-        return "Com" + std::to_string(port.PortNumber);
-    }
-    return port.Path.empty() ? std::string("None") : port.Path;
-}
-
 std::string PortListText(const std::vector<TVeltrakComPort>& ports) {
     std::string text;
     for (const TVeltrakComPort& port : ports) {

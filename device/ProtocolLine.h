@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/VeltrakComPort.h"
 #include "device/ProtocolClock.h"
 #include "device/SerialLine.h"
+#include "device/transport/ComPorts.h"
 
 namespace klt {
 
@@ -23,8 +23,6 @@ TLineTimeouts SlowLineTimeouts();
 // A read returns at once with whatever has arrived: the register protocol times its replies itself.
 TLineTimeouts PollingLineTimeouts();
 
-// "Com" and the port's number, the path where a port has no number, or "None".
-std::string PortText(const TVeltrakComPort& port);
 // The names of the listed ports joined by ", ", for messages after searching them all.
 std::string PortListText(const std::vector<TVeltrakComPort>& ports);
 

@@ -36,12 +36,6 @@ TSortKey SortKey(const TVeltrakComPort& port) {
 
 } // namespace
 
-void TVeltrakComPort::VisitProperties(TPropertyVisitor& visitor) {
-    visitor.Field("Name", Name);
-    visitor.Field("Path", Path);
-    visitor.Field("PortNumber", PortNumber, 0);
-}
-
 std::string PortText(const TVeltrakComPort& port) {
     return port.PortNumber == 0 ? LoadText(kTextNone) : "Com" + std::to_string(port.PortNumber);
 }

@@ -10,27 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Persistent.h"
+#include "app/VeltrakComPort.h"
 
 namespace klt {
 
 inline constexpr std::string_view kNoPortName = "None";
 inline constexpr std::string_view kDownloadCableName = "KLT Downloadcable USB";
 
-class TVeltrakComPort : public TPersistent {
-public:
-    TVeltrakComPort() = default;
-    TVeltrakComPort(std::string name, std::string path, int portNumber)
-        : Name(std::move(name)), Path(std::move(path)), PortNumber(portNumber) {}
-    TVeltrakComPort(const TVeltrakComPort&) = default;
-    TVeltrakComPort& operator=(const TVeltrakComPort&) = default;
-
-    void VisitProperties(TPropertyVisitor& visitor) override;
-
-    std::string Name;
-    std::string Path;
-    int PortNumber = 0;
-};
 
 // "Com" and the number, or "None" when the number is unknown: how messages name a port.
 std::string PortText(const TVeltrakComPort& port);
