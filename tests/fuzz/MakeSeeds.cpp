@@ -32,6 +32,29 @@ static void WriteProfileSeeds(const std::string& dir) {
     klt::test::WriteFileBytes(dir + "/customised.xml", klt::WriteProfileText(profile));
 }
 
+// A first byte choosing the protocol, then what a head unit would answer.
+void WriteHeadUnitSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    // Register reply of version 2.40 with access level 4: 0x20, address, status, data, checksum.
+    const std::string registerReply = "\x20\x30\x04\x00\x00\x02\x28\xA2";
+    klt::test::WriteFileBytes(dir + "/register", std::string(1, '\0') + registerReply + registerReply);
+    // Generation V version reply (firmware 0x430A), framed.
+    const std::string versionReply = "\x02P430:\x03";
+    klt::test::WriteFileBytes(dir + "/generation-v", std::string(1, '\1') + versionReply + versionReply);
+    // Download start acknowledged, one block announced, one block of samples.
+    std::string download = std::string(1, '\2') + "\x02" + "A" + std::string("\x00\x01", 2);
+    download += std::string(64, '\x11');
+    klt::test::WriteFileBytes(dir + "/download", download);
+    // A generation VI/7 reply: header, length 4, class and code echoed, one byte, checksum.
+    std::string usb = std::string("\x03\xA4\xB0\x00\x04\x01\x01\x07", 8);
+    uint8_t sum = 0;
+    for (size_t i = 1; i < usb.size(); ++i) {
+        sum = static_cast<uint8_t>(sum ^ static_cast<uint8_t>(usb[i]));
+    }
+    usb += static_cast<char>(sum);
+    klt::test::WriteFileBytes(dir + "/usb", usb);
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: klt-fuzz-seeds DIR\n");
@@ -89,5 +112,6 @@ int main(int argc, char** argv) {
     config.MarkerIdentList.SetItems({"Sprint", "Kl\xC3\xB6ppel"});
     klt::test::WriteFileBytes(configDir + "/customised.cfg", config.Text());
     WriteProfileSeeds(std::string(argv[1]) + "/fuzz-profile");
+    WriteHeadUnitSeeds(std::string(argv[1]) + "/fuzz-head-unit-replies");
     return 0;
 }
