@@ -36,7 +36,8 @@ public:
     void SetPort(const TVeltrakComPort& port) { port_ = port; }
     bool SearchAllPorts() const { return searchAllPorts_; }
     void SetSearchAllPorts(bool on) { searchAllPorts_ = on; }
-    // The ports a search goes through; by default only the configured one.
+    // The ports a search of all ports goes through besides the configured one; by default the
+    // serial ports of the machine, listed afresh.
     void SetPortLister(TPortLister lister) { portLister_ = std::move(lister); }
     void SetPassword(uint32_t password) { password_ = password; }
     // The generation chosen in the configuration.

@@ -126,6 +126,7 @@ TEST(RegisterProtocol, SearchTakesTheFirstAnsweringPort) {
     other.Name = "Other";
     other.Path = "/dev/ttyTEST1";
     rig.protocol->SetPortLister([&] { return std::vector<TVeltrakComPort>{other, configured}; });
+    rig.line->openedPaths.clear();
     rig.protocol->Identify();
     EXPECT_EQ(rig.line->openedPaths, (std::vector<std::string>{"/dev/ttyTEST0"}));
 
