@@ -130,7 +130,7 @@ private:
     TPortLister portLister_;
     uint32_t password_ = 0;
     TVeltrakHWVersion configuredHWVersion_ = TVeltrakHWVersion::HWVersionEntwicklung;
-    std::array<uint8_t, 7> block_{};
+    std::array<uint8_t, 7> block_{kDefaultAddress, 0x20}; // address and mark; the rest per telegram
     std::array<uint8_t, 12> chunk_{};
     size_t chunkFill_ = 0;
     size_t chunkNext_ = 0;

@@ -26,6 +26,10 @@ uint32_t Get32(const uint8_t* at) {
     return uint32_t(Get16(at)) << 16 | uint32_t(Get16(at + 2));
 }
 
+void SpoilChecksum(std::vector<uint8_t>& reply) {
+    reply.back() = static_cast<uint8_t>(reply.back() + 1);
+}
+
 } // namespace
 
 uint8_t RegisterChecksum(const uint8_t* bytes, int count) {
@@ -64,7 +68,7 @@ void TRegisterHeadUnit::Serve() {
         if (*byte == kNak && !lastReply_.empty()) {
             // The computer found the reply spoilt: say it again.
             context_.Update([](TSimState& s) { ++s.repeatsRequested; });
-            context_.Reply(lastReply_);
+            context_.Reply(lastReply_, SpoilChecksum); // a checksum fault may strike the repeat too
             continue;
         }
         if (*byte != kEot) {
@@ -110,7 +114,7 @@ void TRegisterHeadUnit::Answer(const uint8_t* request) {
                                   block[1], block[2], block[3],         block[4]};
     reply.push_back(RegisterChecksum(reply.data() + 2, 6));
     lastReply_ = reply;
-    context_.Reply(reply, [](std::vector<uint8_t>& r) { r.back() = static_cast<uint8_t>(r.back() + 1); });
+    context_.Reply(reply, SpoilChecksum);
 }
 
 TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Read(int reg, const uint8_t* data) {
