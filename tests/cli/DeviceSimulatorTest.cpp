@@ -5,17 +5,14 @@
 
 #include <cstdlib>
 
+#include "tests/cli/KltRun.h"
 #include "tests/support/RawTraining.h"
 #include "tests/support/SimProcess.h"
 
 namespace klt {
 namespace {
 
-struct TRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using TRun = test::TKltRun;
 
 class KltDeviceSimulator : public ::testing::Test {
 protected:
@@ -25,12 +22,7 @@ protected:
         const std::string line = sim_->FirstLine();
         return line.rfind("PORT ", 0) == 0 ? test::SlavePath(line) : std::string();
     }
-    TRun Klt(const std::string& args) {
-        const std::string out = dir_.File("stdout"), err = dir_.File("stderr");
-        const std::string command = std::string(KLT_BIN_DIR) + "/klt " + args + " >" + out + " 2>" + err;
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFileBytes(out), test::ReadFileBytes(err)};
-    }
+    TRun Klt(const std::string& args) { return test::RunKlt(dir_, "", args); }
     void TearDown() override {
         if (sim_) {
             sim_->Signal(SIGTERM);

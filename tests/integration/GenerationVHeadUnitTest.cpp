@@ -84,18 +84,21 @@ TEST(GenerationVHeadUnit, StatusReadBringsBackTheSimulatorsSettings) {
     EXPECT_EQ(status.ClockDay, 32872 + test::kSimClock / 86400);
 }
 
-TEST(GenerationVHeadUnit, ClockIsSetAndReadBack) {
-    TSimulatorRig rig(UnitV(0x7700));
-    rig.veltrak->FindHeadUnitV();
-    TVeltrakStatus& status = rig.veltrak->Status();
-    status.ClockDay = 32872 + 20000; // 4 October 2024
-    status.ClockTime = (21 * 3600 + 34 * 60) * 100;
-    rig.veltrak->WriteClock();
-    status.ClockDay = 0;
-    rig.veltrak->ReadClock();
-    EXPECT_EQ(status.ClockDay, 32872 + 20000);
-    EXPECT_GE(status.ClockTime, (21 * 3600 + 34 * 60) * 100);
-    EXPECT_LT(status.ClockTime, (21 * 3600 + 40 * 60) * 100);
+TEST(HeadUnitClock, IsSetAndReadBackOnBothGenerations) {
+    for (const int generation : {4, 5}) {
+        SCOPED_TRACE(generation);
+        TSimulatorRig rig(SimOptions(generation));
+        rig.Connect();
+        TVeltrakStatus& status = rig.veltrak->Status();
+        status.ClockDay = 32872 + 20000; // 4 October 2024
+        status.ClockTime = (21 * 3600 + 34 * 60) * 100;
+        rig.veltrak->WriteClock();
+        status.ClockDay = 0;
+        rig.veltrak->ReadClock();
+        EXPECT_EQ(status.ClockDay, 32872 + 20000);
+        EXPECT_GE(status.ClockTime, (21 * 3600 + 34 * 60) * 100);
+        EXPECT_LT(status.ClockTime, (21 * 3600 + 40 * 60) * 100);
+    }
 }
 
 TEST(GenerationVHeadUnit, StartRecordingClearsTheMemoryAndWritesIntervalAndInitials) {

@@ -79,18 +79,5 @@ TEST(RegisterHeadUnit, StatusReadBringsBackTheSimulatorsSettings) {
     EXPECT_GE(status.ClockDay, 32872 + test::kSimClock / 86400);
 }
 
-TEST(RegisterHeadUnit, ClockIsSetAndReadBack) {
-    TSimulatorRig rig(RegisterUnit(314));
-    TVeltrakStatus& status = rig.veltrak->Status();
-    status.ClockDay = 32872 + 20000;
-    status.ClockTime = (12 * 3600 + 34 * 60) * 100;
-    rig.veltrak->WriteClock();
-    status.ClockDay = 0;
-    rig.veltrak->ReadClock();
-    EXPECT_EQ(status.ClockDay, 32872 + 20000);
-    EXPECT_GE(status.ClockTime, (12 * 3600 + 34 * 60) * 100);
-    EXPECT_LT(status.ClockTime, (12 * 3600 + 40 * 60) * 100);
-}
-
 } // namespace
 } // namespace klt

@@ -32,6 +32,15 @@ struct TSimulatorRig {
         veltrak->SetSearchAllPorts(false);
     }
 
+    // Finds the head unit as klt device does before its work.
+    void Connect() {
+        if (sim.Options().generation == 4) {
+            veltrak->Identify();
+        } else {
+            veltrak->FindHeadUnitV();
+        }
+    }
+
     TSlowClock clock;
     sim::THeadUnitSimulator sim;
     std::unique_ptr<TVeltrakV> veltrak;
