@@ -9,7 +9,11 @@ TVeltrakInternal::TVeltrakInternal(std::unique_ptr<ISerialLine> line, IProtocolC
     : line_(line != nullptr ? std::move(line) : CreateSerialLine(),
             clock != nullptr ? *clock : RealProtocolClock()) {
     ownStatus_.SetHWVersion(TVeltrakHWVersion::HWVersionEntwicklung);
-    portLister_ = [this] { return std::vector<TVeltrakComPort>{port_}; };
+    portLister_ = [] {
+        TVeltrakComPortList& list = ComPortList();
+        list.Enumerate();
+        return list.Ports();
+    };
 }
 
 std::string TVeltrakInternal::PortText() const {

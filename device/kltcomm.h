@@ -36,7 +36,8 @@ public:
     void SetPort(const TVeltrakComPort& port) { port_ = port; }
     bool SearchAllPorts() const { return searchAllPorts_; }
     void SetSearchAllPorts(bool on) { searchAllPorts_ = on; }
-    // The ports a search goes through; by default only the configured one.
+    // The ports a search of all ports goes through besides the configured one; by default the
+    // serial ports of the machine, listed afresh.
     void SetPortLister(TPortLister lister) { portLister_ = std::move(lister); }
     void SetPassword(uint32_t password) { password_ = password; }
     // The generation chosen in the configuration.
@@ -129,7 +130,7 @@ private:
     TPortLister portLister_;
     uint32_t password_ = 0;
     TVeltrakHWVersion configuredHWVersion_ = TVeltrakHWVersion::HWVersionEntwicklung;
-    std::array<uint8_t, 7> block_{};
+    std::array<uint8_t, 7> block_{kDefaultAddress, 0x20}; // address and mark; the rest per telegram
     std::array<uint8_t, 12> chunk_{};
     size_t chunkFill_ = 0;
     size_t chunkNext_ = 0;

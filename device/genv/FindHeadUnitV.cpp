@@ -41,9 +41,9 @@ bool TVeltrakV::ProbeHeadUnitV(const TVeltrakComPort& port) {
         return false;
     }
     Line().ResetLine();
-    TLineSettings pass = NormalLineSettings();
+    TLineSettings pass = kNormalLineMode.settings;
     for (int passNumber = 1; passNumber <= kPasses; ++passNumber) {
-        if (pass.baudRate == SlowLineSettings().baudRate) {
+        if (pass.baudRate == kSlowLineMode.settings.baudRate) {
             static constexpr uint8_t kWakeUp[] = {'x', 'x', 'x', 'x'};
             Line().Configure(pass);
             Line().WriteBytes(kWakeUp, sizeof kWakeUp);
@@ -61,10 +61,10 @@ bool TVeltrakV::ProbeHeadUnitV(const TVeltrakComPort& port) {
         }
         if (pass.baudRate == 9600) {
             Line().SetSlowMode(true);
-            pass = SlowLineSettings();
+            pass = kSlowLineMode.settings;
         } else if (pass.baudRate == 4800) {
-            pass = RegisterLineSettings();
-            Line().SetTimeouts(NormalLineTimeouts());
+            pass = kRegisterLineMode.settings;
+            Line().SetTimeouts(kNormalLineMode.timeouts);
         } else if (passNumber < 3) {
             pass = {2400, 8, TParity::Odd, 1};
         }

@@ -266,7 +266,7 @@ void TVeltrakV::ResetLineV() {
 void TVeltrakV::DrainLine() {
     // Only what has arrived: waiting for more would only delay the retry.
     const TLineTimeouts timeouts = Line().Timeouts();
-    Line().SetTimeouts(PollingLineTimeouts());
+    Line().SetTimeouts(kPollingTimeouts);
     std::array<uint8_t, 64> pending{};
     for (int i = 0; i < 16 && Line().ReadBytes(pending.data(), pending.size()) != 0; ++i) {
     }

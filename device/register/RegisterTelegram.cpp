@@ -86,8 +86,7 @@ void TVeltrakInternal::RegisterExchange(uint8_t registerNumber) {
 
 void TVeltrakInternal::ProbeRegisterPort(const TVeltrakComPort& port) {
     line_.OpenPort(port);
-    line_.Configure(RegisterLineSettings());
-    line_.SetTimeouts(PollingLineTimeouts());
+    line_.ApplyMode(kRegisterLineMode);
     try {
         RegisterExchange(5);
     } catch (const EVeltrakAbort&) {

@@ -236,13 +236,11 @@ size_t TTermiosSerialLine::Read(uint8_t* bytes, size_t count) {
             }
             continue;
         }
-        if (n == 0) {
-            break; // hung up
-        }
-        if (errno == EINTR) {
+        // With VMIN and VTIME zero a terminal reports "nothing yet" as 0 rather than EAGAIN.
+        if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (errno != EAGAIN) {
+        if (n < 0 && errno != EAGAIN) {
             Fail("read");
         }
         if (returnAtOnce || (anyAtOnce && got > 0)) {
@@ -262,6 +260,9 @@ size_t TTermiosSerialLine::Read(uint8_t* bytes, size_t count) {
         }
         if (result < 0 && errno != EINTR) {
             Fail("poll");
+        }
+        if (result > 0 && (ready.revents & POLLIN) == 0) {
+            break; // hung up
         }
     }
     return got;

@@ -4,28 +4,19 @@
 
 #include <cstdlib>
 
+#include "tests/cli/KltRun.h"
 #include "tests/device/FakeSysfs.h"
 #include "tests/support/RawTraining.h"
 
 namespace klt {
 namespace {
 
-struct TRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using TRun = test::TKltRun;
 
 // `klt device ...` on a machine whose serial ports are those of a fake sysfs tree.
 class KltDevicePorts : public ::testing::Test {
 protected:
-    TRun Klt(const std::string& args) {
-        const std::string out = dir_.File("stdout"), err = dir_.File("stderr");
-        const std::string command =
-            "KLT_SYSFS_ROOT=" + sysfs_.Root() + " " + KLT_BIN_DIR + "/klt " + args + " >" + out + " 2>" + err;
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFileBytes(out), test::ReadFileBytes(err)};
-    }
+    TRun Klt(const std::string& args) { return test::RunKlt(dir_, "KLT_SYSFS_ROOT=" + sysfs_.Root(), args); }
 
     test::TTempDir dir_;
     test::TFakeSysfs sysfs_;

@@ -10,6 +10,7 @@
 
 #include "core/BinaryFile.h"
 #include "core/KLTFile.h"
+#include "tests/cli/KltRun.h"
 #include "tests/support/RawTraining.h"
 
 namespace klt {
@@ -18,19 +19,13 @@ namespace {
 using test::SimpleTraining;
 using test::TRawTraining;
 
-struct TRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using TRun = test::TKltRun;
 
 class KltTool : public ::testing::Test {
 protected:
     TRun Klt(const std::string& args) {
-        const std::string out = dir_.File("stdout"), err = dir_.File("stderr");
-        const std::string environment = "KLT_CONFIG=" + dir_.File("cfg/KLTWIN.CFG") + " KLT_DATABASE=" + dir_.File("db") + " ";
-        const int raw = std::system((environment + KLT_BIN_DIR + "/klt " + args + " >" + out + " 2>" + err).c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFileBytes(out), test::ReadFileBytes(err)};
+        return test::RunKlt(
+            dir_, "KLT_CONFIG=" + dir_.File("cfg/KLTWIN.CFG") + " KLT_DATABASE=" + dir_.File("db"), args);
     }
 
     std::string Put(const TRawTraining& raw, const std::string& name) {
@@ -54,8 +49,8 @@ TEST_F(KltTool, InfoJsonCarriesEveryField) {
     for (const char* field :
          {R"("magic":"KLT7")", R"("version":"7")", R"("date":50000)", R"("circumference":2100)",
           R"("interval_numerator":1)", R"("interval_denominator":1)", R"("interval":100)", R"("flags":2)",
-          R"("comment":"Say \"hi\"\\")", R"("zero_offset":500)", R"("slope":3000)", R"("old_interval_byte":0)",
-          R"("sample_count":20)", R"("blocks":[{"start":3600000,"count":20}])",
+          R"("comment":"Say \"hi\"\\")", R"("zero_offset":500)", R"("slope":3000)",
+          R"("old_interval_byte":0)", R"("sample_count":20)", R"("blocks":[{"start":3600000,"count":20}])",
           R"({"name":"Sprint","first":5,"last":9,"avg_power":856,)",
           R"("extra_header":{"battery":[2870,1],"sensor":[4711,2,3,4]})", R"("modified":false})"}) {
         EXPECT_NE(r.out.find(field), std::string::npos) << field << "\n" << r.out;
@@ -120,9 +115,10 @@ TEST_F(KltTool, SamplesInRawJsonAndDisplayCsv) {
 
     const TRun csv = Klt("samples --csv " + path);
     ASSERT_EQ(csv.status, 0) << csv.err;
-    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n', csv.out.find('\n') + 1) + 1),
-              "index,time,Power [watt],Cadence [rpm],Heartrate [bpm],Speed [km/h],Altitude [m],Temperature [°C]\n"
-              "1,10:00:00,250,90,150,36.1,512,-3.5\n");
+    EXPECT_EQ(
+        csv.out.substr(0, csv.out.find('\n', csv.out.find('\n') + 1) + 1),
+        "index,time,Power [watt],Cadence [rpm],Heartrate [bpm],Speed [km/h],Altitude [m],Temperature [°C]\n"
+        "1,10:00:00,250,90,150,36.1,512,-3.5\n");
 
     const TRun table = Klt("samples " + path);
     ASSERT_EQ(table.status, 0);
@@ -183,7 +179,8 @@ TEST_F(KltTool, DatabaseAddsTrainingsInTheirPlaceAndListsThem) {
     const size_t mk = all.out.find(R"("initials":"MK")");
     const size_t jd = all.out.find(R"("initials":"JD")");
     EXPECT_LT(mk, jd); // by date
-    EXPECT_NE(all.out.find(R"("start_time":3600000,"initials":"JD","duration":3000,)"), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find(R"("start_time":3600000,"initials":"JD","duration":3000,)"), std::string::npos)
+        << all.out;
     const TRun december = Klt("db list --json --from 2026-12-01 --initials jd");
     EXPECT_EQ(december.out.find("MK"), std::string::npos);
     EXPECT_NE(december.out.find("J091226B.klt"), std::string::npos);
@@ -197,7 +194,8 @@ TEST_F(KltTool, PlotDrawsTheDiagramAtTheRequestedSize) {
     ASSERT_EQ(std::system((std::string(KLT_BIN_DIR) + "/klt-demo " + ride + " >/dev/null").c_str()), 0);
     for (const char* view : {"single", "trend", "multi"}) {
         const std::string png = dir_.File(std::string(view) + ".png");
-        const TRun r = Klt("plot " + ride + " --view " + view + " --rows 3 --marker 2 --width 640 --height 480 -o " + png);
+        const TRun r = Klt("plot " + ride + " --view " + view +
+                           " --rows 3 --marker 2 --width 640 --height 480 -o " + png);
         ASSERT_EQ(r.status, 0) << view << r.err;
         const QImage image(QString::fromStdString(png));
         ASSERT_EQ(image.size(), QSize(640, 480)) << view;
@@ -218,8 +216,9 @@ TEST_F(KltTool, PlotDrawsTheDiagramAtTheRequestedSize) {
 TEST_F(KltTool, PlotRefusesWhatItCannotDraw) {
     const std::string path = Put(SimpleTraining('7', 30), "a.klt");
     const std::string out = " -o " + dir_.File("out.png");
-    for (const std::string& args : {"--view pie" + out, "--rows 0" + out, "--rows 6" + out, "--rows x" + out,
-                                    "--width 0" + out, "--marker -1" + out, "--colour red" + out, std::string()}) {
+    for (const std::string& args :
+         {"--view pie" + out, "--rows 0" + out, "--rows 6" + out, "--rows x" + out, "--width 0" + out,
+          "--marker -1" + out, "--colour red" + out, std::string()}) {
         const TRun r = Klt("plot " + path + " " + args);
         EXPECT_EQ(r.status, 2) << args << r.err;
     }

@@ -19,6 +19,7 @@ template <class Protocol> struct TProtocolRig {
         port.PortNumber = 3;
         protocol->SetPort(port);
         protocol->SetSearchAllPorts(false);
+        protocol->Line().OpenPort(port); // as the search leaves it; tests that search reopen it
     }
 
     TFakeClock clock;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "device/VeltrakExceptions.h"
 #include "device/kltcomm.h"
+#include "tests/device/FakeSysfs.h"
 #include "tests/device/ProtocolFixture.h"
 #include "tests/device/ScriptedHeadUnits.h"
 
@@ -126,6 +129,7 @@ TEST(RegisterProtocol, SearchTakesTheFirstAnsweringPort) {
     other.Name = "Other";
     other.Path = "/dev/ttyTEST1";
     rig.protocol->SetPortLister([&] { return std::vector<TVeltrakComPort>{other, configured}; });
+    rig.line->openedPaths.clear();
     rig.protocol->Identify();
     EXPECT_EQ(rig.line->openedPaths, (std::vector<std::string>{"/dev/ttyTEST0"}));
 
@@ -137,6 +141,30 @@ TEST(RegisterProtocol, SearchTakesTheFirstAnsweringPort) {
     } catch (const EVeltrakTimeout& e) {
         EXPECT_STREQ(e.what(), "Veltrak at port Test, Other is not responding");
     }
+}
+
+TEST(RegisterProtocol, SearchOfAllPortsGoesThroughTheMachinesPorts) {
+    test::TFakeSysfs sysfs;
+    sysfs.AddOnBoard("ttyS0");
+    sysfs.AddUsb("ttyUSB0", "0403", "6001", "FT232R", "ftdi_sio");
+    ::setenv("KLT_SYSFS_ROOT", sysfs.Root().c_str(), 1);
+    TRegisterHeadUnit unit;
+    unit.silent = true;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    rig.protocol->SetSearchAllPorts(true);
+    rig.line->openedPaths.clear();
+    std::string message;
+    try {
+        rig.protocol->Identify();
+    } catch (const EVeltrakTimeout& e) {
+        message = e.what();
+    }
+    ::unsetenv("KLT_SYSFS_ROOT");
+    // The list's own "None" entry has no port to search.
+    EXPECT_EQ(message,
+              "Veltrak at port Test, Communications Port (ttyS0), FT232R (ttyUSB0) is not responding");
+    EXPECT_EQ(rig.line->openedPaths,
+              (std::vector<std::string>{"/dev/ttyTEST0", "/dev/ttyS0", "/dev/ttyUSB0"}));
 }
 
 TEST(RegisterProtocol, ClockWithTelemetrySlotCorrection) {

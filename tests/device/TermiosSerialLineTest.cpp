@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "device/VeltrakErrors.h"
 #include "device/transport/TermiosSerialLine.h"
@@ -113,6 +114,20 @@ TEST_F(PseudoTerminal, ReadsEndWithTheirTimeouts) {
     line.SetTimeouts({20, 0, 0, 0, 0}); // interval only: a pause after the first byte ends the read
     Send("xyz");
     EXPECT_EQ(line.Read(in, 8), 3u);
+}
+
+TEST_F(PseudoTerminal, ReadWaitsForBytesThatComeLater) {
+    TTermiosSerialLine line;
+    line.Open(Path());
+    line.Configure({9600, 8, TParity::None, 1});
+    line.SetTimeouts({10000, 0, 10000, 0, 0});
+    std::thread farEnd([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Send("late");
+    });
+    uint8_t in[4] = {};
+    EXPECT_EQ(line.Read(in, 4), 4u);
+    farEnd.join();
 }
 
 TEST_F(PseudoTerminal, SecondOpenOfALockedPortIsRefused) {

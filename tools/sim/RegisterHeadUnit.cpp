@@ -10,20 +10,24 @@ constexpr uint8_t kEot = 0x04, kNak = 0x15, kSpace = 0x20;
 constexpr int kInterByteMs = 50; // a request arrives as one block
 constexpr int kPasswordVersion = 240, kExtendedVersion = 300;
 
-// Multi-byte register values go least significant byte first, as in the memory records.
+// Multi-byte register values go high byte first.
 void Put16(uint8_t* at, int value) {
-    at[0] = static_cast<uint8_t>(value & 0xFF);
-    at[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+    at[0] = static_cast<uint8_t>((value >> 8) & 0xFF);
+    at[1] = static_cast<uint8_t>(value & 0xFF);
 }
 void Put32(uint8_t* at, uint32_t value) {
-    Put16(at, static_cast<int>(value & 0xFFFF));
-    Put16(at + 2, static_cast<int>(value >> 16));
+    Put16(at, static_cast<int>(value >> 16));
+    Put16(at + 2, static_cast<int>(value & 0xFFFF));
 }
 int Get16(const uint8_t* at) {
-    return at[0] | at[1] << 8;
+    return at[0] << 8 | at[1];
 }
 uint32_t Get32(const uint8_t* at) {
-    return uint32_t(Get16(at)) | uint32_t(Get16(at + 2)) << 16;
+    return uint32_t(Get16(at)) << 16 | uint32_t(Get16(at + 2));
+}
+
+void SpoilChecksum(std::vector<uint8_t>& reply) {
+    reply.back() = static_cast<uint8_t>(reply.back() + 1);
 }
 
 } // namespace
@@ -49,9 +53,9 @@ TRegisterHeadUnit::TRegisterHeadUnit(THeadUnitContext& context) : context_(conte
     stored_[16] = {0, 0, 0, 1};       // normal mode, DD.MM.YY, km/h, km
     stored_[43] = {1, 1, 1, 1};       // display shows power, cadence, heart rate, speed
     stored_[44] = {3, 3, 3, 3};       // display smoothing
-    stored_[38] = {0, 0, 0x80, 0x70}; // no brake; processor clock 7372800 Hz
-    stored_[39] = {0, 0, 0x90, 0x01}; // brake offset 0, limit 400
-    stored_[40] = {100, 0, 4, 0};     // brake slope 100, divider 4
+    stored_[38] = {0, 0, 0, 72};      // brake offset 0, no brake, processor clock 72 x 102400 Hz
+    stored_[39] = {0, 0, 0x01, 0x90}; // brake limit 400
+    stored_[40] = {0, 100, 4, 0};     // brake slope 100, divider 4
 }
 
 void TRegisterHeadUnit::Serve() {
@@ -64,7 +68,7 @@ void TRegisterHeadUnit::Serve() {
         if (*byte == kNak && !lastReply_.empty()) {
             // The computer found the reply spoilt: say it again.
             context_.Update([](TSimState& s) { ++s.repeatsRequested; });
-            context_.Reply(lastReply_);
+            context_.Reply(lastReply_, SpoilChecksum); // a checksum fault may strike the repeat too
             continue;
         }
         if (*byte != kEot) {
@@ -110,7 +114,7 @@ void TRegisterHeadUnit::Answer(const uint8_t* request) {
                                   block[1], block[2], block[3],         block[4]};
     reply.push_back(RegisterChecksum(reply.data() + 2, 6));
     lastReply_ = reply;
-    context_.Reply(reply, [](std::vector<uint8_t>& r) { r.back() = static_cast<uint8_t>(r.back() + 1); });
+    context_.Reply(reply, SpoilChecksum);
 }
 
 TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Read(int reg, const uint8_t* data) {
@@ -161,7 +165,7 @@ TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Read(int reg, const uint8_t
         d[2] = 20; // switches off after 2000 s
         break;
     case 19:
-        Put16(d, live.powerWatts);
+        Put16(d, live.powerWatts / 8);
         Put16(d + 2, live.speed * 36 / 1000); // 0.1 km/h
         break;
     case 20:
@@ -191,20 +195,23 @@ TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Read(int reg, const uint8_t
         Put16(d, 20);
         d[2] = kRegisterAddress;
         break;
-    case 47:
+    case 45:
         Put16(d, 1);
         Put16(d + 2, 12); // currents off and idle (mA)
         break;
-    case 48:
+    case 46:
         Put16(d, 35);
         Put16(d + 2, 250); // currents active and charging
+        break;
+    case 47:
+        Put32(d, 2000); // largest charge (mAh)
+        break;
+    case 48:
+        Put16(d, kRegisterMemoryRecords); // memory size, upper count 0
         break;
     case 57:
         Put16(d, -35 & 0xFFFF);
         Put16(d + 2, 1800);
-        break;
-    case 59:
-        Put16(d, kRegisterMemoryRecords);
         break;
     case 60:
         Put16(d, live.temperature / 5);
@@ -261,14 +268,14 @@ TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Write(int reg, const uint8_
     case 15:
         stored_[16] = write.data;
         break;
-    case 35:
+    case 35: // brake offset; type and processor clock stay
+        std::copy(data, data + 2, stored_[38].begin());
+        break;
+    case 36: // brake limit
         std::copy(data, data + 4, stored_[39].begin());
         break;
-    case 36:
+    case 37: // brake slope and divider
         std::copy(data, data + 3, stored_[40].begin());
-        break;
-    case 37:
-        stored_[38][0] = data[0];
         break;
     case 50:
     case 51:

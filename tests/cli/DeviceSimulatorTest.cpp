@@ -1,0 +1,56 @@
+// klt device against the klt-sim executable, as the README shows it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "tests/cli/KltRun.h"
+#include "tests/support/RawTraining.h"
+#include "tests/support/SimProcess.h"
+
+namespace klt {
+namespace {
+
+using TRun = test::TKltRun;
+
+class KltDeviceSimulator : public ::testing::Test {
+protected:
+    // Starts klt-sim with these arguments and returns the port it serves, empty when it did not start.
+    std::string StartSimulator(std::vector<std::string> args) {
+        sim_ = std::make_unique<test::TSimProcess>(std::move(args));
+        const std::string line = sim_->FirstLine();
+        return line.rfind("PORT ", 0) == 0 ? test::SlavePath(line) : std::string();
+    }
+    TRun Klt(const std::string& args) { return test::RunKlt(dir_, "", args); }
+    void TearDown() override {
+        if (sim_) {
+            sim_->Signal(SIGTERM);
+            EXPECT_EQ(sim_->Exit(10), 0);
+        }
+    }
+
+    test::TTempDir dir_;
+    std::unique_ptr<test::TSimProcess> sim_;
+};
+
+TEST_F(KltDeviceSimulator, StatusOfAGenerationVHeadUnitAsJson) {
+    const std::string port = StartSimulator({"--generation", "5", "--initials", "ABC", "--rides", "1"});
+    ASSERT_FALSE(port.empty());
+    const TRun run = Klt("device status --type 5 --port " + port + " --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"generation\":\"V\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"Initialen\":\"ABC\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"unread_settings\":[]"), std::string::npos) << run.out;
+}
+
+TEST_F(KltDeviceSimulator, ClockOfAGenerationIVHeadUnitIsSetToNow) {
+    const std::string port = StartSimulator({"--generation", "4", "--clock", "2020-02-02 10:00:00"});
+    ASSERT_FALSE(port.empty());
+    const TRun run = Klt("device clock --type 4 --port " + port + " --set now");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find("2020-02-02"), std::string::npos) << run.out;
+}
+
+} // namespace
+} // namespace klt

@@ -1,0 +1,83 @@
+// Generation IV: identification, password, checksum faults and the status read, against the
+// simulated head unit.
+#include <gtest/gtest.h>
+
+#include "device/VeltrakExceptions.h"
+#include "tests/integration/SimulatorRig.h"
+#include "tools/sim/SimMemory.h"
+
+namespace klt {
+namespace {
+
+using test::SimOptions;
+using test::TSimulatorRig;
+
+sim::TSimOptions RegisterUnit(int firmware, uint32_t password = 0) {
+    sim::TSimOptions options = SimOptions(4);
+    options.firmware = firmware;
+    options.password = password;
+    return options;
+}
+
+TEST(RegisterHeadUnit, VersionBandsDecideWhetherTheHeadUnitIsServed) {
+    {
+        TSimulatorRig rig(RegisterUnit(199));
+        EXPECT_THROW(rig.veltrak->Identify(), EVeltrakTooOld);
+    }
+    {
+        TSimulatorRig rig(RegisterUnit(500));
+        EXPECT_THROW(rig.veltrak->Identify(), EVeltrakTooNew);
+    }
+    TSimulatorRig rig(RegisterUnit(314));
+    rig.veltrak->Identify();
+    EXPECT_EQ(rig.veltrak->RegisterVersion(), 314);
+    EXPECT_EQ(rig.veltrak->Status().SWVersion(), 310);
+}
+
+TEST(RegisterHeadUnit, LockedHeadUnitNeedsTheRightPassword) {
+    {
+        TSimulatorRig rig(RegisterUnit(240, 0x12345678));
+        rig.veltrak->SetPassword(0x12345679);
+        EXPECT_THROW(rig.veltrak->Identify(), EVeltrakPassword);
+        EXPECT_EQ(rig.sim.State().passwordAttempts, std::vector<uint32_t>{0x12345679});
+    }
+    TSimulatorRig rig(RegisterUnit(240, 0x12345678));
+    rig.veltrak->SetPassword(0x12345678);
+    rig.veltrak->Identify();
+    EXPECT_EQ(rig.veltrak->AccessLevel(), TVeltrakPasswordLevel::PasswordLevelTrainer);
+    EXPECT_EQ(rig.sim.State().passwordsAccepted, 1);
+}
+
+TEST(RegisterHeadUnit, ChecksumFaultIsAnsweredByOneNakThenTimesOut) {
+    sim::TSimOptions options = RegisterUnit(314);
+    options.faults.checksumEvery = 1;
+    TSimulatorRig rig(options);
+    rig.veltrak->Line().OpenPort(rig.veltrak->Port());
+    rig.veltrak->Line().ApplyMode(kRegisterLineMode);
+    EXPECT_THROW(rig.veltrak->RegisterExchange(5), EVeltrakTimeout);
+    EXPECT_EQ(rig.sim.State().repeatsRequested, 1);
+}
+
+TEST(RegisterHeadUnit, StatusReadBringsBackTheSimulatorsSettings) {
+    TSimulatorRig rig(RegisterUnit(314));
+    rig.veltrak->ReadStatus();
+    const TVeltrakStatus& status = rig.veltrak->Status();
+    EXPECT_EQ(status.NullstelleUsed, 512);
+    EXPECT_EQ(status.SteigungUsed, 3056);
+    EXPECT_EQ(status.Radumfang, 2105);
+    EXPECT_EQ(status.InitialenPrefix(), "KLT");
+    EXPECT_EQ(status.AbspeicherZeit(), 100);
+    EXPECT_EQ(status.HeapSize, sim::kRegisterMemoryRecords);
+    EXPECT_EQ(status.Prozessortakt, 7372800);
+    EXPECT_EQ(status.BremseTyp, TVeltrakBremseTyp::BremseTypKeine);
+    EXPECT_EQ(status.BremseGrenze, 400);
+    EXPECT_EQ(status.BremseSteigung, 100);
+    EXPECT_EQ(status.BremseTeiler, 4);
+    EXPECT_TRUE(status.LcdPresentFlag);
+    EXPECT_EQ(status.RTCError, TVeltrakRTCError::RTCErrorNone);
+    EXPECT_EQ(status.Leistung % 8, 0); // sent as an eighth
+    EXPECT_GE(status.ClockDay, 32872 + test::kSimClock / 86400);
+}
+
+} // namespace
+} // namespace klt
