@@ -156,7 +156,7 @@ int RunStatus(const std::vector<std::string>& args) {
     const std::string generation = HWVersionName(HWVersionOfType(options.type));
     if (parsed.flags.count("--json") != 0) {
         TJsonWriter json;
-        json.BeginObject().Field("port", veltrak->PortText()).Field("generation", generation);
+        json.BeginObject().Field("port", options.port.Path).Field("generation", generation);
         json.Field("firmware", status.SWVersionText()).Field("hardware", status.HWVersionText());
         json.Field("clock", ClockText(status)).Key("properties").BeginObject();
         TStatusPrinter printer(&json);
@@ -173,8 +173,9 @@ int RunStatus(const std::vector<std::string>& args) {
     }
     TStatusPrinter printer(nullptr);
     status.VisitProperties(printer);
+    // The device path: messages name ports by COM number, which a pseudo-terminal does not have.
     std::printf("Veltrak %s at %s, firmware %s, hardware %s\nClock = %s\n%s", generation.c_str(),
-                veltrak->PortText().c_str(), status.SWVersionText().c_str(), status.HWVersionText().c_str(),
+                options.port.Path.c_str(), status.SWVersionText().c_str(), status.HWVersionText().c_str(),
                 ClockText(status).c_str(), printer.text.c_str());
     if (!unread.empty()) {
         std::printf("Not read (defaults shown): %s\n", unread.c_str());
