@@ -1,0 +1,96 @@
+#pragma once
+// The head unit's recording memory as downloaded, with the settings and clock at download time,
+// split into the trainings that become training files.
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/Exceptions.h"
+#include "core/PagArray.h"
+#include "device/VeltrakStatus.h"
+
+namespace klt {
+
+// The memory holds a record the parse cannot start from (a time fraction or empty memory).
+class ECheckMesswertType : public Exception {
+public:
+    ECheckMesswertType() : Exception("MesswertType") {}
+};
+
+// One recorded segment: a run of measurement records with the settings in force when it began.
+struct TVeltrakTrainingHeader {
+    enum Flag : uint8_t { Continues = 1, Dropped = 2, JoinedWithNext = 4, Last = 8 };
+
+    std::string initials; // up to 20 characters
+    uint16_t recordCount = 0;
+    uint16_t firmwareVersion = 0;
+    uint16_t startDay = 0;
+    int32_t startTime = 0; // hundredths of the day
+    uint16_t intervalDenominator = 1;
+    uint16_t intervalNumerator = 1;
+    int32_t interval = 100; // hundredths
+    int16_t zeroOffset = 0;
+    int16_t slope = 0;
+    int16_t wheel = 0;
+    uint8_t flags = 0;
+    // Index of the first record of the segment in the image's record array.
+    int firstRecord = 0;
+
+    bool Has(Flag flag) const { return (flags & flag) != 0; }
+    int64_t EndTime() const { return startTime + static_cast<int64_t>(recordCount) * interval; }
+};
+
+// Thresholds of training detection, in hundredths of a second.
+struct TVeltrakTrainingLimits {
+    int32_t MinPauseTraining = 6000;
+    int32_t MaxPauseTraining = 2160000;
+    int32_t MinDauerTraining = 6000;
+};
+
+struct TVeltrakImageCounters {
+    int recordsInTrainings = 0;
+    int headersBefore = 0;
+    int headersAfter = 0;
+    int trainingFiles = 0;
+    int64_t timeBefore = 0; // hundredths
+    int64_t timeAfter = 0;
+};
+
+class TVeltrakImage : public TVeltrakStatus {
+public:
+    using TExceptionHandler = std::function<void(const std::exception&)>;
+
+    TVeltrakImage();
+
+    // Takes the first HeapCount + HeapCountUpper records of the downloaded memory.
+    void SetMemory(std::span<const uint8_t> memory);
+    int RecordCount() const { return records_.Count(); }
+    const uint8_t* Record(int index) const { return records_.Items(index); }
+
+    // Splits the records into trainings. A range error met on the way keeps the trainings found
+    // so far and goes to the handler (rethrown without one); any other error passes on. Either
+    // marks the image dirty.
+    void Parse(const TVeltrakTrainingLimits& limits, const TExceptionHandler& handler = {});
+
+    const std::vector<TVeltrakTrainingHeader>& Headers() const { return headers_; }
+    const TVeltrakImageCounters& Counters() const { return counters_; }
+    bool Dirty() const { return dirty_; }
+    void SetDirty(bool dirty) { dirty_ = dirty; }
+
+private:
+    void Walk();
+    void MarkContinuations(const TVeltrakTrainingLimits& limits);
+    void DropShortTrainings(const TVeltrakTrainingLimits& limits);
+    void MarkJoins(const TVeltrakTrainingLimits& limits);
+    void Compact();
+    TVeltrakTrainingHeader StartingHeader() const;
+
+    TPagedDataArray records_;
+    std::vector<TVeltrakTrainingHeader> headers_;
+    TVeltrakImageCounters counters_;
+    bool dirty_ = false;
+};
+
+} // namespace klt
