@@ -13,6 +13,8 @@
 
 namespace klt {
 
+class TKLTFile;
+
 // The memory holds a record the parse cannot start from (a time fraction or empty memory).
 class ECheckMesswertType : public Exception {
 public:
@@ -73,6 +75,14 @@ public:
     // so far and goes to the handler (rethrown without one); any other error passes on. Either
     // marks the image dirty.
     void Parse(const TVeltrakTrainingLimits& limits, const TExceptionHandler& handler = {});
+
+    // Fills `file` with the training that begins at header `first`: its segment and every segment
+    // joined to it, each a block of the file.
+    void FillTrainingFile(TKLTFile& file, size_t first) const;
+    // Writes every training into its place in the training database and returns the paths written,
+    // for opening as documents. A failing training goes to the handler (rethrown without one) and the next
+    // follows; a failure of the loop itself marks the image dirty and passes on.
+    std::vector<std::string> CreateTrainingFiles(const TExceptionHandler& handler = {});
 
     const std::vector<TVeltrakTrainingHeader>& Headers() const { return headers_; }
     const TVeltrakImageCounters& Counters() const { return counters_; }
