@@ -3,7 +3,7 @@
 
 #include "core/Exceptions.h"
 #include "core/KLTFile.h"
-#include "core/TrainingEnvironment.h"
+#include "device/DownloadedTrainingFile.h"
 #include "device/VeltrakImage.h"
 #include "device/VeltrakRecords.h"
 
@@ -49,31 +49,21 @@ void TVeltrakImage::FillTrainingFile(TKLTFile& file, size_t first) const {
 }
 
 std::vector<std::string> TVeltrakImage::CreateTrainingFiles(const TExceptionHandler& handler) {
+    std::vector<size_t> firstHeaders;
+    for (size_t h = 0; h < headers_.size(); ++h) {
+        if (h == 0 || !headers_[h - 1].Has(TVeltrakTrainingHeader::JoinedWithNext)) {
+            firstHeaders.push_back(h);
+        }
+    }
     std::vector<std::string> files;
     try {
-        const std::string& databaseDir = TrainingEnvironment().databaseDir;
-        if (databaseDir.empty()) {
-            throw EKLTFileDatabaseError("No training database is set up to receive the trainings.");
-        }
-        for (size_t h = 0; h < headers_.size(); ++h) {
-            const bool startsFile = h == 0 || !headers_[h - 1].Has(TVeltrakTrainingHeader::JoinedWithNext);
-            if (!startsFile) {
-                continue;
-            }
-            try {
-                // A name inside the database, so that the file is moved to its canonical place.
-                TKLTFile file(databaseDir + "/download.klt");
-                FillTrainingFile(file, h);
-                file.CanonicalRename();
-                file.WriteKLT7(file.FileName(), TDateTimeMark::None());
-                files.push_back(file.FileName());
-            } catch (const Exception& error) {
-                if (!handler) {
-                    throw;
-                }
-                handler(error);
-            }
-        }
+        ForEachDownloadedTraining(
+            firstHeaders.size(),
+            [&](size_t i) {
+                files.push_back(
+                    SaveDownloadedTraining([&](TKLTFile& file) { FillTrainingFile(file, firstHeaders[i]); }));
+            },
+            handler);
     } catch (...) {
         dirty_ = true;
         throw;

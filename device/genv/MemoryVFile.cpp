@@ -56,4 +56,19 @@ void FillTrainingFileV(TKLTFile& file, const TVeltrakVTraining& training, const 
     file.Normalise();
 }
 
+std::vector<std::string> CreateTrainingFilesV(std::span<const uint8_t> memory, const TVeltrakStatus& status,
+                                              const TDownloadExceptionHandler& handler) {
+    const std::vector<TVeltrakVTraining> trainings =
+        ParseMemoryV(memory, status.SWVersion(), status.AbspeicherZeit());
+    std::vector<std::string> files;
+    ForEachDownloadedTraining(
+        trainings.size(),
+        [&](size_t i) {
+            files.push_back(SaveDownloadedTraining(
+                [&](TKLTFile& file) { FillTrainingFileV(file, trainings[i], status); }));
+        },
+        handler);
+    return files;
+}
+
 } // namespace klt

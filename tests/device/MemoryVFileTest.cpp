@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "core/Exceptions.h"
+#include "core/KLTDatabase.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
+#include "core/TrainingEnvironment.h"
 #include "device/VeltrakStatus.h"
 #include "device/genv/MemoryVFile.h"
+#include "tests/support/RawTraining.h"
 
 namespace klt {
 namespace {
@@ -55,6 +58,37 @@ TEST(MemoryVFile, SamplesMarkersAndSettingsReachTheFile) {
     EXPECT_EQ(file.Marker(1).last, 5);
     EXPECT_EQ(file.Marker(2).first, 8);
     EXPECT_EQ(file.Marker(2).last, 10);
+}
+
+TEST(MemoryVFile, EachTrainingOfTheMemoryIsWrittenAndAnImpossibleDateDoesNotStopTheOthers) {
+    test::TTempDir dir;
+    TrainingEnvironment().databaseDir = dir.Path();
+    std::vector<uint8_t> memory;
+    // 1 December, 31 April (no such day), 2 December; each one block with a record.
+    for (const auto& [day, month] : {std::pair{0x41, 0x12}, std::pair{0x71, 0x04}, std::pair{0x42, 0x12}}) {
+        std::vector<uint8_t> block(kMemoryVBlockSize, 0);
+        block[0] = static_cast<uint8_t>(day);
+        block[1] = static_cast<uint8_t>(month);
+        block[2] = 0x10;
+        block[8] = 20;
+        block[9] = 0x01;
+        memory.insert(memory.end(), block.begin(), block.end());
+    }
+    TVeltrakStatus status;
+    status.ClockDay = Day(2026, 12, 9);
+    status.SetInitialen("Jo");
+    int errors = 0;
+    const auto paths = CreateTrainingFilesV(memory, status, [&](const std::exception&) { ++errors; });
+    TrainingEnvironment().databaseDir.clear();
+
+    EXPECT_EQ(errors, 1);
+    ASSERT_EQ(paths.size(), 2u);
+    EXPECT_EQ(paths[1], CanonicalDirectory(dir.Path(), "Jo", Day(2026, 12, 2)) +
+                            CanonicalStem("Jo", Day(2026, 12, 2)) + "A.klt");
+    TKLTFile first(paths[0]);
+    first.ReadFile();
+    EXPECT_EQ(first.Header().date, Day(2026, 12, 1));
+    EXPECT_EQ(first.SampleCount(), 11);
 }
 
 } // namespace
