@@ -171,7 +171,15 @@ void TVeltrakImage::DropShortTrainings(const TVeltrakTrainingLimits& limits) {
         while (last + 1 < headers_.size() && headers_[last].Has(TVeltrakTrainingHeader::Continues)) {
             ++last;
         }
-        if (headers_[last].EndTime() - headers_[first].startTime < limits.MinDauerTraining) {
+        // Measured from the earliest start to the latest end: with a clock set back inside the chain,
+        // the last end can lie before the first start, and a long training would be thrown away.
+        int64_t earliest = headers_[first].startTime;
+        int64_t latest = headers_[first].EndTime();
+        for (size_t i = first + 1; i <= last; ++i) {
+            earliest = std::min<int64_t>(earliest, headers_[i].startTime);
+            latest = std::max(latest, headers_[i].EndTime());
+        }
+        if (latest - earliest < limits.MinDauerTraining) {
             for (size_t i = first; i <= last; ++i) {
                 headers_[i].flags |= TVeltrakTrainingHeader::Dropped;
             }

@@ -190,6 +190,17 @@ TEST(VeltrakImage, ShortChainsOfSegmentsAreDroppedAndCounted) {
     EXPECT_EQ(image.Counters().headersAfter, 1);
 }
 
+TEST(VeltrakImage, AClockSetBackInsideAChainDoesNotDropALongTraining) {
+    TMemory memory;
+    // An hour's ride, then the clock is set back by two hours and a short segment follows.
+    memory.Clock(At(10, 0)).Measurements(3600).Clock(At(9, 0)).Measurements(10);
+    TVeltrakImage image = Image(memory);
+    image.Parse({kMinute, 0, kMinute});
+    EXPECT_EQ(image.Counters().headersAfter, 2);
+    EXPECT_EQ(image.Counters().recordsInTrainings, 3610);
+    EXPECT_EQ(image.Counters().trainingFiles, 1);
+}
+
 TEST(VeltrakImage, SettingRecordsApplyFromTheFirmwareThatStoresThem) {
     TMemory memory;
     memory.Add({0x81, 2, 0, 0x34, 0x12}).Add({0x83, 1, 0, 0, 0}).Add({0x82, 0x78, 0x05, 0x10, 0x08});
