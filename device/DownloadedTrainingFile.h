@@ -15,7 +15,7 @@ using TDownloadExceptionHandler = std::function<void(const std::exception&)>;
 std::string SaveDownloadedTraining(const std::function<void(TKLTFile&)>& fill);
 
 // Runs `saveOne` for each of `count` trainings. A klt::Exception of one goes to `handler` (rethrown
-// without one) and the next follows.
+// without one) and the next follows. Without a database nothing runs: EKLTFileDatabaseError.
 void ForEachDownloadedTraining(size_t count, const std::function<void(size_t)>& saveOne,
                                const TDownloadExceptionHandler& handler);
 
