@@ -119,7 +119,7 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
         }
         const std::string& value = args[++i];
         if (option == "--generation") {
-            options.generation = static_cast<int>(ParseNumber(option, value, 4, 5));
+            options.generation = static_cast<int>(ParseNumber(option, value, 4, 7));
             generationGiven = true;
         } else if (option == "--firmware") {
             options.firmware = static_cast<int>(ParseNumber(option, value, 1, 0xFFFF));
@@ -156,7 +156,7 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
         }
     }
     if (!generationGiven && !help) {
-        throw ESimUsage("--generation 4 or 5 is required");
+        throw ESimUsage("--generation 4, 5, 6 or 7 is required");
     }
     if (options.firmware && options.generation == 4 && *options.firmware / 100 > 255) {
         throw ESimUsage("--firmware: a register version is at most 25599");
@@ -165,15 +165,18 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
 }
 
 std::string SimUsageText() {
-    return R"(Usage: klt-sim --generation 4|5 [options]
+    return R"(Usage: klt-sim --generation 4|5|6|7 [options]
 
-Simulates a head unit on a pseudo-terminal. Prints "PORT <slave path>" first, then serves until it
-is terminated (SIGTERM, SIGINT) or its standard input closes.
+Simulates a head unit on a pseudo-terminal. Prints "PORT <slave path>" first (generations 6 and 7:
+"USB <socket path>", the value for KLT_USB_SIM), then serves until it is terminated (SIGTERM,
+SIGINT) or its standard input closes.
 
 Options:
-  --generation 4|5      4: register telegrams at 19200 baud; 5: character telegrams at 9600 baud
+  --generation 4|5|6|7  4: register telegrams at 19200 baud; 5: character telegrams at 9600 baud;
+                        6, 7: binary requests over USB ("VELTRAK 6", "VELTRAK 7")
   --firmware N          register version (generation 4, default 314) or firmware word
-                        (generation 5, default 0x7700; below 0x430A telegrams go unframed)
+                        (generation 5, default 0x7700; below 0x430A telegrams go unframed;
+                        generations 6 and 7, default 0xE517)
   --password N          32-bit password, decimal or 0x hex (default 0: not protected)
   --access-level N      level granted once unlocked: 1 athlete, 2 trainer (default), 3 internal
   --initials TEXT       athlete initials (default KLT)
