@@ -221,6 +221,24 @@ TEST_F(UsbHeadUnitOpen, PurgeDropsUnreadRepliesAndCycleClosesTheChip) {
     EXPECT_EQ(sim_.State().usbCycles, 1);
 }
 
+TEST(UsbHeadUnitFaultTest, OlderFirmwareRefusesNewerKindsAndFaultsShowOnRequest) {
+    TSimOptions options = Generation(6);
+    options.firmware = 38170;
+    options.faults.busyEvery = 3;
+    options.faults.checksumEvery = 4;
+    THeadUnitSimulator sim(options);
+    sim.Start();
+    TUsbClient usb(sim.SocketPath());
+    ASSERT_EQ(usb.Call(kOpen, {'V', 'E', 'L', 'T', 'R', 'A', 'K', ' ', '6'}).status, 0);
+    EXPECT_EQ(usb.Exchange(Request(2, 20), 8), Reply({2, 20, 2}));
+    EXPECT_EQ(usb.Exchange(Request(1, 12), 7), Reply({0xFF, 4})) << "known from 38401 on";
+    EXPECT_EQ(usb.Exchange(Request(1, 1), 7), Reply({0xFF, 5}));
+    TBytes spoilt = Reply({1, 1, 0x95, 0x1A});
+    spoilt.back() ^= 0x5A;
+    EXPECT_EQ(usb.Exchange(Request(1, 1), 9), spoilt);
+    EXPECT_EQ(sim.State().faultsInjected, 2);
+}
+
 TEST(UsbHeadUnitExecutableTest, PrintsTheSocketFirstAndServes) {
     klt::test::TSimProcess sim({"--generation", "6"});
     std::string line = sim.FirstLine();

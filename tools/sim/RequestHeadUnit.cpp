@@ -11,6 +11,28 @@ constexpr uint8_t kStart = 0xA4, kSecond = 0xB0;
 constexpr size_t kHeaderSize = 4; // 0xA4 0xB0 0x00 length
 
 const std::vector<uint8_t> kInvalidRequest = {0xFF, 4};
+const std::vector<uint8_t> kBusy = {0xFF, 5};
+
+// The lowest firmware that knows a request; older head units answer it as invalid.
+int FirstFirmwareKnowing(uint8_t requestClass, uint8_t code) {
+    if (requestClass == 1 && code == 12) {
+        return 38401;
+    }
+    if (requestClass != 2) {
+        return 0;
+    }
+    switch (code) {
+    case 18:
+    case 19:
+        return 35088;
+    case 20:
+        return 38170;
+    case 23:
+        return 45575;
+    default:
+        return 0;
+    }
+}
 
 std::vector<uint8_t> Word(int value) {
     return {static_cast<uint8_t>(value >> 8 & 0xFF), static_cast<uint8_t>(value & 0xFF)};
@@ -104,11 +126,20 @@ std::vector<uint8_t> TRequestHeadUnit::Hear(const std::vector<uint8_t>& bytes) {
         if (checksum != request.back()) {
             Update([](TSimState& s) { ++s.badChecksumsHeard; });
             payload = kInvalidRequest;
+        } else if (options_.faults.busyEvery > 0 && ++busyCount_ % options_.faults.busyEvery == 0) {
+            Update([](TSimState& s) { ++s.faultsInjected; });
+            payload = kBusy;
         } else {
             Update([&](TSimState& s) { s.usbRequests.push_back({requestClass, code, data}); });
-            payload = Answer(requestClass, code, data);
+            payload = options_.Firmware() >= FirstFirmwareKnowing(requestClass, code)
+                          ? Answer(requestClass, code, data)
+                          : kInvalidRequest;
         }
-        const std::vector<uint8_t> frame = RequestReplyFrame(payload);
+        std::vector<uint8_t> frame = RequestReplyFrame(payload);
+        if (options_.faults.checksumEvery > 0 && ++checksumCount_ % options_.faults.checksumEvery == 0) {
+            Update([](TSimState& s) { ++s.faultsInjected; });
+            frame.back() ^= 0x5A;
+        }
         replies.insert(replies.end(), frame.begin(), frame.end());
     }
 }

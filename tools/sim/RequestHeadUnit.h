@@ -2,7 +2,8 @@
 // A generation VI or 7 head unit behind its USB chip: hears binary requests
 // (0xA4 0xB0 0x00 length class code data checksum) and answers each with 0xA4 0xB0, a big-endian
 // length, the class and code, the data and an XOR checksum. A request it does not know, or one whose
-// checksum is wrong, is answered 0xFF 4 (invalid request).
+// checksum is wrong, is answered 0xFF 4 (invalid request); the "busy" fault answers 0xFF 5 and the
+// "checksum" fault spoils reply checksums.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -42,6 +43,7 @@ private:
     THeadUnitClock clock_;
     std::map<TKey, std::vector<uint8_t>> settings_;
     std::vector<uint8_t> pending_;
+    int busyCount_ = 0, checksumCount_ = 0;
 };
 
 // The reply frame around a payload that starts with the class and code.

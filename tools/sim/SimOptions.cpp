@@ -93,9 +93,11 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.only4800 = flag();
     } else if (name == "refusepassword") {
         faults.refusePassword = flag();
+    } else if (name == "busy") {
+        faults.busyEvery = count();
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
-                        "\" (checksum, drop, delay, nak, baud4800, refusepassword)");
+                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy)");
     }
 }
 
@@ -188,12 +190,13 @@ Options:
   --reply-delay MS      time the head unit takes to answer (default 2)
   --fault NAME=VALUE    inject a fault; may be repeated:
       checksum=N        every n-th register reply has a wrong checksum (generation 5: every
-                        n-th memory block arrives with line noise)
+                        n-th memory block arrives with line noise; 6 and 7: every n-th reply)
       drop=N            every n-th reply loses a byte
       delay=MS          every reply comes MS milliseconds late
       nak=N             every n-th telegram is refused with NAK (generation 5: not acknowledged)
       baud4800=1        the head unit hears and answers only at 4800 baud
       refusepassword=1  no password unlocks the head unit
+      busy=N            generations 6 and 7: every n-th request is answered "busy"
   --help                this text
 )";
 }

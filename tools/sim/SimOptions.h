@@ -19,6 +19,7 @@ struct TSimFaults {
                                  // protocol) or left unacknowledged (generation V)
     bool only4800 = false;       // "baud4800=1": hears and answers only at 4800 baud
     bool refusePassword = false; // "refusepassword=1": no password unlocks the head unit
+    int busyEvery = 0;           // "busy=N": every n-th USB request is answered busy (0xFF 5)
 };
 
 struct TSimOptions {
