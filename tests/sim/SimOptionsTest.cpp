@@ -58,7 +58,7 @@ TEST(SimOptionsTest, DefaultsFollowTheGeneration) {
 TEST(SimOptionsTest, RefusesWhatItCannotMean) {
     const std::vector<std::vector<std::string>> wrong = {
         {},
-        {"--generation", "6"},
+        {"--generation", "8"},
         {"--generation", "5", "--firmware"},
         {"--generation", "5", "--firmware", "12x"},
         {"--generation", "5", "--firmware", "0x"},

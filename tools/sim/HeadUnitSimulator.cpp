@@ -6,7 +6,9 @@
 #include "tools/sim/CharacterHeadUnit.h"
 #include "tools/sim/HeadUnitContext.h"
 #include "tools/sim/RegisterHeadUnit.h"
+#include "tools/sim/RequestHeadUnit.h"
 #include "tools/sim/SimLine.h"
+#include "tools/sim/UsbSimServer.h"
 
 namespace klt::sim {
 
@@ -18,6 +20,13 @@ THeadUnitSimulator::~THeadUnitSimulator() {
 
 void THeadUnitSimulator::Start() {
     if (thread_.joinable()) {
+        return;
+    }
+    if (options_.generation >= 6) {
+        requestHeadUnit_ = std::make_unique<TRequestHeadUnit>(options_);
+        usb_ = std::make_unique<TUsbSimServer>("VELTRAK " + std::to_string(options_.generation),
+                                               *requestHeadUnit_);
+        thread_ = std::thread([this] { usb_->Serve(); });
         return;
     }
     line_ = std::make_unique<TSimLine>(options_.Baud());
@@ -41,6 +50,9 @@ void THeadUnitSimulator::Stop() {
     if (line_) {
         line_->Stop();
     }
+    if (usb_) {
+        usb_->Stop();
+    }
     if (thread_.joinable()) {
         thread_.join();
     }
@@ -51,7 +63,15 @@ const std::string& THeadUnitSimulator::SlavePath() const {
     return line_ ? line_->SlavePath() : none;
 }
 
+const std::string& THeadUnitSimulator::SocketPath() const {
+    static const std::string none;
+    return usb_ ? usb_->SocketPath() : none;
+}
+
 TSimState THeadUnitSimulator::State() const {
+    if (requestHeadUnit_) {
+        return requestHeadUnit_->Snapshot();
+    }
     return context_ ? context_->Snapshot() : TSimState{};
 }
 

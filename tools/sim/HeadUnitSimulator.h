@@ -10,6 +10,9 @@
 //   klt::sim::TSimState state = sim.State(); // what the computer told the head unit so far
 //   sim.Stop();                           // also done by the destructor
 //
+// Generations 6 and 7 sit behind a USB chip instead: SocketPath() names the Unix socket the
+// computer's simulated FTDI backend connects to (KLT_USB_SIM), and SlavePath() is empty.
+//
 // The head unit hears only bytes sent at its own speed (19200 baud for generation 4, 9600 for
 // generation 5, 4800 with the "baud4800" fault) without parity, as its UART would; State() tells
 // the clock, the writes and telegrams received, password attempts and the block download.
@@ -24,6 +27,8 @@ namespace klt::sim {
 
 class TSimLine;
 class THeadUnitContext;
+class TRequestHeadUnit;
+class TUsbSimServer;
 
 class THeadUnitSimulator {
 public:
@@ -33,10 +38,11 @@ public:
     THeadUnitSimulator& operator=(const THeadUnitSimulator&) = delete;
 
     // Builds the memory contents and starts serving; throws std::system_error without a
-    // pseudo-terminal. The slave path is valid from here on.
+    // pseudo-terminal or socket. The slave or socket path is valid from here on.
     void Start();
     void Stop();
     const std::string& SlavePath() const;
+    const std::string& SocketPath() const;
     TSimState State() const;
     const TSimOptions& Options() const { return options_; }
 
@@ -46,6 +52,8 @@ private:
     TSimOptions options_;
     std::unique_ptr<TSimLine> line_;
     std::unique_ptr<THeadUnitContext> context_;
+    std::unique_ptr<TRequestHeadUnit> requestHeadUnit_;
+    std::unique_ptr<TUsbSimServer> usb_;
     std::thread thread_;
 };
 

@@ -93,9 +93,11 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.only4800 = flag();
     } else if (name == "refusepassword") {
         faults.refusePassword = flag();
+    } else if (name == "busy") {
+        faults.busyEvery = count();
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
-                        "\" (checksum, drop, delay, nak, baud4800, refusepassword)");
+                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy)");
     }
 }
 
@@ -119,7 +121,7 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
         }
         const std::string& value = args[++i];
         if (option == "--generation") {
-            options.generation = static_cast<int>(ParseNumber(option, value, 4, 5));
+            options.generation = static_cast<int>(ParseNumber(option, value, 4, 7));
             generationGiven = true;
         } else if (option == "--firmware") {
             options.firmware = static_cast<int>(ParseNumber(option, value, 1, 0xFFFF));
@@ -156,7 +158,7 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
         }
     }
     if (!generationGiven && !help) {
-        throw ESimUsage("--generation 4 or 5 is required");
+        throw ESimUsage("--generation 4, 5, 6 or 7 is required");
     }
     if (options.firmware && options.generation == 4 && *options.firmware / 100 > 255) {
         throw ESimUsage("--firmware: a register version is at most 25599");
@@ -165,15 +167,18 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
 }
 
 std::string SimUsageText() {
-    return R"(Usage: klt-sim --generation 4|5 [options]
+    return R"(Usage: klt-sim --generation 4|5|6|7 [options]
 
-Simulates a head unit on a pseudo-terminal. Prints "PORT <slave path>" first, then serves until it
-is terminated (SIGTERM, SIGINT) or its standard input closes.
+Simulates a head unit on a pseudo-terminal. Prints "PORT <slave path>" first (generations 6 and 7:
+"USB <socket path>", the value for KLT_USB_SIM), then serves until it is terminated (SIGTERM,
+SIGINT) or its standard input closes.
 
 Options:
-  --generation 4|5      4: register telegrams at 19200 baud; 5: character telegrams at 9600 baud
+  --generation 4|5|6|7  4: register telegrams at 19200 baud; 5: character telegrams at 9600 baud;
+                        6, 7: binary requests over USB ("VELTRAK 6", "VELTRAK 7")
   --firmware N          register version (generation 4, default 314) or firmware word
-                        (generation 5, default 0x7700; below 0x430A telegrams go unframed)
+                        (generation 5, default 0x7700; below 0x430A telegrams go unframed;
+                        generations 6 and 7, default 0xE517)
   --password N          32-bit password, decimal or 0x hex (default 0: not protected)
   --access-level N      level granted once unlocked: 1 athlete, 2 trainer (default), 3 internal
   --initials TEXT       athlete initials (default KLT)
@@ -185,12 +190,13 @@ Options:
   --reply-delay MS      time the head unit takes to answer (default 2)
   --fault NAME=VALUE    inject a fault; may be repeated:
       checksum=N        every n-th register reply has a wrong checksum (generation 5: every
-                        n-th memory block arrives with line noise)
+                        n-th memory block arrives with line noise; 6 and 7: every n-th reply)
       drop=N            every n-th reply loses a byte
       delay=MS          every reply comes MS milliseconds late
       nak=N             every n-th telegram is refused with NAK (generation 5: not acknowledged)
       baud4800=1        the head unit hears and answers only at 4800 baud
       refusepassword=1  no password unlocks the head unit
+      busy=N            generations 6 and 7: every n-th request is answered "busy"
   --help                this text
 )";
 }

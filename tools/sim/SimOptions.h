@@ -19,10 +19,11 @@ struct TSimFaults {
                                  // protocol) or left unacknowledged (generation V)
     bool only4800 = false;       // "baud4800=1": hears and answers only at 4800 baud
     bool refusePassword = false; // "refusepassword=1": no password unlocks the head unit
+    int busyEvery = 0;           // "busy=N": every n-th USB request is answered busy (0xFF 5)
 };
 
 struct TSimOptions {
-    int generation = 5;          // 4: register telegrams; 5: character telegrams
+    int generation = 5;          // 4: register telegrams; 5: character telegrams; 6, 7: USB requests
     std::optional<int> firmware; // register version (IV, e.g. 314) or firmware word (V, e.g. 0x430A)
     uint32_t password = 0;       // 0: not protected
     int accessLevel = 2;         // level granted once unlocked: 1 athlete, 2 trainer, 3 internal
@@ -37,7 +38,9 @@ struct TSimOptions {
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
     int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long
 
-    int Firmware() const { return firmware.value_or(generation == 4 ? 314 : 0x7700); }
+    int Firmware() const {
+        return firmware.value_or(generation == 4 ? 314 : generation == 5 ? 0x7700 : 0xE517);
+    }
     // The line speed the head unit listens and answers at.
     int Baud() const { return faults.only4800 ? 4800 : generation == 4 ? 19200 : 9600; }
 };

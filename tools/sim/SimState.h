@@ -18,6 +18,11 @@ struct TCharacterTelegram {
     std::vector<uint8_t> data;
 };
 
+struct TUsbRequest {
+    uint8_t requestClass = 0, code = 0;
+    std::vector<uint8_t> data; // empty: a read
+};
+
 struct TSimState {
     int64_t clockSeconds = 0; // head-unit clock when the snapshot was taken
     int accessLevel = 0;      // register protocol: 0 while locked
@@ -31,6 +36,9 @@ struct TSimState {
 
     std::vector<TCharacterTelegram> telegrams; // generation V, every telegram understood
     int wakeUps = 0;                           // "xxxx" heard
+
+    std::vector<TUsbRequest> usbRequests; // generations VI and 7, every request understood
+    int usbOpens = 0, usbCycles = 0, usbBitModes = 0;
 
     std::string initials;
     int intervalTenths = 0;

@@ -1,5 +1,6 @@
 // klt-sim: a head unit on a pseudo-terminal for developing, testing and demonstrating the
-// download without one. Prints "PORT <slave path>" first and serves until told to stop.
+// download without one. Prints "PORT <slave path>" first (generations 6 and 7, which sit behind USB:
+// "USB <socket path>") and serves until told to stop.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -72,7 +73,11 @@ int main(int argc, char** argv) {
     try {
         klt::sim::THeadUnitSimulator simulator(options);
         simulator.Start();
-        std::printf("PORT %s\n", simulator.SlavePath().c_str());
+        if (options.generation >= 6) {
+            std::printf("USB %s\n", simulator.SocketPath().c_str());
+        } else {
+            std::printf("PORT %s\n", simulator.SlavePath().c_str());
+        }
         std::fflush(stdout);
         WaitForStop();
         simulator.Stop();

@@ -1,0 +1,213 @@
+#include "tools/sim/RequestHeadUnit.h"
+
+#include <algorithm>
+
+#include "core/KLTDate.h"
+
+namespace klt::sim {
+namespace {
+
+constexpr uint8_t kStart = 0xA4, kSecond = 0xB0;
+constexpr size_t kHeaderSize = 4; // 0xA4 0xB0 0x00 length
+
+const std::vector<uint8_t> kInvalidRequest = {0xFF, 4};
+const std::vector<uint8_t> kBusy = {0xFF, 5};
+
+// The lowest firmware that knows a request; older head units answer it as invalid.
+int FirstFirmwareKnowing(uint8_t requestClass, uint8_t code) {
+    if (requestClass == 1 && code == 12) {
+        return 38401;
+    }
+    if (requestClass != 2) {
+        return 0;
+    }
+    switch (code) {
+    case 18:
+    case 19:
+        return 35088;
+    case 20:
+        return 38170;
+    case 23:
+        return 45575;
+    default:
+        return 0;
+    }
+}
+
+std::vector<uint8_t> Word(int value) {
+    return {static_cast<uint8_t>(value >> 8 & 0xFF), static_cast<uint8_t>(value & 0xFF)};
+}
+
+std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+} // namespace
+
+std::vector<uint8_t> RequestReplyFrame(const std::vector<uint8_t>& payload) {
+    const std::vector<uint8_t> length = Word(static_cast<int>(payload.size() + 1));
+    std::vector<uint8_t> frame = Concat({{kStart, kSecond}, length, payload});
+    uint8_t checksum = 0;
+    for (const uint8_t byte : frame) {
+        checksum ^= byte;
+    }
+    frame.push_back(checksum);
+    return frame;
+}
+
+TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
+    : options_(options), clock_(options.clock.value_or(LocalNowSeconds())) {
+    std::string initials = options.initials.substr(0, 20);
+    initials.resize(20, ' ');
+    settings_ = {
+        {{2, 1}, Word(7640)},                                                           // slope
+        {{2, 2}, Word(0)},                                                              // zero offset
+        {{2, 3}, Word(2095)},                                                           // wheel circumference
+        {{2, 4}, Concat({{1}, Word(100), Word(200), Word(300), Word(400), Word(500)})}, // zones
+        {{2, 5}, std::vector<uint8_t>(initials.begin(), initials.end())},
+        {{2, 6}, Word(options.intervalTenths * 100)}, // storage interval in ms
+        {{2, 7}, {0, 0}},
+        {{2, 8}, {0, 0, 0}},
+        {{2, 9}, {15, 3, 24, 0x00, 0x12, 0x34}}, // production date and serial number
+        {{2, 10}, {1}},
+        {{2, 11}, Concat({{1}, Word(60)})},                                // power-down mode and time
+        {{2, 12}, {3}},                                                    // value format
+        {{2, 13}, Concat({{0, 0, 0, 2}, {0, 1, 0x86, 0xA0}, Word(1234)})}, // odometer
+        {{2, 15}, {0}},
+        {{2, 16}, {73}},
+        {{2, 17}, std::vector<uint8_t>(6, 0)},
+        {{2, 18}, {0}},
+        {{2, 19}, {0}},
+        {{2, 20}, {2}},
+        {{2, 23}, Word(0)},
+        {{1, 12}, Concat({Word(0), Word(0)})},
+    };
+}
+
+TSimState TRequestHeadUnit::Snapshot() {
+    std::lock_guard lock(mutex_);
+    TSimState snapshot = state_;
+    snapshot.clockSeconds = clock_.Now().seconds;
+    return snapshot;
+}
+
+std::vector<uint8_t> TRequestHeadUnit::Hear(const std::vector<uint8_t>& bytes) {
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    std::vector<uint8_t> replies;
+    for (;;) {
+        // Line noise before a request is skipped up to the next possible start.
+        const auto start = std::find(pending_.begin(), pending_.end(), kStart);
+        pending_.erase(pending_.begin(), start);
+        if (pending_.size() < kHeaderSize) {
+            return replies;
+        }
+        if (pending_[1] != kSecond || pending_[2] != 0 || pending_[3] < 3) {
+            pending_.erase(pending_.begin());
+            continue;
+        }
+        const size_t total = kHeaderSize + pending_[3];
+        if (pending_.size() < total) {
+            return replies;
+        }
+        const std::vector<uint8_t> request(pending_.begin(), pending_.begin() + static_cast<long>(total));
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(total));
+        // The checksum leaves out the byte just before it.
+        uint8_t checksum = 0;
+        for (size_t i = 0; i + 2 < total; ++i) {
+            checksum ^= request[i];
+        }
+        const uint8_t requestClass = request[4], code = request[5];
+        const std::vector<uint8_t> data(request.begin() + 6, request.end() - 1);
+        std::vector<uint8_t> payload;
+        if (checksum != request.back()) {
+            Update([](TSimState& s) { ++s.badChecksumsHeard; });
+            payload = kInvalidRequest;
+        } else if (options_.faults.busyEvery > 0 && ++busyCount_ % options_.faults.busyEvery == 0) {
+            Update([](TSimState& s) { ++s.faultsInjected; });
+            payload = kBusy;
+        } else {
+            Update([&](TSimState& s) { s.usbRequests.push_back({requestClass, code, data}); });
+            payload = options_.Firmware() >= FirstFirmwareKnowing(requestClass, code)
+                          ? Answer(requestClass, code, data)
+                          : kInvalidRequest;
+        }
+        std::vector<uint8_t> frame = RequestReplyFrame(payload);
+        if (options_.faults.checksumEvery > 0 && ++checksumCount_ % options_.faults.checksumEvery == 0) {
+            Update([](TSimState& s) { ++s.faultsInjected; });
+            frame.back() ^= 0x5A;
+        }
+        replies.insert(replies.end(), frame.begin(), frame.end());
+    }
+}
+
+std::vector<uint8_t> TRequestHeadUnit::Answer(uint8_t requestClass, uint8_t code,
+                                              const std::vector<uint8_t>& data) {
+    const std::vector<uint8_t> head = {requestClass, code};
+    const TKey key{requestClass, code};
+    if (key == TKey{1, 1} && data.empty()) {
+        return Concat({head, Word(options_.Firmware())});
+    }
+    if (key == TKey{1, 6} && data.empty()) { // live values of a rider at rest
+        return Concat({head, std::vector<uint8_t>(8, 0), Word(215)});
+    }
+    if (key == TKey{2, 14}) {
+        if (data.empty()) {
+            return Concat({head, ClockBytes()});
+        }
+        return SetClock(data) ? head : kInvalidRequest;
+    }
+    if (key == TKey{4, 1} && data.empty()) { // nothing recorded yet
+        return Concat({head, Word(0)});
+    }
+    if (key == TKey{4, 7}) {
+        Update([](TSimState& s) { ++s.recordingsStarted; });
+        return head;
+    }
+    const auto setting = settings_.find(key);
+    if (setting == settings_.end()) {
+        return kInvalidRequest;
+    }
+    if (data.empty()) {
+        return Concat({head, setting->second});
+    }
+    if (data.size() != setting->second.size()) {
+        return kInvalidRequest;
+    }
+    setting->second = data;
+    if (key == TKey{2, 5}) {
+        Update([&](TSimState& s) { s.initials.assign(data.begin(), data.end()); });
+    }
+    return head;
+}
+
+std::vector<uint8_t> TRequestHeadUnit::ClockBytes() {
+    int64_t seconds = 0;
+    Update([&](TSimState&) { seconds = clock_.Now().seconds; });
+    const TCivilDate date = CivilFromDaysSince1880(static_cast<int32_t>(seconds / 86400) + kClockEpochDay);
+    const int secondOfDay = static_cast<int>(seconds % 86400);
+    return Concat({{static_cast<uint8_t>(date.day), static_cast<uint8_t>(date.month)},
+                   Word(date.year),
+                   {static_cast<uint8_t>(secondOfDay / 3600), static_cast<uint8_t>(secondOfDay / 60 % 60),
+                    static_cast<uint8_t>(secondOfDay % 60)}});
+}
+
+bool TRequestHeadUnit::SetClock(const std::vector<uint8_t>& data) {
+    if (data.size() != 7) {
+        return false;
+    }
+    TCivilDate date;
+    date.day = data[0];
+    date.month = data[1];
+    date.year = data[2] << 8 | data[3];
+    if (!IsValidCivilDate(date) || date.year < 1970 || data[4] > 23 || data[5] > 59 || data[6] > 59) {
+        return false;
+    }
+    Update([&](TSimState&) { clock_.Set(SecondsFromCivil(date, data[4] * 3600 + data[5] * 60 + data[6])); });
+    return true;
+}
+
+} // namespace klt::sim

@@ -1,0 +1,52 @@
+#pragma once
+// A generation VI or 7 head unit behind its USB chip: hears binary requests
+// (0xA4 0xB0 0x00 length class code data checksum) and answers each with 0xA4 0xB0, a big-endian
+// length, the class and code, the data and an XOR checksum. A request it does not know, or one whose
+// checksum is wrong, is answered 0xFF 4 (invalid request); the "busy" fault answers 0xFF 5 and the
+// "checksum" fault spoils reply checksums.
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "tools/sim/SimClock.h"
+#include "tools/sim/SimOptions.h"
+#include "tools/sim/SimState.h"
+
+namespace klt::sim {
+
+class TRequestHeadUnit {
+public:
+    explicit TRequestHeadUnit(const TSimOptions& options);
+
+    // Takes bytes from the computer; returns the replies to every request they complete.
+    std::vector<uint8_t> Hear(const std::vector<uint8_t>& bytes);
+    // Forgets a request heard only in part (a reset or cycle of the USB chip).
+    void DropPartialRequest() { pending_.clear(); }
+    // Reports a change of the USB link to the inspectable state.
+    template <class F> void Update(F&& change) {
+        std::lock_guard lock(mutex_);
+        change(state_);
+    }
+    TSimState Snapshot();
+
+private:
+    using TKey = std::pair<uint8_t, uint8_t>; // class, code
+    std::vector<uint8_t> Answer(uint8_t requestClass, uint8_t code, const std::vector<uint8_t>& data);
+    std::vector<uint8_t> ClockBytes();
+    bool SetClock(const std::vector<uint8_t>& data);
+
+    const TSimOptions& options_;
+    std::mutex mutex_;
+    TSimState state_;
+    THeadUnitClock clock_;
+    std::map<TKey, std::vector<uint8_t>> settings_;
+    std::vector<uint8_t> pending_;
+    int busyCount_ = 0, checksumCount_ = 0;
+};
+
+// The reply frame around a payload that starts with the class and code.
+std::vector<uint8_t> RequestReplyFrame(const std::vector<uint8_t>& payload);
+
+} // namespace klt::sim
