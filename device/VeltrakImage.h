@@ -65,6 +65,11 @@ public:
     using TExceptionHandler = std::function<void(const std::exception&)>;
 
     TVeltrakImage();
+    // A dirty image leaves its backup file; a failure to write it is shown, never thrown.
+    ~TVeltrakImage() override;
+    // The moved-from image gives up its dirty flag, so one backup is written, not two.
+    TVeltrakImage(TVeltrakImage&& other) noexcept;
+    TVeltrakImage& operator=(TVeltrakImage&&) = delete;
 
     // Takes the first HeapCount + HeapCountUpper records of the downloaded memory.
     void SetMemory(std::span<const uint8_t> memory);
@@ -84,6 +89,17 @@ public:
     // follows; a failure of the loop itself marks the image dirty and passes on.
     std::vector<std::string> CreateTrainingFiles(const TExceptionHandler& handler = {});
 
+    // The backup file: the status and every record of the memory. Saving replaces the file
+    // atomically and clears the dirty flag. Loading returns false, with the image cleared, for a
+    // file that is not a backup or is damaged; an unreadable file is an EInOutError. A loaded
+    // image is parsed with `limits`.
+    void SaveBackup(const std::string& fileName);
+    bool LoadBackup(const std::string& fileName, const TVeltrakTrainingLimits& limits = {},
+                    const TExceptionHandler& handler = {});
+    // Where the backup of this image goes: "KLTIMAGE" below `databaseDir` (created when missing),
+    // named by the first initial and the day of the first training (or of the clock).
+    std::string BackupFileName(const std::string& databaseDir) const;
+
     const std::vector<TVeltrakTrainingHeader>& Headers() const { return headers_; }
     const TVeltrakImageCounters& Counters() const { return counters_; }
     bool Dirty() const { return dirty_; }
@@ -96,6 +112,7 @@ private:
     void MarkJoins(const TVeltrakTrainingLimits& limits);
     void Compact();
     TVeltrakTrainingHeader StartingHeader() const;
+    void ClearImage();
 
     TPagedDataArray records_;
     std::vector<TVeltrakTrainingHeader> headers_;

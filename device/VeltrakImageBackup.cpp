@@ -1,0 +1,243 @@
+// The backup file of a memory image that could not be converted, so that no recording is lost.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "core/BinaryFile.h"
+#include "core/Exceptions.h"
+#include "core/KLTDatabase.h"
+#include "core/Prompt.h"
+#include "core/TrainingEnvironment.h"
+#include "device/VeltrakImage.h"
+#include "device/VeltrakRecords.h"
+
+namespace klt {
+
+namespace {
+
+constexpr std::array<char, 8> kMagic = {'K', 'L', 'T', 'I', 'M', 'A', 'G', 'E'};
+constexpr char kFormat = '4';
+constexpr size_t kStatusSize = 535;
+constexpr size_t kInitialsSize = 21;
+constexpr size_t kMaxRecords = TPagedArrayBase::kMaxCount;
+constexpr size_t kMaxFileSize = kMagic.size() + 3 + kStatusSize + kMaxRecords * kVeltrakRecordSize;
+
+// The status block: the fields the records are read with, little-endian, the rest zero.
+class TStatusBlock {
+public:
+    std::array<uint8_t, kStatusSize> bytes{};
+
+    void Put(size_t& at, uint32_t value, size_t width) {
+        for (size_t i = 0; i < width; ++i) {
+            bytes[at++] = static_cast<uint8_t>(value >> (8 * i));
+        }
+    }
+    uint32_t Get(size_t& at, size_t width) const {
+        uint32_t value = 0;
+        for (size_t i = 0; i < width; ++i) {
+            value |= static_cast<uint32_t>(bytes[at++]) << (8 * i);
+        }
+        return value;
+    }
+};
+
+// Walks the status fields in their stored order; one list serves both directions.
+template <typename TField> void StatusFields(TField&& field) {
+    field("SWVersion", 2);
+    field("HWVersion", 1);
+    field("Initialen", kInitialsSize);
+    field("Zaehler", 1);
+    field("Nenner", 1);
+    field("ClockDay", 2);
+    field("ClockTime", 4);
+    field("Radumfang", 2);
+    field("SteigungUsed", 2);
+    field("NullstelleUsed", 2);
+    field("HeapSize", 2);
+    field("HeapCount", 2);
+    field("HeapCountUpper", 2);
+}
+
+TStatusBlock EncodeStatus(const TVeltrakStatus& status) {
+    TStatusBlock block;
+    size_t at = 0;
+    StatusFields([&](std::string_view name, size_t width) {
+        if (name == "Initialen") {
+            const std::string text = status.Initialen().substr(0, kInitialsSize - 1);
+            block.bytes[at] = static_cast<uint8_t>(text.size());
+            std::memcpy(block.bytes.data() + at + 1, text.data(), text.size());
+            at += width;
+            return;
+        }
+        const uint32_t value = name == "SWVersion"        ? status.SWVersion()
+                               : name == "HWVersion"      ? static_cast<uint32_t>(status.HWVersion())
+                               : name == "Zaehler"        ? status.AbspeicherZeitZaehler()
+                               : name == "Nenner"         ? status.AbspeicherZeitNenner()
+                               : name == "ClockDay"       ? status.ClockDay
+                               : name == "ClockTime"      ? static_cast<uint32_t>(status.ClockTime)
+                               : name == "Radumfang"      ? static_cast<uint16_t>(status.Radumfang)
+                               : name == "SteigungUsed"   ? static_cast<uint16_t>(status.SteigungUsed)
+                               : name == "NullstelleUsed" ? static_cast<uint16_t>(status.NullstelleUsed)
+                               : name == "HeapSize"       ? status.HeapSize
+                               : name == "HeapCount"      ? status.HeapCount
+                                                          : status.HeapCountUpper;
+        block.Put(at, value, width);
+    });
+    return block;
+}
+
+void DecodeStatus(const TStatusBlock& block, TVeltrakStatus& status) {
+    size_t at = 0;
+    uint8_t numerator = 0;
+    StatusFields([&](std::string_view name, size_t width) {
+        if (name == "Initialen") {
+            const size_t length = std::min<size_t>(block.bytes[at], kInitialsSize - 1);
+            status.SetInitialen(
+                std::string(reinterpret_cast<const char*>(block.bytes.data() + at + 1), length));
+            at += width;
+            return;
+        }
+        const uint32_t value = block.Get(at, width);
+        if (name == "SWVersion") {
+            status.SetSWVersion(static_cast<uint16_t>(value));
+        } else if (name == "HWVersion") {
+            const auto last = static_cast<uint32_t>(TVeltrakHWVersion::HWVersionEntwicklung);
+            status.SetHWVersion(static_cast<TVeltrakHWVersion>(std::min(value, last)));
+        } else if (name == "Zaehler") {
+            numerator = static_cast<uint8_t>(value);
+        } else if (name == "Nenner") {
+            status.SetAbspeicherZeitBruch(numerator, static_cast<uint8_t>(value));
+        } else if (name == "ClockDay") {
+            status.ClockDay = static_cast<uint16_t>(value);
+        } else if (name == "ClockTime") {
+            status.ClockTime = static_cast<int32_t>(value);
+        } else if (name == "Radumfang") {
+            status.Radumfang = static_cast<int16_t>(value);
+        } else if (name == "SteigungUsed") {
+            status.SteigungUsed = static_cast<int16_t>(value);
+        } else if (name == "NullstelleUsed") {
+            status.NullstelleUsed = static_cast<int16_t>(value);
+        } else if (name == "HeapSize") {
+            status.HeapSize = static_cast<uint16_t>(value);
+        } else if (name == "HeapCount") {
+            status.HeapCount = static_cast<uint16_t>(value);
+        } else {
+            status.HeapCountUpper = static_cast<uint16_t>(value);
+        }
+    });
+}
+
+uint16_t ReadU16(const std::vector<uint8_t>& data, size_t at) {
+    return static_cast<uint16_t>(data[at] | (data[at + 1] << 8));
+}
+
+std::vector<uint8_t> ReadCapped(const std::string& fileName) {
+    TBinaryReader reader(fileName);
+    std::vector<uint8_t> data(kMaxFileSize + 1);
+    data.resize(reader.ReadSome(data.data(), data.size()));
+    return data;
+}
+
+} // namespace
+
+TVeltrakImage::TVeltrakImage(TVeltrakImage&& other) noexcept
+    : TVeltrakStatus(std::move(other)), records_(std::move(other.records_)),
+      headers_(std::move(other.headers_)), counters_(other.counters_),
+      dirty_(std::exchange(other.dirty_, false)) {}
+
+TVeltrakImage::~TVeltrakImage() {
+    if (!dirty_) {
+        return;
+    }
+    try {
+        SaveBackup(BackupFileName(TrainingEnvironment().databaseDir));
+    } catch (const std::exception& error) {
+        try {
+            Prompt().ShowMessage("Error",
+                                 std::string("The memory image could not be saved: ") + error.what());
+        } catch (...) { // nothing may leave a destructor
+        }
+    } catch (...) {
+    }
+}
+
+void TVeltrakImage::ClearImage() {
+    Clear();
+    records_.SetCount(0);
+    headers_.clear();
+    counters_ = {};
+    dirty_ = false;
+}
+
+std::string TVeltrakImage::BackupFileName(const std::string& databaseDir) const {
+    if (databaseDir.empty()) {
+        throw EKLTFileDatabaseError("No training database is set up to receive the memory image.");
+    }
+    const std::string dir = databaseDir + "/" + FindIgnoringCase(databaseDir, "KLTIMAGE");
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
+        throw EInOutError("Cannot create the folder " + dir + ": " + error.message());
+    }
+    const uint16_t day = headers_.empty() ? ClockDay : headers_.front().startDay;
+    const std::string initials = headers_.empty() ? Initialen() : headers_.front().initials;
+    return dir + "/" + FindIgnoringCase(dir, CanonicalStem(initials, day) + ".kli");
+}
+
+void TVeltrakImage::SaveBackup(const std::string& fileName) {
+    const TStatusBlock status = EncodeStatus(*this);
+    TAtomicFileWriter writer(fileName);
+    writer.Write(kMagic.data(), kMagic.size());
+    writer.WriteU8(static_cast<uint8_t>(kFormat));
+    writer.WriteU16(static_cast<uint16_t>(kStatusSize + 2));
+    writer.Write(status.bytes.data(), status.bytes.size());
+    for (int i = 0; i < records_.Count(); ++i) {
+        writer.Write(records_.Items(i), kVeltrakRecordSize);
+    }
+    writer.Commit();
+    dirty_ = false;
+}
+
+bool TVeltrakImage::LoadBackup(const std::string& fileName, const TVeltrakTrainingLimits& limits,
+                               const TExceptionHandler& handler) {
+    ClearImage();
+    const std::vector<uint8_t> data = ReadCapped(fileName);
+    if (data.size() < kMagic.size() + 3 || !std::equal(kMagic.begin(), kMagic.end(), data.begin())) {
+        return false;
+    }
+    // Newer files carry a format character before the length; older ones have the length right
+    // after the magic, whose low byte is then zero.
+    const uint8_t format = data[kMagic.size()];
+    const bool withFormat = format == '3' || format == '4';
+    if (!withFormat && format != 0) {
+        return false;
+    }
+    const size_t lengthAt = kMagic.size() + (withFormat ? 1 : 0);
+    const size_t length = ReadU16(data, lengthAt);
+    if (length < 2 || length > kStatusSize + 2) {
+        return false;
+    }
+    const size_t statusAt = lengthAt + 2;
+    const size_t statusSize = length - 2;
+    if (data.size() < statusAt + statusSize) {
+        return false;
+    }
+    TStatusBlock block;
+    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(statusAt), statusSize, block.bytes.begin());
+    TVeltrakStatus status;
+    DecodeStatus(block, status);
+    const size_t count = static_cast<size_t>(status.HeapCount) + status.HeapCountUpper;
+    const size_t recordsAt = statusAt + statusSize;
+    if (count > kMaxRecords || data.size() != recordsAt + count * kVeltrakRecordSize) {
+        return false;
+    }
+    static_cast<TVeltrakStatus&>(*this) = status;
+    SetMemory(std::span<const uint8_t>(data).subspan(recordsAt));
+    Parse(limits, handler);
+    return true;
+}
+
+} // namespace klt

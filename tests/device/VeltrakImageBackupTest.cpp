@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/Exceptions.h"
+#include "core/KLTDatabase.h"
+#include "core/TrainingEnvironment.h"
+#include "device/VeltrakImage.h"
+#include "tests/support/RawTraining.h"
+#include "tests/support/ScriptedPrompt.h"
+
+namespace klt {
+namespace {
+
+constexpr uint16_t kDay = 32872;
+const std::vector<uint8_t> kClock8h = {0x80, 0x80, 0x70, 0x00, 0x00};  // 28800 s
+const std::vector<uint8_t> kClock14h = {0x80, 0xE0, 0xC4, 0x00, 0x00}; // 50400 s
+const std::vector<uint8_t> kRiding = {0x10, 0x25, 0x12, 90, 140};
+constexpr TVeltrakTrainingLimits kNoLimits{0, 0, 0};
+
+// A backup file laid out byte by byte: magic, format and length, status block, records.
+class TBackupBytes {
+public:
+    explicit TBackupBytes(std::vector<uint8_t> formatAndLength, size_t statusSize = 535)
+        : bytes_{'K', 'L', 'T', 'I', 'M', 'A', 'G', 'E'} {
+        bytes_.insert(bytes_.end(), formatAndLength.begin(), formatAndLength.end());
+        statusAt_ = bytes_.size();
+        bytes_.resize(bytes_.size() + statusSize);
+        Put(0, 300, 2);            // firmware
+        bytes_[statusAt_ + 3] = 2; // initials "Jo"
+        bytes_[statusAt_ + 4] = 'J';
+        bytes_[statusAt_ + 5] = 'o';
+        Put(24, 1, 1);    // interval numerator
+        Put(25, 1, 1);    // interval denominator
+        Put(26, kDay, 2); // clock day
+    }
+    TBackupBytes& Records(const std::vector<uint8_t>& record, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            bytes_.insert(bytes_.end(), record.begin(), record.end());
+        }
+        count_ += times;
+        Put(40, static_cast<uint32_t>(count_), 2); // fill count
+        return *this;
+    }
+    std::vector<uint8_t>& Bytes() { return bytes_; }
+    std::string WriteTo(const std::string& path) const {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
+        return path;
+    }
+
+private:
+    void Put(size_t offset, uint32_t value, size_t width) {
+        for (size_t i = 0; i < width; ++i) {
+            bytes_[statusAt_ + offset + i] = static_cast<uint8_t>(value >> (8 * i));
+        }
+    }
+    std::vector<uint8_t> bytes_;
+    size_t statusAt_ = 0;
+    int count_ = 0;
+};
+
+// Two rides on one day, two training files.
+TBackupBytes TwoRides(std::vector<uint8_t> formatAndLength, size_t statusSize = 535) {
+    TBackupBytes backup(std::move(formatAndLength), statusSize);
+    backup.Records(kClock8h).Records(kRiding, 4).Records(kClock14h).Records(kRiding, 3);
+    return backup;
+}
+
+void ExpectTwoRides(const TVeltrakImage& image) {
+    ASSERT_EQ(image.Headers().size(), 2U);
+    EXPECT_EQ(image.Initialen(), "Jo");
+    EXPECT_EQ(image.RecordCount(), 9);
+    EXPECT_EQ(image.Headers()[0].startDay, kDay);
+    EXPECT_EQ(image.Headers()[0].startTime, 28800 * 100);
+    EXPECT_EQ(image.Headers()[0].recordCount, 4);
+    EXPECT_EQ(image.Headers()[1].startTime, 50400 * 100);
+    EXPECT_EQ(image.Headers()[1].recordCount, 3);
+}
+
+class VeltrakImageBackup : public ::testing::Test {
+protected:
+    void SetUp() override { TrainingEnvironment().databaseDir = dir_.Path(); }
+    void TearDown() override { TrainingEnvironment().databaseDir.clear(); }
+
+    test::TTempDir dir_;
+};
+
+TEST_F(VeltrakImageBackup, BothFormatCharactersAndTheOlderFormLoadAndParse) {
+    struct TCase {
+        std::vector<uint8_t> formatAndLength;
+        size_t statusSize;
+    };
+    const TCase cases[] = {{{'4', 0x19, 0x02}, 535},
+                           {{'3', 0x19, 0x02}, 535},
+                           {{'3', 0x42, 0x00}, 64},
+                           {{0x00, 0x01}, 254}}; // older: length 256 right after the magic
+    for (const TCase& c : cases) {
+        TVeltrakImage image;
+        const std::string path = TwoRides(c.formatAndLength, c.statusSize).WriteTo(dir_.File("in.kli"));
+        ASSERT_TRUE(image.LoadBackup(path, kNoLimits)) << c.statusSize;
+        ExpectTwoRides(image);
+        EXPECT_FALSE(image.Dirty());
+    }
+}
+
+TEST_F(VeltrakImageBackup, DamagedOrForeignFilesAreRefusedAndLeaveAnEmptyImage) {
+    const auto good = [] { return TwoRides({'4', 0x19, 0x02}); };
+    std::vector<std::vector<uint8_t>> files;
+    files.push_back({});
+    files.push_back({'K', 'L', 'T'});
+    files.push_back(TBackupBytes({'4', 0x19}).Bytes()); // cut inside the status block
+    auto wrongMagic = good();
+    wrongMagic.Bytes()[0] = 'X';
+    files.push_back(wrongMagic.Bytes());
+    auto unknownFormat = good();
+    unknownFormat.Bytes()[8] = '5';
+    files.push_back(unknownFormat.Bytes());
+    files.push_back(TwoRides({'4', 0x1A, 0x02}, 536).Bytes()); // status block too long
+    files.push_back(TwoRides({'4', 0x01, 0x00}, 0).Bytes());   // length below its own size
+    auto trailing = good();
+    trailing.Bytes().push_back(0);
+    files.push_back(trailing.Bytes());
+    auto truncated = good();
+    truncated.Bytes().pop_back();
+    files.push_back(truncated.Bytes());
+    auto hugeCount = good();
+    hugeCount.Bytes()[11 + 42] = 0xFF; // fill counts beyond any memory
+    hugeCount.Bytes()[11 + 43] = 0xFF;
+    files.push_back(hugeCount.Bytes());
+
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string path = dir_.File("bad.kli");
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(files[i].data()),
+                   static_cast<std::streamsize>(files[i].size()));
+        TVeltrakImage image;
+        ASSERT_TRUE(good().WriteTo(dir_.File("good.kli")) != "");
+        ASSERT_TRUE(image.LoadBackup(dir_.File("good.kli"), kNoLimits));
+        EXPECT_FALSE(image.LoadBackup(path, kNoLimits)) << "file " << i;
+        EXPECT_EQ(image.RecordCount(), 0) << "file " << i;
+        EXPECT_TRUE(image.Headers().empty()) << "file " << i;
+    }
+    TVeltrakImage image;
+    EXPECT_THROW(image.LoadBackup(dir_.File("missing.kli")), EInOutError);
+}
+
+TEST_F(VeltrakImageBackup, AFailedConversionLeavesABackupThatLoadsToTheSameHeaders) {
+    std::filesystem::create_directory(dir_.File("kltimage")); // an existing folder in other case
+    std::vector<TVeltrakTrainingHeader> before;
+    {
+        TVeltrakImage image;
+        ASSERT_TRUE(image.LoadBackup(TwoRides({'4', 0x19, 0x02}).WriteTo(dir_.File("in.kli")), kNoLimits));
+        before = image.Headers();
+        image.SetDirty(true); // as a failed conversion leaves it
+    }
+    const std::string backup = dir_.File("kltimage/" + CanonicalStem("Jo", kDay) + ".kli");
+    ASSERT_TRUE(std::filesystem::exists(backup));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("KLTIMAGE")));
+
+    TVeltrakImage loaded;
+    ASSERT_TRUE(loaded.LoadBackup(backup, kNoLimits));
+    ExpectTwoRides(loaded);
+    ASSERT_EQ(loaded.Headers().size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(loaded.Headers()[i].initials, before[i].initials);
+        EXPECT_EQ(loaded.Headers()[i].startDay, before[i].startDay);
+        EXPECT_EQ(loaded.Headers()[i].startTime, before[i].startTime);
+        EXPECT_EQ(loaded.Headers()[i].recordCount, before[i].recordCount);
+        EXPECT_EQ(loaded.Headers()[i].interval, before[i].interval);
+        EXPECT_EQ(loaded.Headers()[i].firmwareVersion, before[i].firmwareVersion);
+        EXPECT_EQ(loaded.Headers()[i].flags, before[i].flags);
+    }
+}
+
+TEST_F(VeltrakImageBackup, ACleanImageWritesNothingAndAnUnwritableBackupIsShownNotThrown) {
+    {
+        TVeltrakImage image;
+        ASSERT_TRUE(image.LoadBackup(TwoRides({'4', 0x19, 0x02}).WriteTo(dir_.File("in.kli")), kNoLimits));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("KLTIMAGE")));
+
+    TrainingEnvironment().databaseDir.clear();
+    test::TScriptedPrompt prompt;
+    {
+        TVeltrakImage image;
+        image.SetDirty(true);
+    }
+    ASSERT_EQ(prompt.shown.size(), 1U);
+    EXPECT_NE(prompt.shown[0].text.find("memory image"), std::string::npos);
+}
+
+} // namespace
+} // namespace klt
