@@ -30,13 +30,12 @@ public:
         bytes_.insert(bytes_.end(), formatAndLength.begin(), formatAndLength.end());
         statusAt_ = bytes_.size();
         bytes_.resize(bytes_.size() + statusSize);
-        Put(0, 300, 2);            // firmware
-        bytes_[statusAt_ + 3] = 2; // initials "Jo"
-        bytes_[statusAt_ + 4] = 'J';
-        bytes_[statusAt_ + 5] = 'o';
-        Put(24, 1, 1);    // interval numerator
-        Put(25, 1, 1);    // interval denominator
-        Put(26, kDay, 2); // clock day
+        statusSize_ = statusSize;
+        Put(0, 300, 2);                      // firmware
+        Put(3, 2 | 'J' << 8 | 'o' << 16, 3); // initials "Jo"
+        Put(24, 1, 1);                       // interval numerator
+        Put(25, 1, 1);                       // interval denominator
+        Put(26, kDay, 2);                    // clock day
     }
     TBackupBytes& Records(const std::vector<uint8_t>& record, int times = 1) {
         for (int i = 0; i < times; ++i) {
@@ -55,12 +54,14 @@ public:
 
 private:
     void Put(size_t offset, uint32_t value, size_t width) {
-        for (size_t i = 0; i < width; ++i) {
+        // A shorter block holds only the fields that fit.
+        for (size_t i = 0; i < width && offset + i < statusSize_; ++i) {
             bytes_[statusAt_ + offset + i] = static_cast<uint8_t>(value >> (8 * i));
         }
     }
     std::vector<uint8_t> bytes_;
     size_t statusAt_ = 0;
+    size_t statusSize_ = 0;
     int count_ = 0;
 };
 
