@@ -1,13 +1,16 @@
 // Writes the seed corpus of each fuzzer into DIR/<fuzzer>: for training files (both readers) every
 // version, the odd corners of the format and a realistic ride; for measurement texts the built-in
 // definitions and some numbers. Usage: klt-fuzz-seeds DIR
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/KLTIniData.h"
 #include "app/ProfileWriter.h"
 #include "core/Texts.h"
+#include "device/VeltrakImage.h"
 
 #include "tests/support/RawTraining.h"
 #include "tools/synth/SyntheticRide.h"
@@ -55,6 +58,25 @@ void WriteHeadUnitSeeds(const std::string& dir) {
     klt::test::WriteFileBytes(dir + "/usb", usb);
 }
 
+// Backups of a memory image with two rides, one with a pause, and of an empty memory.
+void WriteImageBackupSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    const std::vector<uint8_t> rides = {0x80, 0x80, 0x70, 0,  0,   0x10, 0x25, 0x12, 90, 140,
+                                        0x10, 0x25, 0x12, 90, 140, 0,    0,    0,    0,  0,
+                                        0x83, 2,    0,    0,  0,   0x10, 0x25, 0x12, 90, 140,
+                                        0x80, 0xE0, 0xC4, 0,  0,   0x10, 0x25, 0x12, 90, 140};
+    klt::TVeltrakImage image;
+    image.SetSWVersion(300);
+    image.SetInitialen("Jo");
+    image.SetAbspeicherZeitBruch(1, 1);
+    image.ClockDay = 32872;
+    image.HeapCount = static_cast<uint16_t>(rides.size() / 5);
+    image.SetMemory(rides);
+    image.SaveBackup(dir + "/rides.kli");
+    klt::TVeltrakImage empty;
+    empty.SaveBackup(dir + "/empty.kli");
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: klt-fuzz-seeds DIR\n");
@@ -63,7 +85,9 @@ int main(int argc, char** argv) {
     const std::string dir = std::string(argv[1]) + "/fuzz-training-file";
     std::filesystem::create_directories(dir);
     int n = 0;
-    auto put = [&](const std::string& bytes) { klt::test::WriteFileBytes(dir + "/seed-" + std::to_string(n++), bytes); };
+    auto put = [&](const std::string& bytes) {
+        klt::test::WriteFileBytes(dir + "/seed-" + std::to_string(n++), bytes);
+    };
 
     for (char version : std::string(" 2345678")) {
         TRawTraining raw = SimpleTraining(version, 40);
@@ -113,5 +137,6 @@ int main(int argc, char** argv) {
     klt::test::WriteFileBytes(configDir + "/customised.cfg", config.Text());
     WriteProfileSeeds(std::string(argv[1]) + "/fuzz-profile");
     WriteHeadUnitSeeds(std::string(argv[1]) + "/fuzz-head-unit-replies");
+    WriteImageBackupSeeds(std::string(argv[1]) + "/fuzz-image-backup");
     return 0;
 }
