@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -184,7 +185,16 @@ std::string TVeltrakImage::BackupFileName(const std::string& databaseDir) const 
     }
     const uint16_t day = headers_.empty() ? ClockDay : headers_.front().startDay;
     const std::string initials = headers_.empty() ? Initialen() : headers_.front().initials;
-    return dir + "/" + FindIgnoringCase(dir, CanonicalStem(initials, day) + ".kli");
+    // A suffix letter as training files have, so a second image of the same day never replaces
+    // the backup of the first.
+    const std::string stem = CanonicalStem(initials, day);
+    for (char suffix : std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")) {
+        const std::string name = stem + suffix + ".kli";
+        if (!std::filesystem::exists(dir + "/" + FindIgnoringCase(dir, name))) {
+            return dir + "/" + name;
+        }
+    }
+    throw EInOutError("Every backup name for " + stem + " in " + dir + " is taken.");
 }
 
 void TVeltrakImage::SaveBackup(const std::string& fileName) {

@@ -159,9 +159,19 @@ TEST_F(VeltrakImageBackup, AFailedConversionLeavesABackupThatLoadsToTheSameHeade
         before = image.Headers();
         image.SetDirty(true); // as a failed conversion leaves it
     }
-    const std::string backup = dir_.File("kltimage/" + CanonicalStem("Jo", kDay) + ".kli");
+    const std::string backup = dir_.File("kltimage/" + CanonicalStem("Jo", kDay) + "A.kli");
     ASSERT_TRUE(std::filesystem::exists(backup));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("KLTIMAGE")));
+
+    // A second failed image of the same day keeps the first backup and gets the next name.
+    const auto firstSize = std::filesystem::file_size(backup);
+    {
+        TVeltrakImage image;
+        ASSERT_TRUE(image.LoadBackup(backup, kNoLimits));
+        image.SetDirty(true);
+    }
+    EXPECT_EQ(std::filesystem::file_size(backup), firstSize);
+    EXPECT_TRUE(std::filesystem::exists(dir_.File("kltimage/" + CanonicalStem("Jo", kDay) + "B.kli")));
 
     TVeltrakImage loaded;
     ASSERT_TRUE(loaded.LoadBackup(backup, kNoLimits));
