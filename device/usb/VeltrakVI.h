@@ -10,6 +10,7 @@
 
 #include "device/DownloadResult.h"
 #include "device/genv/VeltrakV.h"
+#include "device/usb/RequestPort.h"
 #include "device/usb/UsbRequest.h"
 
 namespace klt {
@@ -24,7 +25,7 @@ struct TSectionChoice {
     bool chosen = true;
 };
 
-class TVeltrakVI : public TVeltrakV {
+class TVeltrakVI : public TVeltrakV, public IRequestPort {
 public:
     // Without a USB link the program's one (UsbLink()) is used.
     explicit TVeltrakVI(std::unique_ptr<ISerialLine> line = nullptr, IProtocolClock* clock = nullptr,
@@ -60,8 +61,8 @@ public:
     void OpenTrafficLog(const std::string& databaseDir);
 
     // One request of the given kind (see the kind table); false when no valid reply came.
-    bool Request(int kind, std::span<const uint8_t> data = {});
-    const std::vector<uint8_t>& Payload() const;
+    bool Request(int kind, std::span<const uint8_t> data = {}) override;
+    const std::vector<uint8_t>& Payload() const override;
     TUsbLink& Usb() { return usb_; }
 
 protected:
