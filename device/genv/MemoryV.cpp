@@ -1,6 +1,7 @@
 #include "device/genv/MemoryV.h"
 
-#include <cmath>
+#include "device/genv/MemoryVCorrections.h"
+
 #include <numeric>
 
 namespace klt {
@@ -13,8 +14,6 @@ constexpr size_t kRecordSize = 5;
 constexpr uint16_t kDoubledSpeedFirmware = 0x3403;      // speed counted in steps of two above this
 constexpr uint16_t kMarkerIgnoresBit6Firmware = 0x2B23; // up to this, bit 6 records do not toggle
 constexpr uint8_t kMarkerBit = 0x80;
-constexpr int kFirstCorrectedSample = 5; // corrections start with the sixth sample
-constexpr int32_t kCadenceStopHundredths = 150;
 
 std::optional<uint8_t> Bcd(uint8_t value, uint8_t tensMask, uint8_t limit) {
     const int units = value & 0x0F;
@@ -62,22 +61,6 @@ private:
     bool on_ = false;
 };
 
-// A stopped crank shows up in the samples only some time after the rider stopped pedalling; the
-// samples of that lag still carry the last power and cadence.
-void ClearCadenceStop(std::vector<TVeltrakVSample>& samples, int32_t intervalHundredths) {
-    const size_t last = samples.size() - 1;
-    if (intervalHundredths <= 0 || intervalHundredths > 100 || last < kFirstCorrectedSample ||
-        samples[last].cadence != 0 || samples[last - 1].cadence == 0) {
-        return;
-    }
-    const auto lag =
-        static_cast<size_t>(std::lround(static_cast<double>(kCadenceStopHundredths) / intervalHundredths));
-    for (size_t i = last - std::min(lag, last); i < last; ++i) {
-        samples[i].power = 0;
-        samples[i].cadence = 0;
-    }
-}
-
 } // namespace
 
 std::optional<TVeltrakVBlockStart> MemoryVBlockStart(std::span<const uint8_t> block) {
@@ -104,6 +87,7 @@ std::vector<TVeltrakVTraining> ParseMemoryV(std::span<const uint8_t> memory, uin
                                             int32_t intervalHundredths) {
     std::vector<TVeltrakVTraining> trainings;
     std::optional<TMarkerTracker> markers;
+    const TMemoryVCorrections corrections{intervalHundredths, firmware};
     for (size_t offset = 0; offset + kMemoryVBlockSize <= memory.size(); offset += kMemoryVBlockSize) {
         const auto block = memory.subspan(offset, kMemoryVBlockSize);
         const auto start = MemoryVBlockStart(block);
@@ -121,7 +105,7 @@ std::vector<TVeltrakVTraining> ParseMemoryV(std::span<const uint8_t> memory, uin
             const uint8_t* record = block.data() + at;
             training.samples.push_back(DecodeRecord(record, firmware, training.start.speedPerMinute));
             markers->Record(record, static_cast<int>(training.samples.size()) - 1, training.markers);
-            ClearCadenceStop(training.samples, intervalHundredths);
+            corrections.AfterSample(training.samples);
         }
     }
     return trainings;

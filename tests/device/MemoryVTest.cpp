@@ -132,5 +132,52 @@ TEST(MemoryV, AStoppedCrankClearsThePowerOfTheLagBeforeIt) {
     EXPECT_EQ(slow[0].samples[7].cadence, 90);
 }
 
+TRecord Reading(int power, uint8_t cadence) {
+    return TRecord{static_cast<uint8_t>(power >> 8), static_cast<uint8_t>(power & 0xFF), 36, cadence, 140};
+}
+
+std::vector<TVeltrakVSample> ParsedSamples(const std::vector<TRecord>& records, uint16_t firmware,
+                                           int32_t interval) {
+    return ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), firmware, interval)[0].samples;
+}
+
+TEST(MemoryV, AHeldReadingIsSpreadOverItsRepeatsAtShortIntervals) {
+    // Six samples of warm-up, a change to 200 W held three times, then 260 W.
+    std::vector<TRecord> records(6, Reading(100, 80));
+    records.insert(records.end(), {Reading(200, 90), Reading(200, 90), Reading(200, 90), Reading(260, 96)});
+    const auto samples = ParsedSamples(records, kNewFirmware, 50);
+    EXPECT_EQ(samples[6].power, 200);
+    EXPECT_EQ(samples[7].power, 220);
+    EXPECT_EQ(samples[8].power, 240);
+    EXPECT_EQ(samples[8].cadence, 94);
+    EXPECT_EQ(samples[9].power, 260);
+    // Steady riding at 2 s is what was recorded, and so is a long steady stretch at 0.5 s.
+    EXPECT_EQ(ParsedSamples(records, kNewFirmware, 200)[7].power, 200);
+    std::vector<TRecord> steady(6, Reading(100, 80));
+    steady.insert(steady.end(), 12, Reading(200, 90));
+    steady.push_back(Reading(260, 96));
+    const auto steadySamples = ParsedSamples(steady, kNewFirmware, 50);
+    for (size_t i = 6; i < 18; ++i) {
+        EXPECT_EQ(steadySamples[i].power, 200) << i;
+    }
+    // Rolling out to a stop is no held reading.
+    std::vector<TRecord> coasting(6, Reading(100, 80));
+    coasting.insert(coasting.end(), {Reading(0, 0), Reading(0, 0), Reading(150, 70)});
+    EXPECT_EQ(ParsedSamples(coasting, kNewFirmware, 100)[7].power, 0);
+}
+
+TEST(MemoryV, OlderFirmwareLosesSingleCadenceJumpsAtSlowIntervals) {
+    std::vector<TRecord> records(6, Reading(150, 90));
+    records.insert(records.end(), {Reading(150, 180), Reading(150, 94), Reading(150, 96)});
+    const auto corrected = ParsedSamples(records, 0x4000, 200);
+    EXPECT_EQ(corrected[6].cadence, 92);
+    EXPECT_EQ(ParsedSamples(records, 0x4200, 200)[6].cadence, 180); // newer firmware counts right
+    EXPECT_EQ(ParsedSamples(records, 0x4000, 100)[6].cadence, 180); // fast intervals are left alone
+    // A climb across 120 rpm that stays there is real.
+    std::vector<TRecord> sprint(6, Reading(150, 110));
+    sprint.insert(sprint.end(), {Reading(300, 125), Reading(300, 126), Reading(300, 127)});
+    EXPECT_EQ(ParsedSamples(sprint, 0x4000, 200)[6].cadence, 125);
+}
+
 } // namespace
 } // namespace klt
