@@ -136,9 +136,18 @@ TRecord Reading(int power, uint8_t cadence) {
     return TRecord{static_cast<uint8_t>(power >> 8), static_cast<uint8_t>(power & 0xFF), 36, cadence, 140};
 }
 
-std::vector<TVeltrakVSample> ParsedSamples(const std::vector<TRecord>& records, uint16_t firmware,
-                                           int32_t interval) {
-    return ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), firmware, interval)[0].samples;
+std::vector<TVeltrakVSample> ParsedSamples(std::vector<TRecord> records, uint16_t firmware, int32_t interval) {
+    // Eleven records a block, the last reading held to fill it; the blocks after the first continue
+    // the training.
+    records.resize((records.size() + 10) / 11 * 11, records.back());
+    std::vector<uint8_t> memory;
+    for (size_t first = 0; first < records.size(); first += 11) {
+        const std::vector<TRecord> part(records.begin() + static_cast<std::ptrdiff_t>(first),
+                                        records.begin() + static_cast<std::ptrdiff_t>(std::min(first + 11, records.size())));
+        const auto block = Block({static_cast<uint8_t>(first == 0 ? 0x41 : 0x01), 0x01, 0x10, 0, 0}, 20, part);
+        memory.insert(memory.end(), block.begin(), block.end());
+    }
+    return ParseMemoryV(memory, firmware, interval)[0].samples;
 }
 
 TEST(MemoryV, AHeldReadingIsSpreadOverItsRepeatsAtShortIntervals) {
