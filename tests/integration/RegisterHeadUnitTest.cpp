@@ -79,5 +79,23 @@ TEST(RegisterHeadUnit, StatusReadBringsBackTheSimulatorsSettings) {
     EXPECT_GE(status.ClockDay, 32872 + test::kSimClock / 86400);
 }
 
+TEST(RegisterHeadUnit, ServesItsMemoryRecordByRecordForADownload) {
+    const sim::TSimOptions options = RegisterUnit(314);
+    TSimulatorRig rig(options);
+    rig.veltrak->ReadStatus();
+    const TVeltrakStatus& status = rig.veltrak->Status();
+    const sim::TRecordSettings settings{1, 1, 512, 3056, 2105};
+    const auto records = sim::EncodeRegisterMemory(
+        sim::BuildSimRides({options.rides, options.rideMinutes, 10, options.seed, options.initials, test::kSimClock}),
+        settings, 10);
+    ASSERT_EQ(status.HeapCount, records.size());
+    EXPECT_EQ(status.HeapCountUpper, 0);
+    for (const size_t index : {size_t{0}, size_t{1}, size_t{4}, records.size() / 2, records.size() - 1}) {
+        EXPECT_EQ(rig.veltrak->ReadMemoryBlock(static_cast<uint16_t>(index)), records[index]) << index;
+    }
+    EXPECT_EQ(rig.veltrak->ReadMemoryBlock(status.HeapCount), (std::array<uint8_t, 5>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF}))
+        << "nothing recorded beyond the fill count";
+}
+
 } // namespace
 } // namespace klt
