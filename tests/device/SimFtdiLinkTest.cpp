@@ -142,6 +142,16 @@ TBytes AnswerInPieces(const TFrame& frame) {
     return reply;
 }
 
+// Opens the link and writes one byte for the head unit to answer.
+void OpenAndWriteAByte(TSimFtdiLink& link, int readTimeoutMs) {
+    ASSERT_EQ(link.OpenByDescription("VELTRAK 7"), FT_OK);
+    ASSERT_EQ(link.SetTimeouts(readTimeoutMs, 500), FT_OK);
+    const uint8_t byte = 1;
+    size_t written = 0;
+    ASSERT_EQ(link.Write(&byte, 1, written), FT_OK);
+    ASSERT_EQ(written, 1u);
+}
+
 TEST(SimFtdiLink, ListsTheDeviceThatGreets) {
     TScriptedHeadUnit headUnit;
     TSimFtdiLink link(headUnit.Path());
@@ -228,11 +238,8 @@ TEST(SimFtdiLink, OperationsTravelAsDocumentedFrames) {
 TEST(SimFtdiLink, QueueStatusTakesWhatArrivedAndPurgeDropsIt) {
     TScriptedHeadUnit headUnit(AnswerInPieces);
     TSimFtdiLink link(headUnit.Path());
-    ASSERT_EQ(link.OpenByDescription("VELTRAK 7"), FT_OK);
-    ASSERT_EQ(link.SetTimeouts(5000, 500), FT_OK);
-    const uint8_t byte = 1;
-    size_t written = 0, waiting = 0, read = 0;
-    ASSERT_EQ(link.Write(&byte, 1, written), FT_OK);
+    OpenAndWriteAByte(link, 5000);
+    size_t waiting = 0, read = 0;
     uint8_t first = 0;
     ASSERT_EQ(link.Read(&first, 1, read), FT_OK); // the reply is here once its first byte is
     EXPECT_EQ(first, 'O');
@@ -249,11 +256,8 @@ TEST(SimFtdiLink, QueueStatusTakesWhatArrivedAndPurgeDropsIt) {
 TEST(SimFtdiLink, AReadWithoutEnoughDataEndsAtTheTimeoutWithWhatCame) {
     TScriptedHeadUnit headUnit(AnswerInPieces);
     TSimFtdiLink link(headUnit.Path());
-    ASSERT_EQ(link.OpenByDescription("VELTRAK 7"), FT_OK);
-    ASSERT_EQ(link.SetTimeouts(100, 100), FT_OK);
-    const uint8_t byte = 1;
-    size_t written = 0, read = 0;
-    ASSERT_EQ(link.Write(&byte, 1, written), FT_OK);
+    OpenAndWriteAByte(link, 100);
+    size_t read = 0;
     uint8_t reply[8] = {};
     size_t total = 0;
     for (int attempt = 0; attempt < 50 && total < 2; ++attempt) {
@@ -279,11 +283,9 @@ TEST(SimFtdiLink, MissingSilentHostileOrVanishingHeadUnitsAreFailuresNotHangs) {
 
     TScriptedHeadUnit hostile([](const TFrame&) { return TBytes{kSimData, 0xFF, 0xFF, 0}; });
     TSimFtdiLink hostileLink(hostile.Path());
-    ASSERT_EQ(hostileLink.OpenByDescription("VELTRAK 7"), FT_OK);
-    ASSERT_EQ(hostileLink.SetTimeouts(5000, 500), FT_OK);
+    OpenAndWriteAByte(hostileLink, 5000);
     const uint8_t byte = 0;
     size_t written = 0, read = 0;
-    ASSERT_EQ(hostileLink.Write(&byte, 1, written), FT_OK);
     uint8_t in[4];
     EXPECT_EQ(hostileLink.Read(in, 4, read), FT_IO_ERROR) << "a frame longer than any may be";
     EXPECT_EQ(hostileLink.Write(&byte, 1, written), FT_IO_ERROR) << "lost until opened again";
@@ -313,11 +315,8 @@ TEST(SimFtdiLink, AFloodingHeadUnitFillsNoMoreThanTheReceiveQueue) {
         return bytes;
     });
     TSimFtdiLink link(flood.Path());
-    ASSERT_EQ(link.OpenByDescription("VELTRAK 7"), FT_OK);
-    ASSERT_EQ(link.SetTimeouts(200, 500), FT_OK);
-    const uint8_t byte = 0;
-    size_t written = 0, read = 0, waiting = 0;
-    ASSERT_EQ(link.Write(&byte, 1, written), FT_OK);
+    OpenAndWriteAByte(link, 200);
+    size_t read = 0, waiting = 0;
     std::vector<uint8_t> all(TSimFtdiLink::kReceiveQueueLimit * 2);
     EXPECT_EQ(link.Read(all.data(), all.size(), read), FT_OK);
     EXPECT_LE(read, TSimFtdiLink::kReceiveQueueLimit);

@@ -2,10 +2,12 @@
 // unit: found, opened, spoken to, reset through its CBUS pins, cycled and unplugged.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "device/transport/SimFtdiLink.h"
 #include "device/transport/UsbLink.h"
+#include "device/usb/UsbRequest.h"
 #include "tests/integration/SimulatorRig.h"
 #include "tests/support/ScriptedPrompt.h"
 
@@ -95,6 +97,59 @@ TEST(UsbSimulatorTest, UnpluggedInTheMiddleOfADownloadTheLinkIsLostAndOpensAgain
     EXPECT_EQ(rig.Ask(4, 2).size(), 46u);
     EXPECT_EQ(rig.Ask(4, 4), block);
     EXPECT_EQ(rig.sim.State().usbUnplugs, 1);
+}
+
+// A request and, when it brings no good reply, its fallback.
+bool Ask(TUsbRequestLink& link, const TUsbRequestKind& kind, const TUsbRequestKind& fallback) {
+    try {
+        if (link.SendRequest(kind, {})) {
+            return true;
+        }
+    } catch (const std::exception&) {
+    }
+    return link.SendRequest(fallback, {});
+}
+
+TEST(UsbSimulatorTest, SectionsReadThroughTheRequestLinkGiveTheExpectedSamplesDespiteSpoiltReplies) {
+    sim::TSimOptions options = test::SimOptions(7);
+    options.rideMinutes = 15;
+    options.faults.checksumEvery = 7;
+    TUsbRig rig(options);
+    ASSERT_EQ(rig.usb.OpenHeadUnitLink("VELTRAK 7"), FT_OK);
+    TUsbRequestLink link(rig.driver, RealProtocolClock(), nullptr, [] {});
+    const TUsbRequestKind count{29, 4, 1}, header{30, 4, 2}, headerAgain{31, 4, 3}, block{32, 4, 4},
+        blockAgain{33, 4, 5};
+    ASSERT_TRUE(link.SendRequest(count, {}));
+    ASSERT_EQ(link.Payload().size(), 2u);
+    const int sections = link.Payload()[0] << 8 | link.Payload()[1];
+    std::vector<int> powers; // of every sample, pauses left out, in memory order
+    for (int s = 0; s < sections; ++s) {
+        ASSERT_TRUE(Ask(link, header, headerAgain)) << s;
+        ASSERT_EQ(link.Payload().size(), 39u);
+        for (bool end = false; !end;) {
+            ASSERT_TRUE(Ask(link, block, blockAgain)) << s;
+            const std::vector<uint8_t>& records = link.Payload();
+            ASSERT_EQ(records.size() % 16, 0u);
+            end = records.size() < 32 * 16;
+            for (size_t at = 0; at < records.size(); at += 16) {
+                end = end || records[at + 10] == 0xFF;
+                const bool pause = std::all_of(records.begin() + static_cast<long>(at),
+                                               records.begin() + static_cast<long>(at + 6),
+                                               [](uint8_t b) { return b == 0; });
+                if (records[at + 10] != 0xFF && !pause) {
+                    powers.push_back(records[at] << 8 | records[at + 1]);
+                }
+            }
+        }
+    }
+    std::vector<int> expected;
+    for (const sim::TExpectedTraining& training : rig.sim.ExpectedTrainings()) {
+        for (const sim::TExpectedSample& sample : training.samples) {
+            expected.push_back(sample.powerWatts);
+        }
+    }
+    EXPECT_EQ(powers, expected);
+    EXPECT_GT(rig.sim.State().faultsInjected, 0);
 }
 
 } // namespace
