@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <system_error>
 #include <unistd.h>
@@ -157,6 +158,9 @@ void TUsbSimServer::ServeConnection(int connection) {
     unplugDue_ = false;
     headUnit_.DropPartialRequest();
     headUnit_.Update([](TSimState& s) { ++s.usbOpens; });
+    // A computer that stops reading for this long is gone; waiting on it would keep Stop waiting too.
+    const timeval sendTimeout{5, 0};
+    setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
     if (!SendFrame(connection, kIdentity, description_.begin(), description_.end())) {
         return;
     }
