@@ -154,7 +154,7 @@ TEST(UsbHeadUnitLineRateTest, RepliesArriveWholeAtLineRate) {
 }
 
 TEST(UsbHeadUnitExecutableTest, PrintsTheSocketFirstAndServes) {
-    klt::test::TSimProcess sim({"--generation", "6"});
+    klt::test::TSimProcess sim({"--generation", "6", "--line-rate", "--long-ride", "100"});
     std::string line = sim.FirstLine();
     line.erase(line.find_last_not_of("\r\n") + 1);
     ASSERT_EQ(line.rfind("USB /", 0), 0u) << line;
@@ -162,6 +162,7 @@ TEST(UsbHeadUnitExecutableTest, PrintsTheSocketFirstAndServes) {
         TUsbClient usb(line.substr(4));
         ASSERT_TRUE(usb.Connected()) << line;
         EXPECT_EQ(usb.Identity(), "VELTRAK 6");
+        EXPECT_EQ(usb.Exchange(Request(4, 1), 9), Reply({4, 1, 0, 4})) << "long, morning and evening ride in two";
     }
     sim.CloseInput();
     EXPECT_EQ(sim.Exit(10), 0);

@@ -200,6 +200,9 @@ TEST_F(UsbSectionTest, NewRecordingClearsTheMemoryAndKeepsTheHeadUnitBusyAWhile)
     EXPECT_EQ(usb_->Ask(Request(1, 6)), Reply({0xFF, 5}));
     EXPECT_EQ(usb_->Ask(Request(1, 6)), Reply({0xFF, 5}));
     EXPECT_EQ(usb_->Ask(Request(1, 6)).size(), 17u) << "ready again";
+    EXPECT_EQ(sim_.State().intervalTenths, 10);
+    EXPECT_EQ(usb_->Ask(Request(2, 6, {0x01, 0xF4})), Reply({2, 6})); // recording at 0.5 s from now on
+    EXPECT_EQ(sim_.State().intervalTenths, 5);
     EXPECT_EQ(Count(), 0);
     EXPECT_EQ(Ask(2), Reply({0xFF, 4}));
     EXPECT_EQ(sim_.State().memoryClears, 1);

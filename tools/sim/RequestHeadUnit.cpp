@@ -63,6 +63,8 @@ TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
     : options_(options), clock_(options.clock.value_or(LocalNowSeconds())) {
     startClock_ = clock_.Now().seconds;
     sections_ = BuildSectionMemory(options, startClock_);
+    state_.initials = options.initials;
+    state_.intervalTenths = options.intervalTenths;
     std::string initials = options.initials.substr(0, 20);
     initials.resize(20, ' ');
     settings_ = {
@@ -194,6 +196,9 @@ std::vector<uint8_t> TRequestHeadUnit::Answer(uint8_t requestClass, uint8_t code
     setting->second = data;
     if (key == TKey{2, 5}) {
         Update([&](TSimState& s) { s.initials.assign(data.begin(), data.end()); });
+    }
+    if (key == TKey{2, 6}) {
+        Update([&](TSimState& s) { s.intervalTenths = (data[0] << 8 | data[1]) / 100; });
     }
     return head;
 }
