@@ -22,6 +22,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
                                  "--interval",     "0.5",
                                  "--ride-minutes", "12",
                                  "--access-level", "3",
+                                 "--upper-records", "12",
                                  "--fault",        "checksum=3",
                                  "--fault",        "drop=5",
                                  "--fault",        "delay=40",
@@ -38,6 +39,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
     EXPECT_EQ(o.intervalTenths, 5);
     EXPECT_EQ(o.rideMinutes, 12);
     EXPECT_EQ(o.accessLevel, 3);
+    EXPECT_EQ(o.upperRecords, 12);
     EXPECT_EQ(o.faults.checksumEvery, 3);
     EXPECT_EQ(o.faults.dropEvery, 5);
     EXPECT_EQ(o.faults.delayMs, 40);
@@ -89,6 +91,7 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "5", "stray"},
         {"--generation", "5", "--colour", "red"},
         {"--generation", "7", "--long-ride", "0"},
+        {"--generation", "4", "--upper-records", "26215"},
         {"--generation", "7", "--fault", "unplug"},
     };
     for (const auto& args : wrong) {

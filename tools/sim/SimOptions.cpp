@@ -5,6 +5,7 @@
 
 #include "core/KLTDate.h"
 #include "tools/sim/SimClock.h"
+#include "tools/sim/SimMemory.h"
 
 namespace klt::sim {
 namespace {
@@ -155,6 +156,8 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.rideMinutes = static_cast<int>(ParseNumber(option, value, 1, 120));
         } else if (option == "--long-ride") {
             options.longRideSamples = static_cast<int>(ParseNumber(option, value, 1, 1000000));
+        } else if (option == "--upper-records") {
+            options.upperRecords = static_cast<int>(ParseNumber(option, value, 0, kRegisterMemoryRecords));
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -202,6 +205,8 @@ Options:
   --ride-minutes N      length of each ride, 1 to 120 (default 30)
   --long-ride N         generations 6 and 7: one more ride of N samples (say 70000, more than a
                         training file holds) on a day of its own; it must fit into that day
+  --upper-records N     generation 4: the newest N records lie in the upper part of the memory,
+                        from its end downwards (register 48 reports them)
   --seed N              same seed, same memory contents (default 1)
   --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
                         (10 bits a byte), for timing a download

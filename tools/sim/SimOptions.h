@@ -35,6 +35,7 @@ struct TSimOptions {
     int rides = 2;                // rides in the recording memory
     int rideMinutes = 30;         // length of each ride
     int longRideSamples = 0;      // generations 6 and 7: one more ride of this many samples
+    int upperRecords = 0;         // generation 4: the newest records lie in the memory's upper part
     uint32_t seed = 1;            // same seed, same memory
     TSimFaults faults;
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
