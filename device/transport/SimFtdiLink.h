@@ -1,8 +1,11 @@
 #pragma once
-// The FTDI link of a simulated head unit: every operation is one request to the simulator over
-// a Unix stream socket (device/SimFtdiProtocol.h). The connection is made on first use and made
-// again after a failure, so a simulator started late or restarted is found. Without a simulator
-// every operation answers FT_DEVICE_NOT_FOUND.
+// The FTDI link of a simulated head unit: a Unix stream socket to whatever plays the head unit
+// (device/SimFtdiProtocol.h, docs/usb-simulation.md). Connecting is finding the device plugged in;
+// the head unit names itself first. The receive queue is this side's buffer of the data the head
+// unit sent, and time-outs are kept here: a read waits on the socket. Without a listening socket
+// no device is found; a connection that breaks is an I/O error until the device is opened again.
+#include <chrono>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -35,19 +38,36 @@ public:
     TFtStatus SetBitMode(uint8_t mask, uint8_t mode) override;
     TFtStatus CyclePort() override;
 
-    // How long past the operation's own time-out a reply may take before the link counts as broken.
-    static constexpr int kReplyGraceMs = 2000;
+    // How long a head unit may take to name itself after the connection is made.
+    static constexpr int kGreetingMs = 2000;
+    // Received data kept beyond this is dropped, as a full chip buffer drops it.
+    static constexpr size_t kReceiveQueueLimit = 64 * 1024;
 
 private:
     using TBytes = std::vector<uint8_t>;
-    TFtStatus Exchange(uint8_t request, const TBytes& payload, TBytes& reply, int waitMs);
-    TFtStatus Exchange(uint8_t request, const TBytes& payload = {});
-    TFtStatus List();
-    void Disconnect();
+    using TTime = std::chrono::steady_clock::time_point;
+    enum class TState { closed, open, lost };
+    enum class TArrival { frame, nothing, ended };
+
+    // Connects and waits for the greeting; the descriptor, or -1 when no device answered.
+    int Connect(std::string& description, TBytes& inbound);
+    // The next complete frame from `fd`, waiting until `deadline` at most.
+    static TArrival NextFrame(int fd, TBytes& inbound, TTime deadline, uint8_t& type, TBytes& payload);
+    // Takes the data frames that arrive until `wanted` bytes are queued or `deadline` passed.
+    TArrival Receive(size_t wanted, TTime deadline);
+    TFtStatus Send(uint8_t type, const TBytes& payload = {});
+    // FT_OK while open; otherwise the status every operation on the device gets.
+    TFtStatus Usable() const;
+    void Lose();
+    void Release(TState next);
 
     std::string socketPath_;
     int fd_ = -1;
+    TState state_ = TState::closed;
+    std::string description_;
     int readTimeoutMs_ = 500;
+    TBytes inbound_;
+    std::deque<uint8_t> received_;
     std::vector<std::string> descriptions_;
 };
 

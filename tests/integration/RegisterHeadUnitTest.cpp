@@ -79,5 +79,44 @@ TEST(RegisterHeadUnit, StatusReadBringsBackTheSimulatorsSettings) {
     EXPECT_GE(status.ClockDay, 32872 + test::kSimClock / 86400);
 }
 
+// The records the simulated head unit holds: its rides with the calibration it reports.
+std::vector<sim::TMemoryRecord> MemoryOf(const sim::TSimOptions& options) {
+    return sim::EncodeRegisterMemory(
+        sim::BuildSimRides({options.rides, options.rideMinutes, 10, options.seed, options.initials, test::kSimClock}),
+        sim::TRecordSettings{1, 1, 512, 3056, 2105}, 10);
+}
+
+TEST(RegisterHeadUnit, ServesItsMemoryRecordByRecordForADownload) {
+    const sim::TSimOptions options = RegisterUnit(314);
+    TSimulatorRig rig(options);
+    rig.veltrak->ReadStatus();
+    const TVeltrakStatus& status = rig.veltrak->Status();
+    const auto records = MemoryOf(options);
+    ASSERT_EQ(status.HeapCount, records.size());
+    EXPECT_EQ(status.HeapCountUpper, 0);
+    for (const size_t index : {size_t{0}, size_t{1}, size_t{4}, records.size() / 2, records.size() - 1}) {
+        EXPECT_EQ(rig.veltrak->ReadMemoryBlock(static_cast<uint16_t>(index)), records[index]) << index;
+    }
+    EXPECT_EQ(rig.veltrak->ReadMemoryBlock(status.HeapCount), (std::array<uint8_t, 5>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF}))
+        << "nothing recorded beyond the fill count";
+}
+
+TEST(RegisterHeadUnit, TheNewestRecordsCanLieInTheUpperPartReadFromTheEndDown) {
+    sim::TSimOptions options = RegisterUnit(314);
+    options.upperRecords = 3;
+    TSimulatorRig rig(options);
+    rig.veltrak->ReadStatus();
+    const TVeltrakStatus& status = rig.veltrak->Status();
+    const auto records = MemoryOf(options);
+    ASSERT_EQ(status.HeapCountUpper, 3);
+    ASSERT_EQ(status.HeapCount + 3u, records.size());
+    EXPECT_EQ(rig.veltrak->ReadMemoryBlock(static_cast<uint16_t>(status.HeapCount - 1)), records[status.HeapCount - 1]);
+    for (uint16_t n = 0; n < 3; ++n) {
+        EXPECT_EQ(rig.veltrak->ReadMemoryBlock(static_cast<uint16_t>(status.HeapSize - 1 - n)),
+                  records[status.HeapCount + n])
+            << n;
+    }
+}
+
 } // namespace
 } // namespace klt

@@ -22,6 +22,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
                                  "--interval",     "0.5",
                                  "--ride-minutes", "12",
                                  "--access-level", "3",
+                                 "--upper-records", "12",
                                  "--fault",        "checksum=3",
                                  "--fault",        "drop=5",
                                  "--fault",        "delay=40",
@@ -38,6 +39,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
     EXPECT_EQ(o.intervalTenths, 5);
     EXPECT_EQ(o.rideMinutes, 12);
     EXPECT_EQ(o.accessLevel, 3);
+    EXPECT_EQ(o.upperRecords, 12);
     EXPECT_EQ(o.faults.checksumEvery, 3);
     EXPECT_EQ(o.faults.dropEvery, 5);
     EXPECT_EQ(o.faults.delayMs, 40);
@@ -45,6 +47,20 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
     EXPECT_TRUE(o.faults.only4800);
     EXPECT_TRUE(o.faults.refusePassword);
     EXPECT_EQ(o.Baud(), 4800);
+}
+
+TEST(SimOptionsTest, ReadsTheUsbOptions) {
+    const TSimOptions o = Parse({"--generation", "7", "--line-rate", "--long-ride", "70000", "--interval",
+                                 "0.5", "--fault", "unplug=4", "--fault", "busy=9"});
+    EXPECT_TRUE(o.lineRate);
+    EXPECT_EQ(o.longRideSamples, 70000);
+    EXPECT_EQ(o.faults.unplugAfterBlocks, 4);
+    EXPECT_EQ(o.faults.busyEvery, 9);
+    EXPECT_FALSE(Parse({"--generation", "7"}).lineRate);
+    // 82,800 s is the most a ride starting half past midnight may take.
+    EXPECT_EQ(Parse({"--generation", "6", "--long-ride", "82800"}).longRideSamples, 82800);
+    EXPECT_THROW(Parse({"--generation", "6", "--long-ride", "82801"}), ESimUsage);
+    EXPECT_THROW(Parse({"--generation", "6", "--interval", "2", "--long-ride", "70000"}), ESimUsage);
 }
 
 TEST(SimOptionsTest, DefaultsFollowTheGeneration) {
@@ -74,6 +90,9 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "5", "--initials", ""},
         {"--generation", "5", "stray"},
         {"--generation", "5", "--colour", "red"},
+        {"--generation", "7", "--long-ride", "0"},
+        {"--generation", "4", "--upper-records", "26215"},
+        {"--generation", "7", "--fault", "unplug"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), ESimUsage) << (args.empty() ? "(none)" : args.back());
@@ -85,7 +104,8 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     ParseSimArguments({"--help"}, help);
     EXPECT_TRUE(help);
     for (const char* fault :
-         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1"}) {
+         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N",
+          "--line-rate", "--long-ride"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

@@ -25,7 +25,7 @@ void THeadUnitSimulator::Start() {
     if (options_.generation >= 6) {
         requestHeadUnit_ = std::make_unique<TRequestHeadUnit>(options_);
         usb_ = std::make_unique<TUsbSimServer>("VELTRAK " + std::to_string(options_.generation),
-                                               *requestHeadUnit_);
+                                               *requestHeadUnit_, options_.lineRate);
         thread_ = std::thread([this] { usb_->Serve(); });
         return;
     }
@@ -66,6 +66,11 @@ const std::string& THeadUnitSimulator::SlavePath() const {
 const std::string& THeadUnitSimulator::SocketPath() const {
     static const std::string none;
     return usb_ ? usb_->SocketPath() : none;
+}
+
+std::vector<TExpectedTraining> THeadUnitSimulator::ExpectedTrainings() const {
+    return requestHeadUnit_ ? ExpectedUsbTrainings(options_, requestHeadUnit_->StartClock())
+                            : std::vector<TExpectedTraining>{};
 }
 
 TSimState THeadUnitSimulator::State() const {

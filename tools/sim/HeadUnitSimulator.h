@@ -12,6 +12,7 @@
 //
 // Generations 6 and 7 sit behind a USB chip instead: SocketPath() names the Unix socket the
 // computer's simulated FTDI backend connects to (KLT_USB_SIM), and SlavePath() is empty.
+// ExpectedTrainings() tells what a download of their memory should give (ExpectedTrainings.h).
 //
 // The head unit hears only bytes sent at its own speed (19200 baud for generation 4, 9600 for
 // generation 5, 4800 with the "baud4800" fault) without parity, as its UART would; State() tells
@@ -20,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include "tools/sim/ExpectedTrainings.h"
 #include "tools/sim/SimOptions.h"
 #include "tools/sim/SimState.h"
 
@@ -45,6 +47,8 @@ public:
     const std::string& SocketPath() const;
     TSimState State() const;
     const TSimOptions& Options() const { return options_; }
+    // Generations 6 and 7, after Start: the trainings of the memory as it was made.
+    std::vector<TExpectedTraining> ExpectedTrainings() const;
 
 private:
     void Serve();

@@ -58,6 +58,11 @@ TRegisterHeadUnit::TRegisterHeadUnit(THeadUnitContext& context) : context_(conte
     stored_[40] = {0, 100, 4, 0};     // brake slope 100, divider 4
 }
 
+int TRegisterHeadUnit::UpperCount() const {
+    return Version() < kExtendedVersion ? 0
+                                        : std::min(context_.Options().upperRecords, static_cast<int>(memory_.size()));
+}
+
 void TRegisterHeadUnit::Serve() {
     TSimLine& line = context_.Line();
     while (!line.Stopping()) {
@@ -146,13 +151,17 @@ TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Read(int reg, const uint8_t
     }
     case 8:
         d[0] = static_cast<uint8_t>(settings_.numerator);
-        Put16(d + 1, static_cast<int>(memory_.size()));
+        Put16(d + 1, LowerCount());
         break;
     case 12: {
         const int index = Get16(data);
         TMemoryRecord record{0xFF, 0xFF, 0xFF, 0xFF, 0xFF}; // beyond the recordings: empty memory
-        if (!Locked() && index < static_cast<int>(memory_.size())) {
+        // The lower part counts up from 0; the newest records fill the upper part from its end down.
+        const int upperIndex = kRegisterMemoryRecords - 1 - index;
+        if (!Locked() && index < LowerCount()) {
             record = memory_[static_cast<size_t>(index)];
+        } else if (!Locked() && upperIndex >= 0 && upperIndex < UpperCount()) {
+            record = memory_[static_cast<size_t>(LowerCount() + upperIndex)];
         }
         std::copy(record.begin(), record.end(), block.begin());
         break;
@@ -207,7 +216,8 @@ TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Read(int reg, const uint8_t
         Put32(d, 2000); // largest charge (mAh)
         break;
     case 48:
-        Put16(d, kRegisterMemoryRecords); // memory size, upper count 0
+        Put16(d, kRegisterMemoryRecords);
+        Put16(d + 2, UpperCount());
         break;
     case 57:
         Put16(d, -35 & 0xFFFF);

@@ -30,6 +30,9 @@ private:
     void SetInterval(int numerator, int denominator);
     bool Locked() const { return accessLevel_ == 0; }
     int Version() const { return context_.Options().Firmware(); }
+    // Records in the upper part of the memory (firmware 300 and later), and below it.
+    int UpperCount() const;
+    int LowerCount() const { return static_cast<int>(memory_.size()) - UpperCount(); }
 
     THeadUnitContext& context_;
     TRecordSettings settings_;

@@ -61,6 +61,10 @@ std::vector<uint8_t> RequestReplyFrame(const std::vector<uint8_t>& payload) {
 
 TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
     : options_(options), clock_(options.clock.value_or(LocalNowSeconds())) {
+    startClock_ = clock_.Now().seconds;
+    sections_ = BuildSectionMemory(options, startClock_);
+    state_.initials = options.initials;
+    state_.intervalTenths = options.intervalTenths;
     std::string initials = options.initials.substr(0, 20);
     initials.resize(20, ' ');
     settings_ = {
@@ -129,6 +133,10 @@ std::vector<uint8_t> TRequestHeadUnit::Hear(const std::vector<uint8_t>& bytes) {
         } else if (options_.faults.busyEvery > 0 && ++busyCount_ % options_.faults.busyEvery == 0) {
             Update([](TSimState& s) { ++s.faultsInjected; });
             payload = kBusy;
+        } else if (busyAfterClear_ > 0 && requestClass == 1 && code == 6) {
+            --busyAfterClear_; // still clearing the memory
+            Update([&](TSimState& s) { s.usbRequests.push_back({requestClass, code, data}); });
+            payload = kBusy;
         } else {
             Update([&](TSimState& s) { s.usbRequests.push_back({requestClass, code, data}); });
             payload = options_.Firmware() >= FirstFirmwareKnowing(requestClass, code)
@@ -160,11 +168,19 @@ std::vector<uint8_t> TRequestHeadUnit::Answer(uint8_t requestClass, uint8_t code
         }
         return SetClock(data) ? head : kInvalidRequest;
     }
-    if (key == TKey{4, 1} && data.empty()) { // nothing recorded yet
-        return Concat({head, Word(0)});
+    if (requestClass == 4 && code <= 5 && data.empty()) {
+        const std::vector<uint8_t> answer = AnswerMemory(code);
+        return answer.empty() ? kInvalidRequest : Concat({head, answer});
     }
-    if (key == TKey{4, 7}) {
-        Update([](TSimState& s) { ++s.recordingsStarted; });
+    if (key == TKey{4, 7}) { // a new recording: the memory is cleared, which takes a while
+        sections_.clear();
+        cursor_ = -1;
+        lastBlock_.clear();
+        busyAfterClear_ = 2;
+        Update([](TSimState& s) {
+            ++s.recordingsStarted;
+            ++s.memoryClears;
+        });
         return head;
     }
     const auto setting = settings_.find(key);
@@ -181,7 +197,88 @@ std::vector<uint8_t> TRequestHeadUnit::Answer(uint8_t requestClass, uint8_t code
     if (key == TKey{2, 5}) {
         Update([&](TSimState& s) { s.initials.assign(data.begin(), data.end()); });
     }
+    if (key == TKey{2, 6}) {
+        Update([&](TSimState& s) { s.intervalTenths = (data[0] << 8 | data[1]) / 100; });
+    }
     return head;
+}
+
+bool TRequestHeadUnit::UnplugNow() {
+    const bool due = unplugDue_;
+    unplugDue_ = false;
+    return due;
+}
+
+void TRequestHeadUnit::CountBlockReply() {
+    ++blockReplies_;
+    if (!unplugged_ && options_.faults.unplugAfterBlocks > 0 && blockReplies_ == options_.faults.unplugAfterBlocks) {
+        unplugged_ = unplugDue_ = true;
+        Update([](TSimState& s) { ++s.faultsInjected; });
+    }
+}
+
+// The payload after class and code of a memory request (class 4, codes 1 to 5); empty when the
+// request makes no sense where the read cursor stands.
+std::vector<uint8_t> TRequestHeadUnit::AnswerMemory(uint8_t code) {
+    const bool inSection = cursor_ >= 0 && static_cast<size_t>(cursor_) < sections_.size();
+    switch (code) {
+    case 1: // count, and back to before the first section
+        cursor_ = -1;
+        lastBlock_.clear();
+        Update([](TSimState& s) { ++s.sectionCounts; });
+        return Word(static_cast<int>(std::min<size_t>(sections_.size(), 0xFFFF)));
+    case 2: // next section's header
+        if (static_cast<size_t>(cursor_ + 1) >= sections_.size()) {
+            return {};
+        }
+        ++cursor_;
+        nextRecord_ = 0;
+        lastBlock_.clear();
+        Update([](TSimState& s) { ++s.sectionsRead; });
+        return SectionHeaderBytes(sections_[static_cast<size_t>(cursor_)]);
+    case 3: // the current header again
+        if (!inSection) {
+            return {};
+        }
+        Update([](TSimState& s) { ++s.headerRepeats; });
+        return SectionHeaderBytes(sections_[static_cast<size_t>(cursor_)]);
+    case 4: // next block
+        if (!inSection) {
+            return {};
+        }
+        lastBlock_ = NextBlock();
+        Update([](TSimState& s) { ++s.blocksSent; });
+        CountBlockReply();
+        return lastBlock_;
+    case 5: // the last block again
+        if (lastBlock_.empty()) {
+            return {};
+        }
+        Update([](TSimState& s) {
+            ++s.blocksSent;
+            ++s.blockRepeats;
+        });
+        CountBlockReply();
+        return lastBlock_;
+    default:
+        return {};
+    }
+}
+
+// Up to 32 records; the end record follows the last sample in the same block when there is room,
+// and comes alone when a full block took the last samples (or when asked again after the end).
+std::vector<uint8_t> TRequestHeadUnit::NextBlock() {
+    const std::vector<TSectionRecord>& records = sections_[static_cast<size_t>(cursor_)].records;
+    std::vector<uint8_t> block;
+    size_t count = 0;
+    for (; count < kSectionBlockRecords && nextRecord_ < records.size(); ++count, ++nextRecord_) {
+        block.insert(block.end(), records[nextRecord_].begin(), records[nextRecord_].end());
+    }
+    if (count < kSectionBlockRecords) {
+        const TSectionRecord end = SectionEndRecord();
+        block.insert(block.end(), end.begin(), end.end());
+    }
+    return block;
 }
 
 std::vector<uint8_t> TRequestHeadUnit::ClockBytes() {

@@ -3,7 +3,8 @@
 // (0xA4 0xB0 0x00 length class code data checksum) and answers each with 0xA4 0xB0, a big-endian
 // length, the class and code, the data and an XOR checksum. A request it does not know, or one whose
 // checksum is wrong, is answered 0xFF 4 (invalid request); the "busy" fault answers 0xFF 5 and the
-// "checksum" fault spoils reply checksums.
+// "checksum" fault spoils reply checksums. Its recording memory is read section by section
+// (docs/usb-sections.md); clearing it keeps the head unit busy for the next two live-value requests.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -12,6 +13,7 @@
 
 #include "tools/sim/SimClock.h"
 #include "tools/sim/SimOptions.h"
+#include "tools/sim/SimSections.h"
 #include "tools/sim/SimState.h"
 
 namespace klt::sim {
@@ -30,12 +32,19 @@ public:
         change(state_);
     }
     TSimState Snapshot();
+    // The clock when the head unit was made: its memory lies on the days before.
+    int64_t StartClock() const { return startClock_; }
+    // True once, right after the reply the "unplug" fault pulls the cable after.
+    bool UnplugNow();
 
 private:
     using TKey = std::pair<uint8_t, uint8_t>; // class, code
     std::vector<uint8_t> Answer(uint8_t requestClass, uint8_t code, const std::vector<uint8_t>& data);
     std::vector<uint8_t> ClockBytes();
     bool SetClock(const std::vector<uint8_t>& data);
+    std::vector<uint8_t> AnswerMemory(uint8_t code);
+    std::vector<uint8_t> NextBlock();
+    void CountBlockReply();
 
     const TSimOptions& options_;
     std::mutex mutex_;
@@ -44,6 +53,14 @@ private:
     std::map<TKey, std::vector<uint8_t>> settings_;
     std::vector<uint8_t> pending_;
     int busyCount_ = 0, checksumCount_ = 0;
+    int64_t startClock_ = 0;
+    std::vector<TSimSection> sections_;
+    int cursor_ = -1;      // section being read; -1 before the first
+    size_t nextRecord_ = 0; // of the current section
+    std::vector<uint8_t> lastBlock_;
+    int busyAfterClear_ = 0;
+    int blockReplies_ = 0;
+    bool unplugDue_ = false, unplugged_ = false;
 };
 
 // The reply frame around a payload that starts with the class and code.

@@ -10,8 +10,11 @@
 namespace klt::sim {
 namespace {
 
-// A training starts at this many seconds per ride of the day, give or take the seed's whim.
+// A training starts at this many seconds of the day, give or take the seed's whim.
 constexpr int kMorning = 8 * 3600;
+// With two rides a day: the morning ride ends by 10:10 at the latest, the evening one starts at 17:00.
+constexpr int kEarlyMorning = 7 * 3600, kEvening = 17 * 3600;
+constexpr int kAfterMidnight = 30 * 60;
 
 void Put16(uint8_t* at, int value) {
     at[0] = static_cast<uint8_t>(value & 0xFF);
@@ -41,14 +44,23 @@ void AddDropouts(std::vector<TRideSample>& samples, std::mt19937& random, int in
     }
 }
 
+int DaysBeforeToday(const TRideSchedule& schedule, int index) {
+    return (schedule.rides - index + schedule.ridesPerDay - 1) / schedule.ridesPerDay;
+}
+
 TSimRide OneRide(const TRideSchedule& schedule, int index, std::mt19937& random) {
     const int64_t today = schedule.now / 86400;
-    const int64_t day = today - (schedule.rides - index);
+    const int64_t day = today - DaysBeforeToday(schedule, index);
     const int rideSeconds = schedule.rideMinutes * 60;
 
     synth::TRideOptions options;
     options.date = static_cast<uint16_t>(day + kClockEpochDay);
-    const int startSecond = kMorning + std::uniform_int_distribution<int>(0, 20)(random) * 300;
+    const int whim = std::uniform_int_distribution<int>(0, 20)(random);
+    int startSecond = kMorning + whim * 300;
+    if (schedule.ridesPerDay > 1) {
+        const bool evening = (schedule.rides - 1 - index) % schedule.ridesPerDay == 0;
+        startSecond = (evening ? kEvening : kEarlyMorning) + whim * 180;
+    }
     options.startTime = static_cast<uint32_t>(startSecond) * 100;
     // Enough five-minute intervals (warm-up 600 s, cool-down blocks 1380 s) to fill the ride.
     options.intervals = std::clamp((rideSeconds - 1980 + 299) / 300, 1, 20);
@@ -82,7 +94,7 @@ TSimRide OneRide(const TRideSchedule& schedule, int index, std::mt19937& random)
             const int i = firstSample + tenths / 10;
             const TSampleElement& element = file.Sample(i);
             segment.samples.push_back({element.Power() / 8, element.Cadence() / 32, element.HeartRate() / 64,
-                                       element.Speed(), element.Temperature(),
+                                       element.Speed(), element.Temperature(), element.Altitude(),
                                        interval[static_cast<size_t>(i)]});
         }
         AddDropouts(segment.samples, random, schedule.intervalTenths);
@@ -91,15 +103,6 @@ TSimRide OneRide(const TRideSchedule& schedule, int index, std::mt19937& random)
         firstSample += block.count;
     }
     return ride;
-}
-
-// The number of storage intervals between two clock times.
-int64_t IntervalsBetween(int64_t from, int64_t to, int intervalTenths) {
-    return std::max<int64_t>(0, (to - from) * 10 / intervalTenths);
-}
-
-uint8_t ValidHeartRate(int bpm) {
-    return bpm >= 20 && bpm <= 220 ? static_cast<uint8_t>(bpm) : 0;
 }
 
 void EncodeBlockSample(const TRideSample& sample, bool newSpeedScale, uint8_t* record) {
@@ -115,11 +118,45 @@ void EncodeBlockSample(const TRideSample& sample, bool newSpeedScale, uint8_t* r
     record[4] = ValidHeartRate(sample.heartRate);
 }
 
+// A ride far longer than one training file holds, made of the samples of an ordinary one over and over.
+TSimRide LongRide(const TRideSchedule& schedule) {
+    TRideSchedule one = schedule;
+    one.rides = 1;
+    one.ridesPerDay = 1;
+    one.rideMinutes = 60;
+    std::mt19937 random(schedule.seed ^ 0x5EEDu);
+    const TSimRide model = OneRide(one, 0, random);
+    std::vector<TRideSample> lap;
+    for (const TRideSegment& segment : model.segments) {
+        lap.insert(lap.end(), segment.samples.begin(), segment.samples.end());
+    }
+    TRideSegment segment;
+    const int64_t day = schedule.now / 86400 - DaysBeforeToday(schedule, 0) - 1;
+    segment.start = day * 86400 + kAfterMidnight;
+    for (size_t i = 0; i < static_cast<size_t>(schedule.longRideSamples) && !lap.empty(); ++i) {
+        segment.samples.push_back(lap[i % lap.size()]);
+    }
+    TSimRide ride;
+    ride.segments.push_back(std::move(segment));
+    return ride;
+}
+
 } // namespace
+
+int64_t IntervalsBetween(int64_t from, int64_t to, int intervalTenths) {
+    return std::max<int64_t>(0, (to - from) * 10 / intervalTenths);
+}
+
+uint8_t ValidHeartRate(int bpm) {
+    return bpm >= 20 && bpm <= 220 ? static_cast<uint8_t>(bpm) : 0;
+}
 
 std::vector<TSimRide> BuildSimRides(const TRideSchedule& schedule) {
     std::mt19937 random(schedule.seed);
     std::vector<TSimRide> rides;
+    if (schedule.longRideSamples > 0) {
+        rides.push_back(LongRide(schedule));
+    }
     for (int k = 0; k < schedule.rides; ++k) {
         rides.push_back(OneRide(schedule, k, random));
     }

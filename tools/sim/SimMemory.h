@@ -15,6 +15,7 @@ struct TRideSample {
     int heartRate = 0;     // bpm; 0 while the chest strap is not heard
     int speed = 0;         // mm/s
     int temperature = 0;   // 0.1 degC
+    int altitude = 0;      // m
     bool interval = false; // the rider had the interval key pressed
 };
 
@@ -35,10 +36,18 @@ struct TRideSchedule {
     uint32_t seed = 1;
     std::string initials = "KLT";
     int64_t now = 0; // clock seconds; the rides lie on the days before
+    int ridesPerDay = 1; // 2: a morning and an evening ride, far enough apart to stay two trainings
+    int longRideSamples = 0; // above 0: one more ride of that many samples, on a day of its own before
+                             // the others, starting shortly after midnight
 };
 
 // The rides of a memory, oldest first; the same schedule gives the same rides.
 std::vector<TSimRide> BuildSimRides(const TRideSchedule& schedule);
+
+// The number of storage intervals between two clock times (none when `to` is not later).
+int64_t IntervalsBetween(int64_t from, int64_t to, int intervalTenths);
+// What a head unit stores for a heart rate: 0 for a value no chest strap sends.
+uint8_t ValidHeartRate(int bpm);
 
 // Calibration and interval written into the register-protocol memory ahead of each ride.
 struct TRecordSettings {

@@ -5,6 +5,7 @@
 
 #include "core/KLTDate.h"
 #include "tools/sim/SimClock.h"
+#include "tools/sim/SimMemory.h"
 
 namespace klt::sim {
 namespace {
@@ -95,9 +96,11 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.refusePassword = flag();
     } else if (name == "busy") {
         faults.busyEvery = count();
+    } else if (name == "unplug") {
+        faults.unplugAfterBlocks = count();
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
-                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy)");
+                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug)");
     }
 }
 
@@ -115,6 +118,10 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
         }
         if (option.rfind("--", 0) != 0) {
             throw ESimUsage("unexpected argument \"" + option + "\"");
+        }
+        if (option == "--line-rate") {
+            options.lineRate = true;
+            continue;
         }
         if (i + 1 >= args.size()) {
             throw ESimUsage(option + " needs a value");
@@ -147,6 +154,10 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.rides = static_cast<int>(ParseNumber(option, value, 0, 60));
         } else if (option == "--ride-minutes") {
             options.rideMinutes = static_cast<int>(ParseNumber(option, value, 1, 120));
+        } else if (option == "--long-ride") {
+            options.longRideSamples = static_cast<int>(ParseNumber(option, value, 1, 1000000));
+        } else if (option == "--upper-records") {
+            options.upperRecords = static_cast<int>(ParseNumber(option, value, 0, kRegisterMemoryRecords));
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -159,6 +170,11 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
     }
     if (!generationGiven && !help) {
         throw ESimUsage("--generation 4, 5, 6 or 7 is required");
+    }
+    // The long ride starts shortly after midnight and must end the same day.
+    if (options.longRideSamples > 0 && int64_t{options.longRideSamples} * options.intervalTenths > 82800 * 10) {
+        throw ESimUsage("--long-ride: " + std::to_string(options.longRideSamples) +
+                        " samples do not fit into one day at this storage interval");
     }
     if (options.firmware && options.generation == 4 && *options.firmware / 100 > 255) {
         throw ESimUsage("--firmware: a register version is at most 25599");
@@ -184,9 +200,16 @@ Options:
   --initials TEXT       athlete initials (default KLT)
   --clock TIME          head-unit clock at start, "YYYY-MM-DD HH:MM:SS" (default: now)
   --interval S          storage interval in seconds: 0.1 to 0.9 or 1 to 32 (default 1)
-  --rides N             rides in the recording memory (default 2)
+  --rides N             rides in the recording memory (default 2); generations 6 and 7 ride
+                        mornings and evenings, the newest ride recorded as two sections
   --ride-minutes N      length of each ride, 1 to 120 (default 30)
+  --long-ride N         generations 6 and 7: one more ride of N samples (say 70000, more than a
+                        training file holds) on a day of its own; it must fit into that day
+  --upper-records N     generation 4: the newest N records lie in the upper part of the memory,
+                        from its end downwards (register 48 reports them)
   --seed N              same seed, same memory contents (default 1)
+  --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
+                        (10 bits a byte), for timing a download
   --reply-delay MS      time the head unit takes to answer (default 2)
   --fault NAME=VALUE    inject a fault; may be repeated:
       checksum=N        every n-th register reply has a wrong checksum (generation 5: every
@@ -197,6 +220,8 @@ Options:
       baud4800=1        the head unit hears and answers only at 4800 baud
       refusepassword=1  no password unlocks the head unit
       busy=N            generations 6 and 7: every n-th request is answered "busy"
+      unplug=N          generations 6 and 7: the head unit is pulled out after its n-th sample
+                        block reply (once; plugged in again it still holds its memory)
   --help                this text
 )";
 }

@@ -20,6 +20,8 @@ struct TSimFaults {
     bool only4800 = false;       // "baud4800=1": hears and answers only at 4800 baud
     bool refusePassword = false; // "refusepassword=1": no password unlocks the head unit
     int busyEvery = 0;           // "busy=N": every n-th USB request is answered busy (0xFF 5)
+    int unplugAfterBlocks = 0;   // "unplug=N": the USB head unit is pulled out after its n-th sample
+                                 // block reply (once; plugged in again, its memory is intact)
 };
 
 struct TSimOptions {
@@ -32,11 +34,14 @@ struct TSimOptions {
     int intervalTenths = 10;      // storage interval in tenths: 1 to 9, or whole seconds 10 to 320
     int rides = 2;                // rides in the recording memory
     int rideMinutes = 30;         // length of each ride
+    int longRideSamples = 0;      // generations 6 and 7: one more ride of this many samples
+    int upperRecords = 0;         // generation 4: the newest records lie in the memory's upper part
     uint32_t seed = 1;            // same seed, same memory
     TSimFaults faults;
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
     int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long
+    bool lineRate = false;        // USB replies take as long as at 38,400 baud (10 bits a byte)
 
     int Firmware() const {
         return firmware.value_or(generation == 4 ? 314 : generation == 5 ? 0x7700 : 0xE517);

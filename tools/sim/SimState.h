@@ -23,6 +23,11 @@ struct TUsbRequest {
     std::vector<uint8_t> data; // empty: a read
 };
 
+struct TBitModeWrite {
+    uint8_t mask = 0, mode = 0;
+    bool operator==(const TBitModeWrite&) const = default;
+};
+
 struct TSimState {
     int64_t clockSeconds = 0; // head-unit clock when the snapshot was taken
     int accessLevel = 0;      // register protocol: 0 while locked
@@ -38,7 +43,13 @@ struct TSimState {
     int wakeUps = 0;                           // "xxxx" heard
 
     std::vector<TUsbRequest> usbRequests; // generations VI and 7, every request understood
-    int usbOpens = 0, usbCycles = 0, usbBitModes = 0;
+    int usbOpens = 0;                     // connections, a device listing's included
+    int usbCycles = 0, usbBitModes = 0, usbResets = 0, usbPurges = 0, usbUnplugs = 0;
+    std::vector<TBitModeWrite> usbBitModeWrites; // in order
+    int sectionCounts = 0;   // kind 29: section count asked, read cursor rewound
+    int sectionsRead = 0;    // kind 30: the cursor moved to the next section and its header went out
+    int headerRepeats = 0;   // kind 31
+    int blockRepeats = 0;    // kind 33 (also counted in blocksSent)
 
     std::string initials;
     int intervalTenths = 0;

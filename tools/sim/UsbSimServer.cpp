@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <system_error>
 #include <unistd.h>
@@ -16,39 +18,33 @@
 namespace klt::sim {
 namespace {
 
-// Request codes and statuses of the socket's frames.
+// Message types of the socket (docs/usb-simulation.md).
 enum : uint8_t {
-    kList = 1,
-    kOpen,
-    kClose,
-    kReset,
-    kPurge,
-    kBreak,
-    kBaudRate,
-    kLineFormat,
-    kFlowNone,
-    kWrite,
-    kRead,
-    kQueueStatus,
-    kBitMode,
-    kCycle,
+    kData = 'D',
+    kIdentity = 'I',
+    kPurge = 'P',
+    kReset = 'R',
+    kCycle = 'C',
+    kBitMode = 'M',
 };
-enum : uint8_t { kOk = 0, kInvalidHandle = 1, kDeviceNotFound = 2, kDeviceNotOpened = 3, kIoError = 4 };
-constexpr uint8_t kPurgeReceive = 2;
-constexpr uint32_t kMaxPayload = 1u << 20;
-constexpr uint32_t kLongestReadWaitMs = 60000;
+constexpr uint8_t kPurgeReceive = 1;
+constexpr size_t kHeaderSize = 3;
+constexpr size_t kMaxPayload = 4096;
+
+// 38,400 baud, ten bits a byte; a delivery carries at least this many bytes when there are so many.
+constexpr int64_t kLineBaud = 38400;
+constexpr int64_t kDeliveryBytes = 32;
+
+int64_t LineNanoseconds(int64_t bytes) {
+    return bytes * 10 * 1'000'000'000 / kLineBaud;
+}
+
+int64_t NanosecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+}
 
 std::system_error SystemError(const char* what) {
     return std::system_error(errno, std::generic_category(), what);
-}
-
-uint32_t LittleEndian32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
-}
-
-std::vector<uint8_t> LittleEndianBytes(uint32_t value) {
-    return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
-            static_cast<uint8_t>(value >> 24)};
 }
 
 bool SendAll(int connection, const std::vector<uint8_t>& bytes) {
@@ -66,10 +62,17 @@ bool SendAll(int connection, const std::vector<uint8_t>& bytes) {
     return true;
 }
 
+template <class It> bool SendFrame(int connection, uint8_t type, It first, It last) {
+    const auto size = static_cast<size_t>(std::distance(first, last));
+    std::vector<uint8_t> frame = {type, static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size)};
+    frame.insert(frame.end(), first, last);
+    return SendAll(connection, frame);
+}
+
 } // namespace
 
-TUsbSimServer::TUsbSimServer(std::string description, TRequestHeadUnit& headUnit)
-    : description_(std::move(description)), headUnit_(headUnit) {
+TUsbSimServer::TUsbSimServer(std::string description, TRequestHeadUnit& headUnit, bool lineRate)
+    : description_(std::move(description)), headUnit_(headUnit), lineRate_(lineRate) {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/klt-sim-XXXXXX";
     if (!mkdtemp(pattern.data())) {
@@ -119,20 +122,27 @@ void TUsbSimServer::Stop() {
     }
 }
 
-bool TUsbSimServer::WaitReadable(int fd, int timeoutMs) {
+bool TUsbSimServer::Wait(int fd, int64_t timeoutNs, bool& readable) {
     pollfd fds[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    timespec timeout{static_cast<time_t>(timeoutNs / 1'000'000'000), static_cast<long>(timeoutNs % 1'000'000'000)};
+    readable = false;
     while (!stopping_) {
-        const int ready = poll(fds, 2, timeoutMs);
+        const int ready = ppoll(fds, 2, timeoutNs < 0 ? nullptr : &timeout, nullptr);
         if (ready < 0 && errno == EINTR) {
             continue;
         }
-        return ready > 0 && !stopping_ && fds[0].revents != 0;
+        readable = ready > 0 && fds[0].revents != 0;
+        return ready >= 0 && !stopping_;
     }
     return false;
 }
 
 void TUsbSimServer::Serve() {
-    while (WaitReadable(listener_, -1)) {
+    bool readable = false;
+    while (Wait(listener_, -1, readable)) {
+        if (!readable) {
+            continue;
+        }
         const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0) {
             continue;
@@ -142,127 +152,127 @@ void TUsbSimServer::Serve() {
     }
 }
 
-bool TUsbSimServer::ReceiveAll(int connection, uint8_t* bytes, size_t count) {
-    size_t got = 0;
-    while (got < count) {
-        if (!WaitReadable(connection, -1)) {
-            return false;
-        }
-        const ssize_t n = recv(connection, bytes + got, count - got, 0);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        got += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 void TUsbSimServer::ServeConnection(int connection) {
-    // A computer that comes anew finds the chip closed, as after plugging the head unit in.
-    open_ = false;
+    // Plugged in anew: the chip's queues are empty.
     toComputer_.clear();
+    unplugDue_ = false;
     headUnit_.DropPartialRequest();
+    headUnit_.Update([](TSimState& s) { ++s.usbOpens; });
+    // A computer that stops reading for this long is gone; waiting on it would keep Stop waiting too.
+    const timeval sendTimeout{5, 0};
+    setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+    if (!SendFrame(connection, kIdentity, description_.begin(), description_.end())) {
+        return;
+    }
+    std::vector<uint8_t> inbound;
     for (;;) {
-        uint8_t header[5];
-        if (!ReceiveAll(connection, header, sizeof header)) {
+        bool readable = false;
+        if (!Wait(connection, NanosecondsToNextDelivery(), readable)) {
             return;
         }
-        const uint32_t length = LittleEndian32(header + 1);
-        if (length > kMaxPayload) {
-            return; // not a computer speaking this format
+        if (readable) {
+            uint8_t chunk[4096];
+            const ssize_t n = recv(connection, chunk, sizeof chunk, 0);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return;
+            }
+            inbound.insert(inbound.end(), chunk, chunk + n);
+            while (inbound.size() >= kHeaderSize) {
+                const size_t length = size_t{inbound[1]} << 8 | inbound[2];
+                if (length > kMaxPayload) {
+                    return; // not a computer speaking this format
+                }
+                if (inbound.size() < kHeaderSize + length) {
+                    break;
+                }
+                const uint8_t type = inbound[0];
+                const std::vector<uint8_t> payload(inbound.begin() + kHeaderSize,
+                                                   inbound.begin() + static_cast<long>(kHeaderSize + length));
+                inbound.erase(inbound.begin(), inbound.begin() + static_cast<long>(kHeaderSize + length));
+                if (!Handle(type, payload)) {
+                    return;
+                }
+            }
         }
-        std::vector<uint8_t> payload(length);
-        if (!ReceiveAll(connection, payload.data(), payload.size())) {
+        if (!Deliver(connection)) {
             return;
         }
-        const TReply reply = Handle(header[0], payload);
-        std::vector<uint8_t> frame = {reply.status};
-        const std::vector<uint8_t> size = LittleEndianBytes(static_cast<uint32_t>(reply.payload.size()));
-        frame.insert(frame.end(), size.begin(), size.end());
-        frame.insert(frame.end(), reply.payload.begin(), reply.payload.end());
-        if (!SendAll(connection, frame)) {
+        if (unplugDue_ && toComputer_.empty()) {
+            headUnit_.Update([](TSimState& s) { ++s.usbUnplugs; });
             return;
         }
     }
 }
 
-TUsbSimServer::TReply TUsbSimServer::Handle(uint8_t request, const std::vector<uint8_t>& payload) {
-    if (request == kList) {
-        std::vector<uint8_t> list(description_.begin(), description_.end());
-        list.push_back(0);
-        return {kOk, list};
-    }
-    if (request == kOpen) {
-        if (std::string(payload.begin(), payload.end()) != description_) {
-            return {kDeviceNotFound, {}};
+bool TUsbSimServer::Handle(uint8_t type, const std::vector<uint8_t>& payload) {
+    switch (type) {
+    case kData: {
+        const std::vector<uint8_t> replies = headUnit_.Hear(payload);
+        if (toComputer_.empty() && LineNanoseconds(lineBytes_) < NanosecondsSince(lineStart_)) {
+            lineStart_ = std::chrono::steady_clock::now(); // the line was idle
+            lineBytes_ = 0;
         }
-        if (open_) {
-            return {kDeviceNotOpened, {}}; // one program at a time owns the chip
-        }
-        open_ = true;
-        headUnit_.Update([](TSimState& s) { ++s.usbOpens; });
-        return {};
+        toComputer_.insert(toComputer_.end(), replies.begin(), replies.end());
+        unplugDue_ = unplugDue_ || headUnit_.UnplugNow();
+        return true;
     }
-    if (request < kClose || request > kCycle) {
-        return {kIoError, {}};
-    }
-    if (!open_) {
-        return {kInvalidHandle, {}};
-    }
-    switch (request) {
-    case kClose:
-        open_ = false;
-        return {};
-    case kReset:
-        headUnit_.DropPartialRequest();
-        toComputer_.clear();
-        return {};
     case kPurge:
         if (!payload.empty() && (payload[0] & kPurgeReceive) != 0) {
             toComputer_.clear();
         }
-        return {};
-    case kWrite: {
-        const std::vector<uint8_t> replies = headUnit_.Hear(payload);
-        toComputer_.insert(toComputer_.end(), replies.begin(), replies.end());
-        return {kOk, LittleEndianBytes(static_cast<uint32_t>(payload.size()))};
-    }
-    case kRead:
-        return Read(payload);
-    case kQueueStatus:
-        return {kOk, LittleEndianBytes(static_cast<uint32_t>(toComputer_.size()))};
-    case kBitMode:
-        headUnit_.Update([](TSimState& s) { ++s.usbBitModes; });
-        return {};
-    case kCycle:
-        open_ = false;
-        toComputer_.clear();
+        headUnit_.Update([](TSimState& s) { ++s.usbPurges; });
+        return true;
+    case kReset:
         headUnit_.DropPartialRequest();
+        toComputer_.clear();
+        headUnit_.Update([](TSimState& s) { ++s.usbResets; });
+        return true;
+    case kBitMode:
+        if (payload.size() == 2) {
+            headUnit_.Update([&](TSimState& s) {
+                ++s.usbBitModes;
+                s.usbBitModeWrites.push_back({payload[0], payload[1]});
+            });
+        }
+        return true;
+    case kCycle: // the chip leaves the bus; the computer opens it again
         headUnit_.Update([](TSimState& s) { ++s.usbCycles; });
-        return {};
-    default: // break, speed, line format and flow control change nothing on a USB head unit
-        return {};
+        return false;
+    default: // break, speed and line format change nothing on a USB head unit; unknown types are ignored
+        return true;
     }
 }
 
-TUsbSimServer::TReply TUsbSimServer::Read(const std::vector<uint8_t>& payload) {
-    if (payload.size() < 8) {
-        return {kIoError, {}};
+int64_t TUsbSimServer::NanosecondsToNextDelivery() const {
+    if (toComputer_.empty() || !lineRate_) {
+        return toComputer_.empty() ? -1 : 0;
     }
-    const uint32_t wanted = LittleEndian32(payload.data());
-    const uint32_t timeoutMs = std::min(LittleEndian32(payload.data() + 4), kLongestReadWaitMs);
-    // The head unit answers as soon as it hears a request: what is missing now never comes, and the
-    // time-out only passes as the computer expects.
-    if (toComputer_.size() < wanted) {
-        WaitReadable(wake_[0], static_cast<int>(timeoutMs));
+    const int64_t due = std::min<int64_t>(static_cast<int64_t>(toComputer_.size()), kDeliveryBytes);
+    return std::max<int64_t>(0, LineNanoseconds(lineBytes_ + due) - NanosecondsSince(lineStart_));
+}
+
+bool TUsbSimServer::Deliver(int connection) {
+    size_t count = toComputer_.size();
+    if (lineRate_ && count > 0) {
+        const int64_t carried = NanosecondsSince(lineStart_) * kLineBaud / 10 / 1'000'000'000 - lineBytes_;
+        count = static_cast<size_t>(std::clamp<int64_t>(carried, 0, static_cast<int64_t>(count)));
+        if (count < std::min<size_t>(toComputer_.size(), kDeliveryBytes)) {
+            return true; // not worth a message yet
+        }
+        lineBytes_ += static_cast<int64_t>(count);
     }
-    const size_t count = std::min<size_t>(wanted, toComputer_.size());
-    std::vector<uint8_t> bytes(toComputer_.begin(), toComputer_.begin() + static_cast<long>(count));
-    toComputer_.erase(toComputer_.begin(), toComputer_.begin() + static_cast<long>(count));
-    return {kOk, bytes};
+    while (count > 0) {
+        const size_t part = std::min(count, kMaxPayload);
+        if (!SendFrame(connection, kData, toComputer_.begin(), toComputer_.begin() + static_cast<long>(part))) {
+            return false;
+        }
+        toComputer_.erase(toComputer_.begin(), toComputer_.begin() + static_cast<long>(part));
+        count -= part;
+    }
+    return true;
 }
 
 } // namespace klt::sim
