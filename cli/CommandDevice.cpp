@@ -1,4 +1,5 @@
-// klt device status | clock: a serial head unit of generation IV or V, identified and read.
+// klt device status | clock: a head unit identified and read; generations IV and V on a serial
+// port, VI and 7 on the program's USB link (the simulator's when KLT_USB_SIM names its socket).
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +11,9 @@
 #include "cli/Json.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
+#include "device/VeltrakExceptions.h"
 #include "device/genv/VeltrakV.h"
+#include "device/usb/VeltrakVI.h"
 
 namespace klt::cli {
 namespace {
@@ -101,13 +104,25 @@ uint32_t ParsePassword(const std::string& text) {
     return static_cast<uint32_t>(value);
 }
 
+bool IsUsbType(int type) {
+    return type >= 6;
+}
+
 TDeviceOptions ParseDeviceOptions(const TArguments& parsed) {
     TDeviceOptions options;
     const auto type = parsed.options.find("--type");
-    if (type == parsed.options.end() || (type->second != "4" && type->second != "5")) {
-        throw EUsage("--type 4 or --type 5 is needed: the generation of the head unit");
+    if (type == parsed.options.end() || type->second.size() != 1 || type->second[0] < '4' ||
+        type->second[0] > '7') {
+        throw EUsage("--type 4, 5, 6 or 7 is needed: the generation of the head unit");
     }
     options.type = type->second[0] - '0';
+    if (IsUsbType(options.type)) {
+        if (parsed.options.count("--port") != 0 || parsed.options.count("--password") != 0) {
+            throw EUsage("--port and --password are for serial head units (--type 4 or 5)");
+        }
+        options.port.Name = options.port.Path = "USB";
+        return options;
+    }
     if (const auto port = parsed.options.find("--port"); port != parsed.options.end()) {
         options.port.Name = options.port.Path = port->second;
     } else {
@@ -122,8 +137,25 @@ TDeviceOptions ParseDeviceOptions(const TArguments& parsed) {
     return options;
 }
 
+// A USB head unit of generation VI or 7, connected.
+std::unique_ptr<TVeltrakV> ConnectUsb(int type) {
+    if (type == 6) {
+        auto veltrak = std::make_unique<TVeltrakVI>();
+        veltrak->ConnectVI();
+        return veltrak;
+    }
+    auto veltrak = std::make_unique<TVeltrak>();
+    if (!veltrak->ConnectV7()) {
+        throw EVeltrakVersion::NoVeltrakVII();
+    }
+    return veltrak;
+}
+
 // A protocol object for the chosen generation on exactly the chosen port.
 std::unique_ptr<TVeltrakV> Connect(const TDeviceOptions& options) {
+    if (IsUsbType(options.type)) {
+        return ConnectUsb(options.type);
+    }
     auto veltrak = std::make_unique<TVeltrakV>();
     const TVeltrakHWVersion hardware = HWVersionOfType(options.type);
     veltrak->SetConfiguredHWVersion(hardware);

@@ -24,9 +24,10 @@ constexpr const char* kUsage =
     "                                            trainings of the database (D: YYYY-MM-DD)\n"
     "  device ports [--json]                     serial ports for head units, \"None\" last\n"
     "  device status --type 4|5 [--port PATH] [--password N] [--json]\n"
-    "                                            identify a head unit and read its whole status\n"
+    "  device status --type 6|7 [--json]         identify a head unit and read its whole status\n"
+    "                                            (6, 7: over USB; KLT_USB_SIM: the simulator's)\n"
     "  device clock --type 4|5 [--port PATH] [--password N] [--set now]\n"
-    "                                            read (or set, then read) the head unit's clock\n";
+    "  device clock --type 6|7 [--set now]       read (or set, then read) the head unit's clock\n";
 
 } // namespace
 

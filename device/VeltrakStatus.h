@@ -4,7 +4,9 @@
 // published properties by name.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "core/ExtraHeader.h"
 #include "core/Persistent.h"
@@ -105,6 +107,10 @@ struct TVeltrakSettingsV {
     std::array<uint8_t, 14> odometer = {};               // BCD as the head unit sends it
     std::array<std::array<uint8_t, 5>, 4> wireless = {}; // heart rate, speed, power meter, communication
 };
+
+// Settings of generation VI and 7 head units that have no published property: the payload of each
+// request kind as read, written back as it is.
+using TVeltrakSettingsVI = std::map<int, std::vector<uint8_t>>;
 
 class TVeltrakStatus : public TPersistent {
 public:
@@ -235,6 +241,7 @@ public:
 
     TPMBatInfo BatInfo;
     TVeltrakSettingsV SettingsV;
+    TVeltrakSettingsVI SettingsVI;
 
 private:
     static constexpr size_t kPrefixSize = 3;

@@ -10,7 +10,6 @@
 namespace klt {
 namespace {
 
-constexpr double kSlopeFactor = 30.558;
 constexpr uint16_t kDefaultSlope = 250; // 25 Hz/Nm in tenths
 
 // The storage interval as the head unit counts it: whole seconds, or tenths with bit 7 set.
@@ -50,15 +49,14 @@ template <class T> void ResetOutOfRange(T& value, bool valid, T fallback, int me
 void TVeltrakV::WriteSetting(char command, std::span<const uint8_t> data, size_t replyLength,
                              TSettingGroup group) {
     if (!SendTelegramV(command, data, replyLength)) {
-        failed_ |= GroupBit(group);
+        MarkFailed(group);
     }
 }
 
 void TVeltrakV::WriteSettingsV(const TVeltrakStatus& settings) {
-    failed_ = 0;
+    ClearFailedSettings();
     TVeltrakSettingsV v = settings.SettingsV;
-    uint16_t slope =
-        static_cast<uint16_t>(std::clamp(std::lround(settings.SteigungUsed / kSlopeFactor), 0L, 65535L));
+    uint16_t slope = SlopeWordFromSteigung(settings.SteigungUsed);
     ResetOutOfRange<uint16_t>(slope, slope >= 50 && slope <= 1000, kDefaultSlope, 65157);
     int32_t interval = settings.AbspeicherZeit();
     ResetOutOfRange<int32_t>(interval, ValidInterval(interval), 100, 65158);

@@ -6,6 +6,7 @@
 #include "core/KLTDate.h"
 #include "core/Prompt.h"
 #include "core/Texts.h"
+#include "device/VeltrakClock.h"
 #include "device/genv/VeltrakV.h"
 
 namespace klt {
@@ -14,7 +15,6 @@ namespace {
 // A 1- to 3-byte setting is read by sending 0xFF bytes: no value a head unit would take.
 constexpr uint8_t kQuery = 0xFF;
 constexpr double kSlopeFactor = 30.558;
-constexpr TCivilDate kFallbackDate{2004, 1, 1};
 
 uint16_t Word(const std::vector<uint8_t>& reply, size_t at) {
     return static_cast<uint16_t>(reply[at] << 8 | reply[at + 1]);
@@ -71,8 +71,25 @@ bool TVeltrakV::ReadSetting(char command, std::initializer_list<uint8_t> request
     if (SendTelegramV(command, request, replyLength)) {
         return true;
     }
-    failed_ |= GroupBit(group);
+    MarkFailed(group);
     return false;
+}
+
+int16_t SteigungFromSlopeWord(uint16_t word) {
+    return static_cast<int16_t>(std::min(std::lround(word * kSlopeFactor), 32767L));
+}
+
+uint16_t SlopeWordFromSteigung(int16_t steigung) {
+    return static_cast<uint16_t>(std::clamp(std::lround(steigung / kSlopeFactor), 0L, 65535L));
+}
+
+bool TVeltrakV::WarnNewerFirmware() {
+    return Prompt().Ask("Warning", LoadText(65156), TPromptButtons::OkCancel) == TPromptAnswer::Ok;
+}
+
+Exception TVeltrakV::NewerFirmwareError() {
+    return Exception(
+        FormatText("Veltrak firmware %s is newer than this program knows", {Status().SWVersionText()}));
 }
 
 void TVeltrakV::ShowFailedSettings(std::string_view heading) {
@@ -82,7 +99,7 @@ void TVeltrakV::ShowFailedSettings(std::string_view heading) {
 }
 
 void TVeltrakV::ReadSettingsV() {
-    failed_ = 0;
+    ClearFailedSettings();
     TVeltrakStatus& s = Status();
     if (s.SWVersion() == 0) {
         FindHeadUnitV();
@@ -100,13 +117,12 @@ void TVeltrakV::ReadSettingsV() {
         s.SetSWVersion(Word(reply_, 0));
     } else {
         s.SetSWVersion(0);
-        failed_ |= GroupBit(TSettingGroup::SoftwareVersion);
+        MarkFailed(TSettingGroup::SoftwareVersion);
     }
     const uint16_t firmware = s.SWVersion();
     if (firmware >= kFirstUnknownFirmware) {
-        Prompt().Ask("Warning", LoadText(65156), TPromptButtons::OkCancel);
-        throw Exception(
-            FormatText("Veltrak firmware %s is newer than this program knows", {s.SWVersionText()}));
+        WarnNewerFirmware(); // the head unit is not served whatever the answer
+        throw NewerFirmwareError();
     }
     ReadClock();
 
@@ -126,7 +142,7 @@ void TVeltrakV::ReadSettingsV() {
     }
     s.SteigungUsed = 7640;
     if (ReadSetting('E', {kQuery, kQuery}, 2, TSettingGroup::Slope)) {
-        s.SteigungUsed = static_cast<int16_t>(std::min(std::lround(Word(reply_, 0) * kSlopeFactor), 32767L));
+        s.SteigungUsed = SteigungFromSlopeWord(Word(reply_, 0));
     }
     s.Radumfang = 2095;
     if (ReadSetting('G', {kQuery, kQuery}, 2, TSettingGroup::WheelCircumference)) {
@@ -215,39 +231,61 @@ void TVeltrakV::ReadSettingsV() {
     ShowFailedSettings(kReadErrorHeading);
 }
 
+bool TVeltrakV::SetClock(const TClockReading& reading) {
+    if (!IsValidCivilDate(reading.date) || reading.hour < 0 || reading.hour > 23 || reading.minute < 0 ||
+        reading.minute > 59 || reading.second < 0 || reading.second > 59) {
+        return false;
+    }
+    // the head unit counts from 1970; the status holds day numbers below 0xFFFF
+    const int32_t day = DaysSince1880(reading.date);
+    if (day < kVeltrakClockFirstDay || day >= kNoDate) {
+        return false;
+    }
+    Status().ClockDay = static_cast<uint16_t>(day);
+    Status().ClockTime = ((reading.hour * 60 + reading.minute) * 60 + reading.second) * 100;
+    return true;
+}
+
+void TVeltrakV::SetFallbackClock() {
+    SetClock({kClockFallbackDate});
+}
+
+void TVeltrakV::ReplaceIncorrectDate() {
+    Prompt().ShowMessage("Warning", std::string(kIncorrectDateText));
+    SetFallbackClock();
+}
+
+TClockReading TVeltrakV::ClockToWrite() {
+    const TVeltrakStatus& s = Status();
+    const int seconds = std::clamp(s.ClockTime, 0, 8639999) / 100;
+    return {CivilFromDaysSince1880(s.ClockDay == kNoDate ? DaysSince1880(kClockFallbackDate) : s.ClockDay),
+            seconds / 3600, seconds / 60 % 60, seconds % 60};
+}
+
 void TVeltrakV::ReadClockV() {
-    TVeltrakStatus& s = Status();
-    const auto setDate = [&s](const TCivilDate& date, int32_t time) {
-        s.ClockDay = static_cast<uint16_t>(DaysSince1880(date));
-        s.ClockTime = time;
-    };
     if (!SendTelegramV('M', {0}, 6)) {
-        setDate(kFallbackDate, 0);
+        SetFallbackClock();
         return;
     }
     const auto& r = reply_;
     const uint8_t hour = static_cast<uint8_t>(r[3] & 0x3F);
     const bool digits = std::all_of(r.begin(), r.end(), IsBcd) && IsBcd(hour);
-    const TCivilDate date{2000 + FromBcd(r[2]), FromBcd(r[1]), FromBcd(r[0])};
-    if (!digits || !IsValidCivilDate(date) || FromBcd(hour) > 23 || FromBcd(r[4]) > 59 ||
-        FromBcd(r[5]) > 59) {
-        Prompt().ShowMessage("Warning", "Incorrect Date from Veltrak received\r\nDate set to 01.01.2004");
-        setDate(kFallbackDate, 0);
+    if (!digits || !SetClock({{2000 + FromBcd(r[2]), FromBcd(r[1]), FromBcd(r[0])},
+                              FromBcd(hour),
+                              FromBcd(r[4]),
+                              FromBcd(r[5])})) {
+        ReplaceIncorrectDate();
         WriteClockV();
-        return;
     }
-    setDate(date, ((FromBcd(hour) * 60 + FromBcd(r[4])) * 60 + FromBcd(r[5])) * 100);
 }
 
 void TVeltrakV::WriteClockV() {
-    const TVeltrakStatus& s = Status();
     const auto toBcd = [](int value) { return static_cast<uint8_t>((value / 10) << 4 | value % 10); };
-    const TCivilDate date =
-        CivilFromDaysSince1880(s.ClockDay == 0xFFFF ? DaysSince1880(kFallbackDate) : s.ClockDay);
-    const int seconds = std::clamp(s.ClockTime, 0, 8639999) / 100;
-    const std::array<uint8_t, 6> clock{
-        toBcd(date.day),       toBcd(date.month),        toBcd(std::clamp(date.year - 2000, 0, 99)),
-        toBcd(seconds / 3600), toBcd(seconds / 60 % 60), toBcd(seconds % 60)};
+    const TClockReading c = ClockToWrite();
+    const std::array<uint8_t, 6> clock{toBcd(c.date.day), toBcd(c.date.month),
+                                       toBcd(std::clamp(c.date.year - 2000, 0, 99)),
+                                       toBcd(c.hour),     toBcd(c.minute),
+                                       toBcd(c.second)};
     if (!SendTelegramV('M', clock, 0)) {
         throw Exception(NotAcknowledgedText('M'));
     }

@@ -38,10 +38,9 @@ std::string SettingGroupNames(TSettingGroups groups) {
     return names;
 }
 
-std::string NotAcknowledgedText(char command) {
+std::string NotAcknowledgedText(const std::string& telegram) {
     return FormatText(
-        "Veltrak was not able to acknowledge the reception of Telegramm \"%s\"\r\nJust try again",
-        {std::string(1, command)});
+        "Veltrak was not able to acknowledge the reception of Telegramm \"%s\"\r\nJust try again", {telegram});
 }
 
 std::array<uint8_t, 2> NibbleCharacters(uint8_t byte) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Exceptions.h"
+#include "core/KLTDate.h"
 #include "device/kltcomm.h"
 
 namespace klt {
@@ -56,14 +58,31 @@ inline constexpr std::string_view kReadErrorHeading =
     "default value:\r\n";
 inline constexpr std::string_view kWriteErrorHeading =
     "Error while writing data to the Veltrak.\r\nThe following settings could not be stored :\r\n";
-// The acknowledgement failure of a telegram, with its command character.
-std::string NotAcknowledgedText(char command);
+// The acknowledgement failure of a telegram, named by its command character or request kind.
+std::string NotAcknowledgedText(const std::string& telegram);
+inline std::string NotAcknowledgedText(char command) {
+    return NotAcknowledgedText(std::string(1, command));
+}
+
+// The slope as the head unit keeps it and as `SteigungUsed` (x 30.558).
+int16_t SteigungFromSlopeWord(uint16_t word);
+uint16_t SlopeWordFromSteigung(int16_t steigung);
 
 // Firmware thresholds of generation V.
 inline constexpr uint16_t kFirstFramedFirmware = 0x430A;
 inline constexpr uint16_t kFirstUnknownFirmware = 0x7931;
 inline constexpr uint16_t kFirstNewerDownloadFirmware = 0x3328;
 inline constexpr uint16_t kFirstThreeEmptyBlocksFirmware = 0x6411;
+
+// A head-unit clock as date and time of day, before it is known to be possible.
+struct TClockReading {
+    TCivilDate date;
+    int hour = 0, minute = 0, second = 0;
+};
+// 1 January 2004, 00:00: what an unreadable or impossible head-unit clock is taken as.
+inline constexpr TCivilDate kClockFallbackDate{2004, 1, 1};
+inline constexpr std::string_view kIncorrectDateText =
+    "Incorrect Date from Veltrak received\r\nDate set to 01.01.2004";
 
 // A data byte as two characters, high nibble + 0x30 then low nibble + 0x30.
 std::array<uint8_t, 2> NibbleCharacters(uint8_t byte);
@@ -115,6 +134,25 @@ public:
     // The groups the last status read or settings write could not handle.
     TSettingGroups FailedSettings() const { return failed_; }
 
+protected:
+    void ClearFailedSettings() { failed_ = 0; }
+    void MarkFailed(TSettingGroup group) { failed_ |= GroupBit(group); }
+    // One box naming every failed group under the heading; nothing when all went well.
+    void ShowFailedSettings(std::string_view heading);
+    // The warning that the firmware is newer than this program knows; true when the user chose to
+    // stop there (OK).
+    bool WarnNewerFirmware();
+    Exception NewerFirmwareError();
+
+    // Takes a clock reading into the status; false, leaving the status alone, when it names no
+    // possible moment the status can hold.
+    bool SetClock(const TClockReading& reading);
+    void SetFallbackClock();
+    // Tells the user and takes the fallback clock.
+    void ReplaceIncorrectDate();
+    // The status clock as it goes to the head unit; the fallback date when it holds none.
+    TClockReading ClockToWrite();
+
 private:
     bool IsGenerationV() { return Status().HWVersion() == TVeltrakHWVersion::HWVersionVT5x128; }
     bool Framed() { return Status().SWVersion() >= kFirstFramedFirmware || Status().SWVersion() == 0; }
@@ -143,7 +181,6 @@ private:
     void WriteSetting(char command, std::span<const uint8_t> data, size_t replyLength, TSettingGroup group);
     void WriteSettingsV(const TVeltrakStatus& settings);
     void StartRecordingV();
-    void ShowFailedSettings(std::string_view heading);
 
     void DownloadOnce(const TProgress& progress, bool newerCommand);
     void StartDownload(char command);

@@ -1,5 +1,7 @@
 #include "device/usb/UsbRequest.h"
 
+#include <algorithm>
+
 #include "core/Exceptions.h"
 #include "core/Prompt.h"
 #include "device/VeltrakExceptions.h"
@@ -77,11 +79,11 @@ void TUsbRequestLink::ResetLine() {
     clock_.Sleep(100);
 }
 
-void TUsbRequestLink::Write(const std::vector<uint8_t>& bytes) {
+void TUsbRequestLink::Write(std::span<const uint8_t> bytes) {
     size_t written = 0;
     Check(link_.Write(bytes.data(), bytes.size(), written), "FT_Write");
     if (log_ != nullptr) {
-        log_->Sent(std::span(bytes).first(written));
+        log_->Sent(bytes.first(std::min(written, bytes.size())));
     }
     if (written != bytes.size()) {
         throw EVeltrakComError("FT_Write");
@@ -114,21 +116,12 @@ std::vector<uint8_t> TUsbRequestLink::ReadBytes(size_t count) {
     return bytes;
 }
 
-bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data) {
-    link_.PurgeTransmit();
-    link_.PurgeReceive();
-    clock_.Sleep(1);
-    Write(BuildUsbRequest(kind.requestClass, kind.code, data));
-    payload_.clear();
+bool TUsbRequestLink::ReadReply(std::vector<uint8_t>& body) {
     uint8_t byte = 0;
-    if (kind.kind == kDiscardedReplyKind) {
-        while (ReadByte(byte)) {
-        }
-        return true;
-    }
     bool found = false;
     for (int search = 0; search < 2 && !found; ++search) {
-        while (ReadByte(byte)) {
+        // a head unit that never stops sending noise must not hold the program
+        for (size_t noise = 0; noise < kMaxReplyLength && ReadByte(byte); ++noise) {
             if (byte == kUsbRequestStart) {
                 found = true;
                 break;
@@ -136,10 +129,6 @@ bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const ui
         }
     }
     if (!found) {
-        ResetLine();
-        if (kind.requestClass != 1 && kind.code == 1) {
-            ThrowInvalidData();
-        }
         return false;
     }
     const std::vector<uint8_t> header = ReadBytes(3);
@@ -147,13 +136,46 @@ bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const ui
     if (header[0] != kUsbRequestMark || length < 3 || length > kMaxReplyLength) {
         ThrowInvalidData();
     }
-    const std::vector<uint8_t> body = ReadBytes(length);
+    body = ReadBytes(length);
     uint8_t checksum = kUsbRequestStart ^ kUsbRequestMark ^ header[1] ^ header[2];
     for (size_t i = 0; i + 1 < body.size(); ++i) {
         checksum ^= body[i];
     }
     if (checksum != body.back()) {
         ThrowInvalidData();
+    }
+    body.pop_back();
+    return true;
+}
+
+void TUsbRequestLink::Send(std::span<const uint8_t> request) {
+    link_.PurgeTransmit();
+    link_.PurgeReceive();
+    clock_.Sleep(1);
+    Write(request);
+}
+
+bool TUsbRequestLink::Exchange(std::span<const uint8_t> request, std::vector<uint8_t>& body) {
+    Send(request);
+    return ReadReply(body);
+}
+
+bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data) {
+    payload_.clear();
+    if (kind.kind == kDiscardedReplyKind) {
+        Send(BuildUsbRequest(kind.requestClass, kind.code, data));
+        uint8_t byte = 0;
+        for (size_t discarded = 0; discarded < kMaxReplyLength && ReadByte(byte); ++discarded) {
+        }
+        return true;
+    }
+    std::vector<uint8_t> body;
+    if (!Exchange(BuildUsbRequest(kind.requestClass, kind.code, data), body)) {
+        ResetLine();
+        if (kind.requestClass != 1 && kind.code == 1) {
+            ThrowInvalidData();
+        }
+        return false;
     }
     if (body[0] == 0xFF && body[1] == 4) {
         throw EVeltrakInvalidRequest();
@@ -174,7 +196,7 @@ bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const ui
     if (body[0] != kind.requestClass || body[1] != kind.code) {
         return false;
     }
-    payload_.assign(body.begin() + 2, body.end() - 1);
+    payload_.assign(body.begin() + 2, body.end());
     return true;
 }
 

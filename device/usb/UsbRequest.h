@@ -43,6 +43,12 @@ public:
     bool SendRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data);
     const std::vector<uint8_t>& Payload() const { return payload_; }
     int ConsecutiveFailures() const { return failures_; }
+    void ClearFailures() { failures_ = 0; }
+
+    // Sends request bytes as they are and reads one reply without retries, busy handling or checks of
+    // class and code: false when none came, else its class, code and data in `body`. Throws the
+    // invalid-data error for a garbled reply and EVeltrakComError when the link fails.
+    bool Exchange(std::span<const uint8_t> request, std::vector<uint8_t>& body);
 
     // Purge both queues and a 100 ms break.
     void ResetLine();
@@ -50,7 +56,11 @@ public:
 private:
     // One exchange: true for a good reply, false for a wrong one.
     bool TryRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data);
-    void Write(const std::vector<uint8_t>& bytes);
+    // Purges both queues and writes the request.
+    void Send(std::span<const uint8_t> request);
+    // The next reply frame's class, code and data; false when no frame start came.
+    bool ReadReply(std::vector<uint8_t>& body);
+    void Write(std::span<const uint8_t> bytes);
     bool ReadByte(uint8_t& byte);
     std::vector<uint8_t> ReadBytes(size_t count);
     void Check(TFtStatus status, const char* call);

@@ -12,16 +12,19 @@
 #include "device/genv/VeltrakV.h"
 #include "device/usb/RequestPort.h"
 #include "device/usb/UsbRequest.h"
+#include "device/usb/UsbTrafficLog.h"
 
 namespace klt {
 
 class TUsbLink;
-class TUsbTrafficLog;
 class TVeltrakImage;
+
+// Firmware from this version on is newer than this program knows.
+inline constexpr uint16_t kFirstUnknownFirmwareVI = 0xE518;
 
 // A training offered for download, one line of the selection list.
 struct TSectionChoice {
-    std::string line;   // 120 characters, blank-filled
+    std::string line; // 120 characters, blank-filled
     bool chosen = true;
 };
 
@@ -34,6 +37,12 @@ public:
 
     // Opens "VELTRAK 6" and identifies the head unit; EVeltrakVersion when it does not answer.
     void ConnectVI();
+
+    // The configuration's start-up flags (TStartupFlag): NoVersionCheck silences the firmware warning.
+    void SetStartupFlags(int32_t flags);
+    // Warns when the firmware is newer than this program knows; a general error when the user
+    // chooses to stop.
+    void CheckFirmwareVersion();
 
     // Below hardware version 7 each falls back to generation V.
     void ReadStatus() override;
@@ -57,28 +66,73 @@ public:
     void SetAbortFlag(bool on) { abortFlag_ = on; }
     bool AbortFlag() const { return abortFlag_; }
 
-    // Logs every USB byte into LogCommFiles below the training database.
+    // Logs every USB byte into LogCommFiles below the training database; without a database, or
+    // when the files cannot be made, nothing is logged.
     void OpenTrafficLog(const std::string& databaseDir);
 
     // One request of the given kind (see the kind table); false when no valid reply came.
+    // ERangeError for a kind that does not exist.
     bool Request(int kind, std::span<const uint8_t> data = {}) override;
     const std::vector<uint8_t>& Payload() const override;
     TUsbLink& Usb() { return usb_; }
 
+    static constexpr int kConnectAttempts = 3;
+    static constexpr int kCycleWaitMs = 4000;
+    static constexpr int kResetStepMs = 250;
+    static constexpr int kResetSettleMs = 500;
+    static constexpr int kResetBusyPolls = 5;
+    static constexpr int kBusyPollMs = 250;
+    // How long a new recording may keep the head unit busy before it counts as gone.
+    static constexpr int kRecordingReadyTimeoutMs = 120000;
+
 protected:
+    TVeltrakVI(std::unique_ptr<ISerialLine> line, IProtocolClock* clock, TUsbLink* usb,
+               TVeltrakHWVersion hardware);
     // Opens the link with `description` and asks for the firmware version; false when it failed.
+    // Generation 7 (`cycleFirst`) cycles the USB port after the first failure before it offers the
+    // reset.
     bool Connect(const std::string& description, bool cycleFirst);
 
 private:
+    bool UsesRequests() { return Status().HWVersion() >= TVeltrakHWVersion::HWVersionVT6x128; }
+    // Kind 0 into the status; false when the head unit did not tell.
+    bool ReadFirmwareVersion();
+    // Tells the user the link is in trouble and resets the head unit when asked to; false to quit.
+    bool OfferReset(const std::string& description);
+    // Idles for `milliseconds`.
+    void Pause(int milliseconds);
+
+    // A request with a valid reply that, for a read, carries the whole payload.
+    bool FullRequest(int kind, std::span<const uint8_t> data);
+    // A request whose failure only marks a setting group: false when it failed, unless the link has
+    // failed too often in a row, when the failure passes on.
+    bool SettingRequest(int kind, std::span<const uint8_t> data = {});
+    // A request that must succeed with a full payload; the acknowledgement error otherwise.
+    void RequiredRequest(int kind, std::span<const uint8_t> data = {});
+
+    void ReadStatusVI();
+    void ReadSettingVI(int kind);
+    void DecodeSetting(int kind, std::span<const uint8_t> payload);
+    std::vector<uint8_t> EncodeSetting(int kind, const TVeltrakStatus& settings) const;
+    void WriteSettingsVI(const TVeltrakStatus& settings);
+    bool KnowsKind(int kind);
+    void ReadClockVI();
+    void WriteClockVI();
+    void ReadLiveValuesVI();
+    void StartRecordingVI(bool wait);
+
     TUsbLink& usb_;
-    std::unique_ptr<TUsbTrafficLog> log_;
-    std::unique_ptr<TUsbRequestLink> requests_;
+    TUsbTrafficLog log_;
+    TUsbRequestLink requests_;
+    TVeltrakHWVersion hardware_; // what an identified head unit of this class is
+    bool versionCheck_ = true;
     bool abortFlag_ = false;
 };
 
 class TVeltrak : public TVeltrakVI {
 public:
-    using TVeltrakVI::TVeltrakVI;
+    explicit TVeltrak(std::unique_ptr<ISerialLine> line = nullptr, IProtocolClock* clock = nullptr,
+                      TUsbLink* usb = nullptr);
     // Opens "VELTRAK 7" and identifies the head unit; false when it does not answer.
     bool ConnectV7();
 };

@@ -17,11 +17,9 @@ using TRun = test::TKltRun;
 class KltDeviceSimulator : public ::testing::Test {
 protected:
     // Starts klt-sim with these arguments and returns the port it serves, empty when it did not start.
-    std::string StartSimulator(std::vector<std::string> args) {
-        sim_ = std::make_unique<test::TSimProcess>(std::move(args));
-        const std::string line = sim_->FirstLine();
-        return line.rfind("PORT ", 0) == 0 ? test::SlavePath(line) : std::string();
-    }
+    std::string StartSimulator(std::vector<std::string> args) { return Serving("PORT ", std::move(args)); }
+    // The same for a USB head unit: the socket of its USB chip.
+    std::string StartUsbSimulator(std::vector<std::string> args) { return Serving("USB ", std::move(args)); }
     TRun Klt(const std::string& args) { return test::RunKlt(dir_, "", args); }
     void TearDown() override {
         if (sim_) {
@@ -32,6 +30,15 @@ protected:
 
     test::TTempDir dir_;
     std::unique_ptr<test::TSimProcess> sim_;
+
+private:
+    std::string Serving(const std::string& prefix, std::vector<std::string> args) {
+        sim_ = std::make_unique<test::TSimProcess>(std::move(args));
+        const std::string line = sim_->FirstLine();
+        return line.rfind(prefix, 0) == 0 && line.size() > prefix.size()
+                   ? line.substr(prefix.size(), line.size() - prefix.size() - 1)
+                   : std::string();
+    }
 };
 
 TEST_F(KltDeviceSimulator, StatusOfAGenerationVHeadUnitAsJson) {
@@ -50,6 +57,26 @@ TEST_F(KltDeviceSimulator, ClockOfAGenerationIVHeadUnitIsSetToNow) {
     const TRun run = Klt("device clock --type 4 --port " + port + " --set now");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.find("2020-02-02"), std::string::npos) << run.out;
+}
+
+TEST_F(KltDeviceSimulator, Generation7OverTheSimulatedUsbLink) {
+    const std::string socket = StartUsbSimulator({"--generation", "7", "--initials", "ABC"});
+    ASSERT_FALSE(socket.empty());
+    const std::string environment = "KLT_USB_SIM=" + socket;
+    const TRun status = test::RunKlt(dir_, environment, "device status --type 7 --json");
+    ASSERT_EQ(status.status, 0) << status.err;
+    for (const char* field : {R"("generation":"VII")", R"("Initialen":"ABC")", R"("Radumfang":2095)",
+                              R"("unread_settings":[])"}) {
+        EXPECT_NE(status.out.find(field), std::string::npos) << field << "\n" << status.out;
+    }
+    const TRun clock = test::RunKlt(dir_, environment, "device clock --type 7 --set now");
+    ASSERT_EQ(clock.status, 0) << clock.err;
+    EXPECT_EQ(clock.out.size(), std::string("2026-12-09 10:00:00.00\n").size()) << clock.out;
+
+    const TRun wrong = test::RunKlt(dir_, environment, "device status --type 6");
+    EXPECT_NE(wrong.status, 0);
+    EXPECT_NE(wrong.err.find("No Veltrak VI present"), std::string::npos) << wrong.err;
+    EXPECT_NE(Klt("device clock --type 7 --port /dev/null").status, 0); // no port for USB
 }
 
 } // namespace

@@ -189,15 +189,20 @@ TEST(ReadStatusV, ReadsSettingsAndSummarisesWhatFailed) {
 }
 
 TEST(ReadStatusV, ImpossibleDateIsReplacedAndWrittenBack) {
-    THeadUnitV unit;
-    TGenerationV rig(unit);
-    unit.replies['M'] = {0x31, 0x02, 0x26, 0x10, 0x00, 0x00}; // 31 February
-    TScriptedPrompt prompt;
-    rig.protocol->ReadClock();
-    ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].text, "Incorrect Date from Veltrak received\r\nDate set to 01.01.2004");
-    EXPECT_EQ(unit.telegrams.back(), std::string("M\x01\x01\x04\0\0\0", 7));
-    EXPECT_EQ(rig.protocol->Status().ClockTime, 0);
+    // 31 February; 2070, beyond the day numbers a training date holds
+    for (const std::vector<uint8_t>& clock : {std::vector<uint8_t>{0x31, 0x02, 0x26, 0x10, 0x00, 0x00},
+                                              std::vector<uint8_t>{0x01, 0x01, 0x70, 0x10, 0x00, 0x00}}) {
+        THeadUnitV unit;
+        TGenerationV rig(unit);
+        unit.replies['M'] = clock;
+        TScriptedPrompt prompt;
+        rig.protocol->ReadClock();
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        EXPECT_EQ(prompt.shown[0].text, "Incorrect Date from Veltrak received\r\nDate set to 01.01.2004");
+        EXPECT_EQ(unit.telegrams.back(), std::string("M\x01\x01\x04\0\0\0", 7));
+        EXPECT_EQ(rig.protocol->Status().ClockDay, DaysSince1880({2004, 1, 1}));
+        EXPECT_EQ(rig.protocol->Status().ClockTime, 0);
+    }
 }
 
 std::vector<uint8_t> Block(uint8_t fill, int ffRun, size_t size = 64) {
