@@ -42,9 +42,6 @@ bool TVeltrakVI::IsBusy() {
 }
 void TVeltrakVI::ResetOdometer() {}
 void TVeltrakVI::ResetHeadUnit() {}
-TDownloadResult TVeltrakVI::DownloadSections(TVeltrakImage&, const TProgress&, bool) {
-    return {};
-}
 void TVeltrakVI::OpenTrafficLog(const std::string& databaseDir) {
     log_ = std::make_unique<TUsbTrafficLog>(databaseDir);
 }
