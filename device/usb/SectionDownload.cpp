@@ -69,8 +69,7 @@ void CheckReadBack(const std::string& path, const TSectionTraining& training) {
 
 // What the download knows of the ride being read.
 struct TDownloadInfo {
-    bool known = false;   // in the database already: its data are passed over
-    int64_t samples = 0;  // taken so far, over every training of the ride
+    bool known = false; // in the database already: its data are passed over
 };
 
 struct TRide {
@@ -287,9 +286,6 @@ void TSectionDownload::ReadSectionData(const TVeltrakDataHeader& header) {
 }
 
 void TSectionDownload::Take(const TSectionRecord& record) {
-    if (!record.pause) {
-        ++ride_->info.samples;
-    }
     if (ride_->training->Add(record)) {
         return;
     }

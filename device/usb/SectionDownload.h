@@ -47,7 +47,8 @@ struct TSectionDownloadHooks {
 
 // Reads the head unit's sections into the training database and counts them into `image`.
 // EVeltrakComError when a section header cannot be read while the trainings are listed for the
-// choice; every later failure ends in the result (cut, errors).
+// choice (EVeltrakAbort when aborted then), EKLTFileDatabaseError without a database; every
+// later failure ends in the result (cut, errors).
 TDownloadResult DownloadTrainingSections(IRequestPort& port, TVeltrakImage& image, const TSectionDownloadHooks& hooks,
                                          const TSectionDownloadSettings& settings = CurrentSectionDownloadSettings());
 

@@ -25,11 +25,6 @@ TSectionTraining::TSectionTraining(const TVeltrakDataHeader& header, int64_t sta
     samples_.reserve(kReservedSamples);
 }
 
-int32_t TSectionTraining::StartTime() const {
-    return blocks_.empty() ? static_cast<int32_t>(blockStart_ - day_ * kHundredthsPerDay)
-                           : static_cast<int32_t>(blocks_.front().start);
-}
-
 void TSectionTraining::BeginSection(const TVeltrakDataHeader& header) {
     blockStart_ = header.Start();
     blockRecords_ = 0;
@@ -43,7 +38,7 @@ int64_t TSectionTraining::NextTime() const {
 bool TSectionTraining::StartBlockAt(int64_t time) {
     const int64_t offset = time - day_ * kHundredthsPerDay;
     if (blocks_.size() >= static_cast<size_t>(TKLTFile::kMaxBlocks) || offset < 0 ||
-        offset > std::numeric_limits<uint32_t>::max()) {
+        offset > std::numeric_limits<int32_t>::max()) {
         return false;
     }
     blocks_.push_back({static_cast<uint32_t>(offset), 0});

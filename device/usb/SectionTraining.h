@@ -3,6 +3,7 @@
 // blocks (a pause starts a new one), interval markers, the crank-stop correction and the
 // average temperature, until it is written as a training file.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/KLTFile.h"
@@ -26,7 +27,6 @@ public:
     int64_t NextTime() const;
 
     uint16_t Day() const { return day_; }
-    int32_t StartTime() const; // hundredths of the day; the first block's start
     int SampleCount() const { return static_cast<int>(samples_.size()); }
     int64_t RecordedTime() const { return static_cast<int64_t>(samples_.size()) * header_.Interval(); }
     const std::vector<TKLTBlock>& Blocks() const { return blocks_; }

@@ -2,6 +2,7 @@
 
 #include "core/Exceptions.h"
 #include "device/usb/SectionRecords.h"
+#include "device/usb/SectionTraining.h"
 #include "tests/support/SectionMemory.h"
 #include "tests/support/TempDatabase.h"
 
@@ -74,6 +75,20 @@ TEST(SectionRecords, ABlockEndsAtItsEndRecordOrWhenShort) {
     EXPECT_FALSE(IsSectionBlockReply(full));
     EXPECT_FALSE(IsSectionBlockReply({}));
     EXPECT_THROW(ParseSectionBlock(std::span(full).first(17)), EConvertError);
+}
+
+TEST(SectionTraining, ATrainingIsFullAtTheMostBlocksAFileCanHold) {
+    const TVeltrakDataHeader header = ParseSectionHeader(TSectionSpec{}.HeaderBytes());
+    TSectionTraining training(header, header.Start());
+    const TSectionRecord sample{.power = 100, .cadence = 80};
+    const TSectionRecord pause{.pause = true};
+    for (int i = 0; i < TKLTFile::kMaxBlocks; ++i) {
+        ASSERT_TRUE(training.Add(sample));
+        ASSERT_TRUE(training.Add(pause));
+    }
+    EXPECT_FALSE(training.Add(sample));
+    EXPECT_EQ(training.SampleCount(), TKLTFile::kMaxBlocks);
+    EXPECT_EQ(training.NextTime(), header.Start() + 2 * TKLTFile::kMaxBlocks * 100);
 }
 
 } // namespace
