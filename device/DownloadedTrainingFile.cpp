@@ -6,8 +6,6 @@
 
 namespace klt {
 
-namespace {
-
 const std::string& RequiredDatabaseDir() {
     const std::string& databaseDir = TrainingEnvironment().databaseDir;
     if (databaseDir.empty()) {
@@ -15,8 +13,6 @@ const std::string& RequiredDatabaseDir() {
     }
     return databaseDir;
 }
-
-} // namespace
 
 std::string SaveDownloadedTraining(const std::function<void(TKLTFile&)>& fill) {
     const std::string& databaseDir = RequiredDatabaseDir();

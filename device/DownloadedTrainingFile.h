@@ -10,6 +10,9 @@ class TKLTFile;
 
 using TDownloadExceptionHandler = std::function<void(const std::exception&)>;
 
+// The training database's folder; EKLTFileDatabaseError when no database is set up.
+const std::string& RequiredDatabaseDir();
+
 // Builds a training with `fill` and writes it under the next free canonical name; returns its path.
 // EKLTFileDatabaseError when no database is set up.
 std::string SaveDownloadedTraining(const std::function<void(TKLTFile&)>& fill);

@@ -102,6 +102,8 @@ public:
 
     const std::vector<TVeltrakTrainingHeader>& Headers() const { return headers_; }
     const TVeltrakImageCounters& Counters() const { return counters_; }
+    // Downloads that build their trainings without the record array count into these.
+    TVeltrakImageCounters& EditCounters() { return counters_; }
     bool Dirty() const { return dirty_; }
     void SetDirty(bool dirty) { dirty_ = dirty; }
 

@@ -13,6 +13,7 @@
 #include "device/VeltrakImage.h"
 #include "device/transport/UsbLink.h"
 #include "device/usb/RequestKinds.h"
+#include "device/usb/SectionDownload.h"
 
 namespace klt {
 namespace {
@@ -190,8 +191,9 @@ void TVeltrakVI::ResetOdometer() {
     }
 }
 
-TDownloadResult TVeltrakVI::DownloadSections(TVeltrakImage&, const TProgress&, bool) {
-    return {};
+TDownloadResult TVeltrakVI::DownloadSections(TVeltrakImage& image, const TProgress& progress, bool select) {
+    return DownloadTrainingSections(*this, image,
+                                    {progress, select ? OnSelectSections : TSectionSelection{}, [this] { return AbortFlag(); }});
 }
 
 void TVeltrakVI::OpenTrafficLog(const std::string& databaseDir) {

@@ -13,6 +13,7 @@
 #include "device/VeltrakImage.h"
 
 #include "tests/support/RawTraining.h"
+#include "tests/support/SectionMemory.h"
 #include "tools/synth/SyntheticRide.h"
 
 using klt::test::SimpleTraining;
@@ -77,6 +78,28 @@ void WriteImageBackupSeeds(const std::string& dir) {
     empty.SaveBackup(dir + "/empty.kli");
 }
 
+// One section each as the head unit answers it: header, then every block after its record count.
+void WriteSectionSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    auto write = [&](const std::string& name, const klt::test::TSectionSpec& section) {
+        const std::vector<uint8_t> header = section.HeaderBytes();
+        std::string bytes(header.begin(), header.end());
+        for (const std::vector<uint8_t>& block : section.Blocks()) {
+            bytes += static_cast<char>(block.size() / 16);
+            bytes.append(block.begin(), block.end());
+        }
+        klt::test::WriteFileBytes(dir + "/" + name, bytes);
+    };
+    klt::test::TSectionSpec ride;
+    ride.Pauses(2).Samples(40, {.cadence = 85}).Samples(8, {.marker = 1}).Pauses(5).Samples(10, {.cadence = 0});
+    write("ride", ride);
+    klt::test::TSectionSpec fast;
+    fast.intervalMs = 100;
+    fast.At(23, 59, 50).Samples(70, {.temperature = -40});
+    write("fast-past-midnight", fast);
+    write("empty", klt::test::TSectionSpec{});
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: klt-fuzz-seeds DIR\n");
@@ -138,5 +161,6 @@ int main(int argc, char** argv) {
     WriteProfileSeeds(std::string(argv[1]) + "/fuzz-profile");
     WriteHeadUnitSeeds(std::string(argv[1]) + "/fuzz-head-unit-replies");
     WriteImageBackupSeeds(std::string(argv[1]) + "/fuzz-image-backup");
+    WriteSectionSeeds(std::string(argv[1]) + "/fuzz-section-records");
     return 0;
 }
