@@ -17,12 +17,13 @@ build-test: deps
 	cmake --preset test >/dev/null
 	cmake --build --preset test
 
-# The window program on a demonstration database of its own (build/demo, with its own KLTWIN.CFG);
-# without a display the same database is shown with the command-line tool.
+# The window program on a demonstration database of its own (build/demo, with its own KLTWIN.CFG)
+# and a simulated generation 7 head unit on USB; without a display the same database is shown with
+# the command-line tool.
 run: build
 	@mkdir -p $(DEMO_DIR)
 	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
-		build/bin/kltwin --demo $(DEMO_DIR); \
+		build/bin/kltwin --demo $(DEMO_DIR) --simulate; \
 	else \
 		echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): showing the demonstration database with klt."; \
 		build/bin/klt-demo --database $(DEMO_DIR)/_DATA.KLT && \

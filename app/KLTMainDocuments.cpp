@@ -14,15 +14,6 @@
 namespace klt {
 namespace {
 
-constexpr const char* kMemoryImageNotAvailable =
-    "'%s' is a Veltrak memory image.\r\nThe memory image import is not available yet.";
-
-void TellMemoryImageNotAvailable(const std::string& path) {
-    std::string text = kMemoryImageNotAvailable;
-    text.replace(text.find("%s"), 2, path);
-    Prompt().ShowMessage("Attention", text);
-}
-
 // Stores a training read from outside the database at its place in the database, under a free
 // name; the file it came from stays where it is.
 void PlaceInDatabase(TKLTFile& file, const std::string& databaseDir) {
@@ -55,8 +46,9 @@ bool IsMemoryImagePath(const std::string& path) {
     return extension == ".img" || extension == ".kli";
 }
 
-TKLTDocumentOpener::TKLTDocumentOpener(IDocumentWindows& windows, TFileHistory* history)
-    : windows_(windows), history_(history), memoryImageHook_(TellMemoryImageNotAvailable) {}
+TKLTDocumentOpener::TKLTDocumentOpener(IDocumentWindows& windows, TFileHistory* history,
+                                       TMemoryImageHook memoryImageHook)
+    : windows_(windows), history_(history), memoryImageHook_(std::move(memoryImageHook)) {}
 
 void TKLTDocumentOpener::OpenTrainingFile(const std::string& path) {
     std::string fullPath = path;

@@ -30,8 +30,9 @@ public:
     static constexpr size_t kMaxDocumentWindows = 25;
     using TMemoryImageHook = std::function<void(const std::string& path)>;
 
-    // `history` may be null (no recent-file list).
-    TKLTDocumentOpener(IDocumentWindows& windows, TFileHistory* history);
+    // `history` may be null (no recent-file list). Memory images go to `memoryImageHook`, which
+    // turns them into trainings (and opens those in turn).
+    TKLTDocumentOpener(IDocumentWindows& windows, TFileHistory* history, TMemoryImageHook memoryImageHook);
 
     // Opens the training at `path` into a new window: a folder opens nothing, a head-unit memory
     // image (".img", ".kli") goes to the memory image hook, a training from outside the database
@@ -40,9 +41,6 @@ public:
     void OpenTrainingFile(const std::string& path);
     // Opens each file; every failure is reported on its own and the rest still open.
     void OpenTrainingFiles(const std::vector<std::string>& paths);
-
-    // Where memory images go; until their import exists the user is told it is not available.
-    void SetMemoryImageHook(TMemoryImageHook hook) { memoryImageHook_ = std::move(hook); }
 
 private:
     std::string OpenIntoWindow(const std::string& fullPath);

@@ -40,6 +40,9 @@ int RunDatabase(const std::vector<std::string>& args);
 // device ports | device status | device clock: the serial ports, and a head unit of generation IV
 // or V on one of them.
 int RunDevice(const std::vector<std::string>& args);
+// image FILE [--json] [--save]: the trainings of a memory image; --save writes them into the
+// training database.
+int RunImage(const std::vector<std::string>& args);
 // device ports [--json]: the serial ports a head unit can be reached on, in the program's order.
 int RunDevicePorts(const std::vector<std::string>& args);
 

@@ -22,6 +22,8 @@ constexpr const char* kUsage =
     "  db add FILE... [--json]                   import trainings into the database\n"
     "  db list [--initials P] [--from D] [--to D] [--json]\n"
     "                                            trainings of the database (D: YYYY-MM-DD)\n"
+    "  image FILE [--save] [--json]              trainings of a head-unit memory image (.kli,\n"
+    "                                            .img); --save writes them into the database\n"
     "  device ports [--json]                     serial ports for head units, \"None\" last\n"
     "  device status --type 4|5 [--port PATH] [--password N] [--json]\n"
     "  device status --type 6|7 [--json]         identify a head unit and read its whole status\n"
@@ -53,6 +55,9 @@ int main(int argc, char** argv) {
         }
         if (command == "db") {
             return klt::cli::RunDatabase(args);
+        }
+        if (command == "image") {
+            return klt::cli::RunImage(args);
         }
         if (command == "device") {
             return klt::cli::RunDevice(args);

@@ -81,6 +81,10 @@ public:
     // marks the image dirty.
     void Parse(const TVeltrakTrainingLimits& limits, const TExceptionHandler& handler = {});
 
+    // The header each training file begins with, in order; the headers joined to it follow it.
+    std::vector<size_t> TrainingStarts() const;
+    // The last header of the training that begins at header `first`.
+    size_t TrainingLastHeader(size_t first) const;
     // Fills `file` with the training that begins at header `first`: its segment and every segment
     // joined to it, each a block of the file.
     void FillTrainingFile(TKLTFile& file, size_t first) const;

@@ -9,11 +9,16 @@
 
 namespace klt {
 
-void TVeltrakImage::FillTrainingFile(TKLTFile& file, size_t first) const {
+size_t TVeltrakImage::TrainingLastHeader(size_t first) const {
     size_t last = first;
     while (headers_.at(last).Has(TVeltrakTrainingHeader::JoinedWithNext) && last + 1 < headers_.size()) {
         ++last;
     }
+    return last;
+}
+
+void TVeltrakImage::FillTrainingFile(TKLTFile& file, size_t first) const {
+    const size_t last = TrainingLastHeader(first);
     int sampleCount = 0;
     std::vector<TKLTBlock> blocks;
     for (size_t h = first; h <= last; ++h) {
@@ -48,13 +53,18 @@ void TVeltrakImage::FillTrainingFile(TKLTFile& file, size_t first) const {
     file.Normalise();
 }
 
-std::vector<std::string> TVeltrakImage::CreateTrainingFiles(const TExceptionHandler& handler) {
-    std::vector<size_t> firstHeaders;
+std::vector<size_t> TVeltrakImage::TrainingStarts() const {
+    std::vector<size_t> starts;
     for (size_t h = 0; h < headers_.size(); ++h) {
         if (h == 0 || !headers_[h - 1].Has(TVeltrakTrainingHeader::JoinedWithNext)) {
-            firstHeaders.push_back(h);
+            starts.push_back(h);
         }
     }
+    return starts;
+}
+
+std::vector<std::string> TVeltrakImage::CreateTrainingFiles(const TExceptionHandler& handler) {
+    const std::vector<size_t> firstHeaders = TrainingStarts();
     std::vector<std::string> files;
     try {
         ForEachDownloadedTraining(

@@ -21,6 +21,8 @@
 #include "core/KLTFile.h"
 #include "core/Prompt.h"
 #include "core/TrainingEnvironment.h"
+#include "device/transport/UsbClass.h"
+#include "flow/MemoryImageFile.h"
 #include "ui/KLTChildForm.h"
 
 namespace klt {
@@ -61,6 +63,7 @@ TKLTMainForm::TKLTMainForm(TStartup startup, QWidget* parent)
     pendingFiles_ = commandLine.pendingFiles;
     tileOpened_ = startup.tileOpened;
     InitHeadUnitSelector();
+    CreateUsbWatch(std::move(startup.usbHeadUnit));
     ApplyDisplaySettings();
     UpdateCommandStates();
 
@@ -84,7 +87,8 @@ void TKLTMainForm::LoadConfiguration(const std::string& path, const std::string&
     if (!databaseDir.empty()) {
         ini_->SystemData.DataBaseDir = databaseDir;
     }
-    opener_ = std::make_unique<TKLTDocumentOpener>(static_cast<IDocumentWindows&>(*this), &ini_->FileHistory);
+    opener_ = std::make_unique<TKLTDocumentOpener>(static_cast<IDocumentWindows&>(*this), &ini_->FileHistory,
+                                                   [this](const std::string& image) { ConvertMemoryImage(image); });
     RebuildHistoryMenu();
     CheckDatabaseDirectory(ini_->SystemData);
     TrainingEnvironment().databaseDir = ini_->SystemData.DataBaseDir;
@@ -126,6 +130,11 @@ void TKLTMainForm::OpenPendingFiles() {
         tileOpened_ = false;
         ArrangeWindows(false, false);
     }
+}
+
+void TKLTMainForm::ConvertMemoryImage(const std::string& path) {
+    klt::ConvertMemoryImage(path, TrainingLimits(ini_->SystemData),
+                            [this](const std::string& training) { OpenTrainingFile(training); });
 }
 
 void TKLTMainForm::OnCommandFailed(const std::exception& error) {

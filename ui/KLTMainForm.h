@@ -2,6 +2,7 @@
 // The program's frame window: the training documents in a multiple-document area, the menus, the
 // speed-button bar and the status line, start-up and the closing questions.
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,25 +11,32 @@
 #include "app/KLTMainClosing.h"
 #include "app/KLTMainDocuments.h"
 #include "app/KLTMainOptions.h"
+#include "flow/UsbPoll.h"
 #include "ui/DocumentHost.h"
 
 class QAction;
 class QComboBox;
+class QEventLoop;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QPrinter;
+class QSocketNotifier;
+class QTimer;
 class QToolBar;
 
 namespace klt {
 
 class TKLTIniFile;
 class TOptionDataNew;
+class TUsbClass;
 
 class TKLTMainForm : public QMainWindow,
                      public IDocumentHost,
                      private IDocumentWindows,
-                     private IOptionDocuments {
+                     private IOptionDocuments,
+                     private IUsbPollView {
     Q_OBJECT
 
 public:
@@ -40,6 +48,8 @@ public:
         std::unique_ptr<IProbePorts> probePorts; // serial ports checked on closing; none: skipped
         std::string databaseDir; // when set, the training database whatever the configuration says
         bool tileOpened = false; // lay the command-line files out one above the other once open
+        // The USB head unit watched from the first showing on; none: USB is not watched.
+        std::unique_ptr<IUsbHeadUnit> usbHeadUnit;
     };
 
     explicit TKLTMainForm(TStartup startup, QWidget* parent = nullptr);
@@ -62,6 +72,11 @@ public:
     std::vector<TKLTChildForm*> Documents() const;
     TKLTIniFile& Ini() const { return *ini_; }
     TKLTDocumentOpener& Opener() { return *opener_; }
+    // The USB watch; null when USB is not watched.
+    TUsbPoll* UsbPoll() const { return usbPoll_.get(); }
+    // Runs a command that talks to the head unit: after the head-unit gate, with the USB watch
+    // held off meanwhile. False when the gate stopped it.
+    bool RunHeadUnitCommand(const std::function<void()>& command);
 
     // IDocumentHost
     void ApplyOptions(const TOptionData& options) override;
@@ -76,6 +91,7 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -89,6 +105,11 @@ private:
     bool ApplyDisplaySettings() override;
     void ApplyToAllDocuments(const TOptionData& options, bool force) override;
     void ApplyToActiveDocument(const TOptionData& options, bool force) override;
+    // IUsbPollView (KLTMainFormUsb.cpp)
+    void SetBusy(bool busy) override;
+    void HeadUnitChanged() override;
+    void OpenFirmwareWindow() override;
+    void WaitForHeadUnit(int milliseconds) override;
 
     // Building (KLTMainFormMenus.cpp).
     QAction* NewAction(const char* name, const QString& text, const QString& hint, const QIcon& icon = {});
@@ -103,6 +124,11 @@ private:
     void LoadOptionTree();
     void InitHeadUnitSelector();
     void OnCommandFailed(const std::exception& error);
+    void ConvertMemoryImage(const std::string& path);
+
+    // The USB watch (KLTMainFormUsb.cpp).
+    void CreateUsbWatch(std::unique_ptr<IUsbHeadUnit> headUnit);
+    void RunUsbPoll();
 
     // Documents and windows (KLTMainFormDocuments.cpp).
     QMdiSubWindow* SubWindowOf(const QWidget& form) const;
@@ -133,6 +159,14 @@ private:
     TOptionsApplier optionsApplier_;
     TDisplayState displayState_;
     bool openingPending_ = false;
+
+    std::unique_ptr<IUsbHeadUnit> usbHeadUnit_;
+    std::unique_ptr<TUsbPoll> usbPoll_;
+    std::unique_ptr<TUsbClass> usbClass_;
+    QTimer* usbTimer_ = nullptr;
+    QSocketNotifier* usbNotifier_ = nullptr;
+    QLabel* usbStatus_ = nullptr;
+    QEventLoop* gateWait_ = nullptr;
 
     QMdiArea* mdiArea_ = nullptr;
     QToolBar* speedPanel_ = nullptr;

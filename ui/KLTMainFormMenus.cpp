@@ -121,12 +121,13 @@ void TKLTMainForm::CreateActions() {
     a.setup = NewAction("VeltrakSetupItem", "&Setup...", kNotAvailableYet, ToolGlyphIcon(TToolGlyph::Setup));
     a.setup->setToolTip("Setup of Veltrak");
     a.flashFirmware = NewAction("FlashFirmware1", "FlashFirmware", kNotAvailableYet);
-    a.reset = NewAction("ResetVTVISpeedButton", "Reset of Veltrak", kNotAvailableYet);
+    a.reset = NewAction("ResetVTVISpeedButton", "Reset of Veltrak", "Restart the Veltrak on USB");
     a.online = NewAction("OnlineButton", "Online", "Live ergometer (not available yet)",
                          ToolGlyphIcon(TToolGlyph::Online));
     a.upload =
         NewAction("UploadSpeedButton", "Send Data to Server",
                   "Synchronise with the server (not available yet)", ToolGlyphIcon(TToolGlyph::Upload));
+    // The reset follows the USB head unit; the others wait for their dialogs.
     for (QAction* later :
          {a.download, a.indicateState, a.setup, a.flashFirmware, a.reset, a.online, a.upload}) {
         later->setEnabled(false);
@@ -173,6 +174,11 @@ void TKLTMainForm::CreateActions() {
     connect(a.normalAll, &QAction::triggered, this, [this] { SetAllWindowStates(Qt::WindowNoState); });
     connect(a.minimizeAll, &QAction::triggered, this, [this] { SetAllWindowStates(Qt::WindowMinimized); });
     connect(a.closeAll, &QAction::triggered, this, &TKLTMainForm::CloseAllWindows);
+    connect(a.reset, &QAction::triggered, this, [this] {
+        if (usbPoll_ != nullptr) {
+            usbPoll_->ResetHeadUnit();
+        }
+    });
     connect(a.about, &QAction::triggered, this, [this] { ExecuteInfoDialog(this); });
     connect(a.copyImage, &QAction::triggered, this, &TKLTMainForm::CopyActiveWindowImage);
 }
@@ -232,7 +238,7 @@ void TKLTMainForm::CreateToolBar() {
     speedPanel_->addSeparator();
     speedPanel_->addActions({a.singleRow, a.multiRow, a.analyse, a.statistic, a.ratio, a.edit, a.periodic});
     speedPanel_->addSeparator();
-    speedPanel_->addActions({a.download, a.setup, a.online, a.upload});
+    speedPanel_->addActions({a.download, a.setup, a.online, a.upload, a.reset});
     speedPanel_->addSeparator();
     veltrakSelect_ = new QComboBox(speedPanel_);
     veltrakSelect_->setObjectName("VeltrakSelectComboBox");

@@ -1,9 +1,12 @@
 // kltwin: the window program. `kltwin [FILE.klt ...] [NoVersionCheck] [NoFirmwareFlash]`;
 // `--demo DIR` runs it on a demonstration database in DIR (made on the first run) with its own
-// configuration there, `--maximized` / `--minimized` choose the first window state, and
+// configuration there; `--simulate` adds a simulated generation 7 head unit on USB (klt-sim, a
+// child of the program) and, without `--demo`, uses a fresh demonstration database that goes
+// when the program ends; `--maximized` / `--minimized` choose the first window state, and
 // `--screenshot PNG` saves a picture of the window once it has settled and quits (for docs).
 #include <QApplication>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +15,11 @@
 #include "app/TermiosProbePorts.h"
 #include "core/FileHistory.h"
 #include "core/KLTDate.h"
+#include "flow/UsbHeadUnit.h"
 #include "tools/synth/DemoDatabase.h"
 #include "ui/KLTMainForm.h"
 #include "ui/QtPrompt.h"
+#include "ui/SimulatorProcess.h"
 #include "ui/ToolBarIcons.h"
 
 namespace {
@@ -47,20 +52,15 @@ int main(int argc, char** argv) {
     startup.probePorts = std::make_unique<klt::TTermiosProbePorts>();
     Qt::WindowStates state = Qt::WindowNoState;
     QString screenshot;
+    QString demoDir;
+    bool simulate = false;
     const QStringList arguments = QApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == "--demo" && i + 1 < arguments.size()) {
-            try {
-                for (const std::string& training :
-                     PrepareDemo(QFile::encodeName(arguments[++i]).toStdString(), startup.databaseDir)) {
-                    startup.arguments.push_back(training);
-                }
-                startup.tileOpened = true;
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "kltwin: the demonstration database cannot be made: %s\n", e.what());
-                return 1;
-            }
+            demoDir = arguments[++i];
+        } else if (argument == "--simulate") {
+            simulate = true;
         } else if (argument == "--screenshot" && i + 1 < arguments.size()) {
             screenshot = arguments[++i];
         } else if (argument == "--maximized") {
@@ -71,7 +71,41 @@ int main(int argc, char** argv) {
             startup.arguments.push_back(QFile::encodeName(argument).toStdString());
         }
     }
+    QTemporaryDir freshDemo;
+    if (simulate && demoDir.isEmpty()) {
+        if (!freshDemo.isValid()) {
+            std::fprintf(stderr, "kltwin: no temporary folder for the demonstration database\n");
+            return 1;
+        }
+        demoDir = freshDemo.path();
+    }
+    if (!demoDir.isEmpty()) {
+        try {
+            for (const std::string& training : PrepareDemo(QFile::encodeName(demoDir).toStdString(), startup.databaseDir)) {
+                startup.arguments.push_back(training);
+            }
+            startup.tileOpened = true;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "kltwin: the demonstration database cannot be made: %s\n", e.what());
+            return 1;
+        }
+    }
     startup.configurationPath = klt::ConfigurationFilePath();
+
+    // The simulator outlives the window, which closes its link to the head unit when it goes.
+    std::unique_ptr<klt::TSimulatorProcess> simulator;
+    if (simulate) {
+        try {
+            simulator = std::make_unique<klt::TSimulatorProcess>(
+                QApplication::applicationDirPath() + "/klt-sim", QStringList{"--generation", "7"});
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "kltwin: the simulated head unit cannot be started: %s\n", e.what());
+            return 1;
+        }
+        // Before the USB link is first used: it chooses the simulator then, once for the run.
+        ::setenv("KLT_USB_SIM", simulator->SocketPath().c_str(), 1);
+    }
+    startup.usbHeadUnit = std::make_unique<klt::TVeltrakUsbHeadUnit>([] { QCoreApplication::processEvents(); });
 
     int result = 0;
     {

@@ -1,0 +1,103 @@
+#include <cstdio>
+
+#include "app/SystemData.h"
+#include "cli/Commands.h"
+#include "cli/DatabaseText.h"
+#include "cli/Json.h"
+#include "cli/TextTable.h"
+#include "core/Exceptions.h"
+#include "core/KLTDate.h"
+#include "core/TrainingEnvironment.h"
+#include "flow/MemoryImageFile.h"
+
+namespace klt::cli {
+namespace {
+
+std::string TrainingsTable(const std::vector<TImageTraining>& trainings) {
+    TTextTable table({{"Date", 10, false},
+                      {"Start", 8, true},
+                      {"Athlete", 8, false},
+                      {"Duration", 9, true},
+                      {"Samples", 7, true},
+                      {"Blocks", 0, true}});
+    for (const TImageTraining& t : trainings) {
+        table.AddRow({FormatIsoDate(t.date), FormatTimeOfDay(t.startTime, false), t.initials,
+                      FormatDuration(t.duration), std::to_string(t.samples), std::to_string(t.segments)});
+    }
+    return table.Text() + std::to_string(trainings.size()) +
+           (trainings.size() == 1 ? " training\n" : " trainings\n");
+}
+
+void TrainingsJson(TJsonWriter& json, const std::vector<TImageTraining>& trainings) {
+    json.Key("trainings").BeginArray();
+    for (const TImageTraining& t : trainings) {
+        json.BeginObject()
+            .Field("date", t.date)
+            .Field("start_time", t.startTime)
+            .Field("initials", t.initials)
+            .Field("duration", t.duration)
+            .Field("samples", t.samples)
+            .Field("blocks", t.segments)
+            .EndObject();
+    }
+    json.EndArray();
+}
+
+} // namespace
+
+int RunImage(const std::vector<std::string>& args) {
+    const TArguments parsed = TArguments::Parse(args, {"--json", "--save"}, {});
+    if (parsed.positional.size() != 1) {
+        throw EUsage("image needs one FILE");
+    }
+    const std::string& path = parsed.positional[0];
+    const bool asJson = parsed.flags.count("--json") != 0;
+    const TSystemData system = ConfiguredSystemData();
+    std::vector<std::string> errors;
+    const auto collect = [&](const std::exception& error) {
+        errors.emplace_back(error.what());
+        if (!asJson) {
+            std::fprintf(stderr, "%s\n", error.what());
+        }
+    };
+    std::unique_ptr<TMemoryImageFile> image;
+    try {
+        image = std::make_unique<TMemoryImageFile>(path, TrainingLimits(system), collect);
+    } catch (Exception& error) {
+        error.SetMessage("'" + path + "': " + error.Message());
+        throw;
+    }
+    const std::vector<TImageTraining> trainings = image->Trainings();
+    std::vector<std::string> written;
+    if (parsed.flags.count("--save") != 0) {
+        TrainingEnvironment().databaseDir = system.DataBaseDir;
+        try {
+            written = image->Save(collect);
+        } catch (const Exception& error) {
+            collect(error);
+        }
+    }
+    if (asJson) {
+        TJsonWriter json;
+        json.BeginObject().Field("source", path);
+        TrainingsJson(json, trainings);
+        json.Key("added").BeginArray();
+        for (const std::string& file : written) {
+            json.BeginObject().Field("source", path).Field("path", file).EndObject();
+        }
+        json.EndArray().Key("errors").BeginArray();
+        for (const std::string& message : errors) {
+            json.BeginObject().Field("source", path).Field("message", message).EndObject();
+        }
+        json.EndArray().EndObject();
+        std::printf("%s\n", json.Text().c_str());
+    } else {
+        std::fputs(TrainingsTable(trainings).c_str(), stdout);
+        for (const std::string& file : written) {
+            std::printf("%s -> %s\n", path.c_str(), file.c_str());
+        }
+    }
+    return errors.empty() ? 0 : 1;
+}
+
+} // namespace klt::cli
