@@ -1,0 +1,40 @@
+#pragma once
+// The head-unit state dialog: live values and clock, refreshed at each full second of the head unit.
+#include <QDialog>
+#include <memory>
+
+#include "flow/StateModel.h"
+
+class QFormLayout;
+class QLabel;
+class QTimer;
+
+namespace klt {
+
+class TKLTVtrkStateDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TKLTVtrkStateDlg(TDownloadConfiguration configuration, std::unique_ptr<TVeltrak> veltrak = nullptr,
+                              QWidget* parent = nullptr);
+
+    TKLTVtrkStateModel& Model() { return model_; }
+    // Escape and the close button: an abort while the head unit is being read.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Tick();
+    void ShowModel();
+    QLabel* AddValue(QFormLayout* form, const char* name, const QString& caption);
+
+    TKLTVtrkStateModel model_;
+    QTimer* timer_;
+    bool reading_ = false;
+    QLabel *power_, *torque_, *cadence_, *heartRate_, *speed_, *temperature_, *temperatureCaption_;
+    QLabel *date_, *time_, *firmware_, *hardware_;
+};
+
+} // namespace klt
