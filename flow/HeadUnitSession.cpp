@@ -27,6 +27,20 @@ void PrepareHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configurat
     }
 }
 
+THeadUnitSession::THeadUnitSession(std::unique_ptr<TVeltrak> veltrak, TVeltrakStatus& status,
+                                   const TDownloadConfiguration& configuration, std::function<void()> onIdle)
+    : veltrak_(veltrak ? std::move(veltrak) : std::make_unique<TVeltrak>()) {
+    veltrak_->LinkStatus(&status);
+    PrepareHeadUnit(*veltrak_, configuration);
+    veltrak_->OnIdle = std::move(onIdle);
+}
+
+THeadUnitSession::~THeadUnitSession() {
+    veltrak_->OnIdle = nullptr;
+    veltrak_->ProcessPendingEvent = nullptr;
+    veltrak_->LinkStatus(nullptr);
+}
+
 void ConnectHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configuration) {
     if (configuration.SerialHeadUnit() || veltrak.Usb().IsOpen()) {
         return;

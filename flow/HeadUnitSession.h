@@ -3,6 +3,7 @@
 // from it, and the retry/cancel loop around every exchange.
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -35,6 +36,26 @@ void PrepareHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configurat
 // Opens the USB link of a generation VI or 7 head unit unless it is open; EVeltrakVersion when no
 // head unit answers. Serial head units are found by their first telegram instead.
 void ConnectHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configuration);
+
+// A dialog's protocol object: reporting into the dialog's status, set up from the configuration,
+// with the dialog's idle hook; its hooks and status are let go with the session.
+class THeadUnitSession {
+public:
+    // Without a protocol object the real one is made (serial line, the program's USB link).
+    THeadUnitSession(std::unique_ptr<TVeltrak> veltrak, TVeltrakStatus& status,
+                     const TDownloadConfiguration& configuration, std::function<void()> onIdle);
+    ~THeadUnitSession();
+    THeadUnitSession(const THeadUnitSession&) = delete;
+    THeadUnitSession& operator=(const THeadUnitSession&) = delete;
+
+    TVeltrak& operator*() const { return *veltrak_; }
+    TVeltrak* operator->() const { return veltrak_.get(); }
+    // Lets the window system handle pending events while the protocol waits; nullptr detaches.
+    void SetEventPump(std::function<void()> pump) { veltrak_->ProcessPendingEvent = std::move(pump); }
+
+private:
+    std::unique_ptr<TVeltrak> veltrak_;
+};
 
 // Runs `step`; a protocol failure shows its message in the retry/cancel box and the step runs again
 // on retry. Cancel raises EVeltrakAbort, as does an abort inside the step.

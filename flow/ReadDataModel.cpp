@@ -19,28 +19,15 @@ TKLTVtrkReadDataModel::TKLTVtrkReadDataModel(TDownloadConfiguration configuratio
       readWholeMemory_(readWholeMemory),
       captionTemplate_(std::move(captionTemplate)),
       remainingTemplate_(std::move(remainingTemplate)),
-      veltrak_(veltrak ? std::move(veltrak) : std::make_unique<TVeltrak>()) {
-    veltrak_->LinkStatus(&image_);
-    PrepareHeadUnit(*veltrak_, configuration_);
-    // The abort button only raises a flag; the abort itself unwinds from inside the protocol's
-    // idle call, so no exception ever crosses the window system's event handling.
-    veltrak_->OnIdle = [this] {
-        if (abortRequested_) {
-            abortRequested_ = false;
-            veltrak_->RequestAbort();
-        }
-    };
+      // The abort button only raises a flag; the abort itself unwinds from inside the protocol's
+      // idle call, so no exception ever crosses the window system's event handling.
+      veltrak_(std::move(veltrak), image_, configuration_, [this] {
+          if (abortRequested_) {
+              abortRequested_ = false;
+              veltrak_->RequestAbort();
+          }
+      }) {
     caption_ = FormatText(captionTemplate_, {""});
-}
-
-TKLTVtrkReadDataModel::~TKLTVtrkReadDataModel() {
-    veltrak_->OnIdle = nullptr;
-    veltrak_->ProcessPendingEvent = nullptr;
-    veltrak_->LinkStatus(nullptr);
-}
-
-void TKLTVtrkReadDataModel::SetEventPump(std::function<void()> pump) {
-    veltrak_->ProcessPendingEvent = std::move(pump);
 }
 
 bool TKLTVtrkReadDataModel::Download() {
@@ -68,7 +55,7 @@ bool TKLTVtrkReadDataModel::Download() {
         downloaded_.errors.emplace_back(error.what());
         outcome_ = TDownloadOutcome::Aborted;
     }
-    veltrak_->ProcessPendingEvent = nullptr;
+    veltrak_.SetEventPump(nullptr);
     if (outcome_ != TDownloadOutcome::Running) {
         downloaded_.cut = true;
         return false;

@@ -23,9 +23,6 @@ public:
     // Without a protocol object the real one is made (serial line, program's USB link).
     TKLTVtrkReadDataModel(TDownloadConfiguration configuration, bool readWholeMemory, std::string captionTemplate,
                           std::string remainingTemplate, std::unique_ptr<TVeltrak> veltrak = nullptr);
-    ~TKLTVtrkReadDataModel();
-    TKLTVtrkReadDataModel(const TKLTVtrkReadDataModel&) = delete;
-    TKLTVtrkReadDataModel& operator=(const TKLTVtrkReadDataModel&) = delete;
 
     // The first activation: the status, then the memory. True when the save dialog is to follow;
     // false after an abort or a failure (shown).
@@ -43,7 +40,7 @@ public:
     // Called after each change of what the dialog shows.
     std::function<void()> OnChanged;
     // Lets the window system handle pending events while the protocol waits.
-    void SetEventPump(std::function<void()> pump);
+    void SetEventPump(std::function<void()> pump) { veltrak_.SetEventPump(std::move(pump)); }
     // The trainings of a generation VI or 7 head unit offered for download; the handler unticks
     // those not to be read. Without one all are read.
     std::function<void(std::vector<TSectionChoice>& choices)> OnSelectSections;
@@ -68,7 +65,7 @@ private:
     std::string captionTemplate_;
     std::string remainingTemplate_;
     TVeltrakImage image_; // before the protocol object, which reports into it
-    std::unique_ptr<TVeltrak> veltrak_;
+    THeadUnitSession veltrak_;
     TDownloadResult downloaded_;
     TDownloadOutcome outcome_ = TDownloadOutcome::Running;
     bool abortRequested_ = false;

@@ -23,26 +23,14 @@ TKLTVtrkStateModel::TKLTVtrkStateModel(TDownloadConfiguration configuration, std
                                        std::unique_ptr<TVeltrak> veltrak)
     : configuration_(std::move(configuration)),
       captionTemplate_(std::move(captionTemplate)),
-      veltrak_(veltrak ? std::move(veltrak) : std::make_unique<TVeltrak>()) {
-    veltrak_->LinkStatus(&status_);
-    PrepareHeadUnit(*veltrak_, configuration_);
-    veltrak_->OnIdle = [this] {
-        caption_ = HeadUnitCaption(captionTemplate_, *veltrak_, configuration_, !fullRead_);
-        if (closing_) {
-            veltrak_->RequestAbort();
-        }
-    };
+      // a closing dialog turns the running exchange into an abort
+      veltrak_(std::move(veltrak), status_, configuration_, [this] {
+          caption_ = HeadUnitCaption(captionTemplate_, *veltrak_, configuration_, !fullRead_);
+          if (closing_) {
+              veltrak_->RequestAbort();
+          }
+      }) {
     caption_ = FormatText(captionTemplate_, {""});
-}
-
-TKLTVtrkStateModel::~TKLTVtrkStateModel() {
-    veltrak_->OnIdle = nullptr;
-    veltrak_->ProcessPendingEvent = nullptr;
-    veltrak_->LinkStatus(nullptr);
-}
-
-void TKLTVtrkStateModel::SetEventPump(std::function<void()> pump) {
-    veltrak_->ProcessPendingEvent = std::move(pump);
 }
 
 std::optional<int> TKLTVtrkStateModel::Tick() {

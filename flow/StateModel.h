@@ -24,9 +24,6 @@ class TKLTVtrkStateModel {
 public:
     TKLTVtrkStateModel(TDownloadConfiguration configuration, std::string captionTemplate,
                        std::unique_ptr<TVeltrak> veltrak = nullptr);
-    ~TKLTVtrkStateModel();
-    TKLTVtrkStateModel(const TKLTVtrkStateModel&) = delete;
-    TKLTVtrkStateModel& operator=(const TKLTVtrkStateModel&) = delete;
 
     // The timer fired (the dialog stops it first): reads and returns the milliseconds until the
     // head unit's next full second, or nothing when the dialog is to close aborted.
@@ -41,7 +38,7 @@ public:
     const TDownloadConfiguration& Configuration() const { return configuration_; }
     // Whether the next tick reads the whole status.
     bool FullReadNext() const { return fullRead_; }
-    void SetEventPump(std::function<void()> pump);
+    void SetEventPump(std::function<void()> pump) { veltrak_.SetEventPump(std::move(pump)); }
 
 private:
     void Read();
@@ -50,7 +47,7 @@ private:
     TDownloadConfiguration configuration_;
     std::string captionTemplate_;
     TVeltrakStatus status_;
-    std::unique_ptr<TVeltrak> veltrak_;
+    THeadUnitSession veltrak_;
     bool fullRead_ = true;
     bool closing_ = false;
     std::string caption_;

@@ -1,6 +1,5 @@
 #include "ui/KLTVtrkReadDataDlg.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -17,7 +16,7 @@ namespace klt {
 TKLTVtrkReadDataDlg::TKLTVtrkReadDataDlg(TDownloadConfiguration configuration, bool readWholeMemory,
                                          std::vector<std::string> knownInitials, TOpenDownloadOptions openOptions,
                                          std::unique_ptr<TVeltrak> veltrak, QWidget* parent)
-    : QDialog(parent),
+    : THeadUnitDialog(parent),
       model_(std::move(configuration), readWholeMemory, "Read data from Veltrak %s", "Time remaining: %s",
              std::move(veltrak)),
       knownInitials_(std::move(knownInitials)),
@@ -54,27 +53,8 @@ void TKLTVtrkReadDataDlg::showEvent(QShowEvent* event) {
     }
 }
 
-void TKLTVtrkReadDataDlg::closeEvent(QCloseEvent* event) {
-    if (downloading_) {
-        model_.Abort(); // the download unwinds first; the dialog ends after it
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void TKLTVtrkReadDataDlg::reject() {
-    if (downloading_) {
-        model_.Abort();
-        return;
-    }
-    QDialog::reject();
-}
-
 void TKLTVtrkReadDataDlg::Download() {
-    downloading_ = true;
-    const bool saveFollows = model_.Download();
-    downloading_ = false;
+    const bool saveFollows = Talking([this] { return model_.Download(); });
     hide();
     if (!saveFollows) {
         done(QDialog::Rejected);

@@ -1,13 +1,13 @@
 #pragma once
 // The read dialog: identifies the head unit and downloads its memory with a progress gauge and an
 // abort button, then hands over to the save dialog.
-#include <QDialog>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "flow/ReadDataModel.h"
+#include "ui/HeadUnitDialog.h"
 
 class QLabel;
 class QProgressBar;
@@ -18,7 +18,7 @@ namespace klt {
 // Opens the options dialog and returns the configuration as it is afterwards.
 using TOpenDownloadOptions = std::function<TDownloadConfiguration()>;
 
-class TKLTVtrkReadDataDlg : public QDialog {
+class TKLTVtrkReadDataDlg : public THeadUnitDialog {
     Q_OBJECT
 
 public:
@@ -27,12 +27,10 @@ public:
                         std::unique_ptr<TVeltrak> veltrak = nullptr, QWidget* parent = nullptr);
 
     TKLTVtrkReadDataModel& Model() { return model_; }
-    // Escape and the close button: an abort while the head unit is being read.
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void StopTalking() override { model_.Abort(); }
 
 private:
     void Download();
@@ -42,7 +40,6 @@ private:
     std::vector<std::string> knownInitials_;
     TOpenDownloadOptions openOptions_;
     bool activated_ = false;
-    bool downloading_ = false;
     QProgressBar* progress_;
     QLabel* remaining_;
     QPushButton* abort_;

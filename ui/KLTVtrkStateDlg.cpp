@@ -1,6 +1,5 @@
 #include "ui/KLTVtrkStateDlg.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -13,7 +12,7 @@ namespace klt {
 
 TKLTVtrkStateDlg::TKLTVtrkStateDlg(TDownloadConfiguration configuration, std::unique_ptr<TVeltrak> veltrak,
                                    QWidget* parent)
-    : QDialog(parent), model_(std::move(configuration), "State of Veltrak %s", std::move(veltrak)) {
+    : THeadUnitDialog(parent), model_(std::move(configuration), "State of Veltrak %s", std::move(veltrak)) {
     setObjectName("KLTVtrkStateDlg");
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -38,6 +37,7 @@ TKLTVtrkStateDlg::TKLTVtrkStateDlg(TDownloadConfiguration configuration, std::un
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &TKLTVtrkStateDlg::Tick);
+    connect(this, &QDialog::finished, timer_, &QTimer::stop);
     timer_->start(0);
     ShowModel();
 }
@@ -51,33 +51,13 @@ QLabel* TKLTVtrkStateDlg::AddValue(QFormLayout* form, const char* name, const QS
 
 void TKLTVtrkStateDlg::Tick() {
     timer_->stop();
-    reading_ = true;
-    const std::optional<int> next = model_.Tick();
-    reading_ = false;
+    const std::optional<int> next = Talking([this] { return model_.Tick(); });
     if (!next) {
         done(QDialog::Rejected);
         return;
     }
     ShowModel();
     timer_->start(*next);
-}
-
-void TKLTVtrkStateDlg::closeEvent(QCloseEvent* event) {
-    if (reading_) {
-        model_.Close(); // the read unwinds at its next idle call, then the dialog ends
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void TKLTVtrkStateDlg::reject() {
-    if (reading_) {
-        model_.Close();
-        return;
-    }
-    timer_->stop();
-    QDialog::reject();
 }
 
 void TKLTVtrkStateDlg::ShowModel() {

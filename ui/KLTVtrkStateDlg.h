@@ -1,9 +1,9 @@
 #pragma once
 // The head-unit state dialog: live values and clock, refreshed at each full second of the head unit.
-#include <QDialog>
 #include <memory>
 
 #include "flow/StateModel.h"
+#include "ui/HeadUnitDialog.h"
 
 class QFormLayout;
 class QLabel;
@@ -11,7 +11,7 @@ class QTimer;
 
 namespace klt {
 
-class TKLTVtrkStateDlg : public QDialog {
+class TKLTVtrkStateDlg : public THeadUnitDialog {
     Q_OBJECT
 
 public:
@@ -19,11 +19,9 @@ public:
                               QWidget* parent = nullptr);
 
     TKLTVtrkStateModel& Model() { return model_; }
-    // Escape and the close button: an abort while the head unit is being read.
-    void reject() override;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void StopTalking() override { model_.Close(); }
 
 private:
     void Tick();
@@ -32,7 +30,6 @@ private:
 
     TKLTVtrkStateModel model_;
     QTimer* timer_;
-    bool reading_ = false;
     QLabel *power_, *torque_, *cadence_, *heartRate_, *speed_, *temperature_, *temperatureCaption_;
     QLabel *date_, *time_, *firmware_, *hardware_;
 };
