@@ -102,7 +102,10 @@ int RunDeviceDownload(const std::vector<std::string>& args) {
         }
         cleared = save.Cleared();
     }
-    const TDownloadResult& result = read.Downloaded();
+    TDownloadResult result = read.Downloaded();
+    if (result.cut && result.errors.empty()) {
+        result.errors.emplace_back("The download was cancelled."); // say why nothing more came
+    }
     PrintResult(result, cleared, parsed.flags.count("--json") != 0);
     const bool failed = !result.Complete() || (parsed.flags.count("--clear") != 0 && !cleared);
     return failed ? 1 : 0;
