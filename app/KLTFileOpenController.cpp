@@ -6,7 +6,6 @@
 #include "app/KLTIniData.h"
 #include "app/ProfileDirectory.h"
 #include "core/Exceptions.h"
-#include "core/Initials.h"
 #include "core/KLTDatabase.h"
 #include "core/KLTFile.h"
 #include "core/KLTFileRegistry.h"
@@ -131,15 +130,7 @@ std::string TKLTFileOpenController::PatternsForWalk() const {
 }
 
 std::vector<std::string> TKLTFileOpenController::KnownInitials() const {
-    std::vector<std::string> known;
-    for (const std::string& name : ListDatabaseUsers(configuration_.SystemData.DataBaseDir)) {
-        if (std::string initials = NormalizeInitials(name); !initials.empty()) {
-            known.push_back(std::move(initials));
-        }
-    }
-    std::sort(known.begin(), known.end());
-    known.erase(std::unique(known.begin(), known.end()), known.end());
-    return known;
+    return KnownDatabaseInitials(configuration_.SystemData.DataBaseDir);
 }
 
 std::string TKLTFileOpenController::ColumnTitle(int column) {

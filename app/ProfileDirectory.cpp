@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/IgnoreCase.h"
+#include "core/Initials.h"
 
 namespace klt {
 namespace {
@@ -57,6 +58,18 @@ std::vector<std::string> ListProfiles(const std::string& directory) {
         profiles.emplace_back("Default");
     }
     return profiles;
+}
+
+std::vector<std::string> KnownDatabaseInitials(const std::string& directory) {
+    std::vector<std::string> known;
+    for (const std::string& name : ListDatabaseUsers(directory)) {
+        if (std::string initials = NormalizeInitials(name); !initials.empty()) {
+            known.push_back(std::move(initials));
+        }
+    }
+    std::sort(known.begin(), known.end());
+    known.erase(std::unique(known.begin(), known.end()), known.end());
+    return known;
 }
 
 } // namespace klt

@@ -85,6 +85,23 @@ private:
     TJsonWriter* json_;
 };
 
+} // namespace
+
+TVeltrakComPort SerialPortOption(const TArguments& parsed) {
+    TVeltrakComPort port;
+    if (const auto option = parsed.options.find("--port"); option != parsed.options.end()) {
+        port.Name = port.Path = option->second;
+    } else {
+        port = ConfiguredSystemData().VeltrakComPort();
+        if (port.Path.empty()) {
+            throw Exception("No head-unit port is configured; name one with --port PATH");
+        }
+    }
+    return port;
+}
+
+namespace {
+
 struct TDeviceOptions {
     int type = 0;
     TVeltrakComPort port;
@@ -123,14 +140,7 @@ TDeviceOptions ParseDeviceOptions(const TArguments& parsed) {
         options.port.Name = options.port.Path = "USB";
         return options;
     }
-    if (const auto port = parsed.options.find("--port"); port != parsed.options.end()) {
-        options.port.Name = options.port.Path = port->second;
-    } else {
-        options.port = ConfiguredSystemData().VeltrakComPort();
-        if (options.port.Path.empty()) {
-            throw Exception("No head-unit port is configured; name one with --port PATH");
-        }
-    }
+    options.port = SerialPortOption(parsed);
     if (const auto password = parsed.options.find("--password"); password != parsed.options.end()) {
         options.password = ParsePassword(password->second);
     }
@@ -250,6 +260,9 @@ int RunDevice(const std::vector<std::string>& args) {
     }
     if (args[0] == "clock") {
         return RunClock(rest);
+    }
+    if (args[0] == "download") {
+        return RunDeviceDownload(rest);
     }
     throw EUsage("unknown device subcommand " + args[0]);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/VeltrakComPort.h"
 #include "core/KLTFile.h"
 
 namespace klt::cli {
@@ -45,5 +46,10 @@ int RunDevice(const std::vector<std::string>& args);
 int RunImage(const std::vector<std::string>& args);
 // device ports [--json]: the serial ports a head unit can be reached on, in the program's order.
 int RunDevicePorts(const std::vector<std::string>& args);
+// device download --type 4|5|6|7 [--port PATH] [--all] [--select] [--clear] [--json]: the head
+// unit's trainings into the training database, clearing it afterwards only when all were saved.
+int RunDeviceDownload(const std::vector<std::string>& args);
+// The serial port named by --port, else the configured one; an error when there is none.
+TVeltrakComPort SerialPortOption(const TArguments& parsed);
 
 } // namespace klt::cli

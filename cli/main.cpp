@@ -29,7 +29,12 @@ constexpr const char* kUsage =
     "  device status --type 6|7 [--json]         identify a head unit and read its whole status\n"
     "                                            (6, 7: over USB; KLT_USB_SIM: the simulator's)\n"
     "  device clock --type 4|5 [--port PATH] [--password N] [--set now]\n"
-    "  device clock --type 6|7 [--set now]       read (or set, then read) the head unit's clock\n";
+    "  device clock --type 6|7 [--set now]       read (or set, then read) the head unit's clock\n"
+    "  device download --type 4|5|6|7 [--port PATH] [--all] [--select] [--clear] [--json]\n"
+    "                                            trainings of the head unit into the database;\n"
+    "                                            --all reads the whole memory (IV, V), --select\n"
+    "                                            lists the trainings first (VI, 7), --clear starts\n"
+    "                                            a new recording when every training was saved\n";
 
 } // namespace
 

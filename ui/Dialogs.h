@@ -2,6 +2,7 @@
 // The modal dialogs the windows open. Each is created, shown and freed in one call.
 #include <functional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -29,5 +30,14 @@ bool ExecuteOptionDialog(QWidget* parent, TOptionData& options, TKLTIniData& con
                          TOptionDataNew& optionTree);
 
 void ExecuteInfoDialog(QWidget* parent);
+
+// The download from the head unit: the read dialog, then the save dialog. `readWholeMemory` is set
+// while Shift is held. `openOptions` runs the options dialog for the save dialog's "&Options...";
+// the trainings written go to `open`.
+void ExecuteVeltrakReadDataDialog(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree,
+                                  bool readWholeMemory, const std::function<void()>& openOptions,
+                                  const std::function<void(const std::vector<std::string>& paths)>& open);
+// The head unit's live values and clock.
+void ExecuteVeltrakStateDialog(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree);
 
 } // namespace klt

@@ -1,6 +1,7 @@
 // The menus, the speed-button bar and the lists the menus show: recent files and windows.
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -113,11 +114,12 @@ void TKLTMainForm::CreateActions() {
     a.options = NewAction("ViewOptionsItem", "&Options", "Options of the diagrams and the program");
     a.options->setShortcut(Qt::Key_F12);
 
-    a.download =
-        NewAction("VeltrakReadDataItem", "Save &data", kNotAvailableYet, ToolGlyphIcon(TToolGlyph::Download));
+    a.download = NewAction("VeltrakReadDataItem", "Save &data",
+                           "Read the trainings of the Veltrak into the training database (Shift: whole memory)",
+                           ToolGlyphIcon(TToolGlyph::Download));
     a.download->setShortcut(Qt::Key_F11);
     a.download->setToolTip("Download Data");
-    a.indicateState = NewAction("VeltrakStatus", "&Indicate state", kNotAvailableYet);
+    a.indicateState = NewAction("VeltrakStatus", "&Indicate state", "Live values and clock of the Veltrak");
     a.setup = NewAction("VeltrakSetupItem", "&Setup...", kNotAvailableYet, ToolGlyphIcon(TToolGlyph::Setup));
     a.setup->setToolTip("Setup of Veltrak");
     a.flashFirmware = NewAction("FlashFirmware1", "FlashFirmware", kNotAvailableYet);
@@ -128,8 +130,7 @@ void TKLTMainForm::CreateActions() {
         NewAction("UploadSpeedButton", "Send Data to Server",
                   "Synchronise with the server (not available yet)", ToolGlyphIcon(TToolGlyph::Upload));
     // The reset follows the USB head unit; the others wait for their dialogs.
-    for (QAction* later :
-         {a.download, a.indicateState, a.setup, a.flashFirmware, a.reset, a.online, a.upload}) {
+    for (QAction* later : {a.setup, a.flashFirmware, a.reset, a.online, a.upload}) {
         later->setEnabled(false);
     }
 
@@ -167,6 +168,14 @@ void TKLTMainForm::CreateActions() {
         connect(action, &QAction::triggered, this, [this, view = view] { SetActiveView(view); });
     }
     connect(a.options, &QAction::triggered, this, &TKLTMainForm::OpenOptionsDialog);
+    connect(a.download, &QAction::triggered, this, [this] {
+        const bool wholeMemory = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+        ExecuteVeltrakReadDataDialog(
+            this, *ini_, *optionTree_, wholeMemory, [this] { OpenOptionsDialog(); },
+            [this](const std::vector<std::string>& paths) { OpenTrainingFiles(paths); });
+    });
+    connect(a.indicateState, &QAction::triggered, this,
+            [this] { ExecuteVeltrakStateDialog(this, *ini_, *optionTree_); });
     connect(a.cascade, &QAction::triggered, this, [this] { ArrangeWindows(true, false); });
     connect(a.tileHorizontal, &QAction::triggered, this, [this] { ArrangeWindows(false, false); });
     connect(a.tileVertical, &QAction::triggered, this, [this] { ArrangeWindows(false, true); });

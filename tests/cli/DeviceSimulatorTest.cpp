@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "tests/cli/KltRun.h"
 #include "tests/support/RawTraining.h"
@@ -20,7 +21,10 @@ protected:
     std::string StartSimulator(std::vector<std::string> args) { return Serving("PORT ", std::move(args)); }
     // The same for a USB head unit: the socket of its USB chip.
     std::string StartUsbSimulator(std::vector<std::string> args) { return Serving("USB ", std::move(args)); }
-    TRun Klt(const std::string& args) { return test::RunKlt(dir_, "", args); }
+    TRun Klt(const std::string& args) {
+        return test::RunKlt(dir_, "KLT_CONFIG=" + dir_.File("cfg/KLTWIN.CFG") + " KLT_DATABASE=" + Database(), args);
+    }
+    std::string Database() const { return dir_.File("db"); }
     void TearDown() override {
         if (sim_) {
             sim_->Signal(SIGTERM);
@@ -77,6 +81,40 @@ TEST_F(KltDeviceSimulator, Generation7OverTheSimulatedUsbLink) {
     EXPECT_NE(wrong.status, 0);
     EXPECT_NE(wrong.err.find("No Veltrak VI present"), std::string::npos) << wrong.err;
     EXPECT_NE(Klt("device clock --type 7 --port /dev/null").status, 0); // no port for USB
+}
+
+TEST_F(KltDeviceSimulator, GenerationVTrainingsGoIntoTheDatabaseAndTheMemoryIsCleared) {
+    const std::string port =
+        StartSimulator({"--generation", "5", "--initials", "ABC", "--rides", "2", "--ride-minutes", "5"});
+    ASSERT_FALSE(port.empty());
+    std::filesystem::create_directories(Database());
+    const TRun run = Klt("device download --type 5 --port " + port + " --clear --json");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("\"skipped_known\":0"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"errors\":[]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"cleared\":true"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(Database()), std::string::npos) << run.out;
+}
+
+TEST_F(KltDeviceSimulator, GenerationIVIsNotClearedWhenATrainingCannotBeSaved) {
+    const std::string port =
+        StartSimulator({"--generation", "4", "--initials", "ABC", "--rides", "1", "--ride-minutes", "5"});
+    ASSERT_FALSE(port.empty());
+    std::filesystem::create_directories(Database());
+    test::WriteFileBytes(Database() + "/_ABC.KLT", "in the way");
+    const TRun run = Klt("device download --type 4 --port " + port + " --clear --json");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("\"files\":[]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"cleared\":false"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("The data stay in the Veltrak"), std::string::npos) << run.err;
+}
+
+TEST_F(KltDeviceSimulator, DownloadOptionsAreChecked) {
+    EXPECT_EQ(Klt("device download").status, 2);
+    EXPECT_EQ(Klt("device download --type 8").status, 2);
+    EXPECT_EQ(Klt("device download --type 6 --all").status, 2);
+    EXPECT_EQ(Klt("device download --type 4 --select --port /dev/null").status, 2);
+    EXPECT_EQ(Klt("device download --type 6 --port /dev/null").status, 2);
 }
 
 } // namespace

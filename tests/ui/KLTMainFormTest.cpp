@@ -127,7 +127,8 @@ TEST_F(KLTMainFormTest, CommandsFollowTheActiveDocument) {
         EXPECT_FALSE(Action(name)->isEnabled()) << name;
     }
     EXPECT_TRUE(Action("FileOpenItem")->isEnabled());
-    EXPECT_FALSE(Action("VeltrakReadDataItem")->isEnabled()); // head units come later
+    EXPECT_TRUE(Action("VeltrakReadDataItem")->isEnabled()); // a download needs no document
+    EXPECT_TRUE(Action("VeltrakStatus")->isEnabled());
 
     main.OpenTrainingFile(Outside("ride.klt"));
     main.UpdateCommandStates();

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "tests/flow/FlowFakes.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tests/support/TempDatabase.h"
+#include "ui/KLTVtrkReadDataDlg.h"
+#include "ui/KLTVtrkSaveDataDlg.h"
+#include "ui/KLTVtrkStateDlg.h"
+#include "ui/TrainingStatusInformationSelect.h"
+
+namespace klt {
+namespace {
+
+using test::TFakeVeltrak;
+
+// Runs `act` on the modal dialog named `name` once it is up (a safety net ends the wait).
+void WhenModal(const char* name, std::function<void(QWidget*)> act) {
+    auto* poll = new QTimer;
+    auto deadline = std::make_shared<int>(3000);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if ((modal != nullptr && modal->objectName() == name) || --*deadline == 0) {
+            poll->stop();
+            poll->deleteLater();
+            if (modal != nullptr && modal->objectName() == name) {
+                act(modal);
+            }
+        }
+    });
+    poll->start(10);
+}
+
+class VeltrakDialogsTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TFakeVeltrak> Fake() {
+        auto veltrak = std::make_unique<TFakeVeltrak>(&clock_);
+        fake_ = veltrak.get();
+        return veltrak;
+    }
+
+    test::TTempDatabase db_;
+    test::TManualClock clock_;
+    TFakeVeltrak* fake_ = nullptr;
+};
+
+TEST_F(VeltrakDialogsTest, ReadDialogDownloadsAndHandsOverToTheSaveDialog) {
+    TKLTVtrkReadDataDlg dialog(test::Configuration(4, db_.Path()), false, {"JD"}, nullptr, Fake());
+    QString saveCaption;
+    QString fileCount;
+    WhenModal("KLTVtrkSaveDataDlg", [&](QWidget* save) {
+        saveCaption = save->windowTitle();
+        fileCount = save->findChild<QLabel*>("FileCountLabel")->text();
+        EXPECT_FALSE(save->findChild<QProgressBar*>("MemoryGauge")->isVisibleTo(save));
+        save->findChild<QPushButton*>("KeepButton")->click();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(saveCaption, "Read data from Veltrak JD at Com1");
+    EXPECT_EQ(fileCount, "1");
+    EXPECT_EQ(fake_->indices.size(), 103u);
+    EXPECT_EQ(dialog.Model().Downloaded().files.size(), 1u);
+    EXPECT_EQ(fake_->recordingsStarted, 0);
+}
+
+TEST_F(VeltrakDialogsTest, AbortButtonEndsTheReadDialogWithoutSaveDialog) {
+    TKLTVtrkReadDataDlg dialog(test::Configuration(4, db_.Path()), false, {}, nullptr, Fake());
+    fake_->duringRecord = [&] {
+        if (fake_->indices.size() == 5) {
+            QTest::keyClick(dialog.findChild<QPushButton*>("AbortButton"), Qt::Key_Space);
+        }
+    };
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_EQ(fake_->indices.size(), 5u);
+    EXPECT_TRUE(dialog.Model().Downloaded().files.empty());
+}
+
+TEST_F(VeltrakDialogsTest, SaveDialogRefusesToClearAfterAFailedWrite) {
+    test::TScriptedPrompt prompt;
+    TKLTVtrkReadDataModel read(test::Configuration(4, db_.Path()), false, "%s", "%s", Fake());
+    ASSERT_TRUE(read.Download());
+    test::WriteFileBytes(db_.Path() + "/_JD.KLT", "in the way");
+    TKLTVtrkSaveDataDlg dialog(read, {"JD"}, nullptr, "Save");
+    dialog.show();
+    QPushButton* clear = dialog.findChild<QPushButton*>("DeleteButton");
+    EXPECT_TRUE(clear->isDefault());
+    clear->click();
+    EXPECT_TRUE(dialog.isVisible()); // stays open, the head unit untouched
+    EXPECT_EQ(fake_->recordingsStarted, 0);
+    ASSERT_FALSE(prompt.shown.empty());
+    EXPECT_NE(prompt.shown.back().text.find("The data stay in the Veltrak"), std::string::npos);
+}
+
+TEST_F(VeltrakDialogsTest, SaveDialogShowsUsbMemoryBatteryAndInitials) {
+    auto veltrak = Fake();
+    fake_->status = [](TVeltrakStatus& s) {
+        s.BatInfo.battery = 0xFFFB;
+        s.SetInitialen("ZZ");
+        s.SetAbspeicherZeit(200);
+    };
+    TKLTVtrkReadDataModel read(test::Configuration(6, db_.Path()), false, "%s", "%s", std::move(veltrak));
+    fake_->ReadStatus();
+    TKLTVtrkSaveDataDlg dialog(read, {"JD"}, nullptr, "Save");
+    EXPECT_TRUE(dialog.findChild<QProgressBar*>("MemoryGauge")->isVisibleTo(&dialog));
+    EXPECT_EQ(dialog.findChild<QProgressBar*>("MemoryGauge")->maximum(), 0x68000);
+    EXPECT_EQ(dialog.findChild<QLabel*>("BatteryLabel")->text(), "Critical");
+    EXPECT_TRUE(dialog.findChild<QTimer*>("FlashTimer")->isActive()); // the battery flashes
+    QComboBox* interval = dialog.findChild<QComboBox*>("IntervalBox");
+    EXPECT_EQ(interval->count(), 4);
+    EXPECT_EQ(interval->currentText(), "2 s");
+    QComboBox* initials = dialog.findChild<QComboBox*>("InitialsBox");
+    EXPECT_NE(initials->lineEdit()->styleSheet().indexOf("red"), -1);
+    initials->setEditText("JD");
+    EXPECT_EQ(initials->lineEdit()->styleSheet().indexOf("red"), -1);
+
+    dialog.findChild<QPushButton*>("KeepButton")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(fake_->requests, 0);
+    EXPECT_EQ(fake_->recordingsStarted, 0);
+}
+
+TEST_F(VeltrakDialogsTest, StateDialogShowsTheStatusAndHidesAMissingTemperature) {
+    auto veltrak = Fake();
+    fake_->status = [](TVeltrakStatus& s) {
+        s.SetInitialen("JD");
+        s.Temperatur = kNoTemperature;
+    };
+    TKLTVtrkStateDlg dialog(test::Configuration(4), std::move(veltrak));
+    dialog.show();
+    for (int wait = 0; wait < 500 && fake_->statusReads == 0; ++wait) {
+        QTest::qWait(10);
+    }
+    ASSERT_EQ(fake_->statusReads, 1);
+    EXPECT_EQ(dialog.windowTitle(), "State of Veltrak JD at Com1");
+    EXPECT_FALSE(dialog.findChild<QLabel*>("TemperatureLabel")->isVisibleTo(&dialog));
+    EXPECT_TRUE(dialog.findChild<QLabel*>("PowerLabel")->isVisibleTo(&dialog));
+    dialog.reject();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST_F(VeltrakDialogsTest, SelectionHeaderUnticksEveryTraining) {
+    std::vector<TSectionChoice> choices = {{"first", true}, {"second", true}};
+    TTrainingStatusInformationSelect dialog(choices);
+    EXPECT_EQ(dialog.windowTitle(), "Read memory....");
+    QTreeWidget* list = dialog.findChild<QTreeWidget*>("SectionList");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Checked);
+    emit list->header()->sectionClicked(0);
+    EXPECT_EQ(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    EXPECT_FALSE(choices[0].chosen);
+    list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    EXPECT_TRUE(choices[1].chosen);
+}
+
+} // namespace
+} // namespace klt

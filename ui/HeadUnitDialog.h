@@ -1,0 +1,34 @@
+#pragma once
+// A dialog that talks to a head unit. While it does, closing it or pressing Escape only asks the
+// running exchange to stop; the dialog ends once the exchange has unwound.
+#include <QDialog>
+
+namespace klt {
+
+class THeadUnitDialog : public QDialog {
+public:
+    using QDialog::QDialog;
+
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+    // Runs `talk` with the dialog marked as talking to the head unit.
+    template <class TTalk>
+    auto Talking(TTalk talk) {
+        talking_ = true;
+        struct TDone {
+            bool& talking;
+            ~TDone() { talking = false; }
+        } done{talking_};
+        return talk();
+    }
+    // The user wants the dialog gone while it talks to the head unit.
+    virtual void StopTalking() = 0;
+
+private:
+    bool talking_ = false;
+};
+
+} // namespace klt
