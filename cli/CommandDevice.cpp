@@ -14,6 +14,7 @@
 #include "device/VeltrakExceptions.h"
 #include "device/genv/VeltrakV.h"
 #include "device/usb/VeltrakVI.h"
+#include "flow/HeadUnitSession.h"
 
 namespace klt::cli {
 namespace {
@@ -149,15 +150,10 @@ TDeviceOptions ParseDeviceOptions(const TArguments& parsed) {
 
 // A USB head unit of generation VI or 7, connected.
 std::unique_ptr<TVeltrakV> ConnectUsb(int type) {
-    if (type == 6) {
-        auto veltrak = std::make_unique<TVeltrakVI>();
-        veltrak->ConnectVI();
-        return veltrak;
-    }
     auto veltrak = std::make_unique<TVeltrak>();
-    if (!veltrak->ConnectV7()) {
-        throw EVeltrakVersion::NoVeltrakVII();
-    }
+    TDownloadConfiguration configuration;
+    configuration.headUnitType = type;
+    ConnectHeadUnit(*veltrak, configuration);
     return veltrak;
 }
 

@@ -6,6 +6,7 @@
 #include "core/Texts.h"
 #include "device/VeltrakExceptions.h"
 #include "device/transport/UsbLink.h"
+#include "flow/MemoryImageFile.h"
 
 namespace klt {
 
@@ -14,7 +15,8 @@ TDownloadConfiguration DownloadConfiguration(const TSystemData& system, const TS
     configuration.headUnitType = profile.VeltrakVersion;
     configuration.searchAllPorts = system.VeltrakComPlugAndPlay;
     configuration.port = system.VeltrakComPort();
-    configuration.limits = {system.MinPauseTraining, system.MaxPauseTraining, system.MinDauerTraining};
+    configuration.limits = TrainingLimits(system);
+    configuration.startupFlags = profile.ProtectionLevel;
     configuration.databaseDir = system.DataBaseDir;
     return configuration;
 }
@@ -22,6 +24,8 @@ TDownloadConfiguration DownloadConfiguration(const TSystemData& system, const TS
 void PrepareHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configuration) {
     veltrak.SetConfiguredHWVersion(configuration.HWVersion());
     veltrak.SetSearchAllPorts(configuration.searchAllPorts);
+    veltrak.SetTrainingLimits(configuration.limits);
+    veltrak.SetStartupFlags(configuration.startupFlags);
     if (configuration.SerialHeadUnit()) {
         veltrak.SetPort(configuration.port);
     }

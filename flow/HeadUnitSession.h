@@ -22,6 +22,7 @@ struct TDownloadConfiguration {
     TVeltrakComPort port;        // VeltrakComPort
     TVeltrakTrainingLimits limits;
     std::string databaseDir;
+    int32_t startupFlags = 0; // the version check may be switched off here
 
     TVeltrakHWVersion HWVersion() const { return HWVersionOfType(headUnitType); }
     // Generations IV and V sit on a serial port; VI and 7 on USB.

@@ -349,13 +349,8 @@ void TSectionDownload::DiscardRide() {
 
 } // namespace
 
-TVeltrakTrainingLimits& SectionDownloadLimits() {
-    static TVeltrakTrainingLimits limits;
-    return limits;
-}
-
-TSectionDownloadSettings CurrentSectionDownloadSettings() {
-    return {SectionDownloadLimits(), MesswertArt(mwaTemperatur).UnitIndex() == kFahrenheitUnit};
+TSectionDownloadSettings CurrentSectionDownloadSettings(const TVeltrakTrainingLimits& limits) {
+    return {limits, MesswertArt(mwaTemperatur).UnitIndex() == kFahrenheitUnit};
 }
 
 TDownloadResult DownloadTrainingSections(IRequestPort& port, TVeltrakImage& image, const TSectionDownloadHooks& hooks,

@@ -32,10 +32,8 @@ struct TSectionDownloadSettings {
     bool fahrenheit = false;       // the temperature comment in °F rather than °C
 };
 
-// The training limits the configuration set (its defaults until then).
-TVeltrakTrainingLimits& SectionDownloadLimits();
-// Those limits and the temperature unit the program shows.
-TSectionDownloadSettings CurrentSectionDownloadSettings();
+// The training limits with the temperature unit the program shows.
+TSectionDownloadSettings CurrentSectionDownloadSettings(const TVeltrakTrainingLimits& limits);
 
 using TSectionSelection = std::function<void(std::vector<TSectionChoice>& choices)>;
 
@@ -50,6 +48,6 @@ struct TSectionDownloadHooks {
 // choice (EVeltrakAbort when aborted then), EKLTFileDatabaseError without a database; every
 // later failure ends in the result (cut, errors).
 TDownloadResult DownloadTrainingSections(IRequestPort& port, TVeltrakImage& image, const TSectionDownloadHooks& hooks,
-                                         const TSectionDownloadSettings& settings = CurrentSectionDownloadSettings());
+                                         const TSectionDownloadSettings& settings);
 
 } // namespace klt

@@ -193,7 +193,8 @@ void TVeltrakVI::ResetOdometer() {
 
 TDownloadResult TVeltrakVI::DownloadSections(TVeltrakImage& image, const TProgress& progress, bool select) {
     return DownloadTrainingSections(*this, image,
-                                    {progress, select ? OnSelectSections : TSectionSelection{}, [this] { return AbortFlag(); }});
+                                    {progress, select ? OnSelectSections : TSectionSelection{}, [this] { return AbortFlag(); }},
+                                    CurrentSectionDownloadSettings(limits_));
 }
 
 void TVeltrakVI::OpenTrafficLog(const std::string& databaseDir) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/DownloadResult.h"
+#include "device/VeltrakImage.h"
 #include "device/genv/VeltrakV.h"
 #include "device/usb/RequestPort.h"
 #include "device/usb/UsbRequest.h"
@@ -63,6 +64,8 @@ public:
     // sections once the abort flag is set.
     TDownloadResult DownloadSections(TVeltrakImage& image, const TProgress& progress, bool select);
     std::function<void(std::vector<TSectionChoice>& choices)> OnSelectSections;
+    // The pause and duration limits that split and drop trainings.
+    void SetTrainingLimits(const TVeltrakTrainingLimits& limits) { limits_ = limits; }
     void SetAbortFlag(bool on) { abortFlag_ = on; }
     bool AbortFlag() const { return abortFlag_; }
 
@@ -127,6 +130,7 @@ private:
     TVeltrakHWVersion hardware_; // what an identified head unit of this class is
     bool versionCheck_ = true;
     bool abortFlag_ = false;
+    TVeltrakTrainingLimits limits_;
 };
 
 class TVeltrak : public TVeltrakVI {
