@@ -170,12 +170,14 @@ void TKLTMainForm::CreateActions() {
     connect(a.options, &QAction::triggered, this, &TKLTMainForm::OpenOptionsDialog);
     connect(a.download, &QAction::triggered, this, [this] {
         const bool wholeMemory = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
-        ExecuteVeltrakReadDataDialog(
-            this, *ini_, *optionTree_, wholeMemory, [this] { OpenOptionsDialog(); },
-            [this](const std::vector<std::string>& paths) { OpenTrainingFiles(paths); });
+        RunHeadUnitCommand([&] {
+            ExecuteVeltrakReadDataDialog(
+                this, *ini_, *optionTree_, wholeMemory, [this] { OpenOptionsDialog(); },
+                [this](const std::vector<std::string>& paths) { OpenTrainingFiles(paths); });
+        });
     });
     connect(a.indicateState, &QAction::triggered, this,
-            [this] { ExecuteVeltrakStateDialog(this, *ini_, *optionTree_); });
+            [this] { RunHeadUnitCommand([this] { ExecuteVeltrakStateDialog(this, *ini_, *optionTree_); }); });
     connect(a.cascade, &QAction::triggered, this, [this] { ArrangeWindows(true, false); });
     connect(a.tileHorizontal, &QAction::triggered, this, [this] { ArrangeWindows(false, false); });
     connect(a.tileVertical, &QAction::triggered, this, [this] { ArrangeWindows(false, true); });

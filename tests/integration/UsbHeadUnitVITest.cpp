@@ -67,6 +67,7 @@ TEST(UsbHeadUnitVI, Generation7StatusIsReadWhole) {
     EXPECT_EQ(s.SWVersion(), 0xE517);
     EXPECT_EQ(s.Initialen(), "ABC");
     EXPECT_EQ(s.Radumfang, 2095);
+    EXPECT_EQ(s.SteigungUsed, 7640); // the raw 250 as the slope in use
     EXPECT_EQ(s.AbspeicherZeit(), 100);
     EXPECT_EQ(s.GesamtEnergie, 100000);
     EXPECT_EQ(s.GesamtBetrieb, 1234);

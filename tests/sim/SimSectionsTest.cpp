@@ -40,7 +40,7 @@ TEST(SimSectionsTest, HeaderLayout) {
     const std::vector<uint8_t> header = SectionHeaderBytes(section);
     const std::vector<uint8_t> expected = {9, 12, 0x07, 0xEA, 13, 2, 3, 0x01, 0xF4, 'K', 'L', 'T', ' ', ' ', ' ', ' ',
                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                                           0x1D, 0xD8, 0x08, 0x2F, 0xFF, 0xFB, 0x00, 0x01, 0x11, 0x70};
+                                           0x00, 0xFA, 0x08, 0x2F, 0xFF, 0xFB, 0x00, 0x01, 0x11, 0x70};
     EXPECT_EQ(header, expected);
 }
 

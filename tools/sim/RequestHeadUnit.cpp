@@ -68,7 +68,7 @@ TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
     std::string initials = options.initials.substr(0, 20);
     initials.resize(20, ' ');
     settings_ = {
-        {{2, 1}, Word(7640)},                                                           // slope
+        {{2, 1}, Word(250)},                                                            // slope, × 30.558 in use
         {{2, 2}, Word(0)},                                                              // zero offset
         {{2, 3}, Word(2095)},                                                           // wheel circumference
         {{2, 4}, Concat({{1}, Word(100), Word(200), Word(300), Word(400), Word(500)})}, // zones

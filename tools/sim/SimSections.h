@@ -24,7 +24,7 @@ using TSectionRecord = std::array<uint8_t, kSectionRecordSize>;
 // What a section's header carries besides its start and interval.
 struct TSectionSettings {
     std::string initials; // at most 20 characters
-    int slope = 7640, wheel = 2095, zeroOffset = 0;
+    int slope = 250, wheel = 2095, zeroOffset = 0; // slope raw: × 30.558 is the slope in use
 };
 
 struct TSimSection {
