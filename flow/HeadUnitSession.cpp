@@ -46,7 +46,8 @@ THeadUnitSession::~THeadUnitSession() {
 }
 
 void ConnectHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configuration) {
-    if (configuration.SerialHeadUnit() || veltrak.Usb().IsOpen()) {
+    // a link left open by a head unit since pulled out is opened afresh
+    if (configuration.SerialHeadUnit() || (veltrak.Usb().IsOpen() && !veltrak.Usb().UsbLinkLost())) {
         return;
     }
     if (configuration.headUnitType == 6) {

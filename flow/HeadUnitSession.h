@@ -34,7 +34,7 @@ TDownloadConfiguration DownloadConfiguration(const TSystemData& system, const TS
 // The configured generation, the port search flag and, for serial head units, the configured port.
 void PrepareHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configuration);
 
-// Opens the USB link of a generation VI or 7 head unit unless it is open; EVeltrakVersion when no
+// Opens the USB link of a generation VI or 7 head unit unless it is open and alive; EVeltrakVersion when no
 // head unit answers. Serial head units are found by their first telegram instead.
 void ConnectHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configuration);
 

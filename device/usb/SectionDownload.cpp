@@ -166,8 +166,14 @@ std::optional<uint16_t> TSectionDownload::SectionCount() {
 std::optional<std::vector<uint8_t>> TSectionDownload::Reply(int kind, int fallback,
                                                            bool (*valid)(std::span<const uint8_t>)) {
     for (int k : {kind, fallback}) {
-        if (port_.Request(k) && valid(port_.Payload())) {
-            return port_.Payload();
+        try {
+            if (port_.Request(k) && valid(port_.Payload())) {
+                return port_.Payload();
+            }
+        } catch (const EVeltrakAbort&) {
+            throw;
+        } catch (const std::exception&) {
+            // a garbled reply: the head unit did send it, so the fallback asks for it again
         }
     }
     return std::nullopt;

@@ -12,6 +12,9 @@ namespace {
 
 constexpr int kWrongAnswerRetries = 2;
 constexpr int kExceptionRetries = 3;
+// A busy head unit did not carry the request out, so even a request that moves the read cursor
+// may go again; a head unit busy for longer than this counts as answering wrongly.
+constexpr int kBusyRepeats = 5;
 constexpr int kBusyWaitMs = 5000;
 constexpr int kDiscardedReplyKind = 34;
 
@@ -44,11 +47,16 @@ TUsbRequestLink::TUsbRequestLink(IFtdiLink& link, IProtocolClock& clock, TUsbTra
 bool TUsbRequestLink::SendRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data) {
     int wrongAnswersLeft = NeverRetried(kind.kind) ? 0 : kWrongAnswerRetries;
     int exceptionsLeft = NeverRetried(kind.kind) ? 0 : kExceptionRetries;
+    int busyRepeatsLeft = kBusyRepeats;
     for (;;) {
         try {
-            if (TryRequest(kind, data)) {
+            const TReply reply = TryRequest(kind, data);
+            if (reply == TReply::Good) {
                 failures_ = 0;
                 return true;
+            }
+            if (reply == TReply::Busy && busyRepeatsLeft-- > 0) {
+                continue;
             }
             if (wrongAnswersLeft-- <= 0) {
                 return false;
@@ -160,14 +168,14 @@ bool TUsbRequestLink::Exchange(std::span<const uint8_t> request, std::vector<uin
     return ReadReply(body);
 }
 
-bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data) {
+TUsbRequestLink::TReply TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data) {
     payload_.clear();
     if (kind.kind == kDiscardedReplyKind) {
         Send(BuildUsbRequest(kind.requestClass, kind.code, data));
         uint8_t byte = 0;
         for (size_t discarded = 0; discarded < kMaxReplyLength && ReadByte(byte); ++discarded) {
         }
-        return true;
+        return TReply::Good;
     }
     std::vector<uint8_t> body;
     if (!Exchange(BuildUsbRequest(kind.requestClass, kind.code, data), body)) {
@@ -175,7 +183,7 @@ bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const ui
         if (kind.requestClass != 1 && kind.code == 1) {
             ThrowInvalidData();
         }
-        return false;
+        return TReply::Wrong;
     }
     if (body[0] == 0xFF && body[1] == 4) {
         throw EVeltrakInvalidRequest();
@@ -191,13 +199,13 @@ bool TUsbRequestLink::TryRequest(const TUsbRequestKind& kind, std::span<const ui
             }
             clock_.Sleep(10);
         }
-        return false;
+        return TReply::Busy;
     }
     if (body[0] != kind.requestClass || body[1] != kind.code) {
-        return false;
+        return TReply::Wrong;
     }
     payload_.assign(body.begin() + 2, body.end());
-    return true;
+    return TReply::Good;
 }
 
 } // namespace klt

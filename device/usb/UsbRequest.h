@@ -54,8 +54,9 @@ public:
     void ResetLine();
 
 private:
-    // One exchange: true for a good reply, false for a wrong one.
-    bool TryRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data);
+    enum class TReply { Good, Wrong, Busy };
+    // One exchange; Busy once the user has let the busy head unit be waited for.
+    TReply TryRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data);
     // Purges both queues and writes the request.
     void Send(std::span<const uint8_t> request);
     // The next reply frame's class, code and data; false when no frame start came.

@@ -109,6 +109,44 @@ TEST_F(KltDeviceSimulator, GenerationIVIsNotClearedWhenATrainingCannotBeSaved) {
     EXPECT_NE(run.err.find("The data stay in the Veltrak"), std::string::npos) << run.err;
 }
 
+TEST_F(KltDeviceSimulator, Generation7TrainingsAreDownloadedOnceAndTheMemoryClearedAfterACompleteRun) {
+    const std::string socket = StartUsbSimulator(
+        {"--generation", "7", "--initials", "ABC", "--rides", "2", "--ride-minutes", "5", "--reply-delay", "0"});
+    ASSERT_FALSE(socket.empty());
+    std::filesystem::create_directories(Database());
+    auto download = [&](const std::string& options) {
+        return test::RunKlt(dir_,
+                            "KLT_USB_SIM=" + socket + " KLT_CONFIG=" + dir_.File("cfg/KLTWIN.CFG") +
+                                " KLT_DATABASE=" + Database(),
+                            "device download --type 7 --json" + options);
+    };
+    auto filesListed = [&](const std::string& out) {
+        size_t count = 0;
+        for (size_t at = out.find(Database()); at != std::string::npos; at = out.find(Database(), at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+
+    const TRun first = download("");
+    ASSERT_EQ(first.status, 0) << first.out << first.err;
+    EXPECT_EQ(filesListed(first.out), 2u) << first.out; // the newest ride's two sections in one file
+    EXPECT_NE(first.out.find("\"skipped_known\":0"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("\"errors\":[]"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("\"cleared\":false"), std::string::npos) << first.out;
+
+    const TRun again = download(" --clear");
+    ASSERT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_NE(again.out.find("\"files\":[]"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("\"skipped_known\":2"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("\"cleared\":true"), std::string::npos) << again.out;
+
+    const TRun empty = download("");
+    ASSERT_EQ(empty.status, 0) << empty.out << empty.err;
+    EXPECT_NE(empty.out.find("\"files\":[]"), std::string::npos) << empty.out;
+    EXPECT_NE(empty.out.find("\"skipped_known\":0"), std::string::npos) << empty.out; // nothing left to read
+}
+
 TEST_F(KltDeviceSimulator, DownloadOptionsAreChecked) {
     EXPECT_EQ(Klt("device download").status, 2);
     EXPECT_EQ(Klt("device download --type 8").status, 2);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <fstream>
 
+#include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
 #include "core/KLTFile.h"
 #include "device/VeltrakExceptions.h"
@@ -214,8 +215,10 @@ TEST_F(SectionDownloadTest, AFullTrainingGoesOnInANewOneAtTheLaterTimeAndACutSav
         std::filesystem::remove(path);
     }
     const int blocksBefore = headUnit.Count(32);
-    headUnit.fault = [=](int kind, int count) {
-        if (kind == 32 && count == blocksBefore + 2050) { // in the second training
+    // in the second training the link is lost: nothing answers any more
+    headUnit.fault = [=, lost = false](int kind, int count) mutable {
+        lost = lost || (kind == 32 && count == blocksBefore + 2050);
+        if (lost) {
             throw EVeltrakComError("USB link lost");
         }
         return true;
@@ -259,8 +262,9 @@ TEST_F(SectionDownloadTest, ALinkLostMidSectionKeepsTheTrainingsBeforeAndNothing
     headUnit.sections.push_back(TSectionSpec{}.Samples(100));
     headUnit.sections.push_back(TSectionSpec{}.At(15, 0).Samples(100));
     headUnit.sections.push_back(TSectionSpec{}.At(15, 1, 50).Samples(100)); // continues the second
-    headUnit.fault = [](int kind, int count) {
-        if (kind == 32 && count == 10) { // the third section's second block
+    headUnit.fault = [lost = false](int kind, int count) mutable {
+        lost = lost || (kind == 32 && count == 10); // at the third section's second block
+        if (lost) {
             throw EVeltrakComError("USB link lost");
         }
         return true;
@@ -270,8 +274,25 @@ TEST_F(SectionDownloadTest, ALinkLostMidSectionKeepsTheTrainingsBeforeAndNothing
     ASSERT_EQ(result.files.size(), 1u);
     EXPECT_EQ(FilesOnDisk(), 1u);
     ASSERT_EQ(result.errors.size(), 1u);
-    EXPECT_EQ(result.errors[0], "USB link lost");
+    EXPECT_EQ(result.errors[0], "There was a problem during data download\r\nSome data might be lost.\r\nPlease "
+                                "try again if your are missing data.");
     EXPECT_EQ(image.Counters().trainingFiles, 1);
+}
+
+TEST_F(SectionDownloadTest, AGarbledHeaderOrBlockIsAskedForAgainAndNothingIsLost) {
+    headUnit.sections.push_back(TSectionSpec{}.Samples(100));
+    headUnit.fault = [](int kind, int count) {
+        if ((kind == 30 || kind == 32) && count == 2) {
+            throw Exception("Invalid data from Veltrak received\r\n Please try again later");
+        }
+        return true;
+    };
+    headUnit.sections.push_back(TSectionSpec{}.At(15, 0).Samples(100));
+    const TDownloadResult result = Download();
+    EXPECT_TRUE(result.Complete());
+    ASSERT_EQ(result.files.size(), 2u);
+    EXPECT_EQ(Read(result.files[0])->SampleCount(), 100);
+    EXPECT_EQ(Read(result.files[1])->SampleCount(), 100);
 }
 
 TEST_F(SectionDownloadTest, BlocksLostTwiceOrTheAbortFlagEndTheDownloadBetweenTrainings) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "core/Exceptions.h"
 #include "device/VeltrakExceptions.h"
 #include "device/usb/UsbRequest.h"
@@ -91,6 +93,20 @@ TEST(UsbRequest, BusyWaitsOrCancels) {
     EXPECT_EQ(prompt.shown[0].text, "Veltrak busy\r\nPlease wait");
     rig.ftdi.replies = {ReplyFrame({0xFF, 5})};
     EXPECT_THROW(rig.link.SendRequest(kReadStatus, {}), EVeltrakAbort);
+}
+
+TEST(UsbRequest, ABusyHeadUnitIsAskedTheSameAgainEvenForTheNextBlock) {
+    TUsbRig rig;
+    TScriptedPrompt prompt(std::deque<TPromptAnswer>(10, TPromptAnswer::Ok));
+    constexpr TUsbRequestKind kNextBlock{32, 4, 4};
+    rig.ftdi.replies = {ReplyFrame({0xFF, 5}), ReplyFrame({4, 4, 7})};
+    ASSERT_TRUE(rig.link.SendRequest(kNextBlock, {}));
+    EXPECT_EQ(rig.link.Payload(), std::vector<uint8_t>{7});
+    ASSERT_EQ(rig.ftdi.requests.size(), 2u);
+    EXPECT_EQ(rig.ftdi.requests[1], rig.ftdi.requests[0]);
+    rig.ftdi.replies.assign(10, ReplyFrame({0xFF, 5}));
+    EXPECT_FALSE(rig.link.SendRequest(kNextBlock, {})); // busy for ever: no longer waited for
+    EXPECT_EQ(rig.ftdi.requests.size(), 2u + 6u);
 }
 
 TEST(UsbTrafficLog, HeaderAndLinesBelowTheDatabase) {
