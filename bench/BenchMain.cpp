@@ -15,6 +15,9 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             times_[run.benchmark_name()] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+            if (const auto wire = run.counters.find("x_wire"); wire != run.counters.end()) {
+                wireRatios_[run.benchmark_name()] = wire->second;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -24,6 +27,13 @@ public:
             return; // filtered out
         }
         std::printf("%-64s %7.2fx  (goal: within %.0fx)\n", what, times_.at(measured) / times_.at(baseline), goal);
+    }
+
+    // A download against the time its bytes take on the line, as the benchmark counted them.
+    void WireRatio(const char* what, const char* measured, double goal) const {
+        if (wireRatios_.count(measured) != 0) {
+            std::printf("%-64s %7.2fx  (goal: within %.1fx)\n", what, wireRatios_.at(measured), goal);
+        }
     }
 
 private:
@@ -41,6 +51,7 @@ private:
     }
 
     std::map<std::string, double> times_;
+    std::map<std::string, double> wireRatios_;
 };
 
 } // namespace
@@ -69,6 +80,10 @@ int main(int argc, char** argv) {
                    "PlainPassPerDelay", 5);
     reporter.Ratio("paint 5-row diagram of 65,534 samples, 1920x1080 / draw its segments",
                    "PaintMultiRowDiagram", "PlainPainterSegments", 2);
+    reporter.WireRatio("download 2 rides of 3 min at 38,400 baud / their bytes' line time",
+                       "DownloadFewMinutes/iterations:3/real_time", 1.2);
+    reporter.WireRatio("download a full memory at 38,400 baud / its bytes' line time",
+                       "DownloadFullMemory/iterations:1/real_time", 1.2);
     klt::bench::RemoveBenchDir();
     benchmark::Shutdown();
     return 0;
