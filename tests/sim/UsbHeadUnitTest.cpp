@@ -65,7 +65,7 @@ TEST_F(UsbHeadUnitOpen, RequestsSplitOrJoinedAcrossWritesAreAllAnswered) {
     TBytes rest(request.begin() + 3, request.end());
     const TBytes second = Request(2, 12);
     rest.insert(rest.end(), second.begin(), second.end());
-    TBytes both = Reply({2, 1, 0x1D, 0xD8});
+    TBytes both = Reply({2, 1, 0x00, 0xFA});
     const TBytes third = Reply({2, 12, 3});
     both.insert(both.end(), third.begin(), third.end());
     EXPECT_EQ(usb_.Exchange(rest, both.size()), both);
