@@ -32,8 +32,7 @@ bool WaitUntil(const std::function<bool()>& condition) {
     return condition();
 }
 
-// The program's USB head unit over a simulated bus. Identification belongs to the protocol object
-// and is tested with it; here the link opens and the firmware is given.
+// The program's USB head unit over a simulated bus with the firmware a test needs.
 class TSimulatedBusHeadUnit : public TVeltrakUsbHeadUnit {
 public:
     TSimulatedBusHeadUnit(TUsbLink& usb, uint16_t firmware)
@@ -68,7 +67,9 @@ protected:
 
 TEST_F(KLTMainFormUsb, TheWindowNoticesAHeadUnitArrivingAndLeaving) {
     test::TScriptedPrompt prompt;
-    TKLTMainForm& main = MakeForm({}, nullptr, std::make_unique<TSimulatedBusHeadUnit>(*usb, kLatestUsbFirmware));
+    // The real protocol object identifies the simulated head unit.
+    TKLTMainForm& main =
+        MakeForm({}, nullptr, std::make_unique<TVeltrakUsbHeadUnit>(std::function<void()>{}, usb.get()));
     EXPECT_FALSE(Action("ResetVTVISpeedButton")->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return ShowsUsbHeadUnit(); }));
     EXPECT_EQ(Selector().currentText(), "VT 7");
