@@ -5,7 +5,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
-#include "cli/Json.h"
+#include "cli/FileBatch.h"
 #include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
@@ -62,33 +62,9 @@ int RunAdd(const TArguments& parsed, const std::string& databaseDir) {
     if (parsed.positional.size() < 2) {
         throw EUsage("db add needs at least one FILE");
     }
-    TJsonWriter json;
-    json.BeginObject().Key("added").BeginArray();
-    std::vector<std::pair<std::string, std::string>> errors;
-    for (size_t i = 1; i < parsed.positional.size(); ++i) {
-        const std::string& source = parsed.positional[i];
-        try {
-            const std::string path = AddToDatabase(source, databaseDir);
-            json.BeginObject().Field("source", source).Field("path", path).EndObject();
-            if (parsed.flags.count("--json") == 0) {
-                std::printf("%s -> %s\n", source.c_str(), path.c_str());
-            }
-        } catch (const std::exception& e) {
-            errors.emplace_back(source, e.what());
-            if (parsed.flags.count("--json") == 0) {
-                std::fprintf(stderr, "%s\n", e.what());
-            }
-        }
-    }
-    json.EndArray().Key("errors").BeginArray();
-    for (const auto& [source, message] : errors) {
-        json.BeginObject().Field("source", source).Field("message", message).EndObject();
-    }
-    json.EndArray().EndObject();
-    if (parsed.flags.count("--json") != 0) {
-        std::printf("%s\n", json.Text().c_str());
-    }
-    return errors.empty() ? 0 : 1;
+    const std::vector<std::string> sources(parsed.positional.begin() + 1, parsed.positional.end());
+    return ProcessFiles(sources, "added", parsed.flags.count("--json") != 0,
+                        [&](const std::string& source) { return AddToDatabase(source, databaseDir); });
 }
 
 int RunList(const TArguments& parsed, const std::string& databaseDir) {

@@ -38,6 +38,9 @@ int RunConvert(const std::vector<std::string>& args);
 int RunPlot(const std::vector<std::string>& args);
 // db path | db add FILE... | db list: the training database of the configuration.
 int RunDatabase(const std::vector<std::string>& args);
+// import FILE... [--initials XX] [--altitude-as-power] [--json]: text, HRM and RAW files as new
+// trainings in the training database.
+int RunImport(const std::vector<std::string>& args);
 // device ports | device status | device clock: the serial ports, and a head unit of generation IV
 // or V on one of them.
 int RunDevice(const std::vector<std::string>& args);

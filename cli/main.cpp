@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "core/ForeignImport.h"
 
 namespace {
 
@@ -20,6 +21,9 @@ constexpr const char* kUsage =
     "                                            marker 0, 1600x900)\n"
     "  db path                                   the training database in use\n"
     "  db add FILE... [--json]                   import trainings into the database\n"
+    "  import FILE... [--initials XX] [--altitude-as-power] [--json]\n"
+    "                                            text, HRM and RAW files as trainings of the\n"
+    "                                            database\n"
     "  db list [--initials P] [--from D] [--to D] [--json]\n"
     "                                            trainings of the database (D: YYYY-MM-DD)\n"
     "  image FILE [--save] [--json]              trainings of a head-unit memory image (.kli,\n"
@@ -45,6 +49,7 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
+    klt::InstallForeignImports();
     try {
         if (command == "info") {
             return klt::cli::RunInfo(args);
@@ -60,6 +65,9 @@ int main(int argc, char** argv) {
         }
         if (command == "db") {
             return klt::cli::RunDatabase(args);
+        }
+        if (command == "import") {
+            return klt::cli::RunImport(args);
         }
         if (command == "image") {
             return klt::cli::RunImage(args);

@@ -14,6 +14,7 @@
 #include "app/ConfigurationPaths.h"
 #include "app/TermiosProbePorts.h"
 #include "core/FileHistory.h"
+#include "core/ForeignImport.h"
 #include "core/KLTDate.h"
 #include "flow/UsbHeadUnit.h"
 #include "tools/synth/DemoDatabase.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(klt::ToolGlyphIcon(klt::TToolGlyph::MultiRow));
     klt::TQtPrompt prompt;
     klt::SetPrompt(&prompt);
+    klt::InstallForeignImports();
 
     klt::TKLTMainForm::TStartup startup;
     startup.probePorts = std::make_unique<klt::TTermiosProbePorts>();
