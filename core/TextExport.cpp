@@ -12,21 +12,23 @@ namespace {
 
 constexpr int64_t kOneDay = 8'640'000;
 
-// Right-aligned in `width`, `decimals` after the point; the point is always "." so that the
-// file reads back the same whatever the locale.
-std::string Field(double value, int width, int decimals = 0) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%*.*f", width, decimals, value);
-    std::string text = buffer;
-    // "-0" and "-0.0" say nothing a reader should see.
-    if (const auto minus = text.find("-0"); minus != std::string::npos && std::stod(text) == 0.0) {
-        text[minus] = ' ';
-    }
-    return text;
+// Right-aligned in `width`. Text too wide for its column still gets a blank before it, so that it
+// never runs into the field before and the columns stay words a reader can split.
+std::string Field(const std::string& text, int width) {
+    return text.size() >= static_cast<size_t>(width) ? " " + text : std::string(width - text.size(), ' ') + text;
 }
 
-std::string Field(const std::string& text, int width) {
-    return text.size() >= static_cast<size_t>(width) ? text : std::string(width - text.size(), ' ') + text;
+// `decimals` after the point; the point is always "." so that the file reads back the same
+// whatever the locale.
+std::string Field(double value, int width, int decimals = 0) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::string text = buffer;
+    // "-0" and "-0.0" say nothing a reader should see.
+    if (text.starts_with('-') && std::stod(text) == 0.0) {
+        text.erase(0, 1);
+    }
+    return Field(text, width);
 }
 
 double Display(TMesswertArtType kind, double raw) { return MesswertArt(kind).ToDisplay(raw); }
@@ -73,8 +75,9 @@ std::string TrainingText(const TKLTFile& file, int markerIndex, TTextExportForm 
         if (form == TTextExportForm::Basic) {
             text += "  " + FormatTimeOfDay(time - firstTime, withHundredths);
         } else {
-            text += Field(Display(mwaHoehe, sample.Altitude()), 6) + "  " +
-                    Field(Display(mwaTemperatur, sample.Temperature()), 3, 1) + "  " +
+            // Two blanks and the temperature in at least three places: one blank and four places.
+            text += Field(Display(mwaHoehe, sample.Altitude()), 6) + " " +
+                    Field(Display(mwaTemperatur, sample.Temperature()), 4, 1) + "  " +
                     FormatTimeOfDay(((time % kOneDay) + kOneDay) % kOneDay, withHundredths);
         }
         text += Field(i - marker.first + 1, 7) + "\n";

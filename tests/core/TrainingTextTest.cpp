@@ -150,6 +150,17 @@ TEST(TrainingText, HostileTextIsRefusedNamingTheLineAndLeavesTheTrainingAlone) {
     }
 }
 
+TEST(TrainingText, WideValuesStaySeparateColumns) {
+    TKLTFile source("/tmp/J091226A.klt");
+    test::FillTraining(source, 2, {}, "Smith J 1234");
+    source.Sample(2).Set(8, 0, 0, 0, -1'000'000, 0);
+    TKLTFile imported("/tmp/wide.txt");
+    ImportTextTraining(imported, TrainingText(source, 0, TTextExportForm::Extended));
+    EXPECT_EQ(imported.Header().date, source.Header().date);
+    EXPECT_EQ(imported.Marker(0).name, "Smith J 1234");
+    EXPECT_EQ(imported.Sample(2).Altitude(), -1'000'000);
+}
+
 TEST(TrainingText, ForeignBytesInTheCommentAreDropped) {
     TKLTFile file("/tmp/latin.txt");
     ImportTextTraining(file, Header(1, "Caf\xe9 r\xc3\xa9sum\xc3\xa9") + "  100  120   90  30.0  00:00:00      1\n");
