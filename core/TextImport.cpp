@@ -289,7 +289,11 @@ void ImportTextTraining(TKLTFile& file, std::string_view content) {
         }
         sample.altitude = line->Number("altitude");
         sample.temperature = line->Number("temperature");
-        sample.time = line->TimeOfDay(line->Word("time"));
+        const std::string_view timeWord = line->Word("time");
+        sample.time = line->TimeOfDay(timeWord);
+        // Whole seconds written for an interval like 1.5 s lag the true time by up to 0.99 s; only a
+        // step beyond that is a pause.
+        const int64_t slack = timeWord.find('.') == std::string_view::npos ? 99 : 0;
         if (samples.empty()) {
             blocks.push_back({static_cast<uint32_t>(sample.time), 0});
         } else {
@@ -300,7 +304,7 @@ void ImportTextTraining(TKLTFile& file, std::string_view content) {
             if (sample.time > INT32_MAX) {
                 line->Fail("the times cover too many days");
             }
-            if (sample.time - previousTime > interval) {
+            if (sample.time - previousTime > interval + slack) {
                 if (blocks.size() >= static_cast<size_t>(TKLTFile::kMaxBlocks)) {
                     line->Fail("a training holds at most " + std::to_string(TKLTFile::kMaxBlocks) + " pauses");
                 }

@@ -100,6 +100,20 @@ TEST(TrainingText, HundredthsAreReadWhenTheIntervalIsShort) {
     EXPECT_NE(text.find("10:00:01.50"), std::string::npos);
 }
 
+TEST(TrainingText, WholeSecondsOfAFractionalIntervalAreNoPause) {
+    TKLTFile file("/tmp/fraction.txt");
+    ImportTextTraining(file, Header(1.5) +
+                                 "  100  120   90  30.0   200  20.5  10:00:00      1\n"
+                                 "  100  120   90  30.0   200  20.5  10:00:01      2\n"
+                                 "  100  120   90  30.0   200  20.5  10:00:03      3\n"
+                                 "  100  120   90  30.0   200  20.5  10:00:04      4\n"
+                                 "  100  120   90  30.0   200  20.5  10:00:08      5\n");
+    ASSERT_EQ(file.Blocks().size(), 2u);
+    EXPECT_EQ(file.Blocks()[0].count, 4);
+    EXPECT_EQ(file.SampleTime(4), 3'600'450);
+    EXPECT_EQ(file.SampleTime(5), 3'600'800);
+}
+
 TEST(TrainingText, IntervalsAreEncodedInABytesFraction) {
     struct Case {
         double seconds;
