@@ -4,15 +4,12 @@
 #include "core/Exceptions.h"
 
 namespace klt::cli {
-namespace {
 
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa {}, sb {};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
-
-} // namespace
 
 int RunConvert(const std::vector<std::string>& args) {
     const TArguments parsed = TArguments::Parse(args, {}, {"--format"});

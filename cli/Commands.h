@@ -34,6 +34,10 @@ void LoadTraining(TKLTFile& file, const std::string& path);
 int RunInfo(const std::vector<std::string>& args);
 int RunSamples(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+// export FILE OUT [--format text|text-ext] [--marker N]: the column text of the training or a marker.
+int RunExport(const std::vector<std::string>& args);
+// Whether both paths name one existing file, so that an output never overwrites its input.
+bool SameFile(const std::string& a, const std::string& b);
 // plot FILE [--view single|trend|multi] [--rows N] [--marker N] [--width W] [--height H] -o OUT.png
 int RunPlot(const std::vector<std::string>& args);
 // db path | db add FILE... | db list: the training database of the configuration.

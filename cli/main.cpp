@@ -16,6 +16,10 @@ constexpr const char* kUsage =
     "  info FILE [--json]                        summary of a training file\n"
     "  samples FILE [--json|--csv]               every sample (raw units; CSV in display units)\n"
     "  convert IN OUT [--format klt7|klt6]       write the training in another format\n"
+    "  export FILE OUT [--format text|text-ext] [--marker N]\n"
+    "                                            the training (or marker N) as column text in\n"
+    "                                            display units; text-ext adds altitude,\n"
+    "                                            temperature and the time of day\n"
     "  plot FILE -o OUT.png [--view single|trend|multi] [--rows N] [--marker N]\n"
     "       [--width W] [--height H]             draw a diagram of the training (default: multi,\n"
     "                                            marker 0, 1600x900)\n"
@@ -59,6 +63,9 @@ int main(int argc, char** argv) {
         }
         if (command == "convert") {
             return klt::cli::RunConvert(args);
+        }
+        if (command == "export") {
+            return klt::cli::RunExport(args);
         }
         if (command == "plot") {
             return klt::cli::RunPlot(args);

@@ -9,6 +9,7 @@
 
 #include "app/KLTIniData.h"
 #include "app/ProfileWriter.h"
+#include "core/TextExport.h"
 #include "core/Texts.h"
 #include "device/VeltrakImage.h"
 
@@ -134,6 +135,11 @@ int main(int argc, char** argv) {
     klt::synth::BuildRide(ride, klt::synth::TRideOptions{});
     ride.WriteKLT7(dir + "/seed-" + std::to_string(n++), klt::TDateTimeMark::None());
     ride.WriteKLT6(dir + "/seed-" + std::to_string(n++), klt::TDateTimeMark::None());
+    const std::string textImportDir = std::string(argv[1]) + "/fuzz-text-import";
+    std::filesystem::create_directories(textImportDir);
+    for (const auto form : {klt::TTextExportForm::Basic, klt::TTextExportForm::Extended}) {
+        klt::test::WriteFileBytes(textImportDir + "/seed-" + std::to_string(n++), klt::TrainingText(ride, 0, form));
+    }
     // The training data module reads the same files.
     std::filesystem::copy(dir, std::string(argv[1]) + "/fuzz-training-data");
 
