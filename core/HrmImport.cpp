@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CodePage850.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
@@ -66,14 +67,20 @@ std::optional<int> ParseInt(std::string_view text) {
     return value;
 }
 
-// Bytes that are not UTF-8 are taken as Latin-1; control characters are dropped.
+// Bytes that are not UTF-8 are taken as Latin-1. Control characters and what training files cannot
+// store are dropped.
 std::string NoteText(std::string_view bytes) {
     std::string text;
+    auto keep = [&text](std::string_view character) {
+        if (character == "?" || Utf8ToCp850(character) != "?") {
+            text.append(character);
+        }
+    };
     for (size_t i = 0; i < bytes.size(); ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (c < 0x80) {
             if (c >= 0x20 && c != 0x7F) {
-                text += static_cast<char>(c);
+                keep(bytes.substr(i, 1));
             }
             continue;
         }
@@ -83,11 +90,11 @@ std::string NoteText(std::string_view bytes) {
             utf8 = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
         }
         if (utf8) {
-            text.append(bytes.substr(i, length));
+            keep(bytes.substr(i, length));
             i += length - 1;
         } else if (c >= 0xA0) {
-            text += static_cast<char>(0xC0 | c >> 6);
-            text += static_cast<char>(0x80 | (c & 0x3F));
+            const char latin1[] = {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+            keep(std::string_view(latin1, 2));
         }
     }
     return text;
@@ -132,6 +139,9 @@ public:
 
         std::vector<TSampleElement> samples;
         for (size_t i = dataStart + 1; i < lines_.size(); ++i) {
+            if (Trimmed(lines_[i].text).starts_with("[")) {
+                break; // a section after the samples
+            }
             if (Trimmed(lines_[i].text).empty()) {
                 continue;
             }

@@ -112,6 +112,10 @@ TEST(HrmImport, RealFilesKeepTheirColumnsApart) {
     TImported running(ReadAll(kRealFiles / "bipolar__training-sessions-22165267.hrm"));
     EXPECT_EQ(running.file.Sample(running.file.SampleCount()).Altitude(), -102);
 
+    // A note in Latin-1 bytes.
+    TImported merger(ReadAll(kRealFiles / "HRM_Track_Merger__sample.hrm"));
+    EXPECT_EQ(merger.file.Comment(), "\xC3\xAB\xC3\xBF\xC3\xAB\xC3\xBF\xC3\xAB\xC3\xBF");
+
     // The date in full, not its last six digits.
     EXPECT_EQ(CivilFromDaysSince1880(running.file.Header().date).year, 2014);
 }
@@ -126,7 +130,7 @@ TEST(HrmImport, UsUnitsAreMilesPerHourAndFeet) {
 }
 
 TEST(HrmImport, SpeedFlagAloneGivesSpeedAndHeartRate) {
-    TImported hrm(HrmText("100000000", "130 252\n131\t253\n"));
+    TImported hrm(HrmText("100000000", "130 252\n\n131\t253  \n[Extra]\n1\t2\t3\n"));
     ASSERT_EQ(hrm.file.SampleCount(), 2);
     EXPECT_EQ(hrm.file.Sample(1).StoredHeartRate(), 130);
     EXPECT_EQ(hrm.file.Sample(2).Speed(), 7008); // 25.3 km/h = 7028 mm/s
@@ -190,6 +194,7 @@ TEST(HrmImport, NotesInAnyEncodingBecomeText) {
               "Sprang p\xC3\xA5 glansis");
     EXPECT_EQ(TImported(HrmText("000000000", "120\n", "Kl\xC3\xB6ppel")).file.Comment(), "Kl\xC3\xB6ppel");
     EXPECT_EQ(TImported(HrmText("000000000", "120\n", "a\x01\x85\xEB\xFF")).file.Comment(), "a\xC3\xAB\xC3\xBF");
+    EXPECT_EQ(TImported(HrmText("000000000", "120\n", "5 \xE2\x82\xAC?")).file.Comment(), "5 ?"); // no euro sign
     EXPECT_EQ(TImported(HrmText("000000000", "120\n", "")).file.Comment(), "");
 }
 
