@@ -1,9 +1,10 @@
 #pragma once
+// Polar heart-rate monitor files (".hrm") read as trainings.
 #include <string_view>
 
-#include "core/KLTFile.h"
-
 namespace klt {
+
+class TKLTFile;
 
 void ImportHrmTraining(TKLTFile& file, std::string_view content, bool altitudeAsPower);
 

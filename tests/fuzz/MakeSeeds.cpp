@@ -101,6 +101,19 @@ void WriteSectionSeeds(const std::string& dir) {
     write("empty", klt::test::TSectionSpec{});
 }
 
+// The real recordings and an older file with cadence and power.
+void WriteHrmSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    for (const auto& entry : std::filesystem::directory_iterator(KLT_TEST_DATA_DIR "/external/hrm")) {
+        if (entry.path().extension() == ".hrm") {
+            std::filesystem::copy_file(entry.path(), dir + "/" + entry.path().filename().string(),
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+    klt::test::WriteFileBytes(dir + "/older-mode", "[Params]\nVersion=105\nMode=10\nDate=19990601\nInterval=15\n"
+                                                   "[Note]\nOld\n[HRData]\n150\t90\t220\n151\t91\t230\n");
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: klt-fuzz-seeds DIR\n");
@@ -168,5 +181,6 @@ int main(int argc, char** argv) {
     WriteHeadUnitSeeds(std::string(argv[1]) + "/fuzz-head-unit-replies");
     WriteImageBackupSeeds(std::string(argv[1]) + "/fuzz-image-backup");
     WriteSectionSeeds(std::string(argv[1]) + "/fuzz-section-records");
+    WriteHrmSeeds(std::string(argv[1]) + "/fuzz-hrm-import");
     return 0;
 }
