@@ -182,5 +182,11 @@ int main(int argc, char** argv) {
     WriteImageBackupSeeds(std::string(argv[1]) + "/fuzz-image-backup");
     WriteSectionSeeds(std::string(argv[1]) + "/fuzz-section-records");
     WriteHrmSeeds(std::string(argv[1]) + "/fuzz-hrm-import");
+    const std::string rawDir = std::string(argv[1]) + "/fuzz-raw-import";
+    std::filesystem::create_directories(rawDir);
+    klt::test::WriteFileBytes(rawDir + "/skipped-record",
+                              "header 1\r\nheader 2\r\nheader 3\r\nheader 4\r\n120\r\n255\r\n90\r\n251\r\na\r\nb\r\n"
+                              "c\r\nd\r\ne\r\n130\r\n300\r\n95\r\n250\r\n");
+    klt::test::WriteFileBytes(rawDir + "/plain", "h\nh\nh\nh\n100\n200\n80\n110\n210\n85\n250\n");
     return 0;
 }
