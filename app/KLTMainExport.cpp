@@ -1,12 +1,12 @@
 #include "app/KLTMainExport.h"
 
-#include <cstdio>
 #include <filesystem>
 
 #include "core/Exceptions.h"
 #include "core/FileHistory.h"
 #include "core/KLTFile.h"
 #include "core/Prompt.h"
+#include "core/TextExport.h"
 
 namespace klt {
 
@@ -14,6 +14,10 @@ const std::vector<TExportFilter>& AvailableExportFilters() {
     static const std::vector<TExportFilter> filters = {
         {TExportFormat::Klt7, "Training as data file", "*.klt"},
         {TExportFormat::Klt6, "Training as data file(old format)", "*.klt"},
+        {TExportFormat::Text, "Training as text file", "*.txt"},
+        {TExportFormat::MarkerText, "Marker as text file", "*.$*"},
+        {TExportFormat::TextNew, "Training as text file(new format)", "*.txt"},
+        {TExportFormat::MarkerTextNew, "Marker as text file(new format)", "*.$*"},
     };
     return filters;
 }
@@ -25,14 +29,12 @@ std::string ExportExtension(TExportFormat format, int marker) {
         return ".klt";
     case TExportFormat::Text:
     case TExportFormat::TextNew:
-        return ".txt";
+        return TextExportExtension(0);
     case TExportFormat::MarkerText:
     case TExportFormat::MarkerTextNew:
         break;
     }
-    char extension[8];
-    std::snprintf(extension, sizeof extension, ".$%02X", static_cast<unsigned>(marker) & 0xFF);
-    return extension;
+    return TextExportExtension(marker);
 }
 
 std::string ProposedExportName(const TKLTFile& file, TExportFormat format, int marker) {
@@ -40,7 +42,7 @@ std::string ProposedExportName(const TKLTFile& file, TExportFormat format, int m
     return name.replace_extension(ExportExtension(format, marker)).string();
 }
 
-void ExportTraining(TKLTFile& file, TExportFormat format, const std::string& path) {
+void ExportTraining(TKLTFile& file, TExportFormat format, const std::string& path, int marker) {
     if (FullPath(path) == FullPath(file.FileName())) {
         // An old format or a text written over the training itself would lose it.
         throw EInOutError("'" + path + "': the training cannot be exported onto its own file");
@@ -53,8 +55,18 @@ void ExportTraining(TKLTFile& file, TExportFormat format, const std::string& pat
     case TExportFormat::Klt6:
         file.WriteKLT6(path, TDateTimeMark::None());
         return;
-    default:
-        throw EInOutError("'" + path + "': this export format is not available yet");
+    case TExportFormat::Text:
+        ExportTrainingText(file, 0, TTextExportForm::Basic, path);
+        return;
+    case TExportFormat::MarkerText:
+        ExportTrainingText(file, marker, TTextExportForm::Basic, path);
+        return;
+    case TExportFormat::TextNew:
+        ExportTrainingText(file, 0, TTextExportForm::Extended, path);
+        return;
+    case TExportFormat::MarkerTextNew:
+        ExportTrainingText(file, marker, TTextExportForm::Extended, path);
+        return;
     }
 }
 
@@ -69,7 +81,7 @@ void ExportTrainings(const std::vector<TExportItem>& items, TExportFormat format
                              TPromptButtons::YesNo) != TPromptAnswer::Yes) {
                 continue;
             }
-            ExportTraining(*file, format, path);
+            ExportTraining(*file, format, path, marker);
         } catch (const std::exception& e) {
             Prompt().ShowMessage("Warning", "'" + file->FileName() + "': " + e.what());
         }

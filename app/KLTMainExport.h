@@ -15,7 +15,7 @@ enum class TExportFormat {
     Text = 3,       // "Training as text file"
     MarkerText = 4, // "Marker as text file"
     TextNew = 5,    // "Training as text file(new format)"
-    MarkerTextNew = 6
+    MarkerTextNew = 6 // "Marker as text file(new format)"
 };
 
 struct TExportFilter {
@@ -24,7 +24,7 @@ struct TExportFilter {
     std::string_view pattern;
 };
 
-// The formats that can be written today, in dialog order.
+// The export formats in dialog order.
 const std::vector<TExportFilter>& AvailableExportFilters();
 
 // The extension a file of the format gets: ".klt", ".txt", or for a marker ".$" and the marker's
@@ -34,9 +34,9 @@ std::string ExportExtension(TExportFormat format, int marker);
 // The name proposed for exporting `file`: its own name with the format's extension.
 std::string ProposedExportName(const TKLTFile& file, TExportFormat format, int marker);
 
-// Writes the training at `path` in a data-file format; throws what writing throws, and refuses to
-// replace the training's own file.
-void ExportTraining(TKLTFile& file, TExportFormat format, const std::string& path);
+// Writes the training (the marker forms: marker `marker`) at `path`; throws what writing throws,
+// and refuses to replace the training's own file.
+void ExportTraining(TKLTFile& file, TExportFormat format, const std::string& path, int marker = 0);
 
 struct TExportItem {
     TKLTFile* file;

@@ -221,7 +221,7 @@ void TKLTMainForm::ExportActiveDocument() {
         return;
     }
     try {
-        ExportTraining(document->File(), format, path);
+        ExportTraining(document->File(), format, path, document->CurrentMarker());
     } catch (const std::exception& e) {
         OnCommandFailed(e);
     }

@@ -5,6 +5,8 @@
 #include "app/KLTMainOptions.h"
 #include "core/KLTFile.h"
 #include "core/MesswertUnitSelection.h"
+#include "core/TextExport.h"
+#include "core/TextImport.h"
 
 #include "tests/support/MemoryTraining.h"
 #include "tests/support/RawTraining.h"
@@ -109,9 +111,23 @@ TEST(KLTMainExport, ExtensionsAndProposedNames) {
     TKLTFile file("/db/_JD.KLT/2026_12.KLT/J091226A.klt");
     EXPECT_EQ(ProposedExportName(file, TExportFormat::Klt6, 0), "J091226A.klt");
     EXPECT_EQ(ProposedExportName(file, TExportFormat::MarkerText, 2), "J091226A.$02");
-    for (const TExportFilter& filter : AvailableExportFilters()) {
-        EXPECT_TRUE(filter.format == TExportFormat::Klt7 || filter.format == TExportFormat::Klt6);
-    }
+    ASSERT_EQ(AvailableExportFilters().size(), 6u);
+    EXPECT_EQ(AvailableExportFilters()[5].description, "Marker as text file(new format)");
+}
+
+TEST(KLTMainExport, TextFormsWriteTheTrainingOrTheMarkerAndLeaveTheTrainingAlone) {
+    test::TTempDir dir;
+    test::WriteTraining(dir.File("own.klt"));
+    const std::string before = test::ReadFileBytes(dir.File("own.klt"));
+    TKLTFile file(dir.File("own.klt"));
+    ExportTraining(file, TExportFormat::TextNew, dir.File("own.txt"), 0);
+    const std::string text = test::ReadFileBytes(dir.File("own.txt"));
+    EXPECT_EQ(text, TrainingText(file, 0, TTextExportForm::Extended));
+    TKLTFile back(dir.File("back.txt"));
+    ImportTextTraining(back, text);
+    EXPECT_EQ(back.SampleCount(), file.SampleCount());
+    EXPECT_EQ(test::ReadFileBytes(dir.File("own.klt")), before);
+    EXPECT_THROW(ExportTraining(file, TExportFormat::MarkerText, dir.File("own.$07"), 7), std::exception);
 }
 
 TEST(KLTMainExport, WritesBothDataFormatsButNeverOverTheTrainingItself) {
