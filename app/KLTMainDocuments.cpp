@@ -101,6 +101,10 @@ std::string TKLTDocumentOpener::OpenIntoWindow(const std::string& fullPath) {
     try {
         file.EnsureLoaded(3);
         const std::string& databaseDir = TrainingEnvironment().databaseDir;
+        if (databaseDir.empty() && file.LoadState() == TLoadState::Imported) {
+            // Kept under its own name, saving the training would write over the foreign file.
+            throw EKLTFileDatabaseError("'" + fullPath + "': imported files need a training database to go into");
+        }
         if (!databaseDir.empty() &&
             (file.FileName().empty() || !IsInDatabase(file.FileName(), databaseDir))) {
             PlaceInDatabase(file, databaseDir);

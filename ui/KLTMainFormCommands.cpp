@@ -229,7 +229,7 @@ void TKLTMainForm::ExportActiveDocument() {
 
 void TKLTMainForm::ImportFiles() {
     const QStringList chosen = QFileDialog::getOpenFileNames(
-        this, "Import", StartDirectory(*ini_), "Training files (*.klt *.KLT *.dat *.DAT);;All files (*)");
+        this, "Import", StartDirectory(*ini_), "Training files (*.klt *.KLT *.dat *.DAT);;Text, HRM and RAW files (*.txt *.TXT *.$* *.hrm *.HRM *.raw *.RAW);;All files (*)");
     if (chosen.isEmpty()) {
         return;
     }

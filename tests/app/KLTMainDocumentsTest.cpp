@@ -1,5 +1,7 @@
 #include "app/KLTMainDocuments.h"
+#include "core/Exceptions.h"
 #include "core/FileHistory.h"
+#include "core/ForeignImport.h"
 #include "core/KLTDatabase.h"
 #include "core/KLTFileRegistry.h"
 #include "core/TrainingEnvironment.h"
@@ -103,6 +105,27 @@ TEST_F(KLTMainDocuments, TrainingFromOutsideIsStoredAtItsPlaceBeforeItsWindowOpe
     opener.OpenTrainingFile(source);
     EXPECT_EQ(windows->createdPaths[1],
               CanonicalDirectory(databaseDir, "JD", 53000) + CanonicalStem("JD", 53000) + "B.klt");
+}
+
+TEST_F(KLTMainDocuments, ForeignFilesAreImportedIntoTheDatabaseAndNeverOverwritten) {
+    InstallForeignImports();
+    const std::string raw = dir.File("1-2-2020.raw");
+    const std::string content = "h\nh\nh\nh\n120\n255\n90\n130\n300\n95\n250\n";
+    test::WriteFileBytes(raw, content);
+    opener.OpenTrainingFile(raw);
+    ASSERT_EQ(windows->createdPaths.size(), 1u);
+    EXPECT_EQ(windows->createdPaths[0].rfind(databaseDir, 0), 0u) << windows->createdPaths[0];
+    EXPECT_TRUE(windows->existedWhenCreated[0]);
+
+    // Without a database the import would stay under the foreign file's name, where saving it
+    // would write over the original.
+    TrainingEnvironment().databaseDir.clear();
+    const std::string other = dir.File("3-4-2021.raw");
+    test::WriteFileBytes(other, content);
+    EXPECT_THROW(opener.OpenTrainingFile(other), EKLTFileDatabaseError);
+    EXPECT_EQ(test::ReadFileBytes(other), content);
+    EXPECT_EQ(windows->createdPaths.size(), 1u);
+    TKLTFile::ForeignImport() = nullptr;
 }
 
 TEST_F(KLTMainDocuments, TrainingInsideTheDatabaseOpensWhereItIs) {
