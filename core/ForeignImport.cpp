@@ -89,7 +89,11 @@ int ImportedRaw(TMesswertArtType kind, double display) {
     if (std::isnan(raw)) {
         throw EConvertError("not a number");
     }
-    return static_cast<int>(std::clamp(raw, double{INT_MIN}, double{INT_MAX}));
+    return RoundedRaw(raw);
+}
+
+int RoundedRaw(double raw) {
+    return static_cast<int>(std::clamp(std::round(raw), double{INT_MIN}, double{INT_MAX}));
 }
 
 } // namespace klt

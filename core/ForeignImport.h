@@ -31,6 +31,10 @@ void InstallForeignImports(const TForeignImportOptions& options = {});
 // samples, the start time, and the mark of a change so that it is saved.
 void FinishImport(TKLTFile& file, int sampleCount, int32_t startTime);
 
+// A raw value rounded into what an int holds, for the sample setters (which cut it to what a sample
+// can store).
+int RoundedRaw(double raw);
+
 // A value in the user's display unit of `kind` as a raw value, held inside int for the setters
 // (which cut it to what a sample can store); EConvertError for a value that is no number.
 int ImportedRaw(TMesswertArtType kind, double display);

@@ -8,6 +8,7 @@
 
 #include "core/CodePage850.h"
 #include "core/Exceptions.h"
+#include "core/ForeignImport.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
 #include "core/SampleElement.h"
@@ -126,7 +127,8 @@ public:
         if (!versionNumber) {
             Fail(version.number, "the version is not a number");
         }
-        const TColumns columns = *versionNumber >= 106 ? FlagColumns(Value("SMode")) : ModeColumns(Value("Mode"));
+        const TColumns columns =
+            *versionNumber >= 106 ? FlagColumns(Value("SMode")) : ModeColumns(Value("Mode"));
         const uint16_t date = Date(Value("Date"));
         const TLine& intervalLine = Value("Interval");
         const std::optional<int> interval = ParseInt(Trimmed(ValueText(intervalLine)));
@@ -206,7 +208,8 @@ private:
     // pedalling index, heart rate with cycling data, US units and (newer files) air pressure.
     TColumns FlagColumns(const TLine& line) const {
         const std::string_view digits = ValueText(line);
-        if ((digits.size() != 8 && digits.size() != 9) || digits.find_first_not_of("01") != std::string_view::npos) {
+        if ((digits.size() != 8 && digits.size() != 9) ||
+            digits.find_first_not_of("01") != std::string_view::npos) {
             Fail(line.number, "Unknown Polar Format");
         }
         TColumns columns;
@@ -255,7 +258,8 @@ private:
                 Fail(line.number, "\"" + std::string(word.substr(0, 20)) + "\" is not a number");
             }
             if (static_cast<int>(values.size()) == expected) {
-                Fail(line.number, "more than the " + std::to_string(expected) + " values the header announces");
+                Fail(line.number,
+                     "more than the " + std::to_string(expected) + " values the header announces");
             }
             values.push_back(*value);
             rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end);
@@ -267,7 +271,8 @@ private:
         return values;
     }
 
-    static TSampleElement Sample(const std::vector<int>& values, const TColumns& columns, bool powerFromAltitude) {
+    static TSampleElement Sample(const std::vector<int>& values, const TColumns& columns,
+                                 bool powerFromAltitude) {
         size_t at = 1;
         const int speed = columns.speed ? values[at++] : 0;
         const int cadence = columns.cadence ? values[at++] : 0;
@@ -276,9 +281,10 @@ private:
         const double speedFactor = columns.usUnits ? kMmPerSecondPerMph : kMmPerSecondPerKmh;
         const double altitudeMetres = columns.usUnits ? altitude * kMetresPerFoot : altitude;
         TSampleElement sample{};
-        sample.Set(static_cast<int>(power * kRawPerWatt), static_cast<int>(cadence * kRawPerRpm),
-                   static_cast<int>(values[0] * kRawPerBpm), static_cast<int>(std::lround(speed / 10.0 * speedFactor)),
-                   powerFromAltitude ? 0 : static_cast<int>(std::lround(altitudeMetres)), 0);
+        // Scaled, the file's numbers may leave the int range; the sample fields clamp them anyway.
+        sample.Set(RoundedRaw(power * kRawPerWatt), RoundedRaw(cadence * kRawPerRpm),
+                   RoundedRaw(values[0] * kRawPerBpm), RoundedRaw(speed / 10.0 * speedFactor),
+                   powerFromAltitude ? 0 : RoundedRaw(altitudeMetres), 0);
         return sample;
     }
 

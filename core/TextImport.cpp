@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "core/ForeignImport.h"
 #include "core/Initials.h"
 #include "core/PRMesWrt.h"
 #include "core/Utf8Chars.h"
@@ -194,11 +195,6 @@ struct TTextSample {
     int64_t time = 0; // extended files only
 };
 
-// A display value as the raw integer of its kind, kept inside what an int holds.
-int Raw(TMesswertArtType kind, double display) {
-    return static_cast<int>(std::clamp(MesswertArt(kind).ToRawRounded(display), -1e9, 1e9));
-}
-
 // The interval as numerator / denominator seconds, both in a byte.
 std::pair<uint8_t, uint8_t> EncodeInterval(TLine& line, double seconds) {
     double numerator = 0, denominator = 1;
@@ -332,8 +328,9 @@ void ImportTextTraining(TKLTFile& file, std::string_view content) {
     for (size_t i = 0; i < samples.size(); ++i) {
         const TTextSample& s = samples[i];
         file.Sample(static_cast<int>(i) + 1)
-            .Set(Raw(mwaLeistung, s.power), Raw(mwaTretfrequenz, s.cadence), Raw(mwaHerzfrequenz, s.heartRate),
-                 Raw(mwaGeschwindigkeit, s.speed), Raw(mwaHoehe, s.altitude), Raw(mwaTemperatur, s.temperature));
+            .Set(ImportedRaw(mwaLeistung, s.power), ImportedRaw(mwaTretfrequenz, s.cadence),
+                 ImportedRaw(mwaHerzfrequenz, s.heartRate), ImportedRaw(mwaGeschwindigkeit, s.speed),
+                 ImportedRaw(mwaHoehe, s.altitude), ImportedRaw(mwaTemperatur, s.temperature));
     }
     file.SetBlocks(std::move(blocks));
     file.Normalise();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "tests/cli/KltRun.h"
 #include "tests/support/RawTraining.h"
@@ -39,6 +40,28 @@ TEST_F(KltImport, SavesImportedTrainingsInTheDatabaseAndReportsFailures) {
 
     const test::TKltRun list = Klt("db list --json");
     EXPECT_NE(list.out.find(R"("initials":"JD")"), std::string::npos) << list.out;
+}
+
+TEST_F(KltImport, EveryRealHeartRateMonitorFileGoesIntoTheDatabase) {
+    std::string files;
+    int count = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(KLT_TEST_DATA_DIR) / "external" / "hrm")) {
+        if (entry.path().extension() == ".hrm") {
+            files += " " + entry.path().string();
+            ++count;
+        }
+    }
+    ASSERT_EQ(count, 10);
+
+    const test::TKltRun run = Klt("import --json --initials PM" + files);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find(R"("errors":[])"), std::string::npos) << run.out;
+    int saved = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.File("db"))) {
+        saved += entry.path().extension() == ".klt";
+    }
+    EXPECT_EQ(saved, count);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
+#include "core/SampleElement.h"
 
 namespace klt {
 namespace {
@@ -155,6 +156,16 @@ TEST(HrmImport, AltitudeWithoutPower) {
     TImported withPower(HrmText("001100000", "120\t300\t180\n"), true);
     EXPECT_EQ(withPower.file.Sample(1).StoredPower(), 180);
     EXPECT_EQ(withPower.file.Comment(), "");
+}
+
+TEST(HrmImport, ValuesBeyondTheSampleFieldsClamp) {
+    TImported hrm(HrmText("11110000", "2147483647\t2147483647\t2147483647\t-2147483648\t2147483647\n"));
+    const TSampleElement& sample = hrm.file.Sample(1);
+    EXPECT_EQ(sample.StoredHeartRate(), TSampleElement::kMaxBeatsOrRevs);
+    EXPECT_EQ(sample.StoredCadence(), TSampleElement::kMaxBeatsOrRevs);
+    EXPECT_EQ(sample.StoredPower(), TSampleElement::kMaxPowerWatts);
+    EXPECT_EQ(sample.Speed(), TSampleElement::kMaxSpeedUnits * 32);
+    EXPECT_LT(sample.Altitude(), 0);
 }
 
 TEST(HrmImport, BalanceColumnAfterPowerIsSkipped) {
