@@ -12,33 +12,6 @@
 #include "core/TrainingEnvironment.h"
 
 namespace klt {
-namespace {
-
-// Stores a training read from outside the database at its place in the database, under a free
-// name; the file it came from stays where it is.
-void PlaceInDatabase(TKLTFile& file, const std::string& databaseDir) {
-    const std::string original = file.FileName();
-    // A name inside the database that no file has lets the database rename give it its place
-    // without touching anything on disk.
-    const std::string incoming = databaseDir + "/.incoming.klt";
-    file.SetFileName(incoming);
-    try {
-        file.CanonicalRename();
-    } catch (...) {
-        file.SetFileName(original);
-        throw;
-    }
-    if (file.FileName() == incoming) {
-        file.SetFileName(original); // no place for it (no athlete): it stays where it is
-        return;
-    }
-    if (IsInDatabase(file.FileName(), databaseDir) && !file.Save()) {
-        throw EKLTFileDatabaseError("not saved in the training database");
-    }
-}
-
-} // namespace
-
 bool IsMemoryImagePath(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -85,7 +58,9 @@ void TKLTDocumentOpener::ForgetFailedFile(const std::string& fullPath) {
     }
 }
 
-void TKLTDocumentOpener::OpenTrainingFiles(const std::vector<std::string>& paths) {
+void TKLTDocumentOpener::OpenTrainingFiles(const std::vector<std::string>& paths,
+                                           const std::optional<TForeignImportOptions>& importOptions) {
+    importOptions_ = importOptions;
     for (const std::string& path : paths) {
         try {
             OpenTrainingFile(path);
@@ -93,21 +68,24 @@ void TKLTDocumentOpener::OpenTrainingFiles(const std::vector<std::string>& paths
             Prompt().ShowMessage("Warning", e.what());
         }
     }
+    importOptions_.reset();
 }
 
 std::string TKLTDocumentOpener::OpenIntoWindow(const std::string& fullPath) {
     TKLTFileRegistry& registry = KLTFileRegistry();
     TKLTFile& file = registry.OpenTraining(fullPath, nullptr);
     try {
+        if (importOptions_) {
+            file.ImportOptions() = *importOptions_;
+        }
         file.EnsureLoaded(3);
         const std::string& databaseDir = TrainingEnvironment().databaseDir;
-        if (databaseDir.empty() && file.LoadState() == TLoadState::Imported) {
-            // Kept under its own name, saving the training would write over the foreign file.
-            throw EKLTFileDatabaseError("'" + fullPath + "': imported files need a training database to go into");
-        }
-        if (!databaseDir.empty() &&
-            (file.FileName().empty() || !IsInDatabase(file.FileName(), databaseDir))) {
-            PlaceInDatabase(file, databaseDir);
+        const bool outside = file.FileName().empty() || !IsInDatabase(file.FileName(), databaseDir);
+        // A training without an athlete may stay where it is, but an import kept under the
+        // foreign file's name would be saved over that file.
+        const bool placed = !databaseDir.empty() && outside && PlaceInDatabase(file, databaseDir);
+        if (!placed && outside && file.LoadState() == TLoadState::Imported) {
+            throw EKLTFileDatabaseError("imported files need a training database to go into");
         }
         windows_.CreateDocumentWindow(file.FileName());
     } catch (...) {

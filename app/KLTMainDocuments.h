@@ -2,8 +2,11 @@
 // Opening trainings into document windows: the one road every way of opening a file takes.
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "core/KLTFile.h"
 
 namespace klt {
 
@@ -39,8 +42,10 @@ public:
     // is stored at its place in the database first. The oldest windows of the least recently used
     // trainings close beyond 25 windows. Errors are thrown with "'path': " in front.
     void OpenTrainingFile(const std::string& path);
-    // Opens each file; every failure is reported on its own and the rest still open.
-    void OpenTrainingFiles(const std::vector<std::string>& paths);
+    // Opens each file; every failure is reported on its own and the rest still open. Foreign files
+    // are imported with `importOptions` when given (the import dialog's), else as the file says.
+    void OpenTrainingFiles(const std::vector<std::string>& paths,
+                           const std::optional<TForeignImportOptions>& importOptions = std::nullopt);
 
 private:
     std::string OpenIntoWindow(const std::string& fullPath);
@@ -50,6 +55,7 @@ private:
     IDocumentWindows& windows_;
     TFileHistory* history_;
     TMemoryImageHook memoryImageHook_;
+    std::optional<TForeignImportOptions> importOptions_;
 };
 
 // Whether the path names a head-unit memory image by its extension.

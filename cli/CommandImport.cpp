@@ -14,24 +14,19 @@ namespace {
 
 // Imports the foreign file where it lies and saves the training at its place in the database;
 // the foreign file itself is left alone. Returns the path of the saved training.
-std::string ImportIntoDatabase(const std::string& source, const TArguments& parsed, const std::string& databaseDir) {
+std::string ImportIntoDatabase(const std::string& source, const TForeignImportOptions& options,
+                               const std::string& databaseDir) {
     TKLTFile file(std::filesystem::absolute(source).string());
     if (ForeignFormatOf(source) == TForeignFormat::None) {
         throw EInOutError("'" + source + "': neither a text, HRM nor RAW file");
     }
+    file.ImportOptions() = options;
     file.EnsureLoaded(3);
-    if (parsed.options.count("--initials") != 0) {
-        file.SetInitials(parsed.options.at("--initials"));
-    }
     if (IsInDatabase(file.FileName(), databaseDir)) {
         file.Save(); // loading moved it into its place already
-        return file.FileName();
+    } else if (!PlaceInDatabase(file, databaseDir)) {
+        throw EKLTFileDatabaseError("'" + source + "': the training has no place in the database");
     }
-    // A name inside the database that no file has: the database rename gives it its place.
-    std::filesystem::create_directories(databaseDir);
-    file.SetFileName(databaseDir + "/.incoming.klt");
-    file.CanonicalRename();
-    file.Save();
     return file.FileName();
 }
 
@@ -47,9 +42,11 @@ int RunImport(const std::vector<std::string>& args) {
         throw EKLTFileDatabaseError("No training database is set up to receive the trainings.");
     }
     TrainingEnvironment().databaseDir = databaseDir;
-    InstallForeignImports({.altitudeAsPower = parsed.flags.count("--altitude-as-power") != 0});
+    const TForeignImportOptions options{
+        .altitudeAsPower = parsed.flags.count("--altitude-as-power") != 0,
+        .initials = parsed.options.count("--initials") != 0 ? parsed.options.at("--initials") : std::string()};
     return ProcessFiles(parsed.positional, "imported", parsed.flags.count("--json") != 0,
-                        [&](const std::string& source) { return ImportIntoDatabase(source, parsed, databaseDir); });
+                        [&](const std::string& source) { return ImportIntoDatabase(source, options, databaseDir); });
 }
 
 } // namespace klt::cli

@@ -9,6 +9,7 @@
 
 #include "core/Exceptions.h"
 #include "core/HrmImport.h"
+#include "core/Initials.h"
 #include "core/RawImport.h"
 #include "core/SmallFile.h"
 #include "core/TextImport.h"
@@ -31,7 +32,8 @@ TForeignFormat ForeignFormatOf(const std::string& path) {
     return TForeignFormat::None;
 }
 
-bool ImportForeignFile(TKLTFile& file, const TForeignImportOptions& options) {
+bool ImportForeignFile(TKLTFile& file) {
+    const TForeignImportOptions& options = file.ImportOptions();
     const TForeignFormat format = ForeignFormatOf(file.FileName());
     if (format == TForeignFormat::None) {
         return false;
@@ -55,6 +57,9 @@ bool ImportForeignFile(TKLTFile& file, const TForeignImportOptions& options) {
         case TForeignFormat::None:
             break;
         }
+        if (!options.initials.empty()) {
+            file.Marker(0).name = NormalizeInitials(options.initials);
+        }
     } catch (Exception& error) {
         if (error.Message().find(quotedName) == std::string::npos) {
             error.SetMessage(quotedName + ": " + error.Message());
@@ -64,9 +69,9 @@ bool ImportForeignFile(TKLTFile& file, const TForeignImportOptions& options) {
     return true;
 }
 
-void InstallForeignImports(const TForeignImportOptions& options) {
-    TKLTFile::ForeignImport() = [options](TKLTFile& file) {
-        if (!ImportForeignFile(file, options)) {
+void InstallForeignImports() {
+    TKLTFile::ForeignImport() = [](TKLTFile& file) {
+        if (!ImportForeignFile(file)) {
             // An empty training must not pass for an imported one.
             if (std::exception_ptr readError = std::current_exception()) {
                 std::rethrow_exception(readError);

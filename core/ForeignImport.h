@@ -8,24 +8,20 @@
 
 namespace klt {
 
-struct TForeignImportOptions {
-    bool altitudeAsPower = false; // HRM files with altitude but no power: altitude is the power
-};
-
 enum class TForeignFormat { None, Text, Hrm, Raw };
 
 // ".raw", ".txt" or any extension holding "$", ".hrm"; None for anything else.
 TForeignFormat ForeignFormatOf(const std::string& path);
 
-// Reads the file named by `file` (at most kMaxForeignFileSize bytes) and imports it; false, with
-// `file` untouched, for a file of no known format. Errors name the file; the caller clears the
-// object.
-bool ImportForeignFile(TKLTFile& file, const TForeignImportOptions& options);
+// Reads the file named by `file` (at most kMaxForeignFileSize bytes) and imports it with the
+// object's import options; false, with `file` untouched, for a file of no known format. Errors
+// name the file; the caller clears the object.
+bool ImportForeignFile(TKLTFile& file);
 inline constexpr size_t kMaxForeignFileSize = 64u << 20;
 
-// Makes level-3 loading of every training object use ImportForeignFile with these options. A file
-// of no known format fails to load with the error that made it look foreign.
-void InstallForeignImports(const TForeignImportOptions& options = {});
+// Makes level-3 loading of every training object use ImportForeignFile. A file of no known format
+// fails to load with the error that made it look foreign.
+void InstallForeignImports();
 
 // What every importer does once the samples are in place: count, normalise, marker 0 over all
 // samples, the start time, and the mark of a change so that it is saved.

@@ -169,6 +169,7 @@ public:
         for (size_t i = 0; i < samples.size(); ++i) {
             file.Sample(static_cast<int>(i) + 1) = samples[i];
         }
+        FinishImport(file, static_cast<int>(samples.size()), 0);
     }
 
 private:

@@ -171,4 +171,26 @@ void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filt
     }
 }
 
+bool PlaceInDatabase(TKLTFile& file, const std::string& databaseDir) {
+    const std::string original = file.FileName();
+    // A name inside the database that no file has lets the canonical rename give the training its
+    // place without touching anything on disk.
+    const std::string incoming = WithoutTrailingSlash(databaseDir) + "/.incoming.klt";
+    file.SetFileName(incoming);
+    try {
+        file.CanonicalRename();
+    } catch (...) {
+        file.SetFileName(original);
+        throw;
+    }
+    if (file.FileName() == incoming) {
+        file.SetFileName(original);
+        return false;
+    }
+    if (!file.Save()) {
+        throw EKLTFileDatabaseError("not saved in the training database");
+    }
+    return true;
+}
+
 } // namespace klt

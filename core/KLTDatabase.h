@@ -26,6 +26,11 @@ bool HasCanonicalForm(const std::string& name, const std::string& stem);
 // itself when there is none.
 std::string FindIgnoringCase(const std::string& dir, const std::string& name);
 
+// Gives a training read from outside the database its place there, under a free name, and saves
+// it; the file it came from stays where it is. False, with the name unchanged, for a training
+// without a marker 0 to name it by.
+bool PlaceInDatabase(TKLTFile& file, const std::string& databaseDir);
+
 // Renames without ever replacing an existing file; false (errno set) when it cannot.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 

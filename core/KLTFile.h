@@ -44,6 +44,12 @@ struct TKLTHeader {
     char Version() const { return magic[3]; }
 };
 
+// How a foreign file is to be imported into this object (the import dialog's options).
+struct TForeignImportOptions {
+    bool altitudeAsPower = false; // HRM files with altitude but no power: altitude is the power
+    std::string initials;         // the athlete of the imported training; empty: as the file says
+};
+
 enum class TLoadState : uint8_t { Empty = 0, Requested = 1, Loaded = 2, Imported = 3 };
 enum class TZeitFormat : uint8_t { ZeitFormatHHMMSS, ZeitFormatHHMMSSTT };
 
@@ -82,6 +88,7 @@ public:
     void EnsureLoaded(int level = 2);
     // How foreign files are imported at level 3; set by the import module.
     static std::function<void(TKLTFile&)>& ForeignImport();
+    TForeignImportOptions& ImportOptions() { return importOptions_; }
     // Both return the file's modification stamp after writing. A stamp other than none becomes the
     // file's modification time. The target is replaced atomically.
     int64_t WriteKLT7(const std::string& path, const TDateTimeMark& stamp);
@@ -217,6 +224,7 @@ private:
     TLoadState loadState_ = TLoadState::Empty;
     int64_t stamp_ = -1;
     TDateTimeMark modificationMark_;
+    TForeignImportOptions importOptions_;
 
     TKLTTrainingsBereiche zones_;
     std::vector<IKLTFileView*> views_;

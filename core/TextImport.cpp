@@ -335,6 +335,7 @@ void ImportTextTraining(TKLTFile& file, std::string_view content) {
     file.SetBlocks(std::move(blocks));
     file.Normalise();
     file.Marker(0).name = initials;
+    file.MarkModified(); // an import is a new training, to be saved
 }
 
 } // namespace klt

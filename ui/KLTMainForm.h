@@ -156,6 +156,7 @@ private:
     std::vector<std::string> pendingFiles_;
     bool tileOpened_ = false;
     std::unique_ptr<TKLTDocumentOpener> opener_;
+    TForeignImportOptions importOptions_; // the import dialog's, kept for the next import
     TOptionsApplier optionsApplier_;
     TDisplayState displayState_;
     bool openingPending_ = false;

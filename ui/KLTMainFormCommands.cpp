@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -228,18 +229,40 @@ void TKLTMainForm::ExportActiveDocument() {
 }
 
 void TKLTMainForm::ImportFiles() {
-    const QStringList chosen = QFileDialog::getOpenFileNames(
-        this, "Import", StartDirectory(*ini_), "Training files (*.klt *.KLT *.dat *.DAT);;Text, HRM and RAW files (*.txt *.TXT *.$* *.hrm *.HRM *.raw *.RAW);;All files (*)");
-    if (chosen.isEmpty()) {
+    QFileDialog dialog(this, "Import");
+    dialog.setOption(QFileDialog::DontUseNativeDialog); // it carries the options for foreign files
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setDirectory(StartDirectory(*ini_));
+    dialog.setNameFilters({"Training files (*.klt *.KLT *.dat *.DAT)", "Text files (*.txt *.TXT *.$*)",
+                           "Polar files (*.raw *.RAW *.hrm *.HRM)", "Head unit image files (*.img *.IMG *.kli *.KLI)",
+                           "All files (*)"});
+    auto* initials = new QLineEdit(QString::fromStdString(importOptions_.initials), &dialog);
+    initials->setObjectName("ImportInitials");
+    initials->setMaxLength(20);
+    auto* initialsLabel = new QLabel("&Initials for imported files:", &dialog);
+    initialsLabel->setBuddy(initials);
+    auto* altitude = new QCheckBox("Import &Altitude Data", &dialog);
+    altitude->setObjectName("ImportAltitudeAsPower");
+    altitude->setToolTip("Polar files without power: the altitude column becomes the power");
+    altitude->setChecked(importOptions_.altitudeAsPower);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(initialsLabel, row, 0);
+        grid->addWidget(initials, row, 1);
+        grid->addWidget(altitude, row + 1, 0, 1, grid->columnCount());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
+    const QStringList chosen = dialog.selectedFiles();
+    importOptions_ = {.altitudeAsPower = altitude->isChecked(), .initials = initials->text().trimmed().toStdString()};
     ini_->SystemData.ImportExportDir =
         std::filesystem::path(chosen.front().toStdString()).parent_path().string();
     std::vector<std::string> paths;
     for (const QString& path : chosen) {
-        paths.push_back(path.toStdString());
+        paths.push_back(QFile::encodeName(path).toStdString());
     }
-    OpenTrainingFiles(paths);
+    opener_->OpenTrainingFiles(paths, importOptions_);
 }
 
 void TKLTMainForm::ShowFileProperties() {

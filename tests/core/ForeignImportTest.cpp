@@ -4,6 +4,7 @@
 
 #include "core/Exceptions.h"
 #include "core/ForeignImport.h"
+#include "core/KLTDatabase.h"
 #include "core/RawImport.h"
 #include "tests/support/TempDatabase.h"
 
@@ -106,6 +107,23 @@ TEST_F(ForeignImportInDatabase, ImportedRawFileIsSavedInItsPlace) {
     EXPECT_EQ(saved.Header().date, DaysSince1880({2026, 12, 9}));
 }
 
+TEST_F(ForeignImportInDatabase, HrmFileGoesToTheAthleteOfTheImportOptions) {
+    const std::string path = db_.Path() + "/ride.hrm";
+    test::WriteFileBytes(path, "[Params]\r\nVersion=106\r\nSMode=00100000\r\nDate=20140117\r\nInterval=5\r\n"
+                               "[HRData]\r\n120\t180\r\n121\t190\r\n");
+    TKLTFile file(path);
+    file.ImportOptions() = {.altitudeAsPower = true, .initials = " pm/"};
+    file.EnsureLoaded(3);
+    EXPECT_EQ(file.Marker(0).name, "pm");
+    EXPECT_EQ(file.Marker(0).last, 2);
+    EXPECT_EQ(file.Comment(), "PW=Alt!!");
+    EXPECT_EQ(file.FileName(), CanonicalDirectory(db_.Path(), "pm", file.Header().date) + "p170114A.klt");
+    EXPECT_EQ(FilesInDatabase(), 1);
+    TKLTFile saved(file.FileName());
+    saved.ReadFile();
+    EXPECT_EQ(saved.Sample(2).StoredPower(), 190);
+}
+
 TEST_F(ForeignImportInDatabase, FailingImportClearsTheFileAndWritesNothing) {
     const std::string path = db_.Path() + "/12-09-2026.raw";
     test::WriteFileBytes(path, "h\nh\nh\nh\n120\nnot a speed\n");
@@ -126,7 +144,7 @@ TEST_F(ForeignImportInDatabase, UnknownExtensionImportsNothing) {
     const std::string path = db_.Path() + "/12-09-2026.csv";
     test::WriteFileBytes(path, kRawContent);
     TKLTFile file(path);
-    EXPECT_FALSE(ImportForeignFile(file, {}));
+    EXPECT_FALSE(ImportForeignFile(file));
     EXPECT_THROW(file.EnsureLoaded(3), EInOutError);
     EXPECT_EQ(file.LoadState(), TLoadState::Empty);
     EXPECT_EQ(FilesInDatabase(), 0);

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             klt::fuzz::Check(file.SampleCount() == 0);
             continue;
         }
-        klt::fuzz::Check(file.SampleCount() <= klt::TKLTFile::kMaxSamples);
+        klt::fuzz::Check(file.SampleCount() > 0 && file.SampleCount() <= klt::TKLTFile::kMaxSamples);
+        klt::fuzz::Check(file.Marker(0).first == 1 && file.Marker(0).last == file.SampleCount());
         klt::fuzz::Check(file.Header().intervalNumerator > 0 && file.Header().intervalDenominator == 1);
         klt::fuzz::Check(file.Comment().size() <= 4 * klt::TKLTFile::kCommentLength);
     }

@@ -1,11 +1,15 @@
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -15,6 +19,7 @@
 #include "app/KLTIni.h"
 #include "app/KLTMainStartup.h"
 #include "app/OptionDataUnit.h"
+#include "core/ForeignImport.h"
 #include "core/KLTDatabase.h"
 #include "core/KLTFile.h"
 #include "core/KLTFileRegistry.h"
@@ -85,6 +90,40 @@ TEST_F(KLTMainFormTest, TrainingFromOutsideOpensFromItsPlaceInTheDatabase) {
     EXPECT_TRUE(fs::exists(placed));
     EXPECT_TRUE(fs::exists(source));
     EXPECT_EQ(main.Ini().FileHistory.Items().front(), placed);
+}
+
+TEST_F(KLTMainFormTest, ImportDialogOptionsGoWithEveryForeignFileIntoTheDatabase) {
+    MakeForm();
+    InstallForeignImports();
+    const std::string hrm = dir.File("ride.hrm");
+    test::WriteFileBytes(hrm, "[Params]\nVersion=106\nSMode=00100000\nDate=20140117\nInterval=5\n"
+                              "[HRData]\n120\t180\n121\t190\n");
+    const std::string raw = dir.File("1-2-2020.raw");
+    test::WriteFileBytes(raw, "h\nh\nh\nh\n120\n255\n90\n250\n");
+    test::TScriptedPrompt prompt;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>("ImportInitials")->setText("PM");
+        dialog->findChild<QCheckBox*>("ImportAltitudeAsPower")->setChecked(true);
+        dialog->setDirectory(QString::fromStdString(dir.Path()));
+        dialog->selectFile("\"ride.hrm\" \"1-2-2020.raw\"");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    Action("FileImportItem")->trigger();
+    TKLTFile::ForeignImport() = nullptr;
+
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.shown[0].text;
+    ASSERT_EQ(Documents().size(), 2u);
+    for (TKLTChildForm* document : Documents()) {
+        const TKLTFile& file = document->File();
+        EXPECT_EQ(file.FileName(), CanonicalDirectory(databaseDir, "PM", file.Header().date) +
+                                       CanonicalStem("PM", file.Header().date) + "A.klt");
+        EXPECT_TRUE(fs::exists(file.FileName()));
+    }
+    EXPECT_EQ(Documents()[0]->File().Comment() + Documents()[1]->File().Comment(), "PW=Alt!!");
+    EXPECT_TRUE(fs::exists(hrm));
+    EXPECT_TRUE(fs::exists(raw));
 }
 
 TEST_F(KLTMainFormTest, TwentySixthWindowClosesTheWindowOfTheLeastRecentlyUsedTraining) {
