@@ -23,6 +23,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
                                  "--ride-minutes", "12",
                                  "--access-level", "3",
                                  "--upper-records", "12",
+                                 "--address",      "0x41",
                                  "--fault",        "checksum=3",
                                  "--fault",        "drop=5",
                                  "--fault",        "delay=40",
@@ -40,6 +41,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
     EXPECT_EQ(o.rideMinutes, 12);
     EXPECT_EQ(o.accessLevel, 3);
     EXPECT_EQ(o.upperRecords, 12);
+    EXPECT_EQ(o.address, 0x41);
     EXPECT_EQ(o.faults.checksumEvery, 3);
     EXPECT_EQ(o.faults.dropEvery, 5);
     EXPECT_EQ(o.faults.delayMs, 40);
@@ -69,6 +71,8 @@ TEST(SimOptionsTest, DefaultsFollowTheGeneration) {
     EXPECT_EQ(Parse({"--generation", "4"}).Firmware(), 314);
     EXPECT_EQ(Parse({"--generation", "4"}).Baud(), 19200);
     EXPECT_EQ(Parse({"--generation", "5", "--firmware", "0x430a"}).Firmware(), 0x430A);
+    EXPECT_EQ(Parse({"--generation", "4"}).address, 0x30);
+    EXPECT_EQ(Parse({"--generation", "4", "--address", "65"}).address, 65);
 }
 
 TEST(SimOptionsTest, RefusesWhatItCannotMean) {
@@ -93,6 +97,8 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "7", "--long-ride", "0"},
         {"--generation", "4", "--upper-records", "26215"},
         {"--generation", "7", "--fault", "unplug"},
+        {"--generation", "4", "--address", "256"},
+        {"--generation", "4", "--address", "-1"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), ESimUsage) << (args.empty() ? "(none)" : args.back());
@@ -105,7 +111,7 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     EXPECT_TRUE(help);
     for (const char* fault :
          {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N",
-          "--line-rate", "--long-ride"}) {
+          "--line-rate", "--long-ride", "--address"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

@@ -158,6 +158,8 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.longRideSamples = static_cast<int>(ParseNumber(option, value, 1, 1000000));
         } else if (option == "--upper-records") {
             options.upperRecords = static_cast<int>(ParseNumber(option, value, 0, kRegisterMemoryRecords));
+        } else if (option == "--address") {
+            options.address = static_cast<int>(ParseNumber(option, value, 0, 0xFF));
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -207,6 +209,8 @@ Options:
                         training file holds) on a day of its own; it must fit into that day
   --upper-records N     generation 4: the newest N records lie in the upper part of the memory,
                         from its end downwards (register 48 reports them)
+  --address A           generation 4: answers from multi-processor address A, 0..255, decimal or
+                        0x hex (default 0x30); it still hears only requests to 0x30
   --seed N              same seed, same memory contents (default 1)
   --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
                         (10 bits a byte), for timing a download

@@ -36,6 +36,8 @@ struct TSimOptions {
     int rideMinutes = 30;         // length of each ride
     int longRideSamples = 0;      // generations 6 and 7: one more ride of this many samples
     int upperRecords = 0;         // generation 4: the newest records lie in the memory's upper part
+    int address = 0x30;           // generation 4: the multi-processor address it answers from; it
+                                  // still hears only requests to 0x30
     uint32_t seed = 1;            // same seed, same memory
     TSimFaults faults;
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
