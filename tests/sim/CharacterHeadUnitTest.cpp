@@ -186,6 +186,25 @@ TEST_F(CharacterHeadUnitTest, ClockIsSetAndReadInBcd) {
     EXPECT_LT(simulator_->State().clockSeconds, expected + 60);
 }
 
+TEST_F(CharacterHeadUnitTest, BadClockFaultShowsThirtyFirstOfFebruaryForTheFirstReadsOnly) {
+    TSimOptions options;
+    options.faults.badClockReads = 2;
+    StartUnit(options);
+    const auto first = Ask('M', {0});
+    ASSERT_TRUE(first);
+    EXPECT_EQ(std::vector<uint8_t>(first->begin(), first->begin() + 5), Bytes({0x31, 0x02, 0x26, 0x40, 0x00}))
+        << "year and time stay right";
+    EXPECT_TRUE(Ask('M', {0x24, 0x12, 0x26, 0x18, 0x30, 0x00}));
+    const auto second = Ask('M', {0});
+    ASSERT_TRUE(second);
+    EXPECT_EQ(std::vector<uint8_t>(second->begin(), second->begin() + 5), Bytes({0x31, 0x02, 0x26, 0x58, 0x30}))
+        << "the written clock runs behind the wrong date";
+    const auto third = Ask('M', {0});
+    ASSERT_TRUE(third);
+    EXPECT_EQ(std::vector<uint8_t>(third->begin(), third->begin() + 2), Bytes({0x24, 0x12}));
+    EXPECT_EQ(simulator_->State().faultsInjected, 2);
+}
+
 TEST_F(CharacterHeadUnitTest, WakeUpCallIsHeardButNotAnswered) {
     StartUnit();
     port_->Write(std::string("xxxx"));

@@ -53,11 +53,12 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
 
 TEST(SimOptionsTest, ReadsTheUsbOptions) {
     const TSimOptions o = Parse({"--generation", "7", "--line-rate", "--long-ride", "70000", "--interval",
-                                 "0.5", "--fault", "unplug=4", "--fault", "busy=9"});
+                                 "0.5", "--fault", "unplug=4", "--fault", "busy=9", "--fault", "badclock=2"});
     EXPECT_TRUE(o.lineRate);
     EXPECT_EQ(o.longRideSamples, 70000);
     EXPECT_EQ(o.faults.unplugAfterBlocks, 4);
     EXPECT_EQ(o.faults.busyEvery, 9);
+    EXPECT_EQ(o.faults.badClockReads, 2);
     EXPECT_FALSE(Parse({"--generation", "7"}).lineRate);
     // 82,800 s is the most a ride starting half past midnight may take.
     EXPECT_EQ(Parse({"--generation", "6", "--long-ride", "82800"}).longRideSamples, 82800);
@@ -97,6 +98,7 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "7", "--long-ride", "0"},
         {"--generation", "4", "--upper-records", "26215"},
         {"--generation", "7", "--fault", "unplug"},
+        {"--generation", "6", "--fault", "badclock=-1"},
         {"--generation", "4", "--address", "256"},
         {"--generation", "4", "--address", "-1"},
     };
@@ -110,7 +112,7 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     ParseSimArguments({"--help"}, help);
     EXPECT_TRUE(help);
     for (const char* fault :
-         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N",
+         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N", "badclock=N",
           "--line-rate", "--long-ride", "--address"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }

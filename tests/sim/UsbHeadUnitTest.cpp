@@ -140,6 +140,23 @@ TEST(UsbHeadUnitFaultTest, OlderFirmwareRefusesNewerKindsAndFaultsShowOnRequest)
     EXPECT_EQ(sim.State().faultsInjected, 2);
 }
 
+TEST(UsbHeadUnitFaultTest, BadClockFaultShowsThirtyFirstOfFebruaryForTheFirstReadsOnly) {
+    TSimOptions options = Generation(6);
+    options.clock = 1796774400 + 3600; // 2026-12-09 01:00
+    options.faults.badClockReads = 1;
+    THeadUnitSimulator sim(options);
+    sim.Start();
+    TUsbClient usb(sim.SocketPath());
+    ASSERT_EQ(usb.Identity(), "VELTRAK 6");
+    const TBytes bad = ReplyData(usb.Ask(Request(2, 14)));
+    ASSERT_EQ(bad.size(), 7u);
+    EXPECT_EQ(TBytes(bad.begin(), bad.begin() + 5), (TBytes{31, 2, 0x07, 0xEA, 1})) << "year and hour stay right";
+    const TBytes good = ReplyData(usb.Ask(Request(2, 14)));
+    ASSERT_EQ(good.size(), 7u);
+    EXPECT_EQ(TBytes(good.begin(), good.begin() + 4), (TBytes{9, 12, 0x07, 0xEA}));
+    EXPECT_EQ(sim.State().faultsInjected, 1);
+}
+
 TEST(UsbHeadUnitLineRateTest, RepliesArriveWholeAtLineRate) {
     TSimOptions options = Generation(7);
     options.lineRate = true;

@@ -91,7 +91,8 @@ std::vector<uint8_t> ToNibbleCharacters(const std::vector<uint8_t>& bytes) {
 }
 
 TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
-    : context_(context), firmware_(context.Options().Firmware()) {
+    : context_(context), firmware_(context.Options().Firmware()),
+      badClockReadsLeft_(context.Options().faults.badClockReads) {
     const TSimOptions& options = context.Options();
     const TRideSchedule schedule{options.rides, options.rideMinutes, options.intervalTenths,
                                  options.seed,  options.initials,    context.ClockNow().seconds};
@@ -309,6 +310,12 @@ std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command,
     case 'M': {
         if (size == 1) {
             TBcdTime time = ToBcdTime(context_.ClockNow().seconds);
+            if (badClockReadsLeft_ > 0) {
+                --badClockReadsLeft_;
+                time.bytes[0] = 0x31; // 31 February
+                time.bytes[1] = 0x02;
+                context_.Update([](TSimState& s) { ++s.faultsInjected; });
+            }
             time.bytes[3] |= 0x40; // the clock runs; the computer keeps two bits of the hour's tens
             return std::vector<uint8_t>(time.bytes, time.bytes + 6);
         }

@@ -38,6 +38,7 @@ private:
     std::array<std::array<uint8_t, 256>, 4> pages_{};
     std::map<char, std::vector<uint8_t>> values_; // settings kept as the commands carry them
     int wakeRun_ = 0;
+    int badClockReadsLeft_; // the "badclock" fault
 };
 
 } // namespace klt::sim

@@ -60,7 +60,8 @@ std::vector<uint8_t> RequestReplyFrame(const std::vector<uint8_t>& payload) {
 }
 
 TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
-    : options_(options), clock_(options.clock.value_or(LocalNowSeconds())) {
+    : options_(options), clock_(options.clock.value_or(LocalNowSeconds())),
+      badClockReadsLeft_(options.faults.badClockReads) {
     startClock_ = clock_.Now().seconds;
     sections_ = BuildSectionMemory(options, startClock_);
     state_.initials = options.initials;
@@ -284,7 +285,13 @@ std::vector<uint8_t> TRequestHeadUnit::NextBlock() {
 std::vector<uint8_t> TRequestHeadUnit::ClockBytes() {
     int64_t seconds = 0;
     Update([&](TSimState&) { seconds = clock_.Now().seconds; });
-    const TCivilDate date = CivilFromDaysSince1880(static_cast<int32_t>(seconds / 86400) + kClockEpochDay);
+    TCivilDate date = CivilFromDaysSince1880(static_cast<int32_t>(seconds / 86400) + kClockEpochDay);
+    if (badClockReadsLeft_ > 0) {
+        --badClockReadsLeft_;
+        date.day = 31; // 31 February
+        date.month = 2;
+        Update([](TSimState& s) { ++s.faultsInjected; });
+    }
     const int secondOfDay = static_cast<int>(seconds % 86400);
     return Concat({{static_cast<uint8_t>(date.day), static_cast<uint8_t>(date.month)},
                    Word(date.year),

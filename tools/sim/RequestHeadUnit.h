@@ -53,6 +53,7 @@ private:
     std::map<TKey, std::vector<uint8_t>> settings_;
     std::vector<uint8_t> pending_;
     int busyCount_ = 0, checksumCount_ = 0;
+    int badClockReadsLeft_; // the "badclock" fault
     int64_t startClock_ = 0;
     std::vector<TSimSection> sections_;
     int cursor_ = -1;      // section being read; -1 before the first

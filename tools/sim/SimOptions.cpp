@@ -98,9 +98,11 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.busyEvery = count();
     } else if (name == "unplug") {
         faults.unplugAfterBlocks = count();
+    } else if (name == "badclock") {
+        faults.badClockReads = count();
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
-                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug)");
+                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug, badclock)");
     }
 }
 
@@ -226,6 +228,7 @@ Options:
       busy=N            generations 6 and 7: every n-th request is answered "busy"
       unplug=N          generations 6 and 7: the head unit is pulled out after its n-th sample
                         block reply (once; plugged in again it still holds its memory)
+      badclock=N        generations 5, 6 and 7: the first N clock reads answer 31 February
   --help                this text
 )";
 }

@@ -22,6 +22,8 @@ struct TSimFaults {
     int busyEvery = 0;           // "busy=N": every n-th USB request is answered busy (0xFF 5)
     int unplugAfterBlocks = 0;   // "unplug=N": the USB head unit is pulled out after its n-th sample
                                  // block reply (once; plugged in again, its memory is intact)
+    int badClockReads = 0;       // "badclock=N": generations V to 7 answer the first n clock reads
+                                 // with 31 February (the year and time stay right)
 };
 
 struct TSimOptions {
