@@ -251,6 +251,17 @@ protected:
         }
         return head[2] << 8 | head[3];
     }
+    // The whole memory, every block acknowledged.
+    std::vector<std::vector<uint8_t>> DownloadAll() {
+        const int count = StartDownload();
+        std::vector<std::vector<uint8_t>> blocks;
+        for (int b = 0; b < count; ++b) {
+            blocks.push_back(port_->Read(64));
+            EXPECT_EQ(blocks.back().size(), 64u) << b;
+            port_->Write(Bytes({kAck}));
+        }
+        return blocks;
+    }
 };
 
 TEST_F(CharacterDownloadTest, BlocksComeOneByOneAsTheyAreAcknowledged) {
@@ -320,6 +331,20 @@ TEST_F(CharacterDownloadTest, ClearedMemoryAnnouncesNothingOrThreeOnLaterFirmwar
     options.rides = 0;
     StartUnit(options);
     EXPECT_EQ(StartDownload(), 0);
+}
+
+TEST_F(CharacterDownloadTest, WinterRidesCarryTheirTemperatureInWholeDegrees) {
+    TSimOptions options;
+    options.temperature = -5;
+    StartUnit(options);
+    const auto blocks = DownloadAll();
+    ASSERT_GT(blocks.size(), 2u);
+    for (const auto& block : blocks) {
+        const int degrees = static_cast<int8_t>(block[8]);
+        EXPECT_GE(degrees, -5);
+        EXPECT_LE(degrees, -3) << "the day warms only a little";
+    }
+    EXPECT_EQ(static_cast<int8_t>(blocks[0][8]), -5);
 }
 
 TEST_F(CharacterDownloadTest, ChecksumFaultSpoilsEveryNthBlockWithNoiseUntilSentAgain) {

@@ -24,6 +24,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
                                  "--access-level", "3",
                                  "--upper-records", "12",
                                  "--address",      "0x41",
+                                 "--temperature",  "-7",
                                  "--fault",        "checksum=3",
                                  "--fault",        "drop=5",
                                  "--fault",        "delay=40",
@@ -42,6 +43,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
     EXPECT_EQ(o.accessLevel, 3);
     EXPECT_EQ(o.upperRecords, 12);
     EXPECT_EQ(o.address, 0x41);
+    EXPECT_EQ(o.temperature, -7);
     EXPECT_EQ(o.faults.checksumEvery, 3);
     EXPECT_EQ(o.faults.dropEvery, 5);
     EXPECT_EQ(o.faults.delayMs, 40);
@@ -73,6 +75,8 @@ TEST(SimOptionsTest, DefaultsFollowTheGeneration) {
     EXPECT_EQ(Parse({"--generation", "4"}).Baud(), 19200);
     EXPECT_EQ(Parse({"--generation", "5", "--firmware", "0x430a"}).Firmware(), 0x430A);
     EXPECT_EQ(Parse({"--generation", "4"}).address, 0x30);
+    EXPECT_FALSE(Parse({"--generation", "5"}).temperature);
+    EXPECT_EQ(Parse({"--generation", "5", "--temperature", "60"}).temperature, 60);
     EXPECT_EQ(Parse({"--generation", "4", "--address", "65"}).address, 65);
 }
 
@@ -101,6 +105,11 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "6", "--fault", "badclock=-1"},
         {"--generation", "4", "--address", "256"},
         {"--generation", "4", "--address", "-1"},
+        {"--generation", "5", "--temperature", "-41"},
+        {"--generation", "5", "--temperature", "61"},
+        {"--generation", "5", "--temperature", "-"},
+        {"--generation", "5", "--temperature", "--5"},
+        {"--generation", "5", "--temperature", "12.5"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), ESimUsage) << (args.empty() ? "(none)" : args.back());
@@ -113,7 +122,7 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     EXPECT_TRUE(help);
     for (const char* fault :
          {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N", "badclock=N",
-          "--line-rate", "--long-ride", "--address"}) {
+          "--line-rate", "--long-ride", "--address", "--temperature"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

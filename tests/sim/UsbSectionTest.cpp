@@ -173,6 +173,40 @@ TEST_F(UsbSectionTest, BlocksCarryTheRecordsTheHeaderCountsAndEndWithTheEndRecor
     EXPECT_EQ(sim_.State().blockRepeats, 1);
 }
 
+class UsbWinterTest : public UsbSectionTest {
+protected:
+    static TSimOptions Winter() {
+        TSimOptions options = Options();
+        options.temperature = -12;
+        return options;
+    }
+    UsbWinterTest() : UsbSectionTest(Winter()) {}
+};
+
+TEST_F(UsbWinterTest, RecordsCarryTheColdInTenthsAndTheExpectedTrainingsToo) {
+    ASSERT_EQ(Count(), 3);
+    ParseHeader(ReplyData(Ask(2)));
+    std::vector<int> temperatures;
+    for (const TBytes& block : ReadBlocks()) {
+        for (size_t at = 0; at + 16 <= block.size(); at += 16) {
+            if (block[at + 10] != 0xFF && std::any_of(block.begin() + static_cast<long>(at),
+                                                      block.begin() + static_cast<long>(at + 6),
+                                                      [](uint8_t v) { return v != 0; })) {
+                temperatures.push_back(static_cast<int16_t>(Word(block, at + 8)));
+            }
+        }
+    }
+    ASSERT_FALSE(temperatures.empty());
+    EXPECT_EQ(temperatures.front(), -120);
+    EXPECT_TRUE(std::all_of(temperatures.begin(), temperatures.end(), [](int t) { return t >= -120 && t <= -100; }));
+    const auto expected = sim_.ExpectedTrainings();
+    ASSERT_FALSE(expected.empty());
+    ASSERT_EQ(expected[0].samples.size(), temperatures.size());
+    for (size_t i = 0; i < temperatures.size(); ++i) {
+        ASSERT_EQ(expected[0].samples[i].temperatureTenths, temperatures[i]) << i;
+    }
+}
+
 class UsbFullBlockTest : public UsbSectionTest {
 protected:
     static TSimOptions LongRideOnly() {

@@ -94,9 +94,8 @@ TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
     : context_(context), firmware_(context.Options().Firmware()),
       badClockReadsLeft_(context.Options().faults.badClockReads) {
     const TSimOptions& options = context.Options();
-    const TRideSchedule schedule{options.rides, options.rideMinutes, options.intervalTenths,
-                                 options.seed,  options.initials,    context.ClockNow().seconds};
-    memory_ = EncodeBlockMemory(BuildSimRides(schedule), firmware_, options.intervalTenths);
+    memory_ = EncodeBlockMemory(BuildSimRides(RideScheduleFor(options, context.ClockNow().seconds)), firmware_,
+                                options.intervalTenths);
 
     std::vector<uint8_t> initials(8, ' ');
     std::copy_n(options.initials.begin(), std::min<size_t>(6, options.initials.size()), initials.begin());

@@ -42,8 +42,7 @@ TRegisterHeadUnit::TRegisterHeadUnit(THeadUnitContext& context) : context_(conte
     const int tenths = options.intervalTenths;
     const int divisor = std::gcd(tenths, 10);
     settings_ = {tenths / divisor, 10 / divisor, 512, 3056, 2105};
-    const TRideSchedule schedule{options.rides, options.rideMinutes, tenths,
-                                 options.seed,  options.initials,    context.ClockNow().seconds};
+    const TRideSchedule schedule = RideScheduleFor(options, context.ClockNow().seconds);
     memory_ = EncodeRegisterMemory(BuildSimRides(schedule), settings_, tenths);
     // Live values replay a ride of its own, whatever the memory holds.
     const auto live = BuildSimRides({1, 30, 10, options.seed + 1, options.initials, schedule.now});

@@ -67,6 +67,9 @@ TSimRide OneRide(const TRideSchedule& schedule, int index, std::mt19937& random)
     options.pauseSeconds = std::uniform_int_distribution<int>(60, 420)(random);
     options.seed = schedule.seed * 7919u + static_cast<uint32_t>(index);
     options.initials = schedule.initials;
+    if (schedule.temperature) {
+        options.temperature = *schedule.temperature;
+    }
     TKLTFile file;
     synth::BuildRide(file, options);
 
@@ -142,6 +145,18 @@ TSimRide LongRide(const TRideSchedule& schedule) {
 }
 
 } // namespace
+
+TRideSchedule RideScheduleFor(const TSimOptions& options, int64_t now) {
+    TRideSchedule schedule;
+    schedule.rides = options.rides;
+    schedule.rideMinutes = options.rideMinutes;
+    schedule.intervalTenths = options.intervalTenths;
+    schedule.seed = options.seed;
+    schedule.initials = options.initials;
+    schedule.now = now;
+    schedule.temperature = options.temperature;
+    return schedule;
+}
 
 int64_t IntervalsBetween(int64_t from, int64_t to, int intervalTenths) {
     return std::max<int64_t>(0, (to - from) * 10 / intervalTenths);

@@ -3,8 +3,11 @@
 // cool-down, with heart-rate and power-meter dropouts) stored the way each generation stores them.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "tools/sim/SimOptions.h"
 
 namespace klt::sim {
 
@@ -39,7 +42,11 @@ struct TRideSchedule {
     int ridesPerDay = 1; // 2: a morning and an evening ride, far enough apart to stay two trainings
     int longRideSamples = 0; // above 0: one more ride of that many samples, on a day of its own before
                              // the others, starting shortly after midnight
+    std::optional<int> temperature = std::nullopt; // degC at the start of every ride; default a mild day
 };
+
+// The rides a head unit with these options recorded before `now`, one a day.
+TRideSchedule RideScheduleFor(const TSimOptions& options, int64_t now);
 
 // The rides of a memory, oldest first; the same schedule gives the same rides.
 std::vector<TSimRide> BuildSimRides(const TRideSchedule& schedule);

@@ -10,10 +10,13 @@
 namespace klt::sim {
 namespace {
 
-// A whole number in decimal or, with "0x", hexadecimal; nothing else may follow it.
+// A whole number in decimal or, with "0x", hexadecimal; nothing else may follow it. A minus sign
+// only where the range goes below zero.
 int64_t ParseNumber(const std::string& option, const std::string& text, int64_t low, int64_t high) {
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const std::string digits = hex ? text.substr(2) : text;
+    const bool negative = low < 0 && !text.empty() && text[0] == '-';
+    const std::string magnitude = negative ? text.substr(1) : text;
+    const bool hex = magnitude.size() > 2 && magnitude[0] == '0' && (magnitude[1] == 'x' || magnitude[1] == 'X');
+    const std::string digits = hex ? magnitude.substr(2) : magnitude;
     if (digits.empty() || digits.size() > 10) {
         throw ESimUsage(option + ": \"" + text + "\" is not a number");
     }
@@ -31,6 +34,9 @@ int64_t ParseNumber(const std::string& option, const std::string& text, int64_t 
             throw ESimUsage(option + ": \"" + text + "\" is not a number");
         }
         value = value * (hex ? 16 : 10) + digit;
+    }
+    if (negative) {
+        value = -value;
     }
     if (value < low || value > high) {
         throw ESimUsage(option + ": " + text + " is out of range " + std::to_string(low) + ".." +
@@ -162,6 +168,8 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.upperRecords = static_cast<int>(ParseNumber(option, value, 0, kRegisterMemoryRecords));
         } else if (option == "--address") {
             options.address = static_cast<int>(ParseNumber(option, value, 0, 0xFF));
+        } else if (option == "--temperature") {
+            options.temperature = static_cast<int>(ParseNumber(option, value, -40, 60));
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -213,6 +221,8 @@ Options:
                         from its end downwards (register 48 reports them)
   --address A           generation 4: answers from multi-processor address A, 0..255, decimal or
                         0x hex (default 0x30); it still hears only requests to 0x30
+  --temperature C       generations 5, 6 and 7: the rides start at C degrees Celsius, -40 to 60,
+                        and warm a little as the day goes on (default 16.5)
   --seed N              same seed, same memory contents (default 1)
   --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
                         (10 bits a byte), for timing a download

@@ -106,13 +106,7 @@ std::vector<TSimSection> EncodeSectionMemory(const std::vector<TSimRide>& rides,
 }
 
 std::vector<TSimSection> BuildSectionMemory(const TSimOptions& options, int64_t now) {
-    TRideSchedule schedule;
-    schedule.rides = options.rides;
-    schedule.rideMinutes = options.rideMinutes;
-    schedule.intervalTenths = options.intervalTenths;
-    schedule.seed = options.seed;
-    schedule.initials = options.initials;
-    schedule.now = now;
+    TRideSchedule schedule = RideScheduleFor(options, now);
     schedule.ridesPerDay = 2;
     schedule.longRideSamples = options.longRideSamples;
     TSectionSettings settings;
