@@ -347,6 +347,25 @@ TEST_F(CharacterDownloadTest, WinterRidesCarryTheirTemperatureInWholeDegrees) {
     EXPECT_EQ(static_cast<int8_t>(blocks[0][8]), -5);
 }
 
+TEST_F(CharacterDownloadTest, BadDateFaultSpoilsTheMinuteOfEveryNthBlockAndNothingElse) {
+    StartUnit();
+    const auto sound = DownloadAll();
+    TSimOptions options;
+    options.faults.badDateEvery = 3;
+    StartUnit(options);
+    const auto spoilt = DownloadAll();
+    ASSERT_EQ(spoilt.size(), sound.size());
+    ASSERT_GT(sound.size(), 6u);
+    for (size_t b = 0; b < sound.size(); ++b) {
+        std::vector<uint8_t> expected = sound[b];
+        if ((b + 1) % 3 == 0) {
+            expected[3] = static_cast<uint8_t>((expected[3] & 0xF0) | 0x0A);
+        }
+        EXPECT_EQ(spoilt[b], expected) << b;
+    }
+    EXPECT_TRUE(spoilt[0][0] & 0x40) << "the ride's start flag stays";
+}
+
 TEST_F(CharacterDownloadTest, ChecksumFaultSpoilsEveryNthBlockWithNoiseUntilSentAgain) {
     TSimOptions options;
     options.faults.checksumEvery = 2;

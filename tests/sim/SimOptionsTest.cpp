@@ -55,12 +55,14 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
 
 TEST(SimOptionsTest, ReadsTheUsbOptions) {
     const TSimOptions o = Parse({"--generation", "7", "--line-rate", "--long-ride", "70000", "--interval",
-                                 "0.5", "--fault", "unplug=4", "--fault", "busy=9", "--fault", "badclock=2"});
+                                 "0.5", "--fault", "unplug=4", "--fault", "busy=9", "--fault", "badclock=2",
+                                 "--fault", "baddate=3"});
     EXPECT_TRUE(o.lineRate);
     EXPECT_EQ(o.longRideSamples, 70000);
     EXPECT_EQ(o.faults.unplugAfterBlocks, 4);
     EXPECT_EQ(o.faults.busyEvery, 9);
     EXPECT_EQ(o.faults.badClockReads, 2);
+    EXPECT_EQ(o.faults.badDateEvery, 3);
     EXPECT_FALSE(Parse({"--generation", "7"}).lineRate);
     // 82,800 s is the most a ride starting half past midnight may take.
     EXPECT_EQ(Parse({"--generation", "6", "--long-ride", "82800"}).longRideSamples, 82800);
@@ -121,7 +123,7 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     ParseSimArguments({"--help"}, help);
     EXPECT_TRUE(help);
     for (const char* fault :
-         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N", "badclock=N",
+         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N", "badclock=N", "baddate=N",
           "--line-rate", "--long-ride", "--address", "--temperature"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }

@@ -207,6 +207,37 @@ TEST_F(UsbWinterTest, RecordsCarryTheColdInTenthsAndTheExpectedTrainingsToo) {
     }
 }
 
+class UsbBadDateTest : public UsbSectionTest {
+protected:
+    static TSimOptions EverySecondDateBad() {
+        TSimOptions options = Options();
+        options.faults.badDateEvery = 2;
+        return options;
+    }
+    UsbBadDateTest() : UsbSectionTest(EverySecondDateBad()) {}
+};
+
+TEST_F(UsbBadDateTest, EveryNthHeaderSaysMonthThirteenOverRecordsThatStayTheSame) {
+    ASSERT_EQ(Count(), 3);
+    std::vector<int> months;
+    std::vector<size_t> records;
+    for (int s = 0; s < 3; ++s) {
+        const THeader header = ParseHeader(ReplyData(Ask(2)));
+        months.push_back(header.month);
+        size_t count = 0;
+        for (const TBytes& block : ReadBlocks()) {
+            count += block.size() / 16;
+        }
+        records.push_back(count - 1);
+        EXPECT_EQ(records.back(), header.records) << s;
+    }
+    EXPECT_EQ(months, (std::vector<int>{12, 13, 12}));
+    const auto sections = BuildSectionMemory(Options(), kClock);
+    for (size_t s = 0; s < sections.size(); ++s) {
+        EXPECT_EQ(records[s], sections[s].records.size()) << s;
+    }
+}
+
 class UsbFullBlockTest : public UsbSectionTest {
 protected:
     static TSimOptions LongRideOnly() {

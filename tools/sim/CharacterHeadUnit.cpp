@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/sim/SimBlockMemory.h"
 #include "tools/sim/SimMemory.h"
 
 namespace klt::sim {
@@ -94,8 +95,7 @@ TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
     : context_(context), firmware_(context.Options().Firmware()),
       badClockReadsLeft_(context.Options().faults.badClockReads) {
     const TSimOptions& options = context.Options();
-    memory_ = EncodeBlockMemory(BuildSimRides(RideScheduleFor(options, context.ClockNow().seconds)), firmware_,
-                                options.intervalTenths);
+    memory_ = BuildBlockMemory(options, context.ClockNow().seconds);
 
     std::vector<uint8_t> initials(8, ' ');
     std::copy_n(options.initials.begin(), std::min<size_t>(6, options.initials.size()), initials.begin());

@@ -116,6 +116,9 @@ std::vector<TExpectedTraining> ExpectedTrainings(const std::vector<TSimSection>&
     const TSimSection* previous = nullptr;
     int64_t endHundredths = 0; // end of the current training in clock hundredths
     for (const TSimSection& section : sections) {
+        if (section.impossibleDate) {
+            continue;
+        }
         const int64_t gap = section.start * 100 - endHundredths;
         if (previous != nullptr && SameRecording(*previous, section) && gap > -100 && gap < maxPauseHundredths) {
             builder.ContinueAt(section.start);

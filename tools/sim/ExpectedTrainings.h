@@ -10,6 +10,9 @@
 // pause records start a new time block when values resume; 65,534 samples end a training and the
 // next sample starts another at its own time. Short trainings are not dropped here, and values are
 // as recorded: the download's own corrections (cadence stops) are not applied.
+//
+// A section whose header carries an impossible date (the "baddate" fault) is no training: it is
+// passed over, and the sections around it join or part as if it were not in the memory.
 #include <cstdint>
 #include <string>
 #include <vector>

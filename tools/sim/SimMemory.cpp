@@ -237,8 +237,8 @@ std::vector<uint8_t> EncodeBlockMemory(const std::vector<TSimRide>& rides, int f
                 const int64_t at = segment.start + static_cast<int64_t>(first) * intervalTenths / 10;
                 const TBcdTime time = ToBcdTime(at);
                 uint8_t block[kBlockSize]{};
-                block[0] = static_cast<uint8_t>(time.bytes[0] | (firstOfRide ? 0x40 : 0));
-                block[1] = static_cast<uint8_t>(time.bytes[1] | (!firstOfRide && first == 0 ? 0x20 : 0));
+                block[0] = static_cast<uint8_t>(time.bytes[0] | (firstOfRide ? kRideStartFlag : 0));
+                block[1] = static_cast<uint8_t>(time.bytes[1] | (!firstOfRide && first == 0 ? kResumeFlag : 0));
                 block[2] = time.bytes[3];
                 block[3] = time.bytes[4];
                 block[4] = time.bytes[5];

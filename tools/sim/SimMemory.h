@@ -75,6 +75,9 @@ constexpr int kBlockSize = 64;
 constexpr int kBlockRecords = 11; // after the 9 header bytes
 constexpr int kBlockMemoryBlocks = 8192;
 
+constexpr uint8_t kRideStartFlag = 0x40; // in a block's day byte
+constexpr uint8_t kResumeFlag = 0x20;    // in a block's month byte
+
 // Generation V memory: 64-byte blocks each starting with its BCD time; the first block of a ride is
 // marked in the day byte, the first after a pause in the month byte.
 std::vector<uint8_t> EncodeBlockMemory(const std::vector<TSimRide>& rides, int firmware, int intervalTenths);

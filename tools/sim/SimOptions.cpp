@@ -106,9 +106,12 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.unplugAfterBlocks = count();
     } else if (name == "badclock") {
         faults.badClockReads = count();
+    } else if (name == "baddate") {
+        faults.badDateEvery = count();
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
-                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug, badclock)");
+                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug, badclock, "
+                        "baddate)");
     }
 }
 
@@ -239,6 +242,8 @@ Options:
       unplug=N          generations 6 and 7: the head unit is pulled out after its n-th sample
                         block reply (once; plugged in again it still holds its memory)
       badclock=N        generations 5, 6 and 7: the first N clock reads answer 31 February
+      baddate=N         generation 5: every N-th memory block has an impossible minute (0xA as
+                        its low digit); 6 and 7: every N-th section header says month 13
   --help                this text
 )";
 }

@@ -24,6 +24,8 @@ struct TSimFaults {
                                  // block reply (once; plugged in again, its memory is intact)
     int badClockReads = 0;       // "badclock=N": generations V to 7 answer the first n clock reads
                                  // with 31 February (the year and time stay right)
+    int badDateEvery = 0;        // "baddate=N": generation V: every n-th memory block has minute
+                                 // digit 0xA; generations 6 and 7: every n-th section header month 13
 };
 
 struct TSimOptions {

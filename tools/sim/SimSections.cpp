@@ -111,7 +111,16 @@ std::vector<TSimSection> BuildSectionMemory(const TSimOptions& options, int64_t 
     schedule.longRideSamples = options.longRideSamples;
     TSectionSettings settings;
     settings.initials = options.initials.substr(0, 20);
-    return EncodeSectionMemory(BuildSimRides(schedule), settings, options.intervalTenths);
+    std::vector<TSimSection> sections = EncodeSectionMemory(BuildSimRides(schedule), settings, options.intervalTenths);
+    ApplySectionOptions(sections, 1, options);
+    return sections;
+}
+
+void ApplySectionOptions(std::vector<TSimSection>& sections, size_t firstNumber, const TSimOptions& options) {
+    const auto badDateEvery = static_cast<size_t>(options.faults.badDateEvery);
+    for (size_t i = 0; i < sections.size(); ++i) {
+        sections[i].impossibleDate = badDateEvery > 0 && (firstNumber + i) % badDateEvery == 0;
+    }
 }
 
 std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section) {
@@ -119,7 +128,7 @@ std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section) {
     const TCivilDate date = CivilFromDaysSince1880(static_cast<int32_t>(section.start / 86400) + kClockEpochDay);
     const int secondOfDay = static_cast<int>(section.start % 86400);
     header[0] = static_cast<uint8_t>(date.day);
-    header[1] = static_cast<uint8_t>(date.month);
+    header[1] = static_cast<uint8_t>(section.impossibleDate ? 13 : date.month);
     PutWord(&header[2], date.year);
     header[4] = static_cast<uint8_t>(secondOfDay / 3600);
     header[5] = static_cast<uint8_t>(secondOfDay / 60 % 60);
