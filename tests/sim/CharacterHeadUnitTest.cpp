@@ -4,6 +4,7 @@
 
 #include "SerialTestPort.h"
 #include "tools/sim/HeadUnitSimulator.h"
+#include "tools/sim/SimClock.h"
 
 namespace klt::sim {
 namespace {
@@ -251,16 +252,26 @@ protected:
         }
         return head[2] << 8 | head[3];
     }
+    using TBlocks = std::vector<std::vector<uint8_t>>;
     // The whole memory, every block acknowledged.
-    std::vector<std::vector<uint8_t>> DownloadAll() {
+    TBlocks DownloadAll() {
         const int count = StartDownload();
-        std::vector<std::vector<uint8_t>> blocks;
+        TBlocks blocks;
         for (int b = 0; b < count; ++b) {
             blocks.push_back(port_->Read(64));
             EXPECT_EQ(blocks.back().size(), 64u) << b;
             port_->Write(Bytes({kAck}));
         }
         return blocks;
+    }
+    // The memory of a head unit without faults, then that of one with these faults.
+    std::pair<TBlocks, TBlocks> DownloadSoundAndFaulty(const TSimFaults& faults) {
+        StartUnit();
+        TBlocks sound = DownloadAll();
+        TSimOptions options;
+        options.faults = faults;
+        StartUnit(options);
+        return {std::move(sound), DownloadAll()};
     }
 };
 
@@ -348,12 +359,7 @@ TEST_F(CharacterDownloadTest, WinterRidesCarryTheirTemperatureInWholeDegrees) {
 }
 
 TEST_F(CharacterDownloadTest, BadDateFaultSpoilsTheMinuteOfEveryNthBlockAndNothingElse) {
-    StartUnit();
-    const auto sound = DownloadAll();
-    TSimOptions options;
-    options.faults.badDateEvery = 3;
-    StartUnit(options);
-    const auto spoilt = DownloadAll();
+    const auto [sound, spoilt] = DownloadSoundAndFaulty({.badDateEvery = 3});
     ASSERT_EQ(spoilt.size(), sound.size());
     ASSERT_GT(sound.size(), 6u);
     for (size_t b = 0; b < sound.size(); ++b) {
@@ -364,6 +370,26 @@ TEST_F(CharacterDownloadTest, BadDateFaultSpoilsTheMinuteOfEveryNthBlockAndNothi
         EXPECT_EQ(spoilt[b], expected) << b;
     }
     EXPECT_TRUE(spoilt[0][0] & 0x40) << "the ride's start flag stays";
+}
+
+TEST_F(CharacterDownloadTest, HeadlessFaultPutsBlocksWithoutATrainingStartBeforeTheFirstRide) {
+    const auto [sound, blocks] = DownloadSoundAndFaulty({.headlessBlocks = 3});
+    ASSERT_EQ(blocks.size(), sound.size() + 3);
+    EXPECT_TRUE(std::equal(sound.begin(), sound.end(), blocks.begin() + 3)) << "the rides follow unchanged";
+    int64_t previous = 0;
+    for (size_t b = 0; b < 4; ++b) {
+        const std::vector<uint8_t>& block = blocks[b];
+        EXPECT_EQ(block[0] & 0x40, b == 3 ? 0x40 : 0) << b;
+        EXPECT_EQ(block[1] & 0x20, 0) << b;
+        const uint8_t time[6] = {
+            static_cast<uint8_t>(block[0] & 0x3F), block[1], block[5], block[2], block[3], block[4]};
+        int64_t seconds = 0;
+        ASSERT_TRUE(FromBcdTime(time, seconds)) << b;
+        EXPECT_GT(seconds, previous) << b;
+        previous = seconds;
+        EXPECT_NE(std::vector<uint8_t>(block.begin() + 9, block.end()), std::vector<uint8_t>(55, 0))
+            << "samples";
+    }
 }
 
 TEST_F(CharacterDownloadTest, ChecksumFaultSpoilsEveryNthBlockWithNoiseUntilSentAgain) {

@@ -56,13 +56,14 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
 TEST(SimOptionsTest, ReadsTheUsbOptions) {
     const TSimOptions o = Parse({"--generation", "7", "--line-rate", "--long-ride", "70000", "--interval",
                                  "0.5", "--fault", "unplug=4", "--fault", "busy=9", "--fault", "badclock=2",
-                                 "--fault", "baddate=3"});
+                                 "--fault", "baddate=3", "--fault", "headless=8192"});
     EXPECT_TRUE(o.lineRate);
     EXPECT_EQ(o.longRideSamples, 70000);
     EXPECT_EQ(o.faults.unplugAfterBlocks, 4);
     EXPECT_EQ(o.faults.busyEvery, 9);
     EXPECT_EQ(o.faults.badClockReads, 2);
     EXPECT_EQ(o.faults.badDateEvery, 3);
+    EXPECT_EQ(o.faults.headlessBlocks, 8192);
     EXPECT_FALSE(Parse({"--generation", "7"}).lineRate);
     // 82,800 s is the most a ride starting half past midnight may take.
     EXPECT_EQ(Parse({"--generation", "6", "--long-ride", "82800"}).longRideSamples, 82800);
@@ -105,6 +106,7 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "4", "--upper-records", "26215"},
         {"--generation", "7", "--fault", "unplug"},
         {"--generation", "6", "--fault", "badclock=-1"},
+        {"--generation", "5", "--fault", "headless=8193"},
         {"--generation", "4", "--address", "256"},
         {"--generation", "4", "--address", "-1"},
         {"--generation", "5", "--temperature", "-41"},
@@ -122,9 +124,9 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     bool help = false;
     ParseSimArguments({"--help"}, help);
     EXPECT_TRUE(help);
-    for (const char* fault :
-         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N", "badclock=N", "baddate=N",
-          "--line-rate", "--long-ride", "--address", "--temperature"}) {
+    for (const char* fault : {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1",
+                              "busy=N", "unplug=N", "badclock=N", "baddate=N", "headless=N", "--line-rate",
+                              "--long-ride", "--address", "--temperature"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

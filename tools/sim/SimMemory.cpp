@@ -121,8 +121,18 @@ void EncodeBlockSample(const TRideSample& sample, bool newSpeedScale, uint8_t* r
     record[4] = ValidHeartRate(sample.heartRate);
 }
 
-// A ride far longer than one training file holds, made of the samples of an ordinary one over and over.
+// A ride far longer than one training file holds, on a day of its own before the others.
 TSimRide LongRide(const TRideSchedule& schedule) {
+    const int64_t day = schedule.now / 86400 - DaysBeforeToday(schedule, 0) - 1;
+    TSimRide ride;
+    ride.segments.push_back(RepeatedRideSegment(schedule, day * 86400 + kAfterMidnight,
+                                                static_cast<size_t>(schedule.longRideSamples)));
+    return ride;
+}
+
+} // namespace
+
+TRideSegment RepeatedRideSegment(const TRideSchedule& schedule, int64_t start, size_t count) {
     TRideSchedule one = schedule;
     one.rides = 1;
     one.ridesPerDay = 1;
@@ -134,17 +144,12 @@ TSimRide LongRide(const TRideSchedule& schedule) {
         lap.insert(lap.end(), segment.samples.begin(), segment.samples.end());
     }
     TRideSegment segment;
-    const int64_t day = schedule.now / 86400 - DaysBeforeToday(schedule, 0) - 1;
-    segment.start = day * 86400 + kAfterMidnight;
-    for (size_t i = 0; i < static_cast<size_t>(schedule.longRideSamples) && !lap.empty(); ++i) {
+    segment.start = start;
+    for (size_t i = 0; i < count && !lap.empty(); ++i) {
         segment.samples.push_back(lap[i % lap.size()]);
     }
-    TSimRide ride;
-    ride.segments.push_back(std::move(segment));
-    return ride;
+    return segment;
 }
-
-} // namespace
 
 TRideSchedule RideScheduleFor(const TSimOptions& options, int64_t now) {
     TRideSchedule schedule;

@@ -48,6 +48,9 @@ struct TRideSchedule {
 // The rides a head unit with these options recorded before `now`, one a day.
 TRideSchedule RideScheduleFor(const TSimOptions& options, int64_t now);
 
+// `count` samples from `start` without a pause: an ordinary hour's ride over and over.
+TRideSegment RepeatedRideSegment(const TRideSchedule& schedule, int64_t start, size_t count);
+
 // The rides of a memory, oldest first; the same schedule gives the same rides.
 std::vector<TSimRide> BuildSimRides(const TRideSchedule& schedule);
 

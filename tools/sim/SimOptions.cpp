@@ -108,10 +108,13 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.badClockReads = count();
     } else if (name == "baddate") {
         faults.badDateEvery = count();
+    } else if (name == "headless") {
+        faults.headlessBlocks =
+            static_cast<int>(ParseNumber("--fault headless", value, 0, kBlockMemoryBlocks));
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
                         "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug, badclock, "
-                        "baddate)");
+                        "baddate, headless)");
     }
 }
 
@@ -244,6 +247,8 @@ Options:
       badclock=N        generations 5, 6 and 7: the first N clock reads answer 31 February
       baddate=N         generation 5: every N-th memory block has an impossible minute (0xA as
                         its low digit); 6 and 7: every N-th section header says month 13
+      headless=N        generation 5: the memory starts with N blocks of an older ride without
+                        its training start, as when the memory wrapped around
   --help                this text
 )";
 }

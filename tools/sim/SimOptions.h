@@ -26,6 +26,8 @@ struct TSimFaults {
                                  // with 31 February (the year and time stay right)
     int badDateEvery = 0;        // "baddate=N": generation V: every n-th memory block has minute
                                  // digit 0xA; generations 6 and 7: every n-th section header month 13
+    int headlessBlocks = 0;      // "headless=N": generation V: the memory starts with n blocks of an
+                                 // older ride whose training start was overwritten (wrapped around)
 };
 
 struct TSimOptions {
