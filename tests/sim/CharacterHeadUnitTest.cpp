@@ -172,6 +172,32 @@ TEST_F(CharacterHeadUnitTest, SettingsWrittenAreKeptAndShown) {
     EXPECT_EQ(state.intervalTenths, 5);
 }
 
+TEST_F(CharacterHeadUnitTest, OdometerKeepsItsYearAndDistanceInTheSettingsMemory) {
+    StartUnit();
+    EXPECT_EQ(Ask('Z', {2, 0x34}), Bytes({0x26})) << "the clock's year";
+    EXPECT_EQ(Ask('Z', {2, 0x35}), Bytes({0x20}));
+    EXPECT_EQ(Ask('Z', {3, 0x4E}), Bytes({0x10})); // 4180 km
+    EXPECT_EQ(Ask('Z', {3, 0x4F}), Bytes({0x54}));
+    EXPECT_FALSE(Ask('Z', {4, 0x34})) << "no fifth page";
+    EXPECT_EQ(simulator_->State().settingsMemory.size(), 4u * 256);
+
+    TSimOptions options;
+    options.odometerYear = 2019;
+    StartUnit(options);
+    EXPECT_EQ(Ask('Z', {2, 0x34}), Bytes({0x19}));
+    EXPECT_EQ(Ask('Z', {2, 0x35}), Bytes({0x20}));
+    // The computer starts the clock's year: distance cleared, year written.
+    for (const auto& write : {Bytes({3, 0x4E, 0}), Bytes({3, 0x4F, 0}), Bytes({2, 0x34, 0x26})}) {
+        EXPECT_TRUE(Ask('Y', write));
+    }
+    const std::vector<uint8_t> memory = simulator_->State().settingsMemory;
+    ASSERT_EQ(memory.size(), 4u * 256);
+    EXPECT_EQ(memory[2 * 256 + 0x34], 0x26);
+    EXPECT_EQ(memory[2 * 256 + 0x35], 0x20);
+    EXPECT_EQ(memory[3 * 256 + 0x4E], 0);
+    EXPECT_EQ(memory[3 * 256 + 0x4F], 0);
+}
+
 TEST_F(CharacterHeadUnitTest, ClockIsSetAndReadInBcd) {
     StartUnit();
     EXPECT_TRUE(Ask('M', {0x24, 0x12, 0x26, 0x18, 0x30, 0x00})); // 24.12.2026 18:30:00

@@ -12,25 +12,26 @@ TSimOptions Parse(std::vector<std::string> args) {
 }
 
 TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
-    const TSimOptions o = Parse({"--generation",   "4",
-                                 "--firmware",     "244",
-                                 "--password",     "0xCAFE0001",
-                                 "--initials",     "AB",
-                                 "--rides",        "3",
-                                 "--seed",         "17",
-                                 "--clock",        "2026-12-09 14:30:05",
-                                 "--interval",     "0.5",
-                                 "--ride-minutes", "12",
-                                 "--access-level", "3",
+    const TSimOptions o = Parse({"--generation",    "4",
+                                 "--firmware",      "244",
+                                 "--password",      "0xCAFE0001",
+                                 "--initials",      "AB",
+                                 "--rides",         "3",
+                                 "--seed",          "17",
+                                 "--clock",         "2026-12-09 14:30:05",
+                                 "--interval",      "0.5",
+                                 "--ride-minutes",  "12",
+                                 "--access-level",  "3",
                                  "--upper-records", "12",
-                                 "--address",      "0x41",
-                                 "--temperature",  "-7",
-                                 "--fault",        "checksum=3",
-                                 "--fault",        "drop=5",
-                                 "--fault",        "delay=40",
-                                 "--fault",        "nak=7",
-                                 "--fault",        "baud4800=1",
-                                 "--fault",        "refusepassword=1"});
+                                 "--address",       "0x41",
+                                 "--temperature",   "-7",
+                                 "--odometer-year", "2025",
+                                 "--fault",         "checksum=3",
+                                 "--fault",         "drop=5",
+                                 "--fault",         "delay=40",
+                                 "--fault",         "nak=7",
+                                 "--fault",         "baud4800=1",
+                                 "--fault",         "refusepassword=1"});
     EXPECT_EQ(o.generation, 4);
     EXPECT_EQ(o.Firmware(), 244);
     EXPECT_EQ(o.password, 0xCAFE0001u);
@@ -44,6 +45,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
     EXPECT_EQ(o.upperRecords, 12);
     EXPECT_EQ(o.address, 0x41);
     EXPECT_EQ(o.temperature, -7);
+    EXPECT_EQ(o.odometerYear, 2025);
     EXPECT_EQ(o.faults.checksumEvery, 3);
     EXPECT_EQ(o.faults.dropEvery, 5);
     EXPECT_EQ(o.faults.delayMs, 40);
@@ -114,6 +116,8 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "5", "--temperature", "-"},
         {"--generation", "5", "--temperature", "--5"},
         {"--generation", "5", "--temperature", "12.5"},
+        {"--generation", "5", "--odometer-year", "1999"},
+        {"--generation", "5", "--odometer-year", "25"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), ESimUsage) << (args.empty() ? "(none)" : args.back());
@@ -126,7 +130,7 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     EXPECT_TRUE(help);
     for (const char* fault : {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1",
                               "busy=N", "unplug=N", "badclock=N", "baddate=N", "headless=N", "--line-rate",
-                              "--long-ride", "--address", "--temperature"}) {
+                              "--long-ride", "--address", "--temperature", "--odometer-year"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

@@ -120,7 +120,14 @@ TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
         values_[static_cast<char>('0' + n)] = {static_cast<uint8_t>(n), 0x12, 0x34, 0,
                                                1}; // wireless settings n
     }
-    pages_[2][0x34] = 0x26; // year of the odometer's distance counters
+    const int year = options.odometerYear.value_or(
+        CivilFromDaysSince1880(static_cast<int32_t>(context.ClockNow().seconds / 86400) + kClockEpochDay)
+            .year);
+    Setting(2, 0x34) = ToBcd(year % 100);
+    Setting(2, 0x35) = ToBcd(year / 100);
+    Setting(3, 0x4E) = static_cast<uint8_t>(kOdometerYearKm >> 8);
+    Setting(3, 0x4F) = static_cast<uint8_t>(kOdometerYearKm & 0xFF);
+    PublishSettingsMemory();
 }
 
 bool TCharacterHeadUnit::Supports(char command) const {
@@ -296,15 +303,16 @@ std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command,
         return std::vector<uint8_t>{static_cast<uint8_t>(firmware_ >> 8),
                                     static_cast<uint8_t>(firmware_ & 0xFF), context_.Options().featureByte};
     case 'Z':
-        if (size != 2 || data[0] >= pages_.size()) {
+        if (size != 2 || data[0] >= kSettingsPages) {
             return std::nullopt;
         }
-        return std::vector<uint8_t>{pages_[data[0]][data[1]]};
+        return std::vector<uint8_t>{Setting(data[0], data[1])};
     case 'Y':
-        if (size != 3 || data[0] >= pages_.size()) {
+        if (size != 3 || data[0] >= kSettingsPages) {
             return std::nullopt;
         }
-        pages_[data[0]][data[1]] = data[2];
+        Setting(data[0], data[1]) = data[2];
+        PublishSettingsMemory();
         return std::vector<uint8_t>{};
     case 'M': {
         if (size == 1) {
@@ -406,6 +414,10 @@ std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command,
     default:
         return std::nullopt;
     }
+}
+
+void TCharacterHeadUnit::PublishSettingsMemory() {
+    context_.Update([&](TSimState& s) { s.settingsMemory = settingsMemory_; });
 }
 
 // Acknowledgement and the number of blocks, then block after block, each sent again on NAK;

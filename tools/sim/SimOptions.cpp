@@ -176,6 +176,8 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.address = static_cast<int>(ParseNumber(option, value, 0, 0xFF));
         } else if (option == "--temperature") {
             options.temperature = static_cast<int>(ParseNumber(option, value, -40, 60));
+        } else if (option == "--odometer-year") {
+            options.odometerYear = static_cast<int>(ParseNumber(option, value, 2000, 2099));
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -229,6 +231,8 @@ Options:
                         0x hex (default 0x30); it still hears only requests to 0x30
   --temperature C       generations 5, 6 and 7: the rides start at C degrees Celsius, -40 to 60,
                         and warm a little as the day goes on (default 16.5)
+  --odometer-year YYYY  generation 5: the year the odometer's distance counter (4180 km) counts,
+                        2000 to 2099 (default: the year of the clock)
   --seed N              same seed, same memory contents (default 1)
   --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
                         (10 bits a byte), for timing a download

@@ -46,6 +46,8 @@ struct TSimOptions {
                                   // still hears only requests to 0x30
     uint32_t seed = 1;            // same seed, same memory
     std::optional<int> temperature; // degC the rides start at (generations V to 7); default a mild day
+    std::optional<int> odometerYear; // generation V: the year its distance counter counts (4180 km);
+                                     // default the year of its clock
     TSimFaults faults;
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
