@@ -198,6 +198,18 @@ TEST_F(CharacterHeadUnitTest, OdometerKeepsItsYearAndDistanceInTheSettingsMemory
     EXPECT_EQ(memory[3 * 256 + 0x4F], 0);
 }
 
+TEST_F(CharacterHeadUnitTest, PowerDownSettingStartsAsGivenAndTakesWrites) {
+    StartUnit();
+    EXPECT_EQ(Ask('v', {0xFF, 0xFF, 0xFF}), Bytes({'0', 0, 0}));
+    TSimOptions options;
+    options.powerDownMode = '4';
+    options.powerDownSeconds = 600;
+    StartUnit(options);
+    EXPECT_EQ(Ask('v', {0xFF, 0xFF, 0xFF}), Bytes({'4', 0x02, 0x58}));
+    EXPECT_EQ(Ask('v', {'1', 0x00, 0x3C}), Bytes({'1', 0x00, 0x3C}));
+    EXPECT_EQ(Ask('v', {0xFF, 0xFF, 0xFF}), Bytes({'1', 0x00, 0x3C}));
+}
+
 TEST_F(CharacterHeadUnitTest, ClockIsSetAndReadInBcd) {
     StartUnit();
     EXPECT_TRUE(Ask('M', {0x24, 0x12, 0x26, 0x18, 0x30, 0x00})); // 24.12.2026 18:30:00

@@ -26,6 +26,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
                                  "--address",       "0x41",
                                  "--temperature",   "-7",
                                  "--odometer-year", "2025",
+                                 "--power-down",    "2,0x258",
                                  "--fault",         "checksum=3",
                                  "--fault",         "drop=5",
                                  "--fault",         "delay=40",
@@ -46,6 +47,8 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
     EXPECT_EQ(o.address, 0x41);
     EXPECT_EQ(o.temperature, -7);
     EXPECT_EQ(o.odometerYear, 2025);
+    EXPECT_EQ(o.powerDownMode, '2');
+    EXPECT_EQ(o.powerDownSeconds, 600);
     EXPECT_EQ(o.faults.checksumEvery, 3);
     EXPECT_EQ(o.faults.dropEvery, 5);
     EXPECT_EQ(o.faults.delayMs, 40);
@@ -81,6 +84,9 @@ TEST(SimOptionsTest, DefaultsFollowTheGeneration) {
     EXPECT_EQ(Parse({"--generation", "5", "--firmware", "0x430a"}).Firmware(), 0x430A);
     EXPECT_EQ(Parse({"--generation", "4"}).address, 0x30);
     EXPECT_FALSE(Parse({"--generation", "5"}).temperature);
+    EXPECT_EQ(Parse({"--generation", "5"}).powerDownMode, '0');
+    EXPECT_EQ(Parse({"--generation", "5", "--power-down", "4"}).powerDownMode, '4');
+    EXPECT_EQ(Parse({"--generation", "5", "--power-down", "4"}).powerDownSeconds, 0);
     EXPECT_EQ(Parse({"--generation", "5", "--temperature", "60"}).temperature, 60);
     EXPECT_EQ(Parse({"--generation", "4", "--address", "65"}).address, 65);
 }
@@ -118,6 +124,10 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "5", "--temperature", "12.5"},
         {"--generation", "5", "--odometer-year", "1999"},
         {"--generation", "5", "--odometer-year", "25"},
+        {"--generation", "5", "--power-down", "3"},
+        {"--generation", "5", "--power-down", "1,"},
+        {"--generation", "5", "--power-down", "1,65536"},
+        {"--generation", "5", "--power-down", ",60"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), ESimUsage) << (args.empty() ? "(none)" : args.back());
@@ -128,9 +138,10 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     bool help = false;
     ParseSimArguments({"--help"}, help);
     EXPECT_TRUE(help);
-    for (const char* fault : {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1",
-                              "busy=N", "unplug=N", "badclock=N", "baddate=N", "headless=N", "--line-rate",
-                              "--long-ride", "--address", "--temperature", "--odometer-year"}) {
+    for (const char* fault :
+         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N",
+          "badclock=N", "baddate=N", "headless=N", "--line-rate", "--long-ride", "--address", "--temperature",
+          "--odometer-year", "--power-down"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

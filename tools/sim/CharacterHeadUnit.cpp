@@ -114,7 +114,9 @@ TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
     values_['W'] = {3};
     values_['U'] = {0};
     values_['h'] = {'0'};
-    values_['v'] = {'0', 0, 0};
+    values_['v'] = {static_cast<uint8_t>(options.powerDownMode),
+                    static_cast<uint8_t>(options.powerDownSeconds >> 8),
+                    static_cast<uint8_t>(options.powerDownSeconds & 0xFF)};
     values_['b'] = {0, 0};
     for (int n = 1; n <= 4; ++n) {
         values_[static_cast<char>('0' + n)] = {static_cast<uint8_t>(n), 0x12, 0x34, 0,

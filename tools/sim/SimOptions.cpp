@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <limits>
+#include <optional>
+#include <utility>
 
 #include "core/KLTDate.h"
 #include "tools/sim/SimClock.h"
@@ -77,6 +79,26 @@ int64_t ParseClock(const std::string& text) {
                         "\" is not a time like 2026-12-09 14:30:00 (years 2000 to 2099)");
     }
     return SecondsFromCivil(date, hour * 3600 + minute * 60 + second);
+}
+
+// "FIRST" or "FIRST,SECOND".
+std::pair<std::string, std::optional<std::string>> SplitAtComma(const std::string& text) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        return {text, std::nullopt};
+    }
+    return {text.substr(0, comma), text.substr(comma + 1)};
+}
+
+// "MODE[,SECONDS]" as the "v" command carries them.
+void ParsePowerDown(const std::string& text, TSimOptions& options) {
+    const auto [mode, seconds] = SplitAtComma(text);
+    if (mode != "0" && mode != "1" && mode != "2" && mode != "4") {
+        throw ESimUsage("--power-down: mode \"" + mode + "\" is not 0, 1, 2 or 4");
+    }
+    options.powerDownMode = mode[0];
+    options.powerDownSeconds =
+        seconds ? static_cast<int>(ParseNumber("--power-down", *seconds, 0, 0xFFFF)) : 0;
 }
 
 void ParseFault(const std::string& text, TSimFaults& faults) {
@@ -178,6 +200,8 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.temperature = static_cast<int>(ParseNumber(option, value, -40, 60));
         } else if (option == "--odometer-year") {
             options.odometerYear = static_cast<int>(ParseNumber(option, value, 2000, 2099));
+        } else if (option == "--power-down") {
+            ParsePowerDown(value, options);
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -233,6 +257,8 @@ Options:
                         and warm a little as the day goes on (default 16.5)
   --odometer-year YYYY  generation 5: the year the odometer's distance counter (4180 km) counts,
                         2000 to 2099 (default: the year of the clock)
+  --power-down M[,S]    generation 5: the power-down setting it starts with, mode 0, 1, 2 or 4 and
+                        S seconds, 0 to 65535 (default 0,0)
   --seed N              same seed, same memory contents (default 1)
   --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
                         (10 bits a byte), for timing a download

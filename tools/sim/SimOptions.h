@@ -48,6 +48,8 @@ struct TSimOptions {
     std::optional<int> temperature; // degC the rides start at (generations V to 7); default a mild day
     std::optional<int> odometerYear; // generation V: the year its distance counter counts (4180 km);
                                      // default the year of its clock
+    char powerDownMode = '0';        // generation V "v": '0', '1', '2' or '4'
+    int powerDownSeconds = 0;        // and its time, 0 to 65535
     TSimFaults faults;
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
