@@ -61,7 +61,7 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
 TEST(SimOptionsTest, ReadsTheUsbOptions) {
     const TSimOptions o = Parse({"--generation", "7", "--line-rate", "--long-ride", "70000", "--interval",
                                  "0.5", "--fault", "unplug=4", "--fault", "busy=9", "--fault", "badclock=2",
-                                 "--fault", "baddate=3", "--fault", "headless=8192"});
+                                 "--fault", "baddate=3", "--fault", "headless=8192", "--battery", "-3,0x10"});
     EXPECT_TRUE(o.lineRate);
     EXPECT_EQ(o.longRideSamples, 70000);
     EXPECT_EQ(o.faults.unplugAfterBlocks, 4);
@@ -69,6 +69,8 @@ TEST(SimOptionsTest, ReadsTheUsbOptions) {
     EXPECT_EQ(o.faults.badClockReads, 2);
     EXPECT_EQ(o.faults.badDateEvery, 3);
     EXPECT_EQ(o.faults.headlessBlocks, 8192);
+    EXPECT_EQ(o.battery, -3);
+    EXPECT_EQ(o.batteryWord, 16);
     EXPECT_FALSE(Parse({"--generation", "7"}).lineRate);
     // 82,800 s is the most a ride starting half past midnight may take.
     EXPECT_EQ(Parse({"--generation", "6", "--long-ride", "82800"}).longRideSamples, 82800);
@@ -85,6 +87,8 @@ TEST(SimOptionsTest, DefaultsFollowTheGeneration) {
     EXPECT_EQ(Parse({"--generation", "4"}).address, 0x30);
     EXPECT_FALSE(Parse({"--generation", "5"}).temperature);
     EXPECT_EQ(Parse({"--generation", "5"}).powerDownMode, '0');
+    EXPECT_EQ(Parse({"--generation", "7"}).battery, 1200);
+    EXPECT_EQ(Parse({"--generation", "7", "--battery", "32767"}).batteryWord, 0);
     EXPECT_EQ(Parse({"--generation", "5", "--power-down", "4"}).powerDownMode, '4');
     EXPECT_EQ(Parse({"--generation", "5", "--power-down", "4"}).powerDownSeconds, 0);
     EXPECT_EQ(Parse({"--generation", "5", "--temperature", "60"}).temperature, 60);
@@ -128,6 +132,10 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "5", "--power-down", "1,"},
         {"--generation", "5", "--power-down", "1,65536"},
         {"--generation", "5", "--power-down", ",60"},
+        {"--generation", "7", "--battery", "-6"},
+        {"--generation", "7", "--battery", "32768"},
+        {"--generation", "7", "--battery", "100,-1"},
+        {"--generation", "7", "--battery", "100,65536"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), ESimUsage) << (args.empty() ? "(none)" : args.back());
@@ -141,7 +149,7 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     for (const char* fault :
          {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N",
           "badclock=N", "baddate=N", "headless=N", "--line-rate", "--long-ride", "--address", "--temperature",
-          "--odometer-year", "--power-down"}) {
+          "--odometer-year", "--power-down", "--battery"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

@@ -157,6 +157,27 @@ TEST(UsbHeadUnitFaultTest, BadClockFaultShowsThirtyFirstOfFebruaryForTheFirstRea
     EXPECT_EQ(sim.State().faultsInjected, 1);
 }
 
+TEST(UsbHeadUnitBatteryTest, ReportsThePowerMetersBatteryAsASignedWordAndTheWordAfterIt) {
+    const struct {
+        int value, word;
+        TBytes payload;
+    } table[] = {
+        {1200, 0, {0x04, 0xB0, 0, 0}},
+        {-5, 0, {0xFF, 0xFB, 0, 0}}, // critical
+        {32767, 0xBEEF, {0x7F, 0xFF, 0xBE, 0xEF}},
+    };
+    for (const auto& row : table) {
+        TSimOptions options = Generation(7);
+        options.battery = row.value;
+        options.batteryWord = row.word;
+        THeadUnitSimulator sim(options);
+        sim.Start();
+        TUsbClient usb(sim.SocketPath());
+        ASSERT_EQ(usb.Identity(), "VELTRAK 7");
+        EXPECT_EQ(ReplyData(usb.Ask(Request(1, 12))), row.payload) << row.value;
+    }
+}
+
 TEST(UsbHeadUnitLineRateTest, RepliesArriveWholeAtLineRate) {
     TSimOptions options = Generation(7);
     options.lineRate = true;

@@ -69,9 +69,9 @@ TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
     std::string initials = options.initials.substr(0, 20);
     initials.resize(20, ' ');
     settings_ = {
-        {{2, 1}, Word(250)},                                                            // slope, × 30.558 in use
-        {{2, 2}, Word(0)},                                                              // zero offset
-        {{2, 3}, Word(2095)},                                                           // wheel circumference
+        {{2, 1}, Word(250)},  // slope, × 30.558 in use
+        {{2, 2}, Word(0)},    // zero offset
+        {{2, 3}, Word(2095)}, // wheel circumference
         {{2, 4}, Concat({{1}, Word(100), Word(200), Word(300), Word(400), Word(500)})}, // zones
         {{2, 5}, std::vector<uint8_t>(initials.begin(), initials.end())},
         {{2, 6}, Word(options.intervalTenths * 100)}, // storage interval in ms
@@ -89,7 +89,7 @@ TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
         {{2, 19}, {0}},
         {{2, 20}, {2}},
         {{2, 23}, Word(0)},
-        {{1, 12}, Concat({Word(0), Word(0)})},
+        {{1, 12}, Concat({Word(options.battery), Word(options.batteryWord)})}, // power meter's battery
     };
 }
 

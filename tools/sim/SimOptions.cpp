@@ -101,6 +101,13 @@ void ParsePowerDown(const std::string& text, TSimOptions& options) {
         seconds ? static_cast<int>(ParseNumber("--power-down", *seconds, 0, 0xFFFF)) : 0;
 }
 
+// "VALUE[,WORD]" as request 1/12 answers them.
+void ParseBattery(const std::string& text, TSimOptions& options) {
+    const auto [value, word] = SplitAtComma(text);
+    options.battery = static_cast<int>(ParseNumber("--battery", value, -5, 0x7FFF));
+    options.batteryWord = word ? static_cast<int>(ParseNumber("--battery", *word, 0, 0xFFFF)) : 0;
+}
+
 void ParseFault(const std::string& text, TSimFaults& faults) {
     const size_t equals = text.find('=');
     if (equals == std::string::npos) {
@@ -202,6 +209,8 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.odometerYear = static_cast<int>(ParseNumber(option, value, 2000, 2099));
         } else if (option == "--power-down") {
             ParsePowerDown(value, options);
+        } else if (option == "--battery") {
+            ParseBattery(value, options);
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -259,6 +268,9 @@ Options:
                         2000 to 2099 (default: the year of the clock)
   --power-down M[,S]    generation 5: the power-down setting it starts with, mode 0, 1, 2 or 4 and
                         S seconds, 0 to 65535 (default 0,0)
+  --battery V[,W]       generations 6 and 7: the power meter's battery, V hours x 10 (0 to 32766),
+                        -5 critical, -4 low, -3 ok, -2 good, -1 new or 32767 no power meter,
+                        then the word W, 0 to 65535 (default 1200,0)
   --seed N              same seed, same memory contents (default 1)
   --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
                         (10 bits a byte), for timing a download

@@ -50,6 +50,10 @@ struct TSimOptions {
                                      // default the year of its clock
     char powerDownMode = '0';        // generation V "v": '0', '1', '2' or '4'
     int powerDownSeconds = 0;        // and its time, 0 to 65535
+    int battery = 1200;              // generations 6 and 7, request 1/12: the power meter's battery in
+                                     // hours x 10, or -5 critical, -4 low, -3 ok, -2 good, -1 new;
+                                     // 32767: no power meter
+    int batteryWord = 0;             // the word after it, 0 to 65535
     TSimFaults faults;
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
