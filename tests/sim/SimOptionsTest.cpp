@@ -59,10 +59,13 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
 }
 
 TEST(SimOptionsTest, ReadsTheUsbOptions) {
-    const TSimOptions o = Parse({"--generation", "7", "--line-rate", "--long-ride", "70000", "--interval",
-                                 "0.5", "--fault", "unplug=4", "--fault", "busy=9", "--fault", "badclock=2",
-                                 "--fault", "baddate=3", "--fault", "headless=8192", "--battery", "-3,0x10"});
+    const TSimOptions o =
+        Parse({"--generation", "7",          "--line-rate",   "--end-every-block", "--long-ride",
+               "70000",        "--interval", "0.5",           "--fault",           "unplug=4",
+               "--fault",      "busy=9",     "--fault",       "badclock=2",        "--fault",
+               "baddate=3",    "--fault",    "headless=8192", "--battery",         "-3,0x10"});
     EXPECT_TRUE(o.lineRate);
+    EXPECT_TRUE(o.endEveryBlock);
     EXPECT_EQ(o.longRideSamples, 70000);
     EXPECT_EQ(o.faults.unplugAfterBlocks, 4);
     EXPECT_EQ(o.faults.busyEvery, 9);
@@ -72,6 +75,7 @@ TEST(SimOptionsTest, ReadsTheUsbOptions) {
     EXPECT_EQ(o.battery, -3);
     EXPECT_EQ(o.batteryWord, 16);
     EXPECT_FALSE(Parse({"--generation", "7"}).lineRate);
+    EXPECT_FALSE(Parse({"--generation", "7"}).endEveryBlock);
     // 82,800 s is the most a ride starting half past midnight may take.
     EXPECT_EQ(Parse({"--generation", "6", "--long-ride", "82800"}).longRideSamples, 82800);
     EXPECT_THROW(Parse({"--generation", "6", "--long-ride", "82801"}), ESimUsage);
@@ -149,7 +153,7 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     for (const char* fault :
          {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N",
           "badclock=N", "baddate=N", "headless=N", "--line-rate", "--long-ride", "--address", "--temperature",
-          "--odometer-year", "--power-down", "--battery"}) {
+          "--odometer-year", "--power-down", "--battery", "--end-every-block"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

@@ -81,6 +81,17 @@ protected:
     std::unique_ptr<TUsbClient> usb_;
 };
 
+// The tests of a head unit whose options `Change` alters.
+template <void (*Change)(TSimOptions&)> class UsbSectionVariant : public UsbSectionTest {
+protected:
+    UsbSectionVariant() : UsbSectionTest(Changed()) {}
+    static TSimOptions Changed() {
+        TSimOptions options = Options();
+        Change(options);
+        return options;
+    }
+};
+
 TEST_F(UsbSectionTest, CountRewindsAndHeadersWalkTheSectionsWithTheirFallback) {
     // Two rides: the older in one section, the newer recorded as two a short pause apart.
     ASSERT_EQ(Count(), 3);
@@ -173,15 +184,10 @@ TEST_F(UsbSectionTest, BlocksCarryTheRecordsTheHeaderCountsAndEndWithTheEndRecor
     EXPECT_EQ(sim_.State().blockRepeats, 1);
 }
 
-class UsbWinterTest : public UsbSectionTest {
-protected:
-    static TSimOptions Winter() {
-        TSimOptions options = Options();
-        options.temperature = -12;
-        return options;
-    }
-    UsbWinterTest() : UsbSectionTest(Winter()) {}
-};
+void Winter(TSimOptions& options) {
+    options.temperature = -12;
+}
+using UsbWinterTest = UsbSectionVariant<Winter>;
 
 TEST_F(UsbWinterTest, RecordsCarryTheColdInTenthsAndTheExpectedTrainingsToo) {
     ASSERT_EQ(Count(), 3);
@@ -207,15 +213,10 @@ TEST_F(UsbWinterTest, RecordsCarryTheColdInTenthsAndTheExpectedTrainingsToo) {
     }
 }
 
-class UsbBadDateTest : public UsbSectionTest {
-protected:
-    static TSimOptions EverySecondDateBad() {
-        TSimOptions options = Options();
-        options.faults.badDateEvery = 2;
-        return options;
-    }
-    UsbBadDateTest() : UsbSectionTest(EverySecondDateBad()) {}
-};
+void EverySecondDateBad(TSimOptions& options) {
+    options.faults.badDateEvery = 2;
+}
+using UsbBadDateTest = UsbSectionVariant<EverySecondDateBad>;
 
 TEST_F(UsbBadDateTest, EveryNthHeaderSaysMonthThirteenOverRecordsThatStayTheSame) {
     ASSERT_EQ(Count(), 3);
@@ -238,16 +239,11 @@ TEST_F(UsbBadDateTest, EveryNthHeaderSaysMonthThirteenOverRecordsThatStayTheSame
     }
 }
 
-class UsbFullBlockTest : public UsbSectionTest {
-protected:
-    static TSimOptions LongRideOnly() {
-        TSimOptions options = Options();
-        options.rides = 0;
-        options.longRideSamples = 64;
-        return options;
-    }
-    UsbFullBlockTest() : UsbSectionTest(LongRideOnly()) {}
-};
+void LongRideOnly(TSimOptions& options) {
+    options.rides = 0;
+    options.longRideSamples = 64;
+}
+using UsbFullBlockTest = UsbSectionVariant<LongRideOnly>;
 
 TEST_F(UsbFullBlockTest, SamplesFillingWholeBlocksAreFollowedByTheEndRecordAlone) {
     ASSERT_EQ(Count(), 1);
@@ -257,6 +253,34 @@ TEST_F(UsbFullBlockTest, SamplesFillingWholeBlocksAreFollowedByTheEndRecordAlone
     EXPECT_EQ(blocks[2].size(), 16u);
     EXPECT_EQ(blocks[2][10], 0xFF);
     EXPECT_EQ(ReplyData(Ask(4)), blocks[2]) << "asked past the end: the end again";
+}
+
+void EndInEveryBlock(TSimOptions& options) {
+    LongRideOnly(options);
+    options.endEveryBlock = true;
+}
+using UsbEndEveryBlockTest = UsbSectionVariant<EndInEveryBlock>;
+
+TEST_F(UsbEndEveryBlockTest, EveryBlockEndsWithTheEndRecordYetTheSectionGoesOn) {
+    ASSERT_EQ(Count(), 1);
+    EXPECT_EQ(ParseHeader(ReplyData(Ask(2))).records, 64u);
+    std::vector<size_t> sizes;
+    TBytes records;
+    for (int b = 0; b < 5; ++b) {
+        const TBytes block = ReplyData(Ask(4));
+        ASSERT_GE(block.size(), 16u);
+        ASSERT_EQ(block.size() % 16, 0u);
+        EXPECT_EQ(block[block.size() - 16 + 10], 0xFF) << b;
+        sizes.push_back(block.size() / 16);
+        records.insert(records.end(), block.begin(), block.end() - 16);
+    }
+    EXPECT_EQ(sizes, (std::vector<size_t>{32, 32, 3, 1, 1})) << "31, 31 and 2 records, then the end alone";
+    const auto sections = BuildSectionMemory(sim_.Options(), kClock);
+    TBytes held;
+    for (const TSectionRecord& record : sections.front().records) {
+        held.insert(held.end(), record.begin(), record.end());
+    }
+    EXPECT_EQ(records, held);
 }
 
 TEST_F(UsbSectionTest, NewRecordingClearsTheMemoryAndKeepsTheHeadUnitBusyAWhile) {
@@ -274,15 +298,10 @@ TEST_F(UsbSectionTest, NewRecordingClearsTheMemoryAndKeepsTheHeadUnitBusyAWhile)
     EXPECT_EQ(sim_.State().recordingsStarted, 1);
 }
 
-class UsbUnplugTest : public UsbSectionTest {
-protected:
-    static TSimOptions UnplugAfterTwo() {
-        TSimOptions options = Options();
-        options.faults.unplugAfterBlocks = 2;
-        return options;
-    }
-    UsbUnplugTest() : UsbSectionTest(UnplugAfterTwo()) {}
-};
+void UnplugAfterTwo(TSimOptions& options) {
+    options.faults.unplugAfterBlocks = 2;
+}
+using UsbUnplugTest = UsbSectionVariant<UnplugAfterTwo>;
 
 TEST_F(UsbUnplugTest, PulledOutAfterTheNthBlockAndPluggedInWithItsMemoryIntact) {
     ASSERT_EQ(Count(), 3);

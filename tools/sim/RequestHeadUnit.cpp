@@ -268,11 +268,13 @@ std::vector<uint8_t> TRequestHeadUnit::AnswerMemory(uint8_t code) {
 
 // Up to 32 records; the end record follows the last sample in the same block when there is room,
 // and comes alone when a full block took the last samples (or when asked again after the end).
+// With "end every block" each block leaves room for the end record and carries it.
 std::vector<uint8_t> TRequestHeadUnit::NextBlock() {
     const std::vector<TSectionRecord>& records = sections_[static_cast<size_t>(cursor_)].records;
+    const size_t room = options_.endEveryBlock ? kSectionBlockRecords - 1 : kSectionBlockRecords;
     std::vector<uint8_t> block;
     size_t count = 0;
-    for (; count < kSectionBlockRecords && nextRecord_ < records.size(); ++count, ++nextRecord_) {
+    for (; count < room && nextRecord_ < records.size(); ++count, ++nextRecord_) {
         block.insert(block.end(), records[nextRecord_].begin(), records[nextRecord_].end());
     }
     if (count < kSectionBlockRecords) {

@@ -166,6 +166,10 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.lineRate = true;
             continue;
         }
+        if (option == "--end-every-block") {
+            options.endEveryBlock = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             throw ESimUsage(option + " needs a value");
         }
@@ -274,6 +278,8 @@ Options:
   --seed N              same seed, same memory contents (default 1)
   --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
                         (10 bits a byte), for timing a download
+  --end-every-block     generations 6 and 7: every sample block ends with the end record, after at
+                        most 31 records; the section goes on in the next block
   --reply-delay MS      time the head unit takes to answer (default 2)
   --fault NAME=VALUE    inject a fault; may be repeated:
       checksum=N        every n-th register reply has a wrong checksum (generation 5: every

@@ -59,6 +59,8 @@ struct TSimOptions {
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
     int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long
     bool lineRate = false;        // USB replies take as long as at 38,400 baud (10 bits a byte)
+    bool endEveryBlock = false;   // generations 6 and 7: every sample block ends with the end record,
+                                  // after at most 31 records
 
     int Firmware() const {
         return firmware.value_or(generation == 4 ? 314 : generation == 5 ? 0x7700 : 0xE517);
