@@ -76,6 +76,13 @@ TEST(SimOptionsTest, ReadsTheUsbOptions) {
     EXPECT_EQ(o.batteryWord, 16);
     EXPECT_FALSE(Parse({"--generation", "7"}).lineRate);
     EXPECT_FALSE(Parse({"--generation", "7"}).endEveryBlock);
+    // Leading pauses make whole seconds, 30 at the most.
+    EXPECT_EQ(Parse({"--generation", "7", "--leading-pauses", "30"}).leadingPauses, 30);
+    EXPECT_EQ(Parse({"--generation", "7", "--interval", "0.5", "--leading-pauses", "60"}).leadingPauses, 60);
+    EXPECT_EQ(Parse({"--generation", "7", "--interval", "10", "--leading-pauses", "3"}).leadingPauses, 3);
+    EXPECT_THROW(Parse({"--generation", "7", "--leading-pauses", "31"}), ESimUsage);
+    EXPECT_THROW(Parse({"--generation", "7", "--leading-pauses", "3", "--interval", "0.5"}), ESimUsage);
+    EXPECT_THROW(Parse({"--generation", "7", "--interval", "32", "--leading-pauses", "1"}), ESimUsage);
     // 82,800 s is the most a ride starting half past midnight may take.
     EXPECT_EQ(Parse({"--generation", "6", "--long-ride", "82800"}).longRideSamples, 82800);
     EXPECT_THROW(Parse({"--generation", "6", "--long-ride", "82801"}), ESimUsage);
@@ -150,10 +157,26 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     bool help = false;
     ParseSimArguments({"--help"}, help);
     EXPECT_TRUE(help);
-    for (const char* fault :
-         {"checksum=N", "drop=N", "delay=MS", "nak=N", "baud4800=1", "refusepassword=1", "busy=N", "unplug=N",
-          "badclock=N", "baddate=N", "headless=N", "--line-rate", "--long-ride", "--address", "--temperature",
-          "--odometer-year", "--power-down", "--battery", "--end-every-block"}) {
+    for (const char* fault : {"checksum=N",
+                              "drop=N",
+                              "delay=MS",
+                              "nak=N",
+                              "baud4800=1",
+                              "refusepassword=1",
+                              "busy=N",
+                              "unplug=N",
+                              "badclock=N",
+                              "baddate=N",
+                              "headless=N",
+                              "--line-rate",
+                              "--long-ride",
+                              "--address",
+                              "--temperature",
+                              "--odometer-year",
+                              "--power-down",
+                              "--battery",
+                              "--end-every-block",
+                              "--leading-pauses"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

@@ -255,6 +255,26 @@ TEST_F(UsbFullBlockTest, SamplesFillingWholeBlocksAreFollowedByTheEndRecordAlone
     EXPECT_EQ(ReplyData(Ask(4)), blocks[2]) << "asked past the end: the end again";
 }
 
+void FivePausesFirst(TSimOptions& options) {
+    options.leadingPauses = 5;
+}
+using UsbLeadingPausesTest = UsbSectionVariant<FivePausesFirst>;
+
+TEST_F(UsbLeadingPausesTest, EverySectionStartsWithPauseRecordsBeforeItsFirstSample) {
+    const auto plain = BuildSectionMemory(Options(), kClock);
+    ASSERT_EQ(Count(), static_cast<int>(plain.size()));
+    for (const TSimSection& section : plain) {
+        const THeader header = ParseHeader(ReplyData(Ask(2)));
+        EXPECT_EQ(header.secondOfDay, section.start % 86400 - 5);
+        EXPECT_EQ(header.records, section.records.size() + 5);
+        const TBytes first = ReplyData(Ask(4));
+        ASSERT_EQ(first.size(), 32u * 16);
+        EXPECT_EQ(TBytes(first.begin(), first.begin() + 5 * 16), TBytes(5 * 16, 0));
+        EXPECT_EQ(TBytes(first.begin() + 5 * 16, first.begin() + 6 * 16),
+                  TBytes(section.records[0].begin(), section.records[0].end()));
+    }
+}
+
 void EndInEveryBlock(TSimOptions& options) {
     LongRideOnly(options);
     options.endEveryBlock = true;

@@ -8,8 +8,10 @@
 // Sections join into one training when the next starts less than the pause limit after the end of
 // the current one (start + records x interval) with equal interval, slope, wheel and initials;
 // pause records start a new time block when values resume; 65,534 samples end a training and the
-// next sample starts another at its own time. Short trainings are not dropped here, and values are
-// as recorded: the download's own corrections (cadence stops) are not applied.
+// next sample starts another at its own time. A training starts with its first sample: pause
+// records before it (--leading-pauses puts them at the head of every section) only move its start.
+// Short trainings are not dropped here, and values are as recorded: the download's own corrections
+// (cadence stops) are not applied.
 //
 // A section whose header carries an impossible date (the "baddate" fault) is no training: it is
 // passed over, and the sections around it join or part as if it were not in the memory.

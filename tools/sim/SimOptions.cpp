@@ -12,6 +12,8 @@
 namespace klt::sim {
 namespace {
 
+constexpr int kMaxLeadingPauseTenths = 300;
+
 // A whole number in decimal or, with "0x", hexadecimal; nothing else may follow it. A minus sign
 // only where the range goes below zero.
 int64_t ParseNumber(const std::string& option, const std::string& text, int64_t low, int64_t high) {
@@ -215,6 +217,8 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             ParsePowerDown(value, options);
         } else if (option == "--battery") {
             ParseBattery(value, options);
+        } else if (option == "--leading-pauses") {
+            options.leadingPauses = static_cast<int>(ParseNumber(option, value, 0, kMaxLeadingPauseTenths));
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -232,6 +236,13 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
     if (options.longRideSamples > 0 && int64_t{options.longRideSamples} * options.intervalTenths > 82800 * 10) {
         throw ESimUsage("--long-ride: " + std::to_string(options.longRideSamples) +
                         " samples do not fit into one day at this storage interval");
+    }
+    // The pauses before a section's first sample must neither reach back into the section before
+    // it (at least 45 s earlier) nor leave its start between two seconds.
+    const int leadingTenths = options.leadingPauses * options.intervalTenths;
+    if (leadingTenths % 10 != 0 || leadingTenths > kMaxLeadingPauseTenths) {
+        throw ESimUsage("--leading-pauses: " + std::to_string(options.leadingPauses) +
+                        " storage intervals are not whole seconds up to 30 s");
     }
     if (options.firmware && options.generation == 4 && *options.firmware / 100 > 255) {
         throw ESimUsage("--firmware: a register version is at most 25599");
@@ -280,6 +291,8 @@ Options:
                         (10 bits a byte), for timing a download
   --end-every-block     generations 6 and 7: every sample block ends with the end record, after at
                         most 31 records; the section goes on in the next block
+  --leading-pauses N    generations 6 and 7: every section begins with N pause records, its start
+                        N storage intervals before its first sample (whole seconds, at most 30)
   --reply-delay MS      time the head unit takes to answer (default 2)
   --fault NAME=VALUE    inject a fault; may be repeated:
       checksum=N        every n-th register reply has a wrong checksum (generation 5: every

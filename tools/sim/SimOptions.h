@@ -61,6 +61,9 @@ struct TSimOptions {
     bool lineRate = false;        // USB replies take as long as at 38,400 baud (10 bits a byte)
     bool endEveryBlock = false;   // generations 6 and 7: every sample block ends with the end record,
                                   // after at most 31 records
+    int leadingPauses = 0;        // generations 6 and 7: every section begins with this many pause
+                                  // records, its start that many intervals before its first sample;
+                                  // together whole seconds, at most 30
 
     int Firmware() const {
         return firmware.value_or(generation == 4 ? 314 : generation == 5 ? 0x7700 : 0xE517);

@@ -118,8 +118,12 @@ std::vector<TSimSection> BuildSectionMemory(const TSimOptions& options, int64_t 
 
 void ApplySectionOptions(std::vector<TSimSection>& sections, size_t firstNumber, const TSimOptions& options) {
     const auto badDateEvery = static_cast<size_t>(options.faults.badDateEvery);
+    const auto pauses = static_cast<size_t>(options.leadingPauses);
     for (size_t i = 0; i < sections.size(); ++i) {
-        sections[i].impossibleDate = badDateEvery > 0 && (firstNumber + i) % badDateEvery == 0;
+        TSimSection& section = sections[i];
+        section.impossibleDate = badDateEvery > 0 && (firstNumber + i) % badDateEvery == 0;
+        section.records.insert(section.records.begin(), pauses, TSectionRecord{});
+        section.start -= static_cast<int64_t>(pauses) * section.intervalMs / 1000;
     }
 }
 
