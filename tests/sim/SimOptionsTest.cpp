@@ -59,19 +59,28 @@ TEST(SimOptionsTest, ReadsEveryOptionAndFault) {
 }
 
 TEST(SimOptionsTest, ReadsTheUsbOptions) {
-    const TSimOptions o =
-        Parse({"--generation", "7",          "--line-rate",   "--end-every-block", "--long-ride",
-               "70000",        "--interval", "0.5",           "--fault",           "unplug=4",
-               "--fault",      "busy=9",     "--fault",       "badclock=2",        "--fault",
-               "baddate=3",    "--fault",    "headless=8192", "--battery",         "-3,0x10"});
+    const TSimOptions o = Parse({"--generation",     "7",
+                                 "--long-ride",      "70000",
+                                 "--interval",       "0.5",
+                                 "--leading-pauses", "4",
+                                 "--battery",        "-3,0x10",
+                                 "--fault",          "unplug=4",
+                                 "--fault",          "busy=9",
+                                 "--fault",          "badclock=2",
+                                 "--fault",          "baddate=3",
+                                 "--fault",          "headless=8192",
+                                 "--fault",          "extrarecords=4",
+                                 "--line-rate",      "--end-every-block"});
     EXPECT_TRUE(o.lineRate);
     EXPECT_TRUE(o.endEveryBlock);
     EXPECT_EQ(o.longRideSamples, 70000);
+    EXPECT_EQ(o.leadingPauses, 4);
     EXPECT_EQ(o.faults.unplugAfterBlocks, 4);
     EXPECT_EQ(o.faults.busyEvery, 9);
     EXPECT_EQ(o.faults.badClockReads, 2);
     EXPECT_EQ(o.faults.badDateEvery, 3);
     EXPECT_EQ(o.faults.headlessBlocks, 8192);
+    EXPECT_EQ(o.faults.extraRecords, 4);
     EXPECT_EQ(o.battery, -3);
     EXPECT_EQ(o.batteryWord, 16);
     EXPECT_FALSE(Parse({"--generation", "7"}).lineRate);
@@ -157,26 +166,12 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
     bool help = false;
     ParseSimArguments({"--help"}, help);
     EXPECT_TRUE(help);
-    for (const char* fault : {"checksum=N",
-                              "drop=N",
-                              "delay=MS",
-                              "nak=N",
-                              "baud4800=1",
-                              "refusepassword=1",
-                              "busy=N",
-                              "unplug=N",
-                              "badclock=N",
-                              "baddate=N",
-                              "headless=N",
-                              "--line-rate",
-                              "--long-ride",
-                              "--address",
-                              "--temperature",
-                              "--odometer-year",
-                              "--power-down",
-                              "--battery",
-                              "--end-every-block",
-                              "--leading-pauses"}) {
+    for (const char* fault :
+         {"checksum=N",       "drop=N",          "delay=MS",     "nak=N",       "baud4800=1",
+          "refusepassword=1", "busy=N",          "unplug=N",     "badclock=N",  "baddate=N",
+          "headless=N",       "extrarecords=N",  "--line-rate",  "--long-ride", "--address",
+          "--temperature",    "--odometer-year", "--power-down", "--battery",   "--end-every-block",
+          "--leading-pauses"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

@@ -275,6 +275,30 @@ TEST_F(UsbLeadingPausesTest, EverySectionStartsWithPauseRecordsBeforeItsFirstSam
     }
 }
 
+void ThreeRecordsUnannounced(TSimOptions& options) {
+    options.faults.extraRecords = 3;
+}
+using UsbExtraRecordsTest = UsbSectionVariant<ThreeRecordsUnannounced>;
+
+TEST_F(UsbExtraRecordsTest, HeadersCountFewerRecordsThanTheBlocksDeliver) {
+    const auto held = BuildSectionMemory(Options(), kClock);
+    ASSERT_EQ(Count(), static_cast<int>(held.size()));
+    for (const TSimSection& section : held) {
+        EXPECT_EQ(ParseHeader(ReplyData(Ask(2))).records, section.records.size() - 3);
+        size_t delivered = 0;
+        for (const TBytes& block : ReadBlocks()) {
+            delivered += block.size() / 16;
+        }
+        EXPECT_EQ(delivered, section.records.size() + 1) << "every record and the end record";
+    }
+    const auto expected = sim_.ExpectedTrainings();
+    const auto unfaulted = ExpectedUsbTrainings(Options(), kClock);
+    ASSERT_EQ(expected.size(), unfaulted.size());
+    for (size_t t = 0; t < expected.size(); ++t) {
+        EXPECT_EQ(expected[t].samples, unfaulted[t].samples) << t;
+    }
+}
+
 void EndInEveryBlock(TSimOptions& options) {
     LongRideOnly(options);
     options.endEveryBlock = true;

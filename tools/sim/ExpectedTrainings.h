@@ -13,6 +13,9 @@
 // Short trainings are not dropped here, and values are as recorded: the download's own corrections
 // (cadence stops) are not applied.
 //
+// Every record a section's blocks carry counts, whatever its header announces (the "extrarecords"
+// fault) and however the blocks are cut (--end-every-block).
+//
 // A section whose header carries an impossible date (the "baddate" fault) is no training: it is
 // passed over, and the sections around it join or part as if it were not in the memory.
 #include <cstdint>

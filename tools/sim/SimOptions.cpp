@@ -139,13 +139,15 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.badClockReads = count();
     } else if (name == "baddate") {
         faults.badDateEvery = count();
+    } else if (name == "extrarecords") {
+        faults.extraRecords = count();
     } else if (name == "headless") {
         faults.headlessBlocks =
             static_cast<int>(ParseNumber("--fault headless", value, 0, kBlockMemoryBlocks));
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
                         "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug, badclock, "
-                        "baddate, headless)");
+                        "baddate, headless, extrarecords)");
     }
 }
 
@@ -310,6 +312,8 @@ Options:
                         its low digit); 6 and 7: every N-th section header says month 13
       headless=N        generation 5: the memory starts with N blocks of an older ride without
                         its training start, as when the memory wrapped around
+      extrarecords=N    generations 6 and 7: every section header announces N records fewer
+                        than its blocks then deliver
   --help                this text
 )";
 }

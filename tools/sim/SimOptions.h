@@ -28,6 +28,8 @@ struct TSimFaults {
                                  // digit 0xA; generations 6 and 7: every n-th section header month 13
     int headlessBlocks = 0;      // "headless=N": generation V: the memory starts with n blocks of an
                                  // older ride whose training start was overwritten (wrapped around)
+    int extraRecords = 0;        // "extrarecords=N": generations 6 and 7: every section header counts n
+                                 // records fewer than the section's blocks carry
 };
 
 struct TSimOptions {

@@ -124,6 +124,8 @@ void ApplySectionOptions(std::vector<TSimSection>& sections, size_t firstNumber,
         section.impossibleDate = badDateEvery > 0 && (firstNumber + i) % badDateEvery == 0;
         section.records.insert(section.records.begin(), pauses, TSectionRecord{});
         section.start -= static_cast<int64_t>(pauses) * section.intervalMs / 1000;
+        section.unannouncedRecords =
+            std::min(static_cast<size_t>(options.faults.extraRecords), section.records.size());
     }
 }
 
@@ -144,7 +146,7 @@ std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section) {
     PutWord(&header[29], section.settings.slope);
     PutWord(&header[31], section.settings.wheel);
     PutWord(&header[33], section.settings.zeroOffset & 0xFFFF);
-    const auto count = static_cast<uint32_t>(section.records.size());
+    const auto count = static_cast<uint32_t>(section.records.size() - section.unannouncedRecords);
     PutWord(&header[35], static_cast<int>(count >> 16));
     PutWord(&header[37], static_cast<int>(count & 0xFFFF));
     return header;

@@ -33,6 +33,7 @@ struct TSimSection {
     TSectionSettings settings;
     std::vector<TSectionRecord> records; // pause records included, the end record not
     bool impossibleDate = false;         // the header says month 13 (the "baddate" fault)
+    size_t unannouncedRecords = 0;       // the header counts this many fewer ("extrarecords")
 };
 
 std::vector<TSimSection> EncodeSectionMemory(const std::vector<TSimRide>& rides,
