@@ -4,93 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
-#include "tests/sim/UsbTestClient.h"
-#include "tools/sim/HeadUnitSimulator.h"
+#include "tests/sim/UsbSectionFixture.h"
 
 namespace klt::sim {
 namespace {
 
 using namespace klt::sim::test;
-
-constexpr int64_t kClock = 1796774400 + 12 * 3600; // 2026-12-09 12:00
-
-TSimOptions Options() {
-    TSimOptions options;
-    options.generation = 7;
-    options.clock = kClock;
-    options.rideMinutes = 20;
-    return options;
-}
-
-int Word(const TBytes& bytes, size_t at) {
-    return bytes[at] << 8 | bytes[at + 1];
-}
-
-struct THeader {
-    int day = 0, month = 0, year = 0, secondOfDay = 0, intervalMs = 0;
-    std::string initials;
-    size_t records = 0;
-};
-
-THeader ParseHeader(const TBytes& data) {
-    THeader h;
-    EXPECT_EQ(data.size(), 39u);
-    if (data.size() != 39) {
-        return h;
-    }
-    h.day = data[0];
-    h.month = data[1];
-    h.year = Word(data, 2);
-    h.secondOfDay = data[4] * 3600 + data[5] * 60 + data[6];
-    h.intervalMs = Word(data, 7);
-    h.initials.assign(data.begin() + 9, data.begin() + 29);
-    h.records = static_cast<size_t>(Word(data, 35)) << 16 | static_cast<size_t>(Word(data, 37));
-    return h;
-}
-
-class UsbSectionTest : public ::testing::Test {
-protected:
-    explicit UsbSectionTest(TSimOptions options = Options()) : sim_(options) {}
-    void SetUp() override {
-        sim_.Start();
-        usb_ = std::make_unique<TUsbClient>(sim_.SocketPath());
-        ASSERT_EQ(usb_->Identity(), "VELTRAK 7");
-    }
-    int Count() {
-        const TBytes reply = usb_->Ask(Request(4, 1));
-        return reply.size() == 9 ? Word(reply, 6) : -1;
-    }
-    TBytes Ask(uint8_t code) { return usb_->Ask(Request(4, code)); }
-    // The records of the current section, block by block, up to its end record.
-    std::vector<TBytes> ReadBlocks() {
-        std::vector<TBytes> blocks;
-        for (int guard = 0; guard < 10000; ++guard) {
-            const TBytes block = ReplyData(Ask(4));
-            blocks.push_back(block);
-            if (block.empty() || block.size() % 16 != 0 || block.size() < 32 * 16 ||
-                block[block.size() - 16 + 10] == 0xFF) {
-                break;
-            }
-        }
-        return blocks;
-    }
-
-    THeadUnitSimulator sim_;
-    std::unique_ptr<TUsbClient> usb_;
-};
-
-// The tests of a head unit whose options `Change` alters.
-template <void (*Change)(TSimOptions&)> class UsbSectionVariant : public UsbSectionTest {
-protected:
-    UsbSectionVariant() : UsbSectionTest(Changed()) {}
-    static TSimOptions Changed() {
-        TSimOptions options = Options();
-        Change(options);
-        return options;
-    }
-};
 
 TEST_F(UsbSectionTest, CountRewindsAndHeadersWalkTheSectionsWithTheirFallback) {
     // Two rides: the older in one section, the newer recorded as two a short pause apart.
@@ -184,61 +104,6 @@ TEST_F(UsbSectionTest, BlocksCarryTheRecordsTheHeaderCountsAndEndWithTheEndRecor
     EXPECT_EQ(sim_.State().blockRepeats, 1);
 }
 
-void Winter(TSimOptions& options) {
-    options.temperature = -12;
-}
-using UsbWinterTest = UsbSectionVariant<Winter>;
-
-TEST_F(UsbWinterTest, RecordsCarryTheColdInTenthsAndTheExpectedTrainingsToo) {
-    ASSERT_EQ(Count(), 3);
-    ParseHeader(ReplyData(Ask(2)));
-    std::vector<int> temperatures;
-    for (const TBytes& block : ReadBlocks()) {
-        for (size_t at = 0; at + 16 <= block.size(); at += 16) {
-            if (block[at + 10] != 0xFF && std::any_of(block.begin() + static_cast<long>(at),
-                                                      block.begin() + static_cast<long>(at + 6),
-                                                      [](uint8_t v) { return v != 0; })) {
-                temperatures.push_back(static_cast<int16_t>(Word(block, at + 8)));
-            }
-        }
-    }
-    ASSERT_FALSE(temperatures.empty());
-    EXPECT_EQ(temperatures.front(), -120);
-    EXPECT_TRUE(std::all_of(temperatures.begin(), temperatures.end(), [](int t) { return t >= -120 && t <= -100; }));
-    const auto expected = sim_.ExpectedTrainings();
-    ASSERT_FALSE(expected.empty());
-    ASSERT_EQ(expected[0].samples.size(), temperatures.size());
-    for (size_t i = 0; i < temperatures.size(); ++i) {
-        ASSERT_EQ(expected[0].samples[i].temperatureTenths, temperatures[i]) << i;
-    }
-}
-
-void EverySecondDateBad(TSimOptions& options) {
-    options.faults.badDateEvery = 2;
-}
-using UsbBadDateTest = UsbSectionVariant<EverySecondDateBad>;
-
-TEST_F(UsbBadDateTest, EveryNthHeaderSaysMonthThirteenOverRecordsThatStayTheSame) {
-    ASSERT_EQ(Count(), 3);
-    std::vector<int> months;
-    std::vector<size_t> records;
-    for (int s = 0; s < 3; ++s) {
-        const THeader header = ParseHeader(ReplyData(Ask(2)));
-        months.push_back(header.month);
-        size_t count = 0;
-        for (const TBytes& block : ReadBlocks()) {
-            count += block.size() / 16;
-        }
-        records.push_back(count - 1);
-        EXPECT_EQ(records.back(), header.records) << s;
-    }
-    EXPECT_EQ(months, (std::vector<int>{12, 13, 12}));
-    const auto sections = BuildSectionMemory(Options(), kClock);
-    for (size_t s = 0; s < sections.size(); ++s) {
-        EXPECT_EQ(records[s], sections[s].records.size()) << s;
-    }
-}
-
 void LongRideOnly(TSimOptions& options) {
     options.rides = 0;
     options.longRideSamples = 64;
@@ -253,78 +118,6 @@ TEST_F(UsbFullBlockTest, SamplesFillingWholeBlocksAreFollowedByTheEndRecordAlone
     EXPECT_EQ(blocks[2].size(), 16u);
     EXPECT_EQ(blocks[2][10], 0xFF);
     EXPECT_EQ(ReplyData(Ask(4)), blocks[2]) << "asked past the end: the end again";
-}
-
-void FivePausesFirst(TSimOptions& options) {
-    options.leadingPauses = 5;
-}
-using UsbLeadingPausesTest = UsbSectionVariant<FivePausesFirst>;
-
-TEST_F(UsbLeadingPausesTest, EverySectionStartsWithPauseRecordsBeforeItsFirstSample) {
-    const auto plain = BuildSectionMemory(Options(), kClock);
-    ASSERT_EQ(Count(), static_cast<int>(plain.size()));
-    for (const TSimSection& section : plain) {
-        const THeader header = ParseHeader(ReplyData(Ask(2)));
-        EXPECT_EQ(header.secondOfDay, section.start % 86400 - 5);
-        EXPECT_EQ(header.records, section.records.size() + 5);
-        const TBytes first = ReplyData(Ask(4));
-        ASSERT_EQ(first.size(), 32u * 16);
-        EXPECT_EQ(TBytes(first.begin(), first.begin() + 5 * 16), TBytes(5 * 16, 0));
-        EXPECT_EQ(TBytes(first.begin() + 5 * 16, first.begin() + 6 * 16),
-                  TBytes(section.records[0].begin(), section.records[0].end()));
-    }
-}
-
-void ThreeRecordsUnannounced(TSimOptions& options) {
-    options.faults.extraRecords = 3;
-}
-using UsbExtraRecordsTest = UsbSectionVariant<ThreeRecordsUnannounced>;
-
-TEST_F(UsbExtraRecordsTest, HeadersCountFewerRecordsThanTheBlocksDeliver) {
-    const auto held = BuildSectionMemory(Options(), kClock);
-    ASSERT_EQ(Count(), static_cast<int>(held.size()));
-    for (const TSimSection& section : held) {
-        EXPECT_EQ(ParseHeader(ReplyData(Ask(2))).records, section.records.size() - 3);
-        size_t delivered = 0;
-        for (const TBytes& block : ReadBlocks()) {
-            delivered += block.size() / 16;
-        }
-        EXPECT_EQ(delivered, section.records.size() + 1) << "every record and the end record";
-    }
-    const auto expected = sim_.ExpectedTrainings();
-    const auto unfaulted = ExpectedUsbTrainings(Options(), kClock);
-    ASSERT_EQ(expected.size(), unfaulted.size());
-    for (size_t t = 0; t < expected.size(); ++t) {
-        EXPECT_EQ(expected[t].samples, unfaulted[t].samples) << t;
-    }
-}
-
-void EndInEveryBlock(TSimOptions& options) {
-    LongRideOnly(options);
-    options.endEveryBlock = true;
-}
-using UsbEndEveryBlockTest = UsbSectionVariant<EndInEveryBlock>;
-
-TEST_F(UsbEndEveryBlockTest, EveryBlockEndsWithTheEndRecordYetTheSectionGoesOn) {
-    ASSERT_EQ(Count(), 1);
-    EXPECT_EQ(ParseHeader(ReplyData(Ask(2))).records, 64u);
-    std::vector<size_t> sizes;
-    TBytes records;
-    for (int b = 0; b < 5; ++b) {
-        const TBytes block = ReplyData(Ask(4));
-        ASSERT_GE(block.size(), 16u);
-        ASSERT_EQ(block.size() % 16, 0u);
-        EXPECT_EQ(block[block.size() - 16 + 10], 0xFF) << b;
-        sizes.push_back(block.size() / 16);
-        records.insert(records.end(), block.begin(), block.end() - 16);
-    }
-    EXPECT_EQ(sizes, (std::vector<size_t>{32, 32, 3, 1, 1})) << "31, 31 and 2 records, then the end alone";
-    const auto sections = BuildSectionMemory(sim_.Options(), kClock);
-    TBytes held;
-    for (const TSectionRecord& record : sections.front().records) {
-        held.insert(held.end(), record.begin(), record.end());
-    }
-    EXPECT_EQ(records, held);
 }
 
 TEST_F(UsbSectionTest, NewRecordingClearsTheMemoryAndKeepsTheHeadUnitBusyAWhile) {

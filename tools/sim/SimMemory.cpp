@@ -132,6 +132,20 @@ TSimRide LongRide(const TRideSchedule& schedule) {
 
 } // namespace
 
+TSimRide BuildRideAt(const TRideSchedule& schedule, int64_t start) {
+    TRideSchedule one = schedule;
+    one.rides = 1;
+    one.ridesPerDay = 1;
+    one.now = start + 86400; // the ride of the day before, moved to its time
+    std::mt19937 random(schedule.seed);
+    TSimRide ride = OneRide(one, 0, random);
+    const int64_t shift = start - ride.segments.front().start;
+    for (TRideSegment& segment : ride.segments) {
+        segment.start += shift;
+    }
+    return ride;
+}
+
 TRideSegment RepeatedRideSegment(const TRideSchedule& schedule, int64_t start, size_t count) {
     TRideSchedule one = schedule;
     one.rides = 1;

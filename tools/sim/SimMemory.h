@@ -48,6 +48,8 @@ struct TRideSchedule {
 // The rides a head unit with these options recorded before `now`, one a day.
 TRideSchedule RideScheduleFor(const TSimOptions& options, int64_t now);
 
+// One ride of the schedule's length, seed and interval that starts at `start`.
+TSimRide BuildRideAt(const TRideSchedule& schedule, int64_t start);
 // `count` samples from `start` without a pause: an ordinary hour's ride over and over.
 TRideSegment RepeatedRideSegment(const TRideSchedule& schedule, int64_t start, size_t count);
 

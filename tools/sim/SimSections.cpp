@@ -129,6 +129,10 @@ void ApplySectionOptions(std::vector<TSimSection>& sections, size_t firstNumber,
     }
 }
 
+int64_t SectionEnd(const TSimSection& section) {
+    return section.start + (static_cast<int64_t>(section.records.size()) * section.intervalMs + 999) / 1000;
+}
+
 std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section) {
     std::vector<uint8_t> header(kSectionHeaderSize, 0);
     const TCivilDate date = CivilFromDaysSince1880(static_cast<int32_t>(section.start / 86400) + kClockEpochDay);

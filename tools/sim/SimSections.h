@@ -44,6 +44,9 @@ std::vector<TSimSection> BuildSectionMemory(const TSimOptions& options, int64_t 
 // place of the first of them in the memory, counted from 1.
 void ApplySectionOptions(std::vector<TSimSection>& sections, size_t firstNumber, const TSimOptions& options);
 
+// When the section's last record was taken, in whole seconds rounded up.
+int64_t SectionEnd(const TSimSection& section);
+
 std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section);
 // `marker`: 0 outside an interval, else the interval's number (1 to 254).
 TSectionRecord EncodeSectionSample(const TRideSample& sample, uint8_t marker);
