@@ -206,5 +206,24 @@ TEST(UsbHeadUnitExecutableTest, PrintsTheSocketFirstAndServes) {
     EXPECT_EQ(sim.Exit(10), 0);
 }
 
+TEST(UsbHeadUnitExecutableTest, TakesTheBatteryAndMemoryOptionsAndRefusesPausesThatDoNotFit) {
+    klt::test::TSimProcess sim({"--generation", "7", "--battery", "-5,7", "--end-every-block",
+                                "--leading-pauses", "2", "--temperature", "-10", "--fault",
+                                "extrarecords=1"});
+    std::string line = sim.FirstLine();
+    line.erase(line.find_last_not_of("\r\n") + 1);
+    ASSERT_EQ(line.rfind("USB /", 0), 0u) << line;
+    {
+        TUsbClient usb(line.substr(4));
+        ASSERT_EQ(usb.Identity(), "VELTRAK 7");
+        EXPECT_EQ(ReplyData(usb.Ask(Request(1, 12))), (TBytes{0xFF, 0xFB, 0, 7}));
+    }
+    sim.CloseInput();
+    EXPECT_EQ(sim.Exit(10), 0);
+
+    klt::test::TSimProcess refused({"--generation", "7", "--interval", "0.5", "--leading-pauses", "3"});
+    EXPECT_EQ(refused.Exit(10), 2);
+}
+
 } // namespace
 } // namespace klt::sim
