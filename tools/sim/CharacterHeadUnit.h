@@ -33,15 +33,15 @@ private:
     std::optional<std::vector<uint8_t>> Execute(char command, const std::vector<uint8_t>& data);
     void Download(char command);
     bool Supports(char command) const;
+    uint8_t& Setting(size_t page, size_t address) {
+        return settingsMemory_[page * kSettingsPageSize + address];
+    }
+    void PublishSettingsMemory();
 
     THeadUnitContext& context_;
     int firmware_;
     std::vector<uint8_t> memory_; // 64-byte blocks
     std::vector<uint8_t> settingsMemory_ = std::vector<uint8_t>(kSettingsPages * kSettingsPageSize);
-    uint8_t& Setting(size_t page, size_t address) {
-        return settingsMemory_[page * kSettingsPageSize + address];
-    }
-    void PublishSettingsMemory();
     std::map<char, std::vector<uint8_t>> values_; // settings kept as the commands carry them
     int wakeRun_ = 0;
     int badClockReadsLeft_; // the "badclock" fault

@@ -2,7 +2,7 @@
 // What a download of a generation VI or 7 head unit's memory should give, worked out from the
 // sections the simulated head unit holds, so device tests can compare a download sample by sample:
 //
-//   const auto expected = klt::sim::ExpectedUsbTrainings(sim.Options(), sim.StartClock());
+//   const auto expected = sim.ExpectedTrainings(); // THeadUnitSimulator, or ExpectedTrainings(sections)
 //   // expected[t].samples[i].powerWatts * 8 == file.Sample(i + 1).Power(), and so on
 //
 // Sections join into one training when the next starts less than the pause limit after the end of

@@ -53,7 +53,8 @@ public:
     std::vector<TExpectedTraining> ExpectedTrainings() const;
     // Generations 6 and 7, after Start, from any thread while the head unit serves: the rider rode
     // again without clearing the head unit. One more section holds a ride `minutes` long (1 to 120)
-    // that starts `gapSeconds` after the end of the newest section, recorded with its initials,
+    // whose first sample comes `gapSeconds` after the end of the newest section (leading pauses, if
+    // the options ask for them, come before it), recorded with that section's initials,
     // interval, slope, wheel and zero offset (of an empty memory: `gapSeconds` after the clock's
     // time, with the head unit's settings as they stand). Returns the trainings that section gives
     // on its own; ExpectedTrainings() joins it to the one before when the pause limit allows.

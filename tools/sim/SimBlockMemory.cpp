@@ -25,8 +25,7 @@ std::vector<uint8_t> WrappedAroundBlocks(const TSimOptions& options, const TRide
     return blocks;
 }
 
-} // namespace
-
+// The "baddate" fault: every n-th block (counted from 1) gets a minute byte whose low digit is 0xA.
 void SpoilBlockTimes(std::vector<uint8_t>& memory, int every) {
     if (every <= 0) {
         return;
@@ -36,6 +35,8 @@ void SpoilBlockTimes(std::vector<uint8_t>& memory, int every) {
         memory[at] = static_cast<uint8_t>((memory[at] & 0xF0) | 0x0A);
     }
 }
+
+} // namespace
 
 std::vector<uint8_t> BuildBlockMemory(const TSimOptions& options, int64_t now) {
     const TRideSchedule schedule = RideScheduleFor(options, now);

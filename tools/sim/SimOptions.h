@@ -47,7 +47,7 @@ struct TSimOptions {
     int address = 0x30;           // generation 4: the multi-processor address it answers from; it
                                   // still hears only requests to 0x30
     uint32_t seed = 1;            // same seed, same memory
-    std::optional<int> temperature; // degC the rides start at (generations V to 7); default a mild day
+    std::optional<int> temperature;  // degC the rides start at (generations V to 7); default 16.5
     std::optional<int> odometerYear; // generation V: the year its distance counter counts (4180 km);
                                      // default the year of its clock
     char powerDownMode = '0';        // generation V "v": '0', '1', '2' or '4'

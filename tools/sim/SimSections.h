@@ -44,7 +44,7 @@ std::vector<TSimSection> BuildSectionMemory(const TSimOptions& options, int64_t 
 // place of the first of them in the memory, counted from 1.
 void ApplySectionOptions(std::vector<TSimSection>& sections, size_t firstNumber, const TSimOptions& options);
 
-// When the section's last record was taken, in whole seconds rounded up.
+// Where the section's recording ended (start + records x interval), in whole seconds rounded up.
 int64_t SectionEnd(const TSimSection& section);
 
 std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section);
