@@ -4,6 +4,7 @@
 
 #include "SerialTestPort.h"
 #include "tools/sim/HeadUnitSimulator.h"
+#include "tools/sim/SimClock.h"
 
 namespace klt::sim {
 namespace {
@@ -171,6 +172,44 @@ TEST_F(CharacterHeadUnitTest, SettingsWrittenAreKeptAndShown) {
     EXPECT_EQ(state.intervalTenths, 5);
 }
 
+TEST_F(CharacterHeadUnitTest, OdometerKeepsItsYearAndDistanceInTheSettingsMemory) {
+    StartUnit();
+    EXPECT_EQ(Ask('Z', {2, 0x34}), Bytes({0x26})) << "the clock's year";
+    EXPECT_EQ(Ask('Z', {2, 0x35}), Bytes({0x20}));
+    EXPECT_EQ(Ask('Z', {3, 0x4E}), Bytes({0x10})); // 4180 km
+    EXPECT_EQ(Ask('Z', {3, 0x4F}), Bytes({0x54}));
+    EXPECT_FALSE(Ask('Z', {4, 0x34})) << "no fifth page";
+    EXPECT_EQ(simulator_->State().settingsMemory.size(), 4u * 256);
+
+    TSimOptions options;
+    options.odometerYear = 2019;
+    StartUnit(options);
+    EXPECT_EQ(Ask('Z', {2, 0x34}), Bytes({0x19}));
+    EXPECT_EQ(Ask('Z', {2, 0x35}), Bytes({0x20}));
+    // The computer starts the clock's year: distance cleared, year written.
+    for (const auto& write : {Bytes({3, 0x4E, 0}), Bytes({3, 0x4F, 0}), Bytes({2, 0x34, 0x26})}) {
+        EXPECT_TRUE(Ask('Y', write));
+    }
+    const std::vector<uint8_t> memory = simulator_->State().settingsMemory;
+    ASSERT_EQ(memory.size(), 4u * 256);
+    EXPECT_EQ(memory[2 * 256 + 0x34], 0x26);
+    EXPECT_EQ(memory[2 * 256 + 0x35], 0x20);
+    EXPECT_EQ(memory[3 * 256 + 0x4E], 0);
+    EXPECT_EQ(memory[3 * 256 + 0x4F], 0);
+}
+
+TEST_F(CharacterHeadUnitTest, PowerDownSettingStartsAsGivenAndTakesWrites) {
+    StartUnit();
+    EXPECT_EQ(Ask('v', {0xFF, 0xFF, 0xFF}), Bytes({'0', 0, 0}));
+    TSimOptions options;
+    options.powerDownMode = '4';
+    options.powerDownSeconds = 600;
+    StartUnit(options);
+    EXPECT_EQ(Ask('v', {0xFF, 0xFF, 0xFF}), Bytes({'4', 0x02, 0x58}));
+    EXPECT_EQ(Ask('v', {'1', 0x00, 0x3C}), Bytes({'1', 0x00, 0x3C}));
+    EXPECT_EQ(Ask('v', {0xFF, 0xFF, 0xFF}), Bytes({'1', 0x00, 0x3C}));
+}
+
 TEST_F(CharacterHeadUnitTest, ClockIsSetAndReadInBcd) {
     StartUnit();
     EXPECT_TRUE(Ask('M', {0x24, 0x12, 0x26, 0x18, 0x30, 0x00})); // 24.12.2026 18:30:00
@@ -184,6 +223,25 @@ TEST_F(CharacterHeadUnitTest, ClockIsSetAndReadInBcd) {
     const int64_t expected = kClock + 15 * 86400 + 18 * 3600 + 30 * 60;
     EXPECT_GE(simulator_->State().clockSeconds, expected);
     EXPECT_LT(simulator_->State().clockSeconds, expected + 60);
+}
+
+TEST_F(CharacterHeadUnitTest, BadClockFaultShowsThirtyFirstOfFebruaryForTheFirstReadsOnly) {
+    TSimOptions options;
+    options.faults.badClockReads = 2;
+    StartUnit(options);
+    const auto first = Ask('M', {0});
+    ASSERT_TRUE(first);
+    EXPECT_EQ(std::vector<uint8_t>(first->begin(), first->begin() + 5), Bytes({0x31, 0x02, 0x26, 0x40, 0x00}))
+        << "year and time stay right";
+    EXPECT_TRUE(Ask('M', {0x24, 0x12, 0x26, 0x18, 0x30, 0x00}));
+    const auto second = Ask('M', {0});
+    ASSERT_TRUE(second);
+    EXPECT_EQ(std::vector<uint8_t>(second->begin(), second->begin() + 5), Bytes({0x31, 0x02, 0x26, 0x58, 0x30}))
+        << "the written clock runs behind the wrong date";
+    const auto third = Ask('M', {0});
+    ASSERT_TRUE(third);
+    EXPECT_EQ(std::vector<uint8_t>(third->begin(), third->begin() + 2), Bytes({0x24, 0x12}));
+    EXPECT_EQ(simulator_->State().faultsInjected, 2);
 }
 
 TEST_F(CharacterHeadUnitTest, WakeUpCallIsHeardButNotAnswered) {
@@ -231,6 +289,27 @@ protected:
             return -1;
         }
         return head[2] << 8 | head[3];
+    }
+    using TBlocks = std::vector<std::vector<uint8_t>>;
+    // The whole memory, every block acknowledged.
+    TBlocks DownloadAll() {
+        const int count = StartDownload();
+        TBlocks blocks;
+        for (int b = 0; b < count; ++b) {
+            blocks.push_back(port_->Read(64));
+            EXPECT_EQ(blocks.back().size(), 64u) << b;
+            port_->Write(Bytes({kAck}));
+        }
+        return blocks;
+    }
+    // The memory of a head unit without faults, then that of one with these faults.
+    std::pair<TBlocks, TBlocks> DownloadSoundAndFaulty(const TSimFaults& faults) {
+        StartUnit();
+        TBlocks sound = DownloadAll();
+        TSimOptions options;
+        options.faults = faults;
+        StartUnit(options);
+        return {std::move(sound), DownloadAll()};
     }
 };
 
@@ -301,6 +380,54 @@ TEST_F(CharacterDownloadTest, ClearedMemoryAnnouncesNothingOrThreeOnLaterFirmwar
     options.rides = 0;
     StartUnit(options);
     EXPECT_EQ(StartDownload(), 0);
+}
+
+TEST_F(CharacterDownloadTest, WinterRidesCarryTheirTemperatureInWholeDegrees) {
+    TSimOptions options;
+    options.temperature = -5;
+    StartUnit(options);
+    const auto blocks = DownloadAll();
+    ASSERT_GT(blocks.size(), 2u);
+    for (const auto& block : blocks) {
+        const int degrees = static_cast<int8_t>(block[8]);
+        EXPECT_GE(degrees, -5);
+        EXPECT_LE(degrees, -3) << "the day warms only a little";
+    }
+    EXPECT_EQ(static_cast<int8_t>(blocks[0][8]), -5);
+}
+
+TEST_F(CharacterDownloadTest, BadDateFaultSpoilsTheMinuteOfEveryNthBlockAndNothingElse) {
+    const auto [sound, spoilt] = DownloadSoundAndFaulty({.badDateEvery = 3});
+    ASSERT_EQ(spoilt.size(), sound.size());
+    ASSERT_GT(sound.size(), 6u);
+    for (size_t b = 0; b < sound.size(); ++b) {
+        std::vector<uint8_t> expected = sound[b];
+        if ((b + 1) % 3 == 0) {
+            expected[3] = static_cast<uint8_t>((expected[3] & 0xF0) | 0x0A);
+        }
+        EXPECT_EQ(spoilt[b], expected) << b;
+    }
+    EXPECT_TRUE(spoilt[0][0] & 0x40) << "the ride's start flag stays";
+}
+
+TEST_F(CharacterDownloadTest, HeadlessFaultPutsBlocksWithoutATrainingStartBeforeTheFirstRide) {
+    const auto [sound, blocks] = DownloadSoundAndFaulty({.headlessBlocks = 3});
+    ASSERT_EQ(blocks.size(), sound.size() + 3);
+    EXPECT_TRUE(std::equal(sound.begin(), sound.end(), blocks.begin() + 3)) << "the rides follow unchanged";
+    int64_t previous = 0;
+    for (size_t b = 0; b < 4; ++b) {
+        const std::vector<uint8_t>& block = blocks[b];
+        EXPECT_EQ(block[0] & 0x40, b == 3 ? 0x40 : 0) << b;
+        EXPECT_EQ(block[1] & 0x20, 0) << b;
+        const uint8_t time[6] = {
+            static_cast<uint8_t>(block[0] & 0x3F), block[1], block[5], block[2], block[3], block[4]};
+        int64_t seconds = 0;
+        ASSERT_TRUE(FromBcdTime(time, seconds)) << b;
+        EXPECT_GT(seconds, previous) << b;
+        previous = seconds;
+        EXPECT_NE(std::vector<uint8_t>(block.begin() + 9, block.end()), std::vector<uint8_t>(55, 0))
+            << "samples";
+    }
 }
 
 TEST_F(CharacterDownloadTest, ChecksumFaultSpoilsEveryNthBlockWithNoiseUntilSentAgain) {

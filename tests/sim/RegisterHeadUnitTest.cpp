@@ -208,6 +208,28 @@ TEST_F(RegisterHeadUnitTest, NakFaultRefusesEveryNthTelegram) {
     EXPECT_TRUE(Exchange(5).complete);
 }
 
+// A computer that takes the address of the reply for the one to ask next hears nothing back.
+TEST_F(RegisterHeadUnitTest, AnswersFromItsOwnAddressButHearsOnlyTheUsualOne) {
+    TSimOptions options;
+    options.address = 0x41;
+    StartUnit(options);
+    port_->Write(RegisterRequest(33));
+    const std::vector<uint8_t> reply = port_->Read(9);
+    ASSERT_EQ(reply.size(), 9u);
+    EXPECT_EQ(reply[2], 0x41);
+    EXPECT_EQ(reply[6], 0x41) << "register 33 reports it in data byte 3";
+    int sum = 0;
+    for (size_t i = 2; i < 9; ++i) {
+        sum += reply[i];
+    }
+    EXPECT_EQ(sum & 0xFF, 0) << "the checksum covers the address";
+
+    std::vector<uint8_t> toReplyAddress = RegisterRequest(33);
+    toReplyAddress[1] = 0x41;
+    port_->Write(toReplyAddress);
+    EXPECT_TRUE(port_->Read(9, 300).empty());
+}
+
 TEST_F(RegisterHeadUnitTest, OtherSpeedsGoUnheard) {
     StartUnit();
     port_->Configure(9600);

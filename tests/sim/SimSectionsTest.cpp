@@ -112,6 +112,39 @@ TEST(SimSectionsTest, SameSeedSameMemoryAndEveryRideOneTraining) {
     EXPECT_EQ(last.firstSample + last.count, static_cast<int>(trainings[4].samples.size()));
 }
 
+TEST(SimSectionsTest, ASectionWithAnImpossibleDateIsNoTrainingAndTheOthersStay) {
+    TSimOptions options = Options(2);
+    const auto sound = ExpectedUsbTrainings(options, kClock);
+    ASSERT_EQ(sound.size(), 2u);
+    options.faults.badDateEvery = 2; // the first half of the split evening ride
+    const auto sections = BuildSectionMemory(options, kClock);
+    ASSERT_EQ(sections.size(), 3u);
+    EXPECT_EQ(SectionHeaderBytes(sections[1])[1], 13);
+    const auto trainings = ExpectedUsbTrainings(options, kClock);
+    ASSERT_EQ(trainings.size(), 2u);
+    EXPECT_EQ(trainings[0].samples, sound[0].samples);
+    EXPECT_EQ(trainings[1].startTime, static_cast<uint32_t>(sections[2].start % 86400 * 100));
+    EXPECT_EQ(trainings[1].samples.size(), sound[1].samples.size() - sound[1].blocks.front().count)
+        << "only the second half of the evening ride";
+}
+
+TEST(SimSectionsTest, LeadingPausesChangeNoTraining) {
+    TSimOptions options = Options(2);
+    options.intervalTenths = 5;
+    const auto expected = ExpectedUsbTrainings(options, kClock);
+    options.leadingPauses = 6; // three seconds
+    ASSERT_EQ(BuildSectionMemory(options, kClock).front().records.front(), TSectionRecord{});
+    const auto trainings = ExpectedUsbTrainings(options, kClock);
+    ASSERT_EQ(trainings.size(), expected.size());
+    for (size_t t = 0; t < expected.size(); ++t) {
+        EXPECT_EQ(trainings[t].date, expected[t].date) << t;
+        EXPECT_EQ(trainings[t].startTime, expected[t].startTime) << t;
+        EXPECT_EQ(trainings[t].samples, expected[t].samples) << t;
+        EXPECT_EQ(trainings[t].blocks, expected[t].blocks) << t;
+        EXPECT_EQ(trainings[t].intervals, expected[t].intervals) << t;
+    }
+}
+
 TEST(SimSectionsTest, ALongRideGivesTwoTrainingsTheSecondStartingWhereTheFirstEnded) {
     TSimOptions options = Options(0);
     options.longRideSamples = 70000;

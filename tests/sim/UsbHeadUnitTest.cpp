@@ -140,6 +140,44 @@ TEST(UsbHeadUnitFaultTest, OlderFirmwareRefusesNewerKindsAndFaultsShowOnRequest)
     EXPECT_EQ(sim.State().faultsInjected, 2);
 }
 
+TEST(UsbHeadUnitFaultTest, BadClockFaultShowsThirtyFirstOfFebruaryForTheFirstReadsOnly) {
+    TSimOptions options = Generation(6);
+    options.clock = 1796774400 + 3600; // 2026-12-09 01:00
+    options.faults.badClockReads = 1;
+    THeadUnitSimulator sim(options);
+    sim.Start();
+    TUsbClient usb(sim.SocketPath());
+    ASSERT_EQ(usb.Identity(), "VELTRAK 6");
+    const TBytes bad = ReplyData(usb.Ask(Request(2, 14)));
+    ASSERT_EQ(bad.size(), 7u);
+    EXPECT_EQ(TBytes(bad.begin(), bad.begin() + 5), (TBytes{31, 2, 0x07, 0xEA, 1})) << "year and hour stay right";
+    const TBytes good = ReplyData(usb.Ask(Request(2, 14)));
+    ASSERT_EQ(good.size(), 7u);
+    EXPECT_EQ(TBytes(good.begin(), good.begin() + 4), (TBytes{9, 12, 0x07, 0xEA}));
+    EXPECT_EQ(sim.State().faultsInjected, 1);
+}
+
+TEST(UsbHeadUnitBatteryTest, ReportsThePowerMetersBatteryAsASignedWordAndTheWordAfterIt) {
+    const struct {
+        int value, word;
+        TBytes payload;
+    } table[] = {
+        {1200, 0, {0x04, 0xB0, 0, 0}},
+        {-5, 0, {0xFF, 0xFB, 0, 0}}, // critical
+        {32767, 0xBEEF, {0x7F, 0xFF, 0xBE, 0xEF}},
+    };
+    for (const auto& row : table) {
+        TSimOptions options = Generation(7);
+        options.battery = row.value;
+        options.batteryWord = row.word;
+        THeadUnitSimulator sim(options);
+        sim.Start();
+        TUsbClient usb(sim.SocketPath());
+        ASSERT_EQ(usb.Identity(), "VELTRAK 7");
+        EXPECT_EQ(ReplyData(usb.Ask(Request(1, 12))), row.payload) << row.value;
+    }
+}
+
 TEST(UsbHeadUnitLineRateTest, RepliesArriveWholeAtLineRate) {
     TSimOptions options = Generation(7);
     options.lineRate = true;
@@ -166,6 +204,25 @@ TEST(UsbHeadUnitExecutableTest, PrintsTheSocketFirstAndServes) {
     }
     sim.CloseInput();
     EXPECT_EQ(sim.Exit(10), 0);
+}
+
+TEST(UsbHeadUnitExecutableTest, TakesTheBatteryAndMemoryOptionsAndRefusesPausesThatDoNotFit) {
+    klt::test::TSimProcess sim({"--generation", "7", "--battery", "-5,7", "--end-every-block",
+                                "--leading-pauses", "2", "--temperature", "-10", "--fault",
+                                "extrarecords=1"});
+    std::string line = sim.FirstLine();
+    line.erase(line.find_last_not_of("\r\n") + 1);
+    ASSERT_EQ(line.rfind("USB /", 0), 0u) << line;
+    {
+        TUsbClient usb(line.substr(4));
+        ASSERT_EQ(usb.Identity(), "VELTRAK 7");
+        EXPECT_EQ(ReplyData(usb.Ask(Request(1, 12))), (TBytes{0xFF, 0xFB, 0, 7}));
+    }
+    sim.CloseInput();
+    EXPECT_EQ(sim.Exit(10), 0);
+
+    klt::test::TSimProcess refused({"--generation", "7", "--interval", "0.5", "--leading-pauses", "3"});
+    EXPECT_EQ(refused.Exit(10), 2);
 }
 
 } // namespace

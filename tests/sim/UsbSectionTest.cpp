@@ -4,82 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
-#include "tests/sim/UsbTestClient.h"
-#include "tools/sim/HeadUnitSimulator.h"
+#include "tests/sim/UsbSectionFixture.h"
 
 namespace klt::sim {
 namespace {
 
 using namespace klt::sim::test;
-
-constexpr int64_t kClock = 1796774400 + 12 * 3600; // 2026-12-09 12:00
-
-TSimOptions Options() {
-    TSimOptions options;
-    options.generation = 7;
-    options.clock = kClock;
-    options.rideMinutes = 20;
-    return options;
-}
-
-int Word(const TBytes& bytes, size_t at) {
-    return bytes[at] << 8 | bytes[at + 1];
-}
-
-struct THeader {
-    int day = 0, month = 0, year = 0, secondOfDay = 0, intervalMs = 0;
-    std::string initials;
-    size_t records = 0;
-};
-
-THeader ParseHeader(const TBytes& data) {
-    THeader h;
-    EXPECT_EQ(data.size(), 39u);
-    if (data.size() != 39) {
-        return h;
-    }
-    h.day = data[0];
-    h.month = data[1];
-    h.year = Word(data, 2);
-    h.secondOfDay = data[4] * 3600 + data[5] * 60 + data[6];
-    h.intervalMs = Word(data, 7);
-    h.initials.assign(data.begin() + 9, data.begin() + 29);
-    h.records = static_cast<size_t>(Word(data, 35)) << 16 | static_cast<size_t>(Word(data, 37));
-    return h;
-}
-
-class UsbSectionTest : public ::testing::Test {
-protected:
-    explicit UsbSectionTest(TSimOptions options = Options()) : sim_(options) {}
-    void SetUp() override {
-        sim_.Start();
-        usb_ = std::make_unique<TUsbClient>(sim_.SocketPath());
-        ASSERT_EQ(usb_->Identity(), "VELTRAK 7");
-    }
-    int Count() {
-        const TBytes reply = usb_->Ask(Request(4, 1));
-        return reply.size() == 9 ? Word(reply, 6) : -1;
-    }
-    TBytes Ask(uint8_t code) { return usb_->Ask(Request(4, code)); }
-    // The records of the current section, block by block, up to its end record.
-    std::vector<TBytes> ReadBlocks() {
-        std::vector<TBytes> blocks;
-        for (int guard = 0; guard < 10000; ++guard) {
-            const TBytes block = ReplyData(Ask(4));
-            blocks.push_back(block);
-            if (block.empty() || block.size() % 16 != 0 || block.size() < 32 * 16 ||
-                block[block.size() - 16 + 10] == 0xFF) {
-                break;
-            }
-        }
-        return blocks;
-    }
-
-    THeadUnitSimulator sim_;
-    std::unique_ptr<TUsbClient> usb_;
-};
 
 TEST_F(UsbSectionTest, CountRewindsAndHeadersWalkTheSectionsWithTheirFallback) {
     // Two rides: the older in one section, the newer recorded as two a short pause apart.
@@ -173,16 +104,11 @@ TEST_F(UsbSectionTest, BlocksCarryTheRecordsTheHeaderCountsAndEndWithTheEndRecor
     EXPECT_EQ(sim_.State().blockRepeats, 1);
 }
 
-class UsbFullBlockTest : public UsbSectionTest {
-protected:
-    static TSimOptions LongRideOnly() {
-        TSimOptions options = Options();
-        options.rides = 0;
-        options.longRideSamples = 64;
-        return options;
-    }
-    UsbFullBlockTest() : UsbSectionTest(LongRideOnly()) {}
-};
+void LongRideOnly(TSimOptions& options) {
+    options.rides = 0;
+    options.longRideSamples = 64;
+}
+using UsbFullBlockTest = UsbSectionVariant<LongRideOnly>;
 
 TEST_F(UsbFullBlockTest, SamplesFillingWholeBlocksAreFollowedByTheEndRecordAlone) {
     ASSERT_EQ(Count(), 1);
@@ -209,15 +135,10 @@ TEST_F(UsbSectionTest, NewRecordingClearsTheMemoryAndKeepsTheHeadUnitBusyAWhile)
     EXPECT_EQ(sim_.State().recordingsStarted, 1);
 }
 
-class UsbUnplugTest : public UsbSectionTest {
-protected:
-    static TSimOptions UnplugAfterTwo() {
-        TSimOptions options = Options();
-        options.faults.unplugAfterBlocks = 2;
-        return options;
-    }
-    UsbUnplugTest() : UsbSectionTest(UnplugAfterTwo()) {}
-};
+void UnplugAfterTwo(TSimOptions& options) {
+    options.faults.unplugAfterBlocks = 2;
+}
+using UsbUnplugTest = UsbSectionVariant<UnplugAfterTwo>;
 
 TEST_F(UsbUnplugTest, PulledOutAfterTheNthBlockAndPluggedInWithItsMemoryIntact) {
     ASSERT_EQ(Count(), 3);

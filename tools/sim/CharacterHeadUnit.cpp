@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/sim/SimBlockMemory.h"
 #include "tools/sim/SimMemory.h"
 
 namespace klt::sim {
@@ -91,11 +92,10 @@ std::vector<uint8_t> ToNibbleCharacters(const std::vector<uint8_t>& bytes) {
 }
 
 TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
-    : context_(context), firmware_(context.Options().Firmware()) {
+    : context_(context), firmware_(context.Options().Firmware()),
+      badClockReadsLeft_(context.Options().faults.badClockReads) {
     const TSimOptions& options = context.Options();
-    const TRideSchedule schedule{options.rides, options.rideMinutes, options.intervalTenths,
-                                 options.seed,  options.initials,    context.ClockNow().seconds};
-    memory_ = EncodeBlockMemory(BuildSimRides(schedule), firmware_, options.intervalTenths);
+    memory_ = BuildBlockMemory(options, context.ClockNow().seconds);
 
     std::vector<uint8_t> initials(8, ' ');
     std::copy_n(options.initials.begin(), std::min<size_t>(6, options.initials.size()), initials.begin());
@@ -114,13 +114,22 @@ TCharacterHeadUnit::TCharacterHeadUnit(THeadUnitContext& context)
     values_['W'] = {3};
     values_['U'] = {0};
     values_['h'] = {'0'};
-    values_['v'] = {'0', 0, 0};
+    values_['v'] = {static_cast<uint8_t>(options.powerDownMode),
+                    static_cast<uint8_t>(options.powerDownSeconds >> 8),
+                    static_cast<uint8_t>(options.powerDownSeconds & 0xFF)};
     values_['b'] = {0, 0};
     for (int n = 1; n <= 4; ++n) {
         values_[static_cast<char>('0' + n)] = {static_cast<uint8_t>(n), 0x12, 0x34, 0,
                                                1}; // wireless settings n
     }
-    pages_[2][0x34] = 0x26; // year of the odometer's distance counters
+    const int year = options.odometerYear.value_or(
+        CivilFromDaysSince1880(static_cast<int32_t>(context.ClockNow().seconds / 86400) + kClockEpochDay)
+            .year);
+    Setting(2, 0x34) = ToBcd(year % 100);
+    Setting(2, 0x35) = ToBcd(year / 100);
+    Setting(3, 0x4E) = static_cast<uint8_t>(kOdometerYearKm >> 8);
+    Setting(3, 0x4F) = static_cast<uint8_t>(kOdometerYearKm & 0xFF);
+    PublishSettingsMemory();
 }
 
 bool TCharacterHeadUnit::Supports(char command) const {
@@ -296,19 +305,26 @@ std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command,
         return std::vector<uint8_t>{static_cast<uint8_t>(firmware_ >> 8),
                                     static_cast<uint8_t>(firmware_ & 0xFF), context_.Options().featureByte};
     case 'Z':
-        if (size != 2 || data[0] >= pages_.size()) {
+        if (size != 2 || data[0] >= kSettingsPages) {
             return std::nullopt;
         }
-        return std::vector<uint8_t>{pages_[data[0]][data[1]]};
+        return std::vector<uint8_t>{Setting(data[0], data[1])};
     case 'Y':
-        if (size != 3 || data[0] >= pages_.size()) {
+        if (size != 3 || data[0] >= kSettingsPages) {
             return std::nullopt;
         }
-        pages_[data[0]][data[1]] = data[2];
+        Setting(data[0], data[1]) = data[2];
+        PublishSettingsMemory();
         return std::vector<uint8_t>{};
     case 'M': {
         if (size == 1) {
             TBcdTime time = ToBcdTime(context_.ClockNow().seconds);
+            if (badClockReadsLeft_ > 0) {
+                --badClockReadsLeft_;
+                time.bytes[0] = 0x31; // 31 February
+                time.bytes[1] = 0x02;
+                context_.Update([](TSimState& s) { ++s.faultsInjected; });
+            }
             time.bytes[3] |= 0x40; // the clock runs; the computer keeps two bits of the hour's tens
             return std::vector<uint8_t>(time.bytes, time.bytes + 6);
         }
@@ -400,6 +416,10 @@ std::optional<std::vector<uint8_t>> TCharacterHeadUnit::Execute(char command,
     default:
         return std::nullopt;
     }
+}
+
+void TCharacterHeadUnit::PublishSettingsMemory() {
+    context_.Update([&](TSimState& s) { s.settingsMemory = settingsMemory_; });
 }
 
 // Acknowledgement and the number of blocks, then block after block, each sent again on NAK;

@@ -5,6 +5,8 @@
 namespace klt::sim {
 namespace {
 
+constexpr int64_t kHundredthsPerDay = 8640000;
+
 int Word(const TSectionRecord& record, size_t at) {
     return record[at] << 8 | record[at + 1];
 }
@@ -116,14 +118,24 @@ std::vector<TExpectedTraining> ExpectedTrainings(const std::vector<TSimSection>&
     const TSimSection* previous = nullptr;
     int64_t endHundredths = 0; // end of the current training in clock hundredths
     for (const TSimSection& section : sections) {
+        if (section.impossibleDate) {
+            continue;
+        }
         const int64_t gap = section.start * 100 - endHundredths;
+        size_t first = 0;
         if (previous != nullptr && SameRecording(*previous, section) && gap > -100 && gap < maxPauseHundredths) {
             builder.ContinueAt(section.start);
         } else {
-            builder.StartTraining(section, section.start, section.start % 86400 * 100);
+            // A training starts with its first sample, after the pause records before it.
+            while (first < section.records.size() && IsPauseRecord(section.records[first])) {
+                ++first;
+            }
+            const int64_t start =
+                section.start * 100 + static_cast<int64_t>(first) * (section.intervalMs / 10);
+            builder.StartTraining(section, start / 100, start % kHundredthsPerDay);
         }
-        for (const TSectionRecord& record : section.records) {
-            builder.Take(record, section);
+        for (size_t r = first; r < section.records.size(); ++r) {
+            builder.Take(section.records[r], section);
         }
         endHundredths = section.start * 100 + static_cast<int64_t>(section.records.size()) * (section.intervalMs / 10);
         previous = &section;

@@ -2,14 +2,22 @@
 // What a download of a generation VI or 7 head unit's memory should give, worked out from the
 // sections the simulated head unit holds, so device tests can compare a download sample by sample:
 //
-//   const auto expected = klt::sim::ExpectedUsbTrainings(sim.Options(), sim.StartClock());
+//   const auto expected = sim.ExpectedTrainings(); // THeadUnitSimulator, or ExpectedTrainings(sections)
 //   // expected[t].samples[i].powerWatts * 8 == file.Sample(i + 1).Power(), and so on
 //
 // Sections join into one training when the next starts less than the pause limit after the end of
 // the current one (start + records x interval) with equal interval, slope, wheel and initials;
 // pause records start a new time block when values resume; 65,534 samples end a training and the
-// next sample starts another at its own time. Short trainings are not dropped here, and values are
-// as recorded: the download's own corrections (cadence stops) are not applied.
+// next sample starts another at its own time. A training starts with its first sample: pause
+// records before it (--leading-pauses puts them at the head of every section) only move its start.
+// Short trainings are not dropped here, and values are as recorded: the download's own corrections
+// (cadence stops) are not applied.
+//
+// Every record a section's blocks carry counts, whatever its header announces (the "extrarecords"
+// fault) and however the blocks are cut (--end-every-block).
+//
+// A section whose header carries an impossible date (the "baddate" fault) is no training: it is
+// passed over, and the sections around it join or part as if it were not in the memory.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 
 #include "tools/sim/CharacterHeadUnit.h"
 #include "tools/sim/HeadUnitContext.h"
@@ -69,8 +70,18 @@ const std::string& THeadUnitSimulator::SocketPath() const {
 }
 
 std::vector<TExpectedTraining> THeadUnitSimulator::ExpectedTrainings() const {
-    return requestHeadUnit_ ? ExpectedUsbTrainings(options_, requestHeadUnit_->StartClock())
+    return requestHeadUnit_ ? klt::sim::ExpectedTrainings(requestHeadUnit_->RecordedSections())
                             : std::vector<TExpectedTraining>{};
+}
+
+std::vector<TExpectedTraining> THeadUnitSimulator::RideAgain(int minutes, int64_t gapSeconds) {
+    if (!requestHeadUnit_) {
+        throw std::logic_error("RideAgain: no generation 6 or 7 head unit has been started");
+    }
+    if (minutes < 1 || minutes > 120) {
+        throw std::invalid_argument("RideAgain: a ride of 1 to 120 minutes");
+    }
+    return klt::sim::ExpectedTrainings({requestHeadUnit_->RideAgain(minutes, gapSeconds)});
 }
 
 TSimState THeadUnitSimulator::State() const {

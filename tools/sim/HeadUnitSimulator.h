@@ -12,7 +12,8 @@
 //
 // Generations 6 and 7 sit behind a USB chip instead: SocketPath() names the Unix socket the
 // computer's simulated FTDI backend connects to (KLT_USB_SIM), and SlavePath() is empty.
-// ExpectedTrainings() tells what a download of their memory should give (ExpectedTrainings.h).
+// ExpectedTrainings() tells what a download of their memory should give (ExpectedTrainings.h), and
+// RideAgain() records one more ride while the simulator serves.
 //
 // The head unit hears only bytes sent at its own speed (19200 baud for generation 4, 9600 for
 // generation 5, 4800 with the "baud4800" fault) without parity, as its UART would; State() tells
@@ -47,8 +48,17 @@ public:
     const std::string& SocketPath() const;
     TSimState State() const;
     const TSimOptions& Options() const { return options_; }
-    // Generations 6 and 7, after Start: the trainings of the memory as it was made.
+    // Generations 6 and 7, after Start: the trainings of every section the head unit recorded, the
+    // memory as it was made and the rides RideAgain added; clearing the memory changes nothing here.
     std::vector<TExpectedTraining> ExpectedTrainings() const;
+    // Generations 6 and 7, after Start, from any thread while the head unit serves: the rider rode
+    // again without clearing the head unit. One more section holds a ride `minutes` long (1 to 120)
+    // whose first sample comes `gapSeconds` after the end of the newest section (leading pauses, if
+    // the options ask for them, come before it), recorded with that section's initials,
+    // interval, slope, wheel and zero offset (of an empty memory: `gapSeconds` after the clock's
+    // time, with the head unit's settings as they stand). Returns the trainings that section gives
+    // on its own; ExpectedTrainings() joins it to the one before when the pause limit allows.
+    std::vector<TExpectedTraining> RideAgain(int minutes, int64_t gapSeconds);
 
 private:
     void Serve();

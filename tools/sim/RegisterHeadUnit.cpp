@@ -42,8 +42,7 @@ TRegisterHeadUnit::TRegisterHeadUnit(THeadUnitContext& context) : context_(conte
     const int tenths = options.intervalTenths;
     const int divisor = std::gcd(tenths, 10);
     settings_ = {tenths / divisor, 10 / divisor, 512, 3056, 2105};
-    const TRideSchedule schedule{options.rides, options.rideMinutes, tenths,
-                                 options.seed,  options.initials,    context.ClockNow().seconds};
+    const TRideSchedule schedule = RideScheduleFor(options, context.ClockNow().seconds);
     memory_ = EncodeRegisterMemory(BuildSimRides(schedule), settings_, tenths);
     // Live values replay a ride of its own, whatever the memory holds.
     const auto live = BuildSimRides({1, 30, 10, options.seed + 1, options.initials, schedule.now});
@@ -115,8 +114,8 @@ void TRegisterHeadUnit::Answer(const uint8_t* request) {
         std::find(kWriteRegisters.begin(), kWriteRegisters.end(), reg) != kWriteRegisters.end();
     const TRegisterBlock block = write ? Write(reg, data) : Read(reg, data);
     // Reply: EOT, space, address, status, four data bytes, checksum over address to the data.
-    std::vector<uint8_t> reply = {kEot,     kSpace,   kRegisterAddress, block[0],
-                                  block[1], block[2], block[3],         block[4]};
+    const auto address = static_cast<uint8_t>(context_.Options().address);
+    std::vector<uint8_t> reply = {kEot, kSpace, address, block[0], block[1], block[2], block[3], block[4]};
     reply.push_back(RegisterChecksum(reply.data() + 2, 6));
     lastReply_ = reply;
     context_.Reply(reply, SpoilChecksum);
@@ -202,7 +201,7 @@ TRegisterHeadUnit::TRegisterBlock TRegisterHeadUnit::Read(int reg, const uint8_t
         break;
     case 33:
         Put16(d, 20);
-        d[2] = kRegisterAddress;
+        d[2] = static_cast<uint8_t>(context_.Options().address);
         break;
     case 45:
         Put16(d, 1);

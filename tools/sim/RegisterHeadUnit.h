@@ -11,6 +11,7 @@
 
 namespace klt::sim {
 
+// The address requests must carry; replies come from TSimOptions::address.
 constexpr uint8_t kRegisterAddress = 0x30;
 
 // Two's complement of the 8-bit sum: what makes the bytes and their checksum add up to zero.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/KLTDate.h"
+#include "tools/sim/SimMemory.h"
 
 namespace klt::sim {
 namespace {
@@ -60,17 +61,18 @@ std::vector<uint8_t> RequestReplyFrame(const std::vector<uint8_t>& payload) {
 }
 
 TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
-    : options_(options), clock_(options.clock.value_or(LocalNowSeconds())) {
+    : options_(options), clock_(options.clock.value_or(LocalNowSeconds())),
+      badClockReadsLeft_(options.faults.badClockReads) {
     startClock_ = clock_.Now().seconds;
-    sections_ = BuildSectionMemory(options, startClock_);
+    sections_ = recorded_ = BuildSectionMemory(options, startClock_);
     state_.initials = options.initials;
     state_.intervalTenths = options.intervalTenths;
     std::string initials = options.initials.substr(0, 20);
     initials.resize(20, ' ');
     settings_ = {
-        {{2, 1}, Word(250)},                                                            // slope, × 30.558 in use
-        {{2, 2}, Word(0)},                                                              // zero offset
-        {{2, 3}, Word(2095)},                                                           // wheel circumference
+        {{2, 1}, Word(250)},  // slope, × 30.558 in use
+        {{2, 2}, Word(0)},    // zero offset
+        {{2, 3}, Word(2095)}, // wheel circumference
         {{2, 4}, Concat({{1}, Word(100), Word(200), Word(300), Word(400), Word(500)})}, // zones
         {{2, 5}, std::vector<uint8_t>(initials.begin(), initials.end())},
         {{2, 6}, Word(options.intervalTenths * 100)}, // storage interval in ms
@@ -88,7 +90,7 @@ TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
         {{2, 19}, {0}},
         {{2, 20}, {2}},
         {{2, 23}, Word(0)},
-        {{1, 12}, Concat({Word(0), Word(0)})},
+        {{1, 12}, Concat({Word(options.battery), Word(options.batteryWord)})}, // power meter's battery
     };
 }
 
@@ -99,7 +101,46 @@ TSimState TRequestHeadUnit::Snapshot() {
     return snapshot;
 }
 
+TSimSection TRequestHeadUnit::RideAgain(int minutes, int64_t gapSeconds) {
+    std::lock_guard lock(mutex_);
+    const TSimSection like = sections_.empty() ? CurrentRecording() : sections_.back();
+    const int64_t start = (sections_.empty() ? clock_.Now().seconds : SectionEnd(like)) + gapSeconds;
+    TRideSchedule schedule = RideScheduleFor(options_, start);
+    schedule.rideMinutes = minutes;
+    schedule.intervalTenths = std::max(1, like.intervalMs / 100);
+    schedule.seed = options_.seed + static_cast<uint32_t>(recorded_.size()); // not the same ride again
+    std::vector<TSimSection> added =
+        EncodeSectionMemory({BuildRideAt(schedule, start)}, like.settings, schedule.intervalTenths);
+    ApplySectionOptions(added, sections_.size() + 1, options_);
+    sections_.push_back(added.front());
+    recorded_.push_back(added.front());
+    return added.front();
+}
+
+std::vector<TSimSection> TRequestHeadUnit::RecordedSections() {
+    std::lock_guard lock(mutex_);
+    return recorded_;
+}
+
+// What a new section is recorded with when there is none to take after.
+TSimSection TRequestHeadUnit::CurrentRecording() const {
+    auto word = [&](TKey key) {
+        const std::vector<uint8_t>& value = settings_.at(key);
+        return value[0] << 8 | value[1];
+    };
+    TSimSection section;
+    section.intervalMs = word({2, 6});
+    section.settings.slope = word({2, 1});
+    section.settings.zeroOffset = static_cast<int16_t>(word({2, 2}));
+    section.settings.wheel = word({2, 3});
+    const std::vector<uint8_t>& initials = settings_.at({2, 5});
+    section.settings.initials.assign(initials.begin(), initials.end());
+    section.settings.initials.erase(section.settings.initials.find_last_not_of(' ') + 1);
+    return section;
+}
+
 std::vector<uint8_t> TRequestHeadUnit::Hear(const std::vector<uint8_t>& bytes) {
+    std::lock_guard lock(mutex_);
     pending_.insert(pending_.end(), bytes.begin(), bytes.end());
     std::vector<uint8_t> replies;
     for (;;) {
@@ -128,24 +169,24 @@ std::vector<uint8_t> TRequestHeadUnit::Hear(const std::vector<uint8_t>& bytes) {
         const std::vector<uint8_t> data(request.begin() + 6, request.end() - 1);
         std::vector<uint8_t> payload;
         if (checksum != request.back()) {
-            Update([](TSimState& s) { ++s.badChecksumsHeard; });
+            ++state_.badChecksumsHeard;
             payload = kInvalidRequest;
         } else if (options_.faults.busyEvery > 0 && ++busyCount_ % options_.faults.busyEvery == 0) {
-            Update([](TSimState& s) { ++s.faultsInjected; });
+            ++state_.faultsInjected;
             payload = kBusy;
         } else if (busyAfterClear_ > 0 && requestClass == 1 && code == 6) {
             --busyAfterClear_; // still clearing the memory
-            Update([&](TSimState& s) { s.usbRequests.push_back({requestClass, code, data}); });
+            state_.usbRequests.push_back({requestClass, code, data});
             payload = kBusy;
         } else {
-            Update([&](TSimState& s) { s.usbRequests.push_back({requestClass, code, data}); });
+            state_.usbRequests.push_back({requestClass, code, data});
             payload = options_.Firmware() >= FirstFirmwareKnowing(requestClass, code)
                           ? Answer(requestClass, code, data)
                           : kInvalidRequest;
         }
         std::vector<uint8_t> frame = RequestReplyFrame(payload);
         if (options_.faults.checksumEvery > 0 && ++checksumCount_ % options_.faults.checksumEvery == 0) {
-            Update([](TSimState& s) { ++s.faultsInjected; });
+            ++state_.faultsInjected;
             frame.back() ^= 0x5A;
         }
         replies.insert(replies.end(), frame.begin(), frame.end());
@@ -177,10 +218,8 @@ std::vector<uint8_t> TRequestHeadUnit::Answer(uint8_t requestClass, uint8_t code
         cursor_ = -1;
         lastBlock_.clear();
         busyAfterClear_ = 2;
-        Update([](TSimState& s) {
-            ++s.recordingsStarted;
-            ++s.memoryClears;
-        });
+        ++state_.recordingsStarted;
+        ++state_.memoryClears;
         return head;
     }
     const auto setting = settings_.find(key);
@@ -195,10 +234,10 @@ std::vector<uint8_t> TRequestHeadUnit::Answer(uint8_t requestClass, uint8_t code
     }
     setting->second = data;
     if (key == TKey{2, 5}) {
-        Update([&](TSimState& s) { s.initials.assign(data.begin(), data.end()); });
+        state_.initials.assign(data.begin(), data.end());
     }
     if (key == TKey{2, 6}) {
-        Update([&](TSimState& s) { s.intervalTenths = (data[0] << 8 | data[1]) / 100; });
+        state_.intervalTenths = (data[0] << 8 | data[1]) / 100;
     }
     return head;
 }
@@ -213,7 +252,7 @@ void TRequestHeadUnit::CountBlockReply() {
     ++blockReplies_;
     if (!unplugged_ && options_.faults.unplugAfterBlocks > 0 && blockReplies_ == options_.faults.unplugAfterBlocks) {
         unplugged_ = unplugDue_ = true;
-        Update([](TSimState& s) { ++s.faultsInjected; });
+        ++state_.faultsInjected;
     }
 }
 
@@ -225,7 +264,7 @@ std::vector<uint8_t> TRequestHeadUnit::AnswerMemory(uint8_t code) {
     case 1: // count, and back to before the first section
         cursor_ = -1;
         lastBlock_.clear();
-        Update([](TSimState& s) { ++s.sectionCounts; });
+        ++state_.sectionCounts;
         return Word(static_cast<int>(std::min<size_t>(sections_.size(), 0xFFFF)));
     case 2: // next section's header
         if (static_cast<size_t>(cursor_ + 1) >= sections_.size()) {
@@ -234,30 +273,28 @@ std::vector<uint8_t> TRequestHeadUnit::AnswerMemory(uint8_t code) {
         ++cursor_;
         nextRecord_ = 0;
         lastBlock_.clear();
-        Update([](TSimState& s) { ++s.sectionsRead; });
+        ++state_.sectionsRead;
         return SectionHeaderBytes(sections_[static_cast<size_t>(cursor_)]);
     case 3: // the current header again
         if (!inSection) {
             return {};
         }
-        Update([](TSimState& s) { ++s.headerRepeats; });
+        ++state_.headerRepeats;
         return SectionHeaderBytes(sections_[static_cast<size_t>(cursor_)]);
     case 4: // next block
         if (!inSection) {
             return {};
         }
         lastBlock_ = NextBlock();
-        Update([](TSimState& s) { ++s.blocksSent; });
+        ++state_.blocksSent;
         CountBlockReply();
         return lastBlock_;
     case 5: // the last block again
         if (lastBlock_.empty()) {
             return {};
         }
-        Update([](TSimState& s) {
-            ++s.blocksSent;
-            ++s.blockRepeats;
-        });
+        ++state_.blocksSent;
+        ++state_.blockRepeats;
         CountBlockReply();
         return lastBlock_;
     default:
@@ -267,11 +304,13 @@ std::vector<uint8_t> TRequestHeadUnit::AnswerMemory(uint8_t code) {
 
 // Up to 32 records; the end record follows the last sample in the same block when there is room,
 // and comes alone when a full block took the last samples (or when asked again after the end).
+// With "end every block" each block leaves room for the end record and carries it.
 std::vector<uint8_t> TRequestHeadUnit::NextBlock() {
     const std::vector<TSectionRecord>& records = sections_[static_cast<size_t>(cursor_)].records;
+    const size_t room = options_.endEveryBlock ? kSectionBlockRecords - 1 : kSectionBlockRecords;
     std::vector<uint8_t> block;
     size_t count = 0;
-    for (; count < kSectionBlockRecords && nextRecord_ < records.size(); ++count, ++nextRecord_) {
+    for (; count < room && nextRecord_ < records.size(); ++count, ++nextRecord_) {
         block.insert(block.end(), records[nextRecord_].begin(), records[nextRecord_].end());
     }
     if (count < kSectionBlockRecords) {
@@ -282,9 +321,14 @@ std::vector<uint8_t> TRequestHeadUnit::NextBlock() {
 }
 
 std::vector<uint8_t> TRequestHeadUnit::ClockBytes() {
-    int64_t seconds = 0;
-    Update([&](TSimState&) { seconds = clock_.Now().seconds; });
-    const TCivilDate date = CivilFromDaysSince1880(static_cast<int32_t>(seconds / 86400) + kClockEpochDay);
+    const int64_t seconds = clock_.Now().seconds;
+    TCivilDate date = CivilFromDaysSince1880(static_cast<int32_t>(seconds / 86400) + kClockEpochDay);
+    if (badClockReadsLeft_ > 0) {
+        --badClockReadsLeft_;
+        date.day = 31; // 31 February
+        date.month = 2;
+        ++state_.faultsInjected;
+    }
     const int secondOfDay = static_cast<int>(seconds % 86400);
     return Concat({{static_cast<uint8_t>(date.day), static_cast<uint8_t>(date.month)},
                    Word(date.year),
@@ -303,7 +347,7 @@ bool TRequestHeadUnit::SetClock(const std::vector<uint8_t>& data) {
     if (!IsValidCivilDate(date) || date.year < 1970 || data[4] > 23 || data[5] > 59 || data[6] > 59) {
         return false;
     }
-    Update([&](TSimState&) { clock_.Set(SecondsFromCivil(date, data[4] * 3600 + data[5] * 60 + data[6])); });
+    clock_.Set(SecondsFromCivil(date, data[4] * 3600 + data[5] * 60 + data[6]));
     return true;
 }
 

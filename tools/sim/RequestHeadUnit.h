@@ -5,6 +5,7 @@
 // checksum is wrong, is answered 0xFF 4 (invalid request); the "busy" fault answers 0xFF 5 and the
 // "checksum" fault spoils reply checksums. Its recording memory is read section by section
 // (docs/usb-sections.md); clearing it keeps the head unit busy for the next two live-value requests.
+// It answers every request under its mutex, so another thread may record a ride meanwhile.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -36,6 +37,12 @@ public:
     int64_t StartClock() const { return startClock_; }
     // True once, right after the reply the "unplug" fault pulls the cable after.
     bool UnplugNow();
+    // Records one more ride, `minutes` long, from `gapSeconds` after the end of the newest section
+    // (of an empty memory: after the clock's time), with that section's initials, interval and
+    // calibration (of an empty memory: the settings as they stand). Returns its section.
+    TSimSection RideAgain(int minutes, int64_t gapSeconds);
+    // Every section recorded since the head unit was made, those cleared since included.
+    std::vector<TSimSection> RecordedSections();
 
 private:
     using TKey = std::pair<uint8_t, uint8_t>; // class, code
@@ -45,6 +52,7 @@ private:
     std::vector<uint8_t> AnswerMemory(uint8_t code);
     std::vector<uint8_t> NextBlock();
     void CountBlockReply();
+    TSimSection CurrentRecording() const;
 
     const TSimOptions& options_;
     std::mutex mutex_;
@@ -53,8 +61,9 @@ private:
     std::map<TKey, std::vector<uint8_t>> settings_;
     std::vector<uint8_t> pending_;
     int busyCount_ = 0, checksumCount_ = 0;
+    int badClockReadsLeft_; // the "badclock" fault
     int64_t startClock_ = 0;
-    std::vector<TSimSection> sections_;
+    std::vector<TSimSection> sections_, recorded_;
     int cursor_ = -1;      // section being read; -1 before the first
     size_t nextRecord_ = 0; // of the current section
     std::vector<uint8_t> lastBlock_;

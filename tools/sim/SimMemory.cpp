@@ -67,6 +67,9 @@ TSimRide OneRide(const TRideSchedule& schedule, int index, std::mt19937& random)
     options.pauseSeconds = std::uniform_int_distribution<int>(60, 420)(random);
     options.seed = schedule.seed * 7919u + static_cast<uint32_t>(index);
     options.initials = schedule.initials;
+    if (schedule.temperature) {
+        options.temperature = *schedule.temperature;
+    }
     TKLTFile file;
     synth::BuildRide(file, options);
 
@@ -118,8 +121,32 @@ void EncodeBlockSample(const TRideSample& sample, bool newSpeedScale, uint8_t* r
     record[4] = ValidHeartRate(sample.heartRate);
 }
 
-// A ride far longer than one training file holds, made of the samples of an ordinary one over and over.
+// A ride far longer than one training file holds, on a day of its own before the others.
 TSimRide LongRide(const TRideSchedule& schedule) {
+    const int64_t day = schedule.now / 86400 - DaysBeforeToday(schedule, 0) - 1;
+    TSimRide ride;
+    ride.segments.push_back(RepeatedRideSegment(schedule, day * 86400 + kAfterMidnight,
+                                                static_cast<size_t>(schedule.longRideSamples)));
+    return ride;
+}
+
+} // namespace
+
+TSimRide BuildRideAt(const TRideSchedule& schedule, int64_t start) {
+    TRideSchedule one = schedule;
+    one.rides = 1;
+    one.ridesPerDay = 1;
+    one.now = start + 86400; // the ride of the day before, moved to its time
+    std::mt19937 random(schedule.seed);
+    TSimRide ride = OneRide(one, 0, random);
+    const int64_t shift = start - ride.segments.front().start;
+    for (TRideSegment& segment : ride.segments) {
+        segment.start += shift;
+    }
+    return ride;
+}
+
+TRideSegment RepeatedRideSegment(const TRideSchedule& schedule, int64_t start, size_t count) {
     TRideSchedule one = schedule;
     one.rides = 1;
     one.ridesPerDay = 1;
@@ -131,17 +158,24 @@ TSimRide LongRide(const TRideSchedule& schedule) {
         lap.insert(lap.end(), segment.samples.begin(), segment.samples.end());
     }
     TRideSegment segment;
-    const int64_t day = schedule.now / 86400 - DaysBeforeToday(schedule, 0) - 1;
-    segment.start = day * 86400 + kAfterMidnight;
-    for (size_t i = 0; i < static_cast<size_t>(schedule.longRideSamples) && !lap.empty(); ++i) {
+    segment.start = start;
+    for (size_t i = 0; i < count && !lap.empty(); ++i) {
         segment.samples.push_back(lap[i % lap.size()]);
     }
-    TSimRide ride;
-    ride.segments.push_back(std::move(segment));
-    return ride;
+    return segment;
 }
 
-} // namespace
+TRideSchedule RideScheduleFor(const TSimOptions& options, int64_t now) {
+    TRideSchedule schedule;
+    schedule.rides = options.rides;
+    schedule.rideMinutes = options.rideMinutes;
+    schedule.intervalTenths = options.intervalTenths;
+    schedule.seed = options.seed;
+    schedule.initials = options.initials;
+    schedule.now = now;
+    schedule.temperature = options.temperature;
+    return schedule;
+}
 
 int64_t IntervalsBetween(int64_t from, int64_t to, int intervalTenths) {
     return std::max<int64_t>(0, (to - from) * 10 / intervalTenths);
@@ -222,8 +256,8 @@ std::vector<uint8_t> EncodeBlockMemory(const std::vector<TSimRide>& rides, int f
                 const int64_t at = segment.start + static_cast<int64_t>(first) * intervalTenths / 10;
                 const TBcdTime time = ToBcdTime(at);
                 uint8_t block[kBlockSize]{};
-                block[0] = static_cast<uint8_t>(time.bytes[0] | (firstOfRide ? 0x40 : 0));
-                block[1] = static_cast<uint8_t>(time.bytes[1] | (!firstOfRide && first == 0 ? 0x20 : 0));
+                block[0] = static_cast<uint8_t>(time.bytes[0] | (firstOfRide ? kRideStartFlag : 0));
+                block[1] = static_cast<uint8_t>(time.bytes[1] | (!firstOfRide && first == 0 ? kResumeFlag : 0));
                 block[2] = time.bytes[3];
                 block[3] = time.bytes[4];
                 block[4] = time.bytes[5];

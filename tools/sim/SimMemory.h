@@ -3,8 +3,11 @@
 // cool-down, with heart-rate and power-meter dropouts) stored the way each generation stores them.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "tools/sim/SimOptions.h"
 
 namespace klt::sim {
 
@@ -39,7 +42,16 @@ struct TRideSchedule {
     int ridesPerDay = 1; // 2: a morning and an evening ride, far enough apart to stay two trainings
     int longRideSamples = 0; // above 0: one more ride of that many samples, on a day of its own before
                              // the others, starting shortly after midnight
+    std::optional<int> temperature = std::nullopt; // degC at the start of every ride; default a mild day
 };
+
+// The rides a head unit with these options recorded before `now`, one a day.
+TRideSchedule RideScheduleFor(const TSimOptions& options, int64_t now);
+
+// One ride of the schedule's length, seed and interval that starts at `start`.
+TSimRide BuildRideAt(const TRideSchedule& schedule, int64_t start);
+// `count` samples from `start` without a pause: an ordinary hour's ride over and over.
+TRideSegment RepeatedRideSegment(const TRideSchedule& schedule, int64_t start, size_t count);
 
 // The rides of a memory, oldest first; the same schedule gives the same rides.
 std::vector<TSimRide> BuildSimRides(const TRideSchedule& schedule);
@@ -67,6 +79,9 @@ TMemoryRecord EncodeRegisterSample(const TRideSample& sample);
 constexpr int kBlockSize = 64;
 constexpr int kBlockRecords = 11; // after the 9 header bytes
 constexpr int kBlockMemoryBlocks = 8192;
+
+constexpr uint8_t kRideStartFlag = 0x40; // in a block's day byte
+constexpr uint8_t kResumeFlag = 0x20;    // in a block's month byte
 
 // Generation V memory: 64-byte blocks each starting with its BCD time; the first block of a ride is
 // marked in the day byte, the first after a pause in the month byte.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <limits>
+#include <optional>
+#include <utility>
 
 #include "core/KLTDate.h"
 #include "tools/sim/SimClock.h"
@@ -10,10 +12,15 @@
 namespace klt::sim {
 namespace {
 
-// A whole number in decimal or, with "0x", hexadecimal; nothing else may follow it.
+constexpr int kMaxLeadingPauseTenths = 300;
+
+// A whole number in decimal or, with "0x", hexadecimal; nothing else may follow it. A minus sign
+// only where the range goes below zero.
 int64_t ParseNumber(const std::string& option, const std::string& text, int64_t low, int64_t high) {
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const std::string digits = hex ? text.substr(2) : text;
+    const bool negative = low < 0 && !text.empty() && text[0] == '-';
+    const std::string magnitude = negative ? text.substr(1) : text;
+    const bool hex = magnitude.size() > 2 && magnitude[0] == '0' && (magnitude[1] == 'x' || magnitude[1] == 'X');
+    const std::string digits = hex ? magnitude.substr(2) : magnitude;
     if (digits.empty() || digits.size() > 10) {
         throw ESimUsage(option + ": \"" + text + "\" is not a number");
     }
@@ -31,6 +38,9 @@ int64_t ParseNumber(const std::string& option, const std::string& text, int64_t 
             throw ESimUsage(option + ": \"" + text + "\" is not a number");
         }
         value = value * (hex ? 16 : 10) + digit;
+    }
+    if (negative) {
+        value = -value;
     }
     if (value < low || value > high) {
         throw ESimUsage(option + ": " + text + " is out of range " + std::to_string(low) + ".." +
@@ -73,6 +83,33 @@ int64_t ParseClock(const std::string& text) {
     return SecondsFromCivil(date, hour * 3600 + minute * 60 + second);
 }
 
+// "FIRST" or "FIRST,SECOND".
+std::pair<std::string, std::optional<std::string>> SplitAtComma(const std::string& text) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        return {text, std::nullopt};
+    }
+    return {text.substr(0, comma), text.substr(comma + 1)};
+}
+
+// "MODE[,SECONDS]" as the "v" command carries them.
+void ParsePowerDown(const std::string& text, TSimOptions& options) {
+    const auto [mode, seconds] = SplitAtComma(text);
+    if (mode != "0" && mode != "1" && mode != "2" && mode != "4") {
+        throw ESimUsage("--power-down: mode \"" + mode + "\" is not 0, 1, 2 or 4");
+    }
+    options.powerDownMode = mode[0];
+    options.powerDownSeconds =
+        seconds ? static_cast<int>(ParseNumber("--power-down", *seconds, 0, 0xFFFF)) : 0;
+}
+
+// "VALUE[,WORD]" as request 1/12 answers them.
+void ParseBattery(const std::string& text, TSimOptions& options) {
+    const auto [value, word] = SplitAtComma(text);
+    options.battery = static_cast<int>(ParseNumber("--battery", value, -5, 0x7FFF));
+    options.batteryWord = word ? static_cast<int>(ParseNumber("--battery", *word, 0, 0xFFFF)) : 0;
+}
+
 void ParseFault(const std::string& text, TSimFaults& faults) {
     const size_t equals = text.find('=');
     if (equals == std::string::npos) {
@@ -98,9 +135,19 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.busyEvery = count();
     } else if (name == "unplug") {
         faults.unplugAfterBlocks = count();
+    } else if (name == "badclock") {
+        faults.badClockReads = count();
+    } else if (name == "baddate") {
+        faults.badDateEvery = count();
+    } else if (name == "extrarecords") {
+        faults.extraRecords = count();
+    } else if (name == "headless") {
+        faults.headlessBlocks =
+            static_cast<int>(ParseNumber("--fault headless", value, 0, kBlockMemoryBlocks));
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
-                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug)");
+                        "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug, badclock, "
+                        "baddate, headless, extrarecords)");
     }
 }
 
@@ -121,6 +168,10 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
         }
         if (option == "--line-rate") {
             options.lineRate = true;
+            continue;
+        }
+        if (option == "--end-every-block") {
+            options.endEveryBlock = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -158,6 +209,18 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.longRideSamples = static_cast<int>(ParseNumber(option, value, 1, 1000000));
         } else if (option == "--upper-records") {
             options.upperRecords = static_cast<int>(ParseNumber(option, value, 0, kRegisterMemoryRecords));
+        } else if (option == "--address") {
+            options.address = static_cast<int>(ParseNumber(option, value, 0, 0xFF));
+        } else if (option == "--temperature") {
+            options.temperature = static_cast<int>(ParseNumber(option, value, -40, 60));
+        } else if (option == "--odometer-year") {
+            options.odometerYear = static_cast<int>(ParseNumber(option, value, 2000, 2099));
+        } else if (option == "--power-down") {
+            ParsePowerDown(value, options);
+        } else if (option == "--battery") {
+            ParseBattery(value, options);
+        } else if (option == "--leading-pauses") {
+            options.leadingPauses = static_cast<int>(ParseNumber(option, value, 0, kMaxLeadingPauseTenths));
         } else if (option == "--seed") {
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
@@ -175,6 +238,13 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
     if (options.longRideSamples > 0 && int64_t{options.longRideSamples} * options.intervalTenths > 82800 * 10) {
         throw ESimUsage("--long-ride: " + std::to_string(options.longRideSamples) +
                         " samples do not fit into one day at this storage interval");
+    }
+    // The pauses before a section's first sample must neither reach back into the section before
+    // it (at least 45 s earlier) nor leave its start between two seconds.
+    const int leadingTenths = options.leadingPauses * options.intervalTenths;
+    if (leadingTenths % 10 != 0 || leadingTenths > kMaxLeadingPauseTenths) {
+        throw ESimUsage("--leading-pauses: " + std::to_string(options.leadingPauses) +
+                        " storage intervals are not whole seconds up to 30 s");
     }
     if (options.firmware && options.generation == 4 && *options.firmware / 100 > 255) {
         throw ESimUsage("--firmware: a register version is at most 25599");
@@ -207,9 +277,24 @@ Options:
                         training file holds) on a day of its own; it must fit into that day
   --upper-records N     generation 4: the newest N records lie in the upper part of the memory,
                         from its end downwards (register 48 reports them)
+  --address A           generation 4: answers from multi-processor address A, 0..255, decimal or
+                        0x hex (default 0x30); it still hears only requests to 0x30
+  --temperature C       generations 5, 6 and 7: the rides start at C degrees Celsius, -40 to 60,
+                        and warm a little as the day goes on (default 16.5)
+  --odometer-year YYYY  generation 5: the year the odometer's distance counter (4180 km) counts,
+                        2000 to 2099 (default: the year of the clock)
+  --power-down M[,S]    generation 5: the power-down setting it starts with, mode 0, 1, 2 or 4 and
+                        S seconds, 0 to 65535 (default 0,0)
+  --battery V[,W]       generations 6 and 7: the power meter's battery, V hours x 10 (0 to 32766),
+                        -5 critical, -4 low, -3 ok, -2 good, -1 new or 32767 no power meter,
+                        then the word W, 0 to 65535 (default 1200,0)
   --seed N              same seed, same memory contents (default 1)
   --line-rate           generations 6 and 7: replies take as long as a 38,400 baud line needs
                         (10 bits a byte), for timing a download
+  --end-every-block     generations 6 and 7: every sample block ends with the end record, after at
+                        most 31 records; the section goes on in the next block
+  --leading-pauses N    generations 6 and 7: every section begins with N pause records, its start
+                        N storage intervals before its first sample (whole seconds, at most 30)
   --reply-delay MS      time the head unit takes to answer (default 2)
   --fault NAME=VALUE    inject a fault; may be repeated:
       checksum=N        every n-th register reply has a wrong checksum (generation 5: every
@@ -222,6 +307,13 @@ Options:
       busy=N            generations 6 and 7: every n-th request is answered "busy"
       unplug=N          generations 6 and 7: the head unit is pulled out after its n-th sample
                         block reply (once; plugged in again it still holds its memory)
+      badclock=N        generations 5, 6 and 7: the first N clock reads answer 31 February
+      baddate=N         generation 5: every N-th memory block has an impossible minute (0xA as
+                        its low digit); 6 and 7: every N-th section header says month 13
+      headless=N        generation 5: the memory starts with N blocks of an older ride without
+                        its training start, as when the memory wrapped around
+      extrarecords=N    generations 6 and 7: every section header announces N records fewer
+                        than its blocks then deliver
   --help                this text
 )";
 }

@@ -22,6 +22,14 @@ struct TSimFaults {
     int busyEvery = 0;           // "busy=N": every n-th USB request is answered busy (0xFF 5)
     int unplugAfterBlocks = 0;   // "unplug=N": the USB head unit is pulled out after its n-th sample
                                  // block reply (once; plugged in again, its memory is intact)
+    int badClockReads = 0;       // "badclock=N": generations V to 7 answer the first n clock reads
+                                 // with 31 February (the year and time stay right)
+    int badDateEvery = 0;        // "baddate=N": generation V: every n-th memory block has minute
+                                 // digit 0xA; generations 6 and 7: every n-th section header month 13
+    int headlessBlocks = 0;      // "headless=N": generation V: the memory starts with n blocks of an
+                                 // older ride whose training start was overwritten (wrapped around)
+    int extraRecords = 0;        // "extrarecords=N": generations 6 and 7: every section header counts n
+                                 // records fewer than the section's blocks carry
 };
 
 struct TSimOptions {
@@ -36,12 +44,28 @@ struct TSimOptions {
     int rideMinutes = 30;         // length of each ride
     int longRideSamples = 0;      // generations 6 and 7: one more ride of this many samples
     int upperRecords = 0;         // generation 4: the newest records lie in the memory's upper part
+    int address = 0x30;           // generation 4: the multi-processor address it answers from; it
+                                  // still hears only requests to 0x30
     uint32_t seed = 1;            // same seed, same memory
+    std::optional<int> temperature;  // degC the rides start at (generations V to 7); default 16.5
+    std::optional<int> odometerYear; // generation V: the year its distance counter counts (4180 km);
+                                     // default the year of its clock
+    char powerDownMode = '0';        // generation V "v": '0', '1', '2' or '4'
+    int powerDownSeconds = 0;        // and its time, 0 to 65535
+    int battery = 1200;              // generations 6 and 7, request 1/12: the power meter's battery in
+                                     // hours x 10, or -5 critical, -4 low, -3 ok, -2 good, -1 new;
+                                     // 32767: no power meter
+    int batteryWord = 0;             // the word after it, 0 to 65535
     TSimFaults faults;
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
     int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long
     bool lineRate = false;        // USB replies take as long as at 38,400 baud (10 bits a byte)
+    bool endEveryBlock = false;   // generations 6 and 7: every sample block ends with the end record,
+                                  // after at most 31 records
+    int leadingPauses = 0;        // generations 6 and 7: every section begins with this many pause
+                                  // records, its start that many intervals before its first sample;
+                                  // together whole seconds, at most 30
 
     int Firmware() const {
         return firmware.value_or(generation == 4 ? 314 : generation == 5 ? 0x7700 : 0xE517);

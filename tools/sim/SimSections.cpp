@@ -106,18 +106,31 @@ std::vector<TSimSection> EncodeSectionMemory(const std::vector<TSimRide>& rides,
 }
 
 std::vector<TSimSection> BuildSectionMemory(const TSimOptions& options, int64_t now) {
-    TRideSchedule schedule;
-    schedule.rides = options.rides;
-    schedule.rideMinutes = options.rideMinutes;
-    schedule.intervalTenths = options.intervalTenths;
-    schedule.seed = options.seed;
-    schedule.initials = options.initials;
-    schedule.now = now;
+    TRideSchedule schedule = RideScheduleFor(options, now);
     schedule.ridesPerDay = 2;
     schedule.longRideSamples = options.longRideSamples;
     TSectionSettings settings;
     settings.initials = options.initials.substr(0, 20);
-    return EncodeSectionMemory(BuildSimRides(schedule), settings, options.intervalTenths);
+    std::vector<TSimSection> sections = EncodeSectionMemory(BuildSimRides(schedule), settings, options.intervalTenths);
+    ApplySectionOptions(sections, 1, options);
+    return sections;
+}
+
+void ApplySectionOptions(std::vector<TSimSection>& sections, size_t firstNumber, const TSimOptions& options) {
+    const auto badDateEvery = static_cast<size_t>(options.faults.badDateEvery);
+    const auto pauses = static_cast<size_t>(options.leadingPauses);
+    for (size_t i = 0; i < sections.size(); ++i) {
+        TSimSection& section = sections[i];
+        section.impossibleDate = badDateEvery > 0 && (firstNumber + i) % badDateEvery == 0;
+        section.records.insert(section.records.begin(), pauses, TSectionRecord{});
+        section.start -= static_cast<int64_t>(pauses) * section.intervalMs / 1000;
+        section.unannouncedRecords =
+            std::min(static_cast<size_t>(options.faults.extraRecords), section.records.size());
+    }
+}
+
+int64_t SectionEnd(const TSimSection& section) {
+    return section.start + (static_cast<int64_t>(section.records.size()) * section.intervalMs + 999) / 1000;
 }
 
 std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section) {
@@ -125,7 +138,7 @@ std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section) {
     const TCivilDate date = CivilFromDaysSince1880(static_cast<int32_t>(section.start / 86400) + kClockEpochDay);
     const int secondOfDay = static_cast<int>(section.start % 86400);
     header[0] = static_cast<uint8_t>(date.day);
-    header[1] = static_cast<uint8_t>(date.month);
+    header[1] = static_cast<uint8_t>(section.impossibleDate ? 13 : date.month);
     PutWord(&header[2], date.year);
     header[4] = static_cast<uint8_t>(secondOfDay / 3600);
     header[5] = static_cast<uint8_t>(secondOfDay / 60 % 60);
@@ -137,7 +150,7 @@ std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section) {
     PutWord(&header[29], section.settings.slope);
     PutWord(&header[31], section.settings.wheel);
     PutWord(&header[33], section.settings.zeroOffset & 0xFFFF);
-    const auto count = static_cast<uint32_t>(section.records.size());
+    const auto count = static_cast<uint32_t>(section.records.size() - section.unannouncedRecords);
     PutWord(&header[35], static_cast<int>(count >> 16));
     PutWord(&header[37], static_cast<int>(count & 0xFFFF));
     return header;

@@ -32,12 +32,20 @@ struct TSimSection {
     int intervalMs = 1000;
     TSectionSettings settings;
     std::vector<TSectionRecord> records; // pause records included, the end record not
+    bool impossibleDate = false;         // the header says month 13 (the "baddate" fault)
+    size_t unannouncedRecords = 0;       // the header counts this many fewer ("extrarecords")
 };
 
 std::vector<TSimSection> EncodeSectionMemory(const std::vector<TSimRide>& rides,
                                              const TSectionSettings& settings, int intervalTenths);
 // The memory a generation VI or 7 head unit with these options starts with; `now` is its clock.
 std::vector<TSimSection> BuildSectionMemory(const TSimOptions& options, int64_t now);
+// Lays what the options make of every section over sections just recorded; `firstNumber` is the
+// place of the first of them in the memory, counted from 1.
+void ApplySectionOptions(std::vector<TSimSection>& sections, size_t firstNumber, const TSimOptions& options);
+
+// Where the section's recording ended (start + records x interval), in whole seconds rounded up.
+int64_t SectionEnd(const TSimSection& section);
 
 std::vector<uint8_t> SectionHeaderBytes(const TSimSection& section);
 // `marker`: 0 outside an interval, else the interval's number (1 to 254).

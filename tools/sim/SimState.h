@@ -41,6 +41,9 @@ struct TSimState {
 
     std::vector<TCharacterTelegram> telegrams; // generation V, every telegram understood
     int wakeUps = 0;                           // "xxxx" heard
+    // Generation V: the settings memory, pages 0 to 3 of 256 bytes one after the other
+    // (docs/genv-settings-memory.md); what "Y" wrote shows here.
+    std::vector<uint8_t> settingsMemory;
 
     std::vector<TUsbRequest> usbRequests; // generations VI and 7, every request understood
     int usbOpens = 0;                     // connections, a device listing's included

@@ -31,7 +31,7 @@ double SteadySpeed(double watts, double gradient) {
 // The rider's state carried from one second to the next.
 class TRider {
 public:
-    explicit TRider(uint32_t seed) : random_(seed) {}
+    TRider(uint32_t seed, double temperature) : random_(seed), temperature_(temperature) {}
 
     // One second of riding at the target effort on a road of the given gradient.
     void Step(const TEffort& effort, double gradient) {
@@ -61,7 +61,7 @@ private:
     double Noise() { return std::uniform_real_distribution<double>(-1.0, 1.0)(random_); }
 
     std::mt19937 random_;
-    double power_ = 0, cadence_ = 0, heartRate_ = 75, speed_ = 0, altitude_ = 240, temperature_ = 16.5;
+    double power_ = 0, cadence_ = 0, heartRate_ = 75, speed_ = 0, altitude_ = 240, temperature_;
 };
 
 // A gently rolling road: two overlaid hills.
@@ -107,7 +107,7 @@ void BuildRide(TKLTFile& file, const TRideOptions& options) {
     file.SetSampleCount(firstCount + secondCount);
 
     file.InsertMarker(TKLTMarker(options.initials, 0, 0));
-    TRider rider(options.seed);
+    TRider rider(options.seed, options.temperature);
     int index = 1;
     auto ride = [&](const std::vector<TEffort>& efforts) {
         for (const TEffort& effort : efforts) {

@@ -17,6 +17,7 @@ struct TRideOptions {
     uint32_t seed = 1;                 // same seed, same ride
     std::string initials = "JD";
     std::string comment = "Demonstration ride: warm-up, intervals, cool-down";
+    double temperature = 16.5;         // degC at the start; the day warms slowly during the ride
 };
 
 // Fills `file` (which is cleared first) with the ride; the result is loaded and marked modified.
