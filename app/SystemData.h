@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/ConfigurationPaths.h"
-#include "app/VeltrakComPort.h"
+#include "device/transport/VeltrakComPort.h"
 #include "core/KLTDate.h"
 #include "core/MesswertUnitSelection.h"
 #include "core/Persistent.h"

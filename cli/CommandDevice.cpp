@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
+#include "cli/DevicePrompt.h"
 #include "cli/Json.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
@@ -109,6 +110,8 @@ struct TDeviceOptions {
     uint32_t password = 0;
 };
 
+} // namespace
+
 uint32_t ParsePassword(const std::string& text) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const char* digits = text.c_str() + (hex ? 2 : 0);
@@ -121,6 +124,8 @@ uint32_t ParsePassword(const std::string& text) {
     }
     return static_cast<uint32_t>(value);
 }
+
+namespace {
 
 bool IsUsbType(int type) {
     return type >= 6;
@@ -149,8 +154,9 @@ TDeviceOptions ParseDeviceOptions(const TArguments& parsed) {
 }
 
 // A USB head unit of generation VI or 7, connected.
-std::unique_ptr<TVeltrakV> ConnectUsb(int type) {
+std::unique_ptr<TVeltrakV> ConnectUsb(int type, IPrompt& prompt) {
     auto veltrak = std::make_unique<TVeltrak>();
+    veltrak->SetPrompt(prompt);
     TDownloadConfiguration configuration;
     configuration.headUnitType = type;
     ConnectHeadUnit(*veltrak, configuration);
@@ -158,11 +164,12 @@ std::unique_ptr<TVeltrakV> ConnectUsb(int type) {
 }
 
 // A protocol object for the chosen generation on exactly the chosen port.
-std::unique_ptr<TVeltrakV> Connect(const TDeviceOptions& options) {
+std::unique_ptr<TVeltrakV> Connect(const TDeviceOptions& options, IPrompt& prompt) {
     if (IsUsbType(options.type)) {
-        return ConnectUsb(options.type);
+        return ConnectUsb(options.type, prompt);
     }
     auto veltrak = std::make_unique<TVeltrakV>();
+    veltrak->SetPrompt(prompt);
     const TVeltrakHWVersion hardware = HWVersionOfType(options.type);
     veltrak->SetConfiguredHWVersion(hardware);
     veltrak->Status().SetHWVersion(hardware);
@@ -187,7 +194,8 @@ std::string ClockText(const TVeltrakStatus& status) {
 int RunStatus(const std::vector<std::string>& args) {
     const TArguments parsed = TArguments::Parse(args, {"--json"}, {"--type", "--port", "--password"});
     const TDeviceOptions options = ParseDeviceOptions(parsed);
-    auto veltrak = Connect(options);
+    TDevicePrompt prompt;
+    auto veltrak = Connect(options, prompt);
     veltrak->ReadStatus();
     TVeltrakStatus& status = veltrak->Status();
     const std::string unread = SettingGroupNames(veltrak->FailedSettings());
@@ -222,13 +230,14 @@ int RunStatus(const std::vector<std::string>& args) {
 }
 
 int RunClock(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {}, {"--type", "--port", "--password", "--set"});
+    const TArguments parsed = TArguments::Parse(args, {"--json"}, {"--type", "--port", "--password", "--set"});
     const TDeviceOptions options = ParseDeviceOptions(parsed);
     const auto set = parsed.options.find("--set");
     if (set != parsed.options.end() && set->second != "now") {
         throw EUsage("--set takes \"now\"");
     }
-    auto veltrak = Connect(options);
+    TDevicePrompt prompt;
+    auto veltrak = Connect(options, prompt);
     TVeltrakStatus& status = veltrak->Status();
     if (set != parsed.options.end()) {
         const TDateTimeMark now = TDateTimeMark::Now();
@@ -237,7 +246,13 @@ int RunClock(const std::vector<std::string>& args) {
         veltrak->WriteClock();
     }
     veltrak->ReadClock();
-    std::printf("%s\n", ClockText(status).c_str());
+    if (parsed.flags.count("--json") != 0) {
+        TJsonWriter json;
+        json.BeginObject().Field("clock", ClockText(status)).EndObject();
+        std::printf("%s\n", json.Text().c_str());
+    } else {
+        std::printf("%s\n", ClockText(status).c_str());
+    }
     return 0;
 }
 

@@ -13,7 +13,7 @@ int RunDevicePorts(const std::vector<std::string>& args) {
     if (!parsed.positional.empty()) {
         throw EUsage("device ports takes no arguments");
     }
-    TVeltrakComPortList& list = ComPortList();
+    TVeltrakComPortList list;
     list.Enumerate();
     if (parsed.flags.count("--json") != 0) {
         TJsonWriter json;

@@ -7,7 +7,7 @@
 #include "cli/TextTable.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
-#include "core/TrainingEnvironment.h"
+#include "flow/DatabaseSink.h"
 #include "flow/MemoryImageFile.h"
 
 namespace klt::cli {
@@ -70,9 +70,14 @@ int RunImage(const std::vector<std::string>& args) {
     const std::vector<TImageTraining> trainings = image->Trainings();
     std::vector<std::string> written;
     if (parsed.flags.count("--save") != 0) {
-        TrainingEnvironment().databaseDir = system.DataBaseDir;
+        TCautiousPrompt prompt;
+        TDatabaseSink sink(system.DataBaseDir, prompt);
         try {
-            written = image->Save(collect);
+            const TDownloadResult result = image->Save(sink);
+            written = result.files;
+            for (const std::string& error : result.errors) {
+                collect(Exception(error));
+            }
         } catch (const Exception& error) {
             collect(error);
         }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/VeltrakComPort.h"
 #include "core/KLTFile.h"
+#include "device/transport/VeltrakComPort.h"
 
 namespace klt::cli {
 
@@ -53,10 +53,13 @@ int RunDevice(const std::vector<std::string>& args);
 int RunImage(const std::vector<std::string>& args);
 // device ports [--json]: the serial ports a head unit can be reached on, in the program's order.
 int RunDevicePorts(const std::vector<std::string>& args);
-// device download --type 4|5|6|7 [--port PATH] [--all] [--select] [--clear] [--json]: the head
-// unit's trainings into the training database, clearing it afterwards only when all were saved.
+// device download --type 4|5|6|7 [--port PATH] [--password N] [--all] [--select] [--clear] [--json]:
+// the head unit's trainings into the training database, clearing it afterwards only when all were
+// saved.
 int RunDeviceDownload(const std::vector<std::string>& args);
 // The serial port named by --port, else the configured one; an error when there is none.
 TVeltrakComPort SerialPortOption(const TArguments& parsed);
+// A head unit's password: a 32-bit number, decimal or 0x-hexadecimal; EUsage for anything else.
+uint32_t ParsePassword(const std::string& text);
 
 } // namespace klt::cli

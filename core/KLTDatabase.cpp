@@ -11,9 +11,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
+#include "core/Texts.h"
 
 namespace klt {
 namespace fs = std::filesystem;
@@ -116,6 +118,38 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
         return false;
     }
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string PlaceNewTraining(const std::string& databaseDir, const std::string& initials, uint16_t date,
+                             const std::function<void(const std::string& path)>& write) {
+    const std::string dir = CanonicalDirectory(databaseDir, initials, date);
+    std::error_code error;
+    fs::create_directories(dir, error);
+    if (error) {
+        throw EKLTFileDatabaseError(FormatText(LoadText(273), {dir, error.message()}));
+    }
+    const std::string stem = CanonicalStem(initials, date);
+    const std::string temporary = dir + "." + stem + ".new-" + std::to_string(::getpid()) + ".klt";
+    try {
+        write(temporary);
+        for (char suffix : kSuffixLetters) {
+            const std::string name = stem + suffix + ".klt";
+            if (FindIgnoringCase(dir, name) != name) {
+                continue; // taken under another spelling
+            }
+            if (RenameNoReplace(temporary, dir + name)) {
+                return dir + name;
+            }
+            if (errno != EEXIST) {
+                throw EKLTFileDatabaseError(FormatText(LoadText(273), {dir + name, IoErrorMessage(errno)}));
+            }
+        }
+    } catch (...) {
+        fs::remove(temporary, error);
+        throw;
+    }
+    fs::remove(temporary, error);
+    throw EKLTFileInUse(FormatText(LoadText(272), {dir + stem + "Z.klt"}));
 }
 
 void RemoveEmptyDirectories(const std::string& dir, const std::string& databaseDir) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace klt {
 
@@ -19,6 +20,9 @@ std::string CanonicalDirectory(const std::string& databaseDir, const std::string
 // The file name without suffix letter and extension: initial (or "_") and DDMMYY.
 std::string CanonicalStem(const std::string& initials, uint16_t date);
 
+// The suffix letters of training names in the order they are given out.
+inline constexpr std::string_view kSuffixLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
 // Whether `name` is stem + one suffix character (0-9, A-Z, a-z) + ".klt".
 bool HasCanonicalForm(const std::string& name, const std::string& stem);
 
@@ -30,6 +34,14 @@ std::string FindIgnoringCase(const std::string& dir, const std::string& name);
 // it; the file it came from stays where it is. False, with the name unchanged, for a training
 // without a marker 0 to name it by.
 bool PlaceInDatabase(TKLTFile& file, const std::string& databaseDir);
+
+// Puts a new training of these initials and date into its place in the database without ever
+// replacing a file: `write` writes it to the temporary path it is given, in the training's folder;
+// the file is then linked in under the first free suffix letter, the next one when another process
+// took that name meanwhile. Returns the path. Throws EKLTFileDatabaseError when the folder cannot be
+// made or every name is taken; what `write` throws passes on. No temporary file is left behind.
+std::string PlaceNewTraining(const std::string& databaseDir, const std::string& initials, uint16_t date,
+                             const std::function<void(const std::string& path)>& write);
 
 // Renames without ever replacing an existing file; false (errno set) when it cannot.
 bool RenameNoReplace(const std::string& from, const std::string& to);

@@ -156,7 +156,7 @@ void TKLTFile::CanonicalRename() {
     }
     // The first free suffix: not on disk and not used by another training object.
     std::string target;
-    for (char suffix : std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")) {
+    for (char suffix : kSuffixLetters) {
         const std::string name = stem + suffix + ".klt";
         if (FindIgnoringCase(dir, name) == name && !FileExists(dir + name) && KLTFileRegistry().Find(dir + name) == nullptr) {
             target = dir + name;

@@ -37,6 +37,23 @@ void TTrainingData::CheckIndex(int index) const {
     }
 }
 
+void TTrainingData::AppendMarker(std::string name, int first, int last) {
+    CheckIndex(first - 1);
+    CheckIndex(last - 1);
+    const int64_t count = last - first + 1;
+    // Rounded like the document's marker averages, in the raw units of the measurement kinds.
+    auto average = [&](int channel, int64_t rawPerUnit) {
+        const int64_t sum = (RunningSum(channel, last - 1) - RunningSum(channel, first - 2)) * rawPerUnit;
+        return static_cast<uint16_t>(count == 1 ? sum : (sum + count / 2) / count);
+    };
+    TStructurArray record;
+    record.name = std::move(name);
+    record.first = static_cast<uint16_t>(first);
+    record.last = static_cast<uint16_t>(last);
+    record.words = {average(dcPower, 8), average(dcHeartRate, 64), average(dcCadence, 32), average(dcSpeed, 1), 0};
+    markers_.push_back(std::move(record));
+}
+
 const TData& TTrainingData::Sample(int index) const {
     CheckIndex(index);
     return samples_[static_cast<size_t>(index)];

@@ -47,6 +47,9 @@ public:
     // Marker 0 first; inactive markers are kept and written back as they are.
     const std::vector<TStructurArray>& Markers() const { return markers_; }
     std::vector<TStructurArray>& EditMarkers() { return markers_; }
+    // Appends an active marker over the samples first..last (1-based, within the samples) with the
+    // averages the document object writes into its record, so older programs show the same values.
+    void AppendMarker(std::string name, int first, int last);
     const std::vector<TBlock>& Blocks() const { return blocks_; }
     std::vector<TBlock>& EditBlocks() { return blocks_; }
     const TExtraHeader& ExtraHeader() const { return extraHeader_; }

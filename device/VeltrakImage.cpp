@@ -39,6 +39,17 @@ bool Follows(const TVeltrakTrainingHeader& header, const TVeltrakTrainingHeader&
 
 TVeltrakImage::TVeltrakImage() : records_(kVeltrakRecordSize) {}
 
+void TVeltrakImage::SetBlockMemory(std::vector<uint8_t> blocks, std::vector<size_t> garbled) {
+    blockMemory_ = std::move(blocks);
+    garbledBlocks_ = std::move(garbled);
+}
+
+int32_t TVeltrakImage::BatteryValue() const {
+    // The record holds a signed 16-bit value; 0x7FFF is a head unit without a power meter.
+    const auto value = static_cast<int16_t>(BatInfo.battery);
+    return value == 0x7FFF ? kNoBattery : value;
+}
+
 void TVeltrakImage::SetMemory(std::span<const uint8_t> memory) {
     const size_t count = static_cast<size_t>(HeapCount) + HeapCountUpper;
     if (memory.size() < count * kVeltrakRecordSize) {
@@ -72,14 +83,10 @@ void TVeltrakImage::Parse(const TVeltrakTrainingLimits& limits, const TException
     try {
         Walk();
     } catch (const ERangeError& error) {
-        dirty_ = true;
         if (!handler) {
             throw;
         }
         handler(error);
-    } catch (...) {
-        dirty_ = true;
-        throw;
     }
     if (headers_.empty()) {
         return;

@@ -9,11 +9,14 @@
 
 #include "core/Exceptions.h"
 #include "core/PagArray.h"
+#include "core/VeltrakImageInfo.h"
+#include "device/DownloadResult.h"
+#include "device/DownloadSink.h"
 #include "device/VeltrakStatus.h"
 
 namespace klt {
 
-class TKLTFile;
+class TTrainingData;
 
 // The memory holds a record the parse cannot start from (a time fraction or empty memory).
 class ECheckMesswertType : public Exception {
@@ -60,56 +63,61 @@ struct TVeltrakImageCounters {
     int64_t timeAfter = 0;
 };
 
-class TVeltrakImage : public TVeltrakStatus {
+// The memory of a register head unit as 5-byte records, or of a generation V head unit as 64-byte
+// blocks, with the status it was read with. It never writes a file by itself: the download flow
+// keeps its backup (SaveBackup) whenever not every training of it was saved.
+class TVeltrakImage : public TVeltrakStatus, public IVeltrakImageInfo {
 public:
     using TExceptionHandler = std::function<void(const std::exception&)>;
 
     TVeltrakImage();
-    // A dirty image leaves its backup file; a failure to write it is shown, never thrown.
-    ~TVeltrakImage() override;
-    // The moved-from image gives up its dirty flag, so one backup is written, not two.
-    TVeltrakImage(TVeltrakImage&& other) noexcept;
-    TVeltrakImage& operator=(TVeltrakImage&&) = delete;
 
     // Takes the first HeapCount + HeapCountUpper records of the downloaded memory.
     void SetMemory(std::span<const uint8_t> memory);
     int RecordCount() const { return records_.Count(); }
     const uint8_t* Record(int index) const { return records_.Items(index); }
 
+    // Generation V: the blocks as downloaded, and those that stayed garbled.
+    void SetBlockMemory(std::vector<uint8_t> blocks, std::vector<size_t> garbled);
+    const std::vector<uint8_t>& BlockMemory() const { return blockMemory_; }
+    const std::vector<size_t>& GarbledBlocks() const { return garbledBlocks_; }
+    // Whether the image holds anything a backup would keep.
+    bool HoldsMemory() const { return records_.Count() > 0 || !blockMemory_.empty(); }
+
     // Splits the records into trainings. A range error met on the way keeps the trainings found
-    // so far and goes to the handler (rethrown without one); any other error passes on. Either
-    // marks the image dirty.
+    // so far and goes to the handler (rethrown without one); any other error passes on.
     void Parse(const TVeltrakTrainingLimits& limits, const TExceptionHandler& handler = {});
 
     // The header each training file begins with, in order; the headers joined to it follow it.
     std::vector<size_t> TrainingStarts() const;
     // The last header of the training that begins at header `first`.
     size_t TrainingLastHeader(size_t first) const;
-    // Fills `file` with the training that begins at header `first`: its segment and every segment
-    // joined to it, each a block of the file.
-    void FillTrainingFile(TKLTFile& file, size_t first) const;
-    // Writes every training into its place in the training database and returns the paths written,
-    // for opening as documents. A failing training goes to the handler (rethrown without one) and the next
-    // follows; a failure of the loop itself marks the image dirty and passes on.
-    std::vector<std::string> CreateTrainingFiles(const TExceptionHandler& handler = {});
+    // The training that begins at header `first`: its segment and every segment joined to it, each a
+    // block of the training.
+    void FillTraining(TTrainingData& training, size_t first) const;
+    // Hands every training of the image (records as parsed, or generation V blocks) to the sink.
+    TDownloadResult CreateTrainingFiles(IDownloadSink& sink) const;
 
-    // The backup file: the status and every record of the memory. Saving replaces the file
-    // atomically and clears the dirty flag. Loading returns false, with the image cleared, for a
-    // file that is not a backup or is damaged; an unreadable file is an EInOutError. A loaded
-    // image is parsed with `limits`.
-    void SaveBackup(const std::string& fileName);
+    // The backup file: the status and every record or block of the memory, replaced atomically.
+    // Loading returns false, with the image cleared, for a file that is not a backup or is damaged;
+    // an unreadable file is an EInOutError. A loaded register image is parsed with `limits`.
+    void SaveBackup(const std::string& fileName) const;
     bool LoadBackup(const std::string& fileName, const TVeltrakTrainingLimits& limits = {},
                     const TExceptionHandler& handler = {});
     // Where the backup of this image goes: "KLTIMAGE" below `databaseDir` (created when missing),
-    // named by the first initial and the day of the first training (or of the clock).
+    // named by the first initial and the day of the first training (or of the clock), never over
+    // another backup.
     std::string BackupFileName(const std::string& databaseDir) const;
 
     const std::vector<TVeltrakTrainingHeader>& Headers() const { return headers_; }
     const TVeltrakImageCounters& Counters() const { return counters_; }
     // Downloads that build their trainings without the record array count into these.
     TVeltrakImageCounters& EditCounters() { return counters_; }
-    bool Dirty() const { return dirty_; }
-    void SetDirty(bool dirty) { dirty_ = dirty; }
+
+    // The power meter's battery as the head unit reported it.
+    int32_t BatteryValue() const override;
+    uint32_t SecondBatteryWord() const override { return BatInfo.battery2; }
+    std::array<uint32_t, 3> FurtherSensorWords() const override { return {0xFFFF, 0xFFFF, 0xFFFF}; }
 
 private:
     void Walk();
@@ -123,7 +131,8 @@ private:
     TPagedDataArray records_;
     std::vector<TVeltrakTrainingHeader> headers_;
     TVeltrakImageCounters counters_;
-    bool dirty_ = false;
+    std::vector<uint8_t> blockMemory_;
+    std::vector<size_t> garbledBlocks_;
 };
 
 } // namespace klt

@@ -10,10 +10,9 @@
 #include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
-#include "core/Prompt.h"
-#include "core/TrainingEnvironment.h"
 #include "device/VeltrakImage.h"
 #include "device/VeltrakRecords.h"
+#include "device/genv/MemoryV.h"
 
 namespace klt {
 
@@ -21,10 +20,15 @@ namespace {
 
 constexpr std::array<char, 8> kMagic = {'K', 'L', 'T', 'I', 'M', 'A', 'G', 'E'};
 constexpr char kFormat = '4';
+// Generation V: the 64-byte blocks, each after a byte that is 1 when it stayed garbled.
+constexpr char kBlockFormat = '5';
 constexpr size_t kStatusSize = 535;
 constexpr size_t kInitialsSize = 21;
 constexpr size_t kMaxRecords = TPagedArrayBase::kMaxCount;
-constexpr size_t kMaxFileSize = kMagic.size() + 3 + kStatusSize + kMaxRecords * kVeltrakRecordSize;
+constexpr size_t kStoredBlockSize = 1 + kMemoryVBlockSize;
+constexpr size_t kMaxBlocks = 0xFFFF; // counted in HeapCount
+constexpr size_t kMaxFileSize =
+    kMagic.size() + 3 + kStatusSize + std::max(kMaxRecords * kVeltrakRecordSize, kMaxBlocks * kStoredBlockSize);
 
 // The status block: the fields the records are read with, little-endian, the rest zero.
 class TStatusBlock {
@@ -144,33 +148,13 @@ std::vector<uint8_t> ReadCapped(const std::string& fileName) {
 
 } // namespace
 
-TVeltrakImage::TVeltrakImage(TVeltrakImage&& other) noexcept
-    : TVeltrakStatus(std::move(other)), records_(std::move(other.records_)),
-      headers_(std::move(other.headers_)), counters_(other.counters_),
-      dirty_(std::exchange(other.dirty_, false)) {}
-
-TVeltrakImage::~TVeltrakImage() {
-    if (!dirty_) {
-        return;
-    }
-    try {
-        SaveBackup(BackupFileName(TrainingEnvironment().databaseDir));
-    } catch (const std::exception& error) {
-        try {
-            Prompt().ShowMessage("Error",
-                                 std::string("The memory image could not be saved: ") + error.what());
-        } catch (...) { // nothing may leave a destructor
-        }
-    } catch (...) {
-    }
-}
-
 void TVeltrakImage::ClearImage() {
     Clear();
     records_.SetCount(0);
     headers_.clear();
     counters_ = {};
-    dirty_ = false;
+    blockMemory_.clear();
+    garbledBlocks_.clear();
 }
 
 std::string TVeltrakImage::BackupFileName(const std::string& databaseDir) const {
@@ -188,7 +172,7 @@ std::string TVeltrakImage::BackupFileName(const std::string& databaseDir) const 
     // A suffix letter as training files have, so a second image of the same day never replaces
     // the backup of the first.
     const std::string stem = CanonicalStem(initials, day);
-    for (char suffix : std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")) {
+    for (char suffix : kSuffixLetters) {
         const std::string name = stem + suffix + ".kli";
         if (!std::filesystem::exists(dir + "/" + FindIgnoringCase(dir, name))) {
             return dir + "/" + name;
@@ -197,18 +181,30 @@ std::string TVeltrakImage::BackupFileName(const std::string& databaseDir) const 
     throw EInOutError("Every backup name for " + stem + " in " + dir + " is taken.");
 }
 
-void TVeltrakImage::SaveBackup(const std::string& fileName) {
-    const TStatusBlock status = EncodeStatus(*this);
+void TVeltrakImage::SaveBackup(const std::string& fileName) const {
+    TVeltrakStatus status = *this;
+    const bool blocks = !blockMemory_.empty();
+    if (blocks) {
+        status.HeapCount = static_cast<uint16_t>(blockMemory_.size() / kMemoryVBlockSize);
+        status.HeapCountUpper = 0;
+    }
+    const TStatusBlock block = EncodeStatus(status);
     TAtomicFileWriter writer(fileName);
     writer.Write(kMagic.data(), kMagic.size());
-    writer.WriteU8(static_cast<uint8_t>(kFormat));
+    writer.WriteU8(static_cast<uint8_t>(blocks ? kBlockFormat : kFormat));
     writer.WriteU16(static_cast<uint16_t>(kStatusSize + 2));
-    writer.Write(status.bytes.data(), status.bytes.size());
+    writer.Write(block.bytes.data(), block.bytes.size());
+    if (blocks) {
+        for (size_t i = 0; i < status.HeapCount; ++i) {
+            const bool garbled = std::find(garbledBlocks_.begin(), garbledBlocks_.end(), i) != garbledBlocks_.end();
+            writer.WriteU8(garbled ? 1 : 0);
+            writer.Write(blockMemory_.data() + i * kMemoryVBlockSize, kMemoryVBlockSize);
+        }
+    }
     for (int i = 0; i < records_.Count(); ++i) {
         writer.Write(records_.Items(i), kVeltrakRecordSize);
     }
     writer.Commit();
-    dirty_ = false;
 }
 
 bool TVeltrakImage::LoadBackup(const std::string& fileName, const TVeltrakTrainingLimits& limits,
@@ -221,7 +217,8 @@ bool TVeltrakImage::LoadBackup(const std::string& fileName, const TVeltrakTraini
     // Newer files carry a format character before the length; older ones have the length right
     // after the magic, whose low byte is then zero.
     const uint8_t format = data[kMagic.size()];
-    const bool withFormat = format == '3' || format == '4';
+    const bool blocks = format == kBlockFormat;
+    const bool withFormat = blocks || format == '3' || format == '4';
     if (!withFormat && format != 0) {
         return false;
     }
@@ -239,13 +236,36 @@ bool TVeltrakImage::LoadBackup(const std::string& fileName, const TVeltrakTraini
     std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(statusAt), statusSize, block.bytes.begin());
     TVeltrakStatus status;
     DecodeStatus(block, status);
-    const size_t count = static_cast<size_t>(status.HeapCount) + status.HeapCountUpper;
     const size_t recordsAt = statusAt + statusSize;
-    if (count > kMaxRecords || data.size() != recordsAt + count * kVeltrakRecordSize) {
+    const std::span<const uint8_t> rest = std::span<const uint8_t>(data).subspan(recordsAt);
+    if (blocks) {
+        const size_t count = status.HeapCount;
+        if (status.HeapCountUpper != 0 || rest.size() != count * kStoredBlockSize) {
+            return false;
+        }
+        static_cast<TVeltrakStatus&>(*this) = status;
+        std::vector<uint8_t> memory;
+        std::vector<size_t> garbled;
+        for (size_t i = 0; i < count; ++i) {
+            const auto stored = rest.subspan(i * kStoredBlockSize, kStoredBlockSize);
+            if (stored[0] > 1) {
+                ClearImage();
+                return false;
+            }
+            if (stored[0] == 1) {
+                garbled.push_back(i);
+            }
+            memory.insert(memory.end(), stored.begin() + 1, stored.end());
+        }
+        SetBlockMemory(std::move(memory), std::move(garbled));
+        return true;
+    }
+    const size_t count = static_cast<size_t>(status.HeapCount) + status.HeapCountUpper;
+    if (count > kMaxRecords || rest.size() != count * kVeltrakRecordSize) {
         return false;
     }
     static_cast<TVeltrakStatus&>(*this) = status;
-    SetMemory(std::span<const uint8_t>(data).subspan(recordsAt));
+    SetMemory(rest);
     Parse(limits, handler);
     return true;
 }

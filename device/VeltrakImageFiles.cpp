@@ -1,11 +1,12 @@
-// Turning the trainings of a parsed image into training files.
+// Turning the trainings of a memory image into training files.
 #include <string>
 
 #include "core/Exceptions.h"
-#include "core/KLTFile.h"
-#include "device/DownloadedTrainingFile.h"
+#include "core/TrainingDataUnit.h"
+#include "device/TrainingDelivery.h"
 #include "device/VeltrakImage.h"
 #include "device/VeltrakRecords.h"
+#include "device/genv/MemoryVFile.h"
 
 namespace klt {
 
@@ -17,40 +18,35 @@ size_t TVeltrakImage::TrainingLastHeader(size_t first) const {
     return last;
 }
 
-void TVeltrakImage::FillTrainingFile(TKLTFile& file, size_t first) const {
+void TVeltrakImage::FillTraining(TTrainingData& training, size_t first) const {
     const size_t last = TrainingLastHeader(first);
     int sampleCount = 0;
-    std::vector<TKLTBlock> blocks;
     for (size_t h = first; h <= last; ++h) {
-        blocks.push_back({static_cast<uint32_t>(headers_[h].startTime), headers_[h].recordCount});
         sampleCount += headers_[h].recordCount;
     }
-    if (sampleCount > TKLTFile::kMaxSamples) {
+    if (sampleCount > TTrainingData::kMaxSamples) {
         throw ERangeError("The training holds more samples than a training file can take.");
     }
-
     const TVeltrakTrainingHeader& start = headers_[first];
-    file.Clear();
-    TKLTHeader& header = file.EditHeader();
-    header.magic = {'K', 'L', 'T', '7'};
+    training.Clear();
+    TKLTHeader& header = training.EditHeader();
     header.date = start.startDay;
     header.circumference = static_cast<uint16_t>(start.wheel);
     header.intervalNumerator = static_cast<uint8_t>(start.intervalNumerator);
     header.intervalDenominator = static_cast<uint8_t>(start.intervalDenominator);
     header.zeroOffset = static_cast<uint16_t>(start.zeroOffset);
     header.slope = static_cast<uint16_t>(start.slope);
-    file.SetBlocks(std::move(blocks));
-    file.SetSampleCount(sampleCount);
-    file.InsertMarker(TKLTMarker(start.initials, 0, 0));
-
-    int index = 1;
     for (size_t h = first; h <= last; ++h) {
-        for (int r = 0; r < headers_[h].recordCount; ++r, ++index) {
+        training.EditBlocks().push_back({static_cast<uint32_t>(headers_[h].startTime), headers_[h].recordCount});
+        for (int r = 0; r < headers_[h].recordCount; ++r) {
             const TVeltrakMeasurement m = DecodeMeasurement(records_.Items(headers_[h].firstRecord + r));
-            file.Sample(index).SetShort(m.power, m.cadence, m.heartRate, m.speed);
+            // From the raw units of the records to what a sample stores.
+            training.AddSample(TData({m.power / 8, m.heartRate / 64, m.cadence / 32, m.speed, 0, 0}));
         }
     }
-    file.Normalise();
+    if (sampleCount > 0) {
+        training.AppendMarker(start.initials, 1, sampleCount);
+    }
 }
 
 std::vector<size_t> TVeltrakImage::TrainingStarts() const {
@@ -63,22 +59,22 @@ std::vector<size_t> TVeltrakImage::TrainingStarts() const {
     return starts;
 }
 
-std::vector<std::string> TVeltrakImage::CreateTrainingFiles(const TExceptionHandler& handler) {
-    const std::vector<size_t> firstHeaders = TrainingStarts();
-    std::vector<std::string> files;
-    try {
-        ForEachDownloadedTraining(
-            firstHeaders.size(),
-            [&](size_t i) {
-                files.push_back(
-                    SaveDownloadedTraining([&](TKLTFile& file) { FillTrainingFile(file, firstHeaders[i]); }));
-            },
-            handler);
-    } catch (...) {
-        dirty_ = true;
-        throw;
+TDownloadResult TVeltrakImage::CreateTrainingFiles(IDownloadSink& sink) const {
+    if (!blockMemory_.empty()) {
+        return CreateTrainingFilesV(blockMemory_, garbledBlocks_, *this, sink);
     }
-    return files;
+    TDownloadResult result;
+    for (const size_t first : TrainingStarts()) {
+        TTrainingData training;
+        try {
+            FillTraining(training, first);
+        } catch (const Exception& error) {
+            result.FailedSave(error.what());
+            continue;
+        }
+        DeliverTraining(training, sink, result);
+    }
+    return result;
 }
 
 } // namespace klt

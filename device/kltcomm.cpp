@@ -4,16 +4,29 @@
 #include "device/VeltrakExceptions.h"
 
 namespace klt {
+namespace {
+
+IPrompt& UnattendedPrompt() {
+    static TCautiousPrompt prompt;
+    return prompt;
+}
+
+} // namespace
 
 TVeltrakInternal::TVeltrakInternal(std::unique_ptr<ISerialLine> line, IProtocolClock* clock)
     : line_(line != nullptr ? std::move(line) : CreateSerialLine(),
-            clock != nullptr ? *clock : RealProtocolClock()) {
+            clock != nullptr ? *clock : RealProtocolClock()),
+      prompt_(&UnattendedPrompt()) {
     ownStatus_.SetHWVersion(TVeltrakHWVersion::HWVersionEntwicklung);
-    portLister_ = [] {
-        TVeltrakComPortList& list = ComPortList();
-        list.Enumerate();
-        return list.Ports();
-    };
+    portLister_ = ListComPorts;
+}
+
+void TVeltrakInternal::OpenPort(TVeltrakComPort& port) {
+    line_.ClosePort();
+    TVeltrakComPortList listed;
+    listed.Assign(portLister_());
+    port = listed.Resolve(port, searchAllPorts_);
+    line_.OpenPort(port);
 }
 
 std::string TVeltrakInternal::PortText() const {
@@ -86,11 +99,24 @@ void TVeltrakInternal::Wait(int milliseconds) {
 }
 
 bool TVeltrakInternal::AskRetry(const std::string& text) {
-    if (Prompt().Ask("Warning", text, TPromptButtons::RetryCancel) == TPromptAnswer::Retry) {
+    if (UserPrompt().Ask("Warning", text, TPromptButtons::RetryCancel) == TPromptAnswer::Retry) {
         return true;
     }
     RequestAbort();
     return false;
+}
+
+void TVeltrakInternal::RetryOnError(const std::function<void()>& step) {
+    for (;;) {
+        try {
+            step();
+            return;
+        } catch (const EVeltrakAbort&) {
+            throw;
+        } catch (const EVeltrak& error) {
+            AskRetry(error.what()); // cancel raises EVeltrakAbort
+        }
+    }
 }
 
 void TVeltrakInternal::SetData16(int first, uint16_t value) {

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/VeltrakComPort.h"
+#include "core/Prompt.h"
+#include "device/transport/VeltrakComPort.h"
 #include "device/ProtocolLine.h"
 #include "device/VeltrakStatus.h"
 
@@ -49,6 +50,11 @@ public:
     TProtocolLine& Line() { return line_; }
     IProtocolClock& Clock() { return line_.Clock(); }
 
+    // Where the head unit's questions and messages go; until set, the cautious answers of a program
+    // without a user, with messages on stderr.
+    void SetPrompt(IPrompt& prompt) { prompt_ = &prompt; }
+    IPrompt& UserPrompt() const { return *prompt_; }
+
     TEvent OnIdle;  // while waiting
     TEvent OnAbort; // before an abort unwinds
 
@@ -83,6 +89,9 @@ public:
     void Wait(int milliseconds);
     // A retry/cancel question; cancel aborts. True to retry.
     bool AskRetry(const std::string& text);
+    // Runs `step`; a head-unit failure shows its message in the retry/cancel question and the step
+    // runs again on retry. Cancel raises EVeltrakAbort, as does an abort inside the step.
+    void RetryOnError(const std::function<void()>& step);
 
     std::string PortText() const;
 
@@ -105,9 +114,13 @@ protected:
     }
     // The telemetry time slot delays the clock of register head units by this many hundredths.
     int TelemetryClockDelay() const;
-    // Opens the configured port with the register protocol's line and asks it for register 5,
-    // resetting the line once when it does not answer.
-    void ProbeRegisterPort(const TVeltrakComPort& port);
+    // Closes the port in use, lists the ports afresh and opens the one `port` stands for (the
+    // download cable when it is gone; see TVeltrakComPortList::Resolve), which `port` becomes.
+    // EVeltrakComError when there is none or it cannot be opened.
+    void OpenPort(TVeltrakComPort& port);
+    // Opens the port with the register protocol's line and asks it for register 5, resetting the
+    // line once when it does not answer.
+    void ProbeRegisterPort(TVeltrakComPort& port);
     void SearchRegisterPorts();
     std::vector<TVeltrakComPort> SearchedPorts() const;
 
@@ -126,6 +139,7 @@ private:
     TVeltrakStatus ownStatus_;
     TVeltrakStatus* status_ = &ownStatus_;
     TVeltrakComPort port_;
+    IPrompt* prompt_;
     bool searchAllPorts_ = true;
     TPortLister portLister_;
     uint32_t password_ = 0;

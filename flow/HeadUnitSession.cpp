@@ -1,14 +1,20 @@
 #include "flow/HeadUnitSession.h"
 
+#include "app/KLTMainStartup.h"
 #include "app/ProfileOptionSets.h"
 #include "app/SystemData.h"
-#include "core/Prompt.h"
+#include "core/PRMesWrt.h"
 #include "core/Texts.h"
 #include "device/VeltrakExceptions.h"
 #include "device/transport/UsbLink.h"
 #include "flow/MemoryImageFile.h"
 
 namespace klt {
+namespace {
+
+constexpr int kFahrenheitUnit = 1;
+
+} // namespace
 
 TDownloadConfiguration DownloadConfiguration(const TSystemData& system, const TSystemOptionSet& profile) {
     TDownloadConfiguration configuration;
@@ -16,32 +22,36 @@ TDownloadConfiguration DownloadConfiguration(const TSystemData& system, const TS
     configuration.searchAllPorts = system.VeltrakComPlugAndPlay;
     configuration.port = system.VeltrakComPort();
     configuration.limits = TrainingLimits(system);
-    configuration.startupFlags = profile.ProtectionLevel;
+    configuration.versionCheck = (profile.ProtectionLevel & TStartupFlag::NoVersionCheck) == 0;
     configuration.databaseDir = system.DataBaseDir;
+    configuration.fahrenheit = MesswertArt(mwaTemperatur).UnitIndex() == kFahrenheitUnit;
     return configuration;
 }
 
 void PrepareHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configuration) {
     veltrak.SetConfiguredHWVersion(configuration.HWVersion());
     veltrak.SetSearchAllPorts(configuration.searchAllPorts);
-    veltrak.SetTrainingLimits(configuration.limits);
-    veltrak.SetStartupFlags(configuration.startupFlags);
+    veltrak.SetVersionCheck(configuration.versionCheck);
     if (configuration.SerialHeadUnit()) {
         veltrak.SetPort(configuration.port);
     }
 }
 
 THeadUnitSession::THeadUnitSession(std::unique_ptr<TVeltrak> veltrak, TVeltrakStatus& status,
-                                   const TDownloadConfiguration& configuration, std::function<void()> onIdle)
+                                   const TDownloadConfiguration& configuration, IPrompt& prompt,
+                                   std::function<void()> onIdle)
     : veltrak_(veltrak ? std::move(veltrak) : std::make_unique<TVeltrak>()) {
     veltrak_->LinkStatus(&status);
+    // The generation that is talked to until the head unit says otherwise; a USB link opened
+    // before (by the main window's watch) is not opened again to tell it.
+    status.SetHWVersion(configuration.HWVersion());
+    veltrak_->SetPrompt(prompt);
     PrepareHeadUnit(*veltrak_, configuration);
     veltrak_->OnIdle = std::move(onIdle);
 }
 
 THeadUnitSession::~THeadUnitSession() {
     veltrak_->OnIdle = nullptr;
-    veltrak_->ProcessPendingEvent = nullptr;
     veltrak_->LinkStatus(nullptr);
 }
 
@@ -57,19 +67,6 @@ void ConnectHeadUnit(TVeltrak& veltrak, const TDownloadConfiguration& configurat
     }
 }
 
-void RetryOnVeltrakError(TVeltrakInternal& veltrak, const std::function<void()>& step) {
-    for (;;) {
-        try {
-            step();
-            return;
-        } catch (const EVeltrakAbort&) {
-            throw;
-        } catch (const EVeltrak& error) {
-            veltrak.AskRetry(error.what()); // cancel raises EVeltrakAbort
-        }
-    }
-}
-
 std::optional<TVeltrakComPort> FoundPort(const TVeltrakInternal& veltrak,
                                          const TDownloadConfiguration& configuration) {
     if (!configuration.searchAllPorts || !configuration.SerialHeadUnit() || veltrak.Port().Path.empty()) {
@@ -78,8 +75,8 @@ std::optional<TVeltrakComPort> FoundPort(const TVeltrakInternal& veltrak,
     return veltrak.Port();
 }
 
-void ShowDownloadError(const std::exception& error) {
-    Prompt().ShowMessage("Warning", error.what());
+void ShowDownloadError(IPrompt& prompt, const std::exception& error) {
+    prompt.ShowMessage("Warning", error.what());
 }
 
 std::string HeadUnitCaption(const std::string& captionTemplate, TVeltrakInternal& veltrak,

@@ -7,8 +7,7 @@
 #include "core/Initials.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
-#include "core/Prompt.h"
-#include "device/DownloadedTrainingFile.h"
+#include "flow/MemoryImageFile.h"
 #include "device/VeltrakExceptions.h"
 
 namespace klt {
@@ -16,10 +15,9 @@ namespace {
 
 // Why the head unit keeps its memory although the user asked to clear it.
 std::string KeptMemoryText(const TDownloadResult& result) {
-    std::string text = "The data stay in the Veltrak: ";
-    text += result.errors.empty() ? "the download did not finish." : "not every training read could be saved.";
-    for (const std::string& error : result.errors) {
-        text += "\r\n" + error;
+    std::string text = "The data stay in the Veltrak:";
+    for (const std::string& reason : result.incomplete) {
+        text += "\r\n" + reason;
     }
     return text;
 }
@@ -47,11 +45,12 @@ TTrainingFilesSummary SummariseTrainingFiles(const std::vector<std::string>& fil
 }
 
 TKLTVtrkSaveDataModel::TKLTVtrkSaveDataModel(TVeltrakImage& image, TVeltrak& veltrak, TDownloadResult& downloaded,
-                                             TDownloadConfiguration configuration,
+                                             IDownloadSink& sink, TDownloadConfiguration configuration,
                                              std::vector<std::string> knownInitials)
     : image_(image),
       veltrak_(veltrak),
       downloaded_(downloaded),
+      sink_(sink),
       configuration_(std::move(configuration)),
       knownInitials_(std::move(knownInitials)),
       usbHeadUnit_(configuration_.headUnitType >= 6),
@@ -68,8 +67,8 @@ TKLTVtrkSaveDataModel::TKLTVtrkSaveDataModel(TVeltrakImage& image, TVeltrak& vel
 void TKLTVtrkSaveDataModel::ParseImage() {
     image_.Parse(configuration_.limits, [this](const std::exception& error) {
         // the trainings after the damage are not in the files: the memory must stay
-        downloaded_.errors.emplace_back(error.what());
-        ShowDownloadError(error);
+        downloaded_.Incomplete(error.what());
+        ShowDownloadError(sink_.Prompt(), error);
     });
 }
 
@@ -82,7 +81,7 @@ void TKLTVtrkSaveDataModel::Summarise() {
     const TTrainingFilesSummary summary = SummariseTrainingFiles(downloaded_.files);
     fileCount_ = summary.files;
     totalTime_ = summary.hundredths;
-    memoryUsed_ = static_cast<int32_t>(std::min<int64_t>(summary.samples * kUsbSampleBytes, kUsbMemoryBytes));
+    memoryUsed_ = static_cast<int32_t>(std::min<int64_t>(int64_t{image_.HeapCount} * kUsbSampleBytes, kUsbMemoryBytes));
 }
 
 std::string TKLTVtrkSaveDataModel::TotalTime() const {
@@ -113,25 +112,33 @@ bool TKLTVtrkSaveDataModel::InitialsUnknown() const {
 }
 
 void TKLTVtrkSaveDataModel::SaveTrainingsOnce(bool keepImage) {
-    if (keepImage) {
-        image_.SetDirty(true); // its backup file is written when the image goes
-    }
     if (!RegisterHeadUnit() || saved_) {
+        if (keepImage) {
+            KeepMemoryImage(image_, configuration_.databaseDir, sink_.Prompt());
+        }
         return;
     }
     saved_ = true;
-    TDownloadResult written = CollectDownloadedTrainings(
-        [this](const TDownloadExceptionHandler& handler) { return image_.CreateTrainingFiles(handler); }, ShowDownloadError);
-    downloaded_.files.insert(downloaded_.files.end(), written.files.begin(), written.files.end());
-    downloaded_.errors.insert(downloaded_.errors.end(), written.errors.begin(), written.errors.end());
-    downloaded_.cut = downloaded_.cut || written.cut;
+    try {
+        const TDownloadResult written = image_.CreateTrainingFiles(sink_);
+        for (const std::string& error : written.errors) {
+            sink_.Prompt().ShowMessage("Warning", error);
+        }
+        downloaded_.Add(written);
+    } catch (const std::exception& error) {
+        ShowDownloadError(sink_.Prompt(), error);
+        downloaded_.Incomplete(error.what());
+    }
+    if (keepImage || !downloaded_.Complete()) {
+        KeepMemoryImage(image_, configuration_.databaseDir, sink_.Prompt());
+    }
     Summarise();
 }
 
 bool TKLTVtrkSaveDataModel::SaveAndClear(bool keepImage) {
     SaveTrainingsOnce(keepImage);
     if (!downloaded_.Complete()) {
-        Prompt().ShowMessage("Warning", KeptMemoryText(downloaded_));
+        sink_.Prompt().ShowMessage("Warning", KeptMemoryText(downloaded_));
         return false;
     }
     return StartNewRecording();
@@ -143,7 +150,7 @@ bool TKLTVtrkSaveDataModel::SaveAndKeep(bool keepImage) {
 }
 
 bool TKLTVtrkSaveDataModel::ClearOnly() {
-    if (Prompt().Ask("Warning", std::string(kDeleteAllQuestion), TPromptButtons::YesNo) != TPromptAnswer::Yes) {
+    if (sink_.Prompt().Ask("Warning", std::string(kDeleteAllQuestion), TPromptButtons::YesNo) != TPromptAnswer::Yes) {
         return false;
     }
     return StartNewRecording();
@@ -155,11 +162,11 @@ bool TKLTVtrkSaveDataModel::StartNewRecording() {
         image_.SetAbspeicherZeit(intervals_[static_cast<size_t>(selectedInterval_)].hundredths);
     }
     try {
-        RetryOnVeltrakError(veltrak_, [this] { veltrak_.StartRecording(); });
+        veltrak_.RetryOnError([this] { veltrak_.StartRecording(); });
     } catch (const EVeltrakAbort&) {
         return false;
     } catch (const std::exception& error) {
-        ShowDownloadError(error);
+        ShowDownloadError(sink_.Prompt(), error);
         return false;
     }
     cleared_ = true;

@@ -23,8 +23,8 @@ public:
     static constexpr int kAlertPercent = 97;
 
     // Register head units: the image is split into trainings now. `downloaded` is the read dialog's
-    // result; the trainings written here are added to it.
-    TKLTVtrkSaveDataModel(TVeltrakImage& image, TVeltrak& veltrak, TDownloadResult& downloaded,
+    // result; the trainings saved here through `sink` are added to it.
+    TKLTVtrkSaveDataModel(TVeltrakImage& image, TVeltrak& veltrak, TDownloadResult& downloaded, IDownloadSink& sink,
                           TDownloadConfiguration configuration, std::vector<std::string> knownInitials);
 
     // --- What was read ---
@@ -33,6 +33,7 @@ public:
 
     // --- Memory and battery (generation VI and 7 only) ---
     bool MemoryShown() const { return usbHeadUnit_; }
+    // The bytes the head unit's memory holds, as its recordings announced them.
     int32_t MemoryUsed() const { return memoryUsed_; }
     std::string TimeLeft() const; // "12.5 h"; "0 h" when the memory is full
     bool MemoryAlert() const { return usbHeadUnit_ && int64_t{memoryUsed_} * 100 > int64_t{kUsbMemoryBytes} * kAlertPercent; }
@@ -78,6 +79,7 @@ private:
     TVeltrakImage& image_;
     TVeltrak& veltrak_;
     TDownloadResult& downloaded_;
+    IDownloadSink& sink_;
     TDownloadConfiguration configuration_;
     std::vector<std::string> knownInitials_;
     bool usbHeadUnit_;

@@ -20,11 +20,11 @@ std::string ValueText(TMesswertArtType kind, double raw) {
 } // namespace
 
 TKLTVtrkStateModel::TKLTVtrkStateModel(TDownloadConfiguration configuration, std::string captionTemplate,
-                                       std::unique_ptr<TVeltrak> veltrak)
+                                       IPrompt& prompt, std::unique_ptr<TVeltrak> veltrak)
     : configuration_(std::move(configuration)),
       captionTemplate_(std::move(captionTemplate)),
       // a closing dialog turns the running exchange into an abort
-      veltrak_(std::move(veltrak), status_, configuration_, [this] {
+      veltrak_(std::move(veltrak), status_, configuration_, prompt, [this] {
           caption_ = HeadUnitCaption(captionTemplate_, *veltrak_, configuration_, !fullRead_);
           if (closing_) {
               veltrak_->RequestAbort();

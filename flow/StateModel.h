@@ -1,6 +1,7 @@
 #pragma once
 // The head-unit state dialog without its window: the whole status once, then the clock and the
 // live values each full second of the head unit's clock.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,13 +23,16 @@ struct TVeltrakStateTexts {
 
 class TKLTVtrkStateModel {
 public:
-    TKLTVtrkStateModel(TDownloadConfiguration configuration, std::string captionTemplate,
+    // Questions and messages go to `prompt`, which must answer on the thread Tick() runs on.
+    TKLTVtrkStateModel(TDownloadConfiguration configuration, std::string captionTemplate, IPrompt& prompt,
                        std::unique_ptr<TVeltrak> veltrak = nullptr);
 
     // The timer fired (the dialog stops it first): reads and returns the milliseconds until the
-    // head unit's next full second, or nothing when the dialog is to close aborted.
+    // head unit's next full second, or nothing when the dialog is to close aborted. May run on a
+    // thread of its own, one tick at a time.
     std::optional<int> Tick();
-    // The dialog is closing: a running exchange is abandoned at its next idle call.
+    // The dialog is closing: a running exchange is abandoned at its next idle call. Safe from any
+    // thread.
     void Close() { closing_ = true; }
 
     const std::string& Caption() const { return caption_; }
@@ -38,7 +42,6 @@ public:
     const TDownloadConfiguration& Configuration() const { return configuration_; }
     // Whether the next tick reads the whole status.
     bool FullReadNext() const { return fullRead_; }
-    void SetEventPump(std::function<void()> pump) { veltrak_.SetEventPump(std::move(pump)); }
 
 private:
     void Read();
@@ -49,7 +52,7 @@ private:
     TVeltrakStatus status_;
     THeadUnitSession veltrak_;
     bool fullRead_ = true;
-    bool closing_ = false;
+    std::atomic<bool> closing_ = false;
     std::string caption_;
     TVeltrakStateTexts texts_;
 };

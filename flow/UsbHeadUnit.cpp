@@ -5,9 +5,10 @@
 
 namespace klt {
 
-TVeltrakUsbHeadUnit::TVeltrakUsbHeadUnit(std::function<void()> processEvents, TUsbLink* usb)
+TVeltrakUsbHeadUnit::TVeltrakUsbHeadUnit(std::function<void()> processEvents, IPrompt& prompt, TUsbLink* usb)
     : veltrak_(std::make_unique<TVeltrak>(nullptr, nullptr, usb)), usb_(veltrak_->Usb()) {
     veltrak_->ProcessPendingEvent = std::move(processEvents);
+    veltrak_->SetPrompt(prompt);
 }
 
 TVeltrakUsbHeadUnit::~TVeltrakUsbHeadUnit() = default;

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "core/Prompt.h"
+
 namespace klt {
 
 class TUsbLink;
@@ -36,8 +38,9 @@ public:
 // also serves generation VI.
 class TVeltrakUsbHeadUnit : public IUsbHeadUnit {
 public:
-    // `processEvents` keeps the window alive while the protocol waits; may be empty.
-    explicit TVeltrakUsbHeadUnit(std::function<void()> processEvents, TUsbLink* usb = nullptr);
+    // `processEvents` keeps the window alive while the protocol waits; may be empty. Questions go to
+    // `prompt`.
+    TVeltrakUsbHeadUnit(std::function<void()> processEvents, IPrompt& prompt, TUsbLink* usb = nullptr);
     ~TVeltrakUsbHeadUnit() override;
 
     int Detect() override;

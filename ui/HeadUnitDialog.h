@@ -14,16 +14,9 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
-    // Runs `talk` with the dialog marked as talking to the head unit.
-    template <class TTalk>
-    auto Talking(TTalk talk) {
-        talking_ = true;
-        struct TDone {
-            bool& talking;
-            ~TDone() { talking = false; }
-        } done{talking_};
-        return talk();
-    }
+    // Marks the dialog as talking to the head unit, from the start of its work to its end.
+    void SetTalking(bool talking) { talking_ = talking; }
+    bool IsTalking() const { return talking_; }
     // The user wants the dialog gone while it talks to the head unit.
     virtual void StopTalking() = 0;
 

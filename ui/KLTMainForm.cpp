@@ -133,7 +133,7 @@ void TKLTMainForm::OpenPendingFiles() {
 }
 
 void TKLTMainForm::ConvertMemoryImage(const std::string& path) {
-    klt::ConvertMemoryImage(path, TrainingLimits(ini_->SystemData),
+    klt::ConvertMemoryImage(path, TrainingLimits(ini_->SystemData), ini_->SystemData.DataBaseDir, Prompt(),
                             [this](const std::string& training) { OpenTrainingFile(training); });
 }
 

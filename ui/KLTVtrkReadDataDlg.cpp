@@ -1,6 +1,5 @@
 #include "ui/KLTVtrkReadDataDlg.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,8 +16,9 @@ TKLTVtrkReadDataDlg::TKLTVtrkReadDataDlg(TDownloadConfiguration configuration, b
                                          std::vector<std::string> knownInitials, TOpenDownloadOptions openOptions,
                                          std::unique_ptr<TVeltrak> veltrak, QWidget* parent)
     : THeadUnitDialog(parent),
+      work_(new THeadUnitWork(this)),
       model_(std::move(configuration), readWholeMemory, "Read data from Veltrak %s", "Time remaining: %s",
-             std::move(veltrak)),
+             work_->WorkPrompt(), std::move(veltrak)),
       knownInitials_(std::move(knownInitials)),
       openOptions_(std::move(openOptions)) {
     setObjectName("KLTVtrkReadDataDlg");
@@ -36,13 +36,20 @@ TKLTVtrkReadDataDlg::TKLTVtrkReadDataDlg(TDownloadConfiguration configuration, b
     connect(abort_, &QPushButton::clicked, this, [this] { model_.Abort(); });
     setMinimumWidth(360);
 
-    model_.OnChanged = [this] { ShowModel(); };
-    model_.SetEventPump([] { QCoreApplication::processEvents(); });
-    model_.OnSelectSections = [this](std::vector<TSectionChoice>& choices) {
-        TTrainingStatusInformationSelect select(choices, this);
-        select.exec();
+    // The model reports from the download's thread; the window shows a copy on its own.
+    model_.OnChanged = [this] { work_->Post([this, view = model_.View()] { ShowView(view); }); };
+    model_.OnSelectSections() = [this](std::vector<TSectionChoice>& choices) {
+        work_->Invoke([&] {
+            TTrainingStatusInformationSelect select(choices, this);
+            select.exec();
+        });
     };
-    ShowModel();
+    ShowView(model_.View());
+}
+
+TKLTVtrkReadDataDlg::~TKLTVtrkReadDataDlg() {
+    model_.Abort();
+    work_->Finish();
 }
 
 void TKLTVtrkReadDataDlg::showEvent(QShowEvent* event) {
@@ -54,14 +61,22 @@ void TKLTVtrkReadDataDlg::showEvent(QShowEvent* event) {
 }
 
 void TKLTVtrkReadDataDlg::Download() {
-    const bool saveFollows = Talking([this] { return model_.Download(); });
+    SetTalking(true);
+    work_->Run([this] { saveFollows_ = model_.Download(); },
+               [this] {
+                   SetTalking(false);
+                   Downloaded();
+               });
+}
+
+void TKLTVtrkReadDataDlg::Downloaded() {
     hide();
-    if (!saveFollows) {
+    if (!saveFollows_) {
         done(QDialog::Rejected);
         return;
     }
     try {
-        TKLTVtrkSaveDataDlg save(model_, knownInitials_, openOptions_, windowTitle(), parentWidget());
+        TKLTVtrkSaveDataDlg save(model_, *work_, knownInitials_, openOptions_, windowTitle(), parentWidget());
         save.exec();
     } catch (const std::exception& error) {
         Prompt().ShowMessage("Warning", error.what());
@@ -71,11 +86,11 @@ void TKLTVtrkReadDataDlg::Download() {
     done(QDialog::Accepted);
 }
 
-void TKLTVtrkReadDataDlg::ShowModel() {
-    setWindowTitle(QString::fromStdString(model_.Caption()));
-    progress_->setValue(model_.Progress());
-    remaining_->setVisible(model_.RemainingTimeVisible());
-    remaining_->setText(QString::fromStdString(model_.RemainingTime()));
+void TKLTVtrkReadDataDlg::ShowView(const TReadDataView& view) {
+    setWindowTitle(QString::fromStdString(view.caption));
+    progress_->setValue(view.progress);
+    remaining_->setVisible(view.remainingVisible);
+    remaining_->setText(QString::fromStdString(view.remaining));
 }
 
 } // namespace klt

@@ -1,6 +1,6 @@
 #pragma once
 // The read dialog: identifies the head unit and downloads its memory with a progress gauge and an
-// abort button, then hands over to the save dialog.
+// abort button, then hands over to the save dialog. The download runs off the window's thread.
 #include <functional>
 #include <memory>
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "flow/ReadDataModel.h"
 #include "ui/HeadUnitDialog.h"
+#include "ui/HeadUnitWork.h"
 
 class QLabel;
 class QProgressBar;
@@ -25,6 +26,7 @@ public:
     TKLTVtrkReadDataDlg(TDownloadConfiguration configuration, bool readWholeMemory,
                         std::vector<std::string> knownInitials, TOpenDownloadOptions openOptions,
                         std::unique_ptr<TVeltrak> veltrak = nullptr, QWidget* parent = nullptr);
+    ~TKLTVtrkReadDataDlg() override;
 
     TKLTVtrkReadDataModel& Model() { return model_; }
 
@@ -34,12 +36,15 @@ protected:
 
 private:
     void Download();
-    void ShowModel();
+    void Downloaded();
+    void ShowView(const TReadDataView& view);
 
+    THeadUnitWork* work_; // before the model, which asks through it
     TKLTVtrkReadDataModel model_;
     std::vector<std::string> knownInitials_;
     TOpenDownloadOptions openOptions_;
     bool activated_ = false;
+    bool saveFollows_ = false;
     QProgressBar* progress_;
     QLabel* remaining_;
     QPushButton* abort_;

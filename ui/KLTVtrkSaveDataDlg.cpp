@@ -37,10 +37,13 @@ void Colour(QWidget* widget, const char* style) {
 
 } // namespace
 
-TKLTVtrkSaveDataDlg::TKLTVtrkSaveDataDlg(TKLTVtrkReadDataModel& read, std::vector<std::string> knownInitials,
-                                         TOpenDownloadOptions openOptions, const QString& caption, QWidget* parent)
-    : QDialog(parent),
-      model_(read.Image(), read.Veltrak(), read.Downloaded(), read.Configuration(), std::move(knownInitials)),
+TKLTVtrkSaveDataDlg::TKLTVtrkSaveDataDlg(TKLTVtrkReadDataModel& read, THeadUnitWork& work,
+                                         std::vector<std::string> knownInitials, TOpenDownloadOptions openOptions,
+                                         const QString& caption, QWidget* parent)
+    : THeadUnitDialog(parent),
+      work_(work),
+      model_(read.Image(), read.Veltrak(), read.Downloaded(), read.Sink(), read.Configuration(),
+             std::move(knownInitials)),
       openOptions_(std::move(openOptions)) {
     setObjectName("KLTVtrkSaveDataDlg");
     setWindowTitle(caption);
@@ -95,13 +98,15 @@ TKLTVtrkSaveDataDlg::TKLTVtrkSaveDataDlg(TKLTVtrkReadDataModel& read, std::vecto
     initials_->setEditText(Text(model_.Initials()));
     form->addRow("&Initials:", initials_);
 
-    auto* buttons = new QHBoxLayout;
-    layout->addLayout(buttons);
-    QPushButton* clear = AddButton(buttons, this, "DeleteButton", "&Delete data from Veltrak");
+    buttons_ = new QWidget(this);
+    auto* buttons = new QHBoxLayout(buttons_);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(buttons_);
+    QPushButton* clear = AddButton(buttons, buttons_, "DeleteButton", "&Delete data from Veltrak");
     clear->setDefault(true);
-    QPushButton* keep = AddButton(buttons, this, "KeepButton", "&Keep data in Veltrak");
-    QPushButton* clearOnly = AddButton(buttons, this, "DeleteOnlyButton", "Delete &only");
-    QPushButton* options = AddButton(buttons, this, "OptionsButton", "&Options...");
+    QPushButton* keep = AddButton(buttons, buttons_, "KeepButton", "&Keep data in Veltrak");
+    QPushButton* clearOnly = AddButton(buttons, buttons_, "DeleteOnlyButton", "Delete &only");
+    QPushButton* options = AddButton(buttons, buttons_, "OptionsButton", "&Options...");
 
     connect(interval_, &QComboBox::currentIndexChanged, this, [this](int index) {
         model_.SelectInterval(index);
@@ -111,9 +116,13 @@ TKLTVtrkSaveDataDlg::TKLTVtrkSaveDataDlg(TKLTVtrkReadDataModel& read, std::vecto
         model_.SetInitials(text.toStdString());
         ShowModel();
     });
-    connect(clear, &QPushButton::clicked, this, [this] { Finish(model_.SaveAndClear(KeepImageRequested())); });
-    connect(keep, &QPushButton::clicked, this, [this] { Finish(model_.SaveAndKeep(KeepImageRequested())); });
-    connect(clearOnly, &QPushButton::clicked, this, [this] { Finish(model_.ClearOnly()); });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        Act([this, keepImage = KeepImageRequested()] { return model_.SaveAndClear(keepImage); });
+    });
+    connect(keep, &QPushButton::clicked, this, [this] {
+        Act([this, keepImage = KeepImageRequested()] { return model_.SaveAndKeep(keepImage); });
+    });
+    connect(clearOnly, &QPushButton::clicked, this, [this] { Act([this] { return model_.ClearOnly(); }); });
     connect(options, &QPushButton::clicked, this, [this] {
         if (openOptions_) {
             model_.Refresh(openOptions_());
@@ -161,10 +170,22 @@ void TKLTVtrkSaveDataDlg::ShowFlashing() {
     Colour(batteryShape_, narrow ? "background-color: red;" : "background-color: green;");
 }
 
-void TKLTVtrkSaveDataDlg::Finish(bool closes) {
-    if (closes) {
-        accept();
-    }
+TKLTVtrkSaveDataDlg::~TKLTVtrkSaveDataDlg() {
+    work_.Finish();
+}
+
+void TKLTVtrkSaveDataDlg::Act(std::function<bool()> action) {
+    buttons_->setEnabled(false);
+    SetTalking(true);
+    work_.Run([this, action = std::move(action)] { closes_ = action(); },
+              [this] {
+                  SetTalking(false);
+                  buttons_->setEnabled(true);
+                  ShowModel();
+                  if (closes_) {
+                      accept();
+                  }
+              });
 }
 
 } // namespace klt

@@ -1,6 +1,5 @@
 #include "ui/KLTVtrkStateDlg.h"
 
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -12,7 +11,9 @@ namespace klt {
 
 TKLTVtrkStateDlg::TKLTVtrkStateDlg(TDownloadConfiguration configuration, std::unique_ptr<TVeltrak> veltrak,
                                    QWidget* parent)
-    : THeadUnitDialog(parent), model_(std::move(configuration), "State of Veltrak %s", std::move(veltrak)) {
+    : THeadUnitDialog(parent),
+      work_(new THeadUnitWork(this)),
+      model_(std::move(configuration), "State of Veltrak %s", work_->WorkPrompt(), std::move(veltrak)) {
     setObjectName("KLTVtrkStateDlg");
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -33,11 +34,13 @@ TKLTVtrkStateDlg::TKLTVtrkStateDlg(TDownloadConfiguration configuration, std::un
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &TKLTVtrkStateDlg::reject);
 
-    model_.SetEventPump([] { QCoreApplication::processEvents(); });
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &TKLTVtrkStateDlg::Tick);
-    connect(this, &QDialog::finished, timer_, &QTimer::stop);
+    connect(this, &QDialog::finished, this, [this] {
+        closed_ = true;
+        timer_->stop();
+    });
     timer_->start(0);
     ShowModel();
 }
@@ -49,15 +52,26 @@ QLabel* TKLTVtrkStateDlg::AddValue(QFormLayout* form, const char* name, const QS
     return value;
 }
 
+TKLTVtrkStateDlg::~TKLTVtrkStateDlg() {
+    model_.Close();
+    work_->Finish();
+}
+
 void TKLTVtrkStateDlg::Tick() {
     timer_->stop();
-    const std::optional<int> next = Talking([this] { return model_.Tick(); });
-    if (!next) {
-        done(QDialog::Rejected);
-        return;
-    }
-    ShowModel();
-    timer_->start(*next);
+    SetTalking(true);
+    work_->Run([this] { next_ = model_.Tick(); },
+               [this] {
+                   SetTalking(false);
+                   if (!next_) {
+                       done(QDialog::Rejected);
+                       return;
+                   }
+                   ShowModel();
+                   if (!closed_) {
+                       timer_->start(*next_);
+                   }
+               });
 }
 
 void TKLTVtrkStateDlg::ShowModel() {

@@ -19,6 +19,7 @@ constexpr uint32_t kMaxAnswerMs = 4000;
 
 void TVeltrakV::DownloadMemoryV(const TProgress& progress, bool newerCommand) {
     memory_.clear();
+    garbled_.clear();
     if (newerCommand && Status().SWVersion() < kFirstNewerDownloadFirmware) {
         throw Exception(
             "Your Veltrak does not support this function\r\nThis function is only implemented in newer "
@@ -30,9 +31,11 @@ void TVeltrakV::DownloadMemoryV(const TProgress& progress, bool newerCommand) {
             return;
         } catch (const EVeltrakAbort&) {
             memory_.clear();
+            garbled_.clear();
             throw;
         } catch (const std::exception&) {
             memory_.clear();
+            garbled_.clear();
             if (attempt >= kDownloadAttempts) {
                 throw;
             }
@@ -74,11 +77,11 @@ size_t TVeltrakV::ReadBlock(uint8_t* block) {
 
 void TVeltrakV::DownloadOnce(const TProgress& progress, bool newerCommand) {
     ReadClockV();
-    TVeltrakSettingsV& v = Status().SettingsV;
-    if (v.powerDownMode != '0') {
-        // a head unit that powers down mid-transfer would cut the download short
+    if (Status().SettingsV.powerDownMode != '0' && !powerDownSuspended_) {
+        // A head unit that powers down mid-transfer would cut the download short. The status keeps
+        // the mode, so that the new recording sets it again.
         SendTelegramV('v', {'0', 0, 0}, 3);
-        v.powerDownMode = '0';
+        powerDownSuspended_ = true;
         Wait(2900);
     }
     StartDownload(newerCommand ? 'y' : 'A');
@@ -103,8 +106,12 @@ void TVeltrakV::DownloadOnce(const TProgress& progress, bool newerCommand) {
             }
             const bool good = got == kBlockSize && !HasFFRun(received);
             if (good || attempt >= kBlockAttempts) {
-                // after the last attempt what came is kept and the rest stays zero
+                // after the last attempt what came is kept, the rest stays zero, and the block is
+                // known to be no recording
                 std::copy_n(received.begin(), got, block);
+                if (!good) {
+                    garbled_.push_back(index);
+                }
                 Line().WriteBlock(&kAck, 1);
                 break;
             }

@@ -14,7 +14,7 @@ constexpr uint16_t kLowestFirmware = 0x2000;
 void TVeltrakV::FindHeadUnitV() {
     const std::vector<TVeltrakComPort> ports = SearchedPorts();
     std::string portError;
-    for (const TVeltrakComPort& port : ports) {
+    for (TVeltrakComPort port : ports) {
         try {
             if (ProbeHeadUnitV(port)) {
                 SetPort(port);
@@ -35,8 +35,8 @@ void TVeltrakV::FindHeadUnitV() {
     throw EVeltrakVersion::NoVeltrakV(PortText());
 }
 
-bool TVeltrakV::ProbeHeadUnitV(const TVeltrakComPort& port) {
-    Line().OpenPort(port);
+bool TVeltrakV::ProbeHeadUnitV(TVeltrakComPort& port) {
+    OpenPort(port);
     if (ConfiguredHWVersion() != TVeltrakHWVersion::HWVersionVT5x128) {
         return false;
     }

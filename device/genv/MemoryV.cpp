@@ -1,8 +1,8 @@
 #include "device/genv/MemoryV.h"
 
-#include "device/genv/MemoryVCorrections.h"
+#include <algorithm>
 
-#include <numeric>
+#include "device/genv/MemoryVCorrections.h"
 
 namespace klt {
 
@@ -63,9 +63,14 @@ private:
 
 } // namespace
 
+bool MemoryVBlockHoldsData(std::span<const uint8_t> block) {
+    return block.size() >= kMemoryVBlockSize &&
+           std::any_of(block.begin() + kTemperatureByte, block.begin() + kMemoryVBlockSize,
+                       [](uint8_t byte) { return byte != 0; });
+}
+
 std::optional<TVeltrakVBlockStart> MemoryVBlockStart(std::span<const uint8_t> block) {
-    if (block.size() < kMemoryVBlockSize ||
-        std::accumulate(block.begin() + kTemperatureByte, block.begin() + kMemoryVBlockSize, 0) == 0) {
+    if (!MemoryVBlockHoldsData(block)) {
         return std::nullopt;
     }
     const auto day = Bcd(block[0], 0x30, 32);
@@ -83,32 +88,110 @@ std::optional<TVeltrakVBlockStart> MemoryVBlockStart(std::span<const uint8_t> bl
     return start;
 }
 
-std::vector<TVeltrakVTraining> ParseMemoryV(std::span<const uint8_t> memory, uint16_t firmware,
-                                            int32_t intervalHundredths) {
-    std::vector<TVeltrakVTraining> trainings;
-    std::optional<TMarkerTracker> markers;
-    const TMemoryVCorrections corrections{intervalHundredths, firmware};
-    for (size_t offset = 0; offset + kMemoryVBlockSize <= memory.size(); offset += kMemoryVBlockSize) {
-        const auto block = memory.subspan(offset, kMemoryVBlockSize);
-        const auto start = MemoryVBlockStart(block);
-        if (!start) {
-            continue;
+std::vector<std::string> TMemoryVParse::Problems() const {
+    std::vector<std::string> problems;
+    auto add = [&](int count, const char* what) {
+        if (count > 0) {
+            problems.push_back((count == 1 ? std::string("1 block") : std::to_string(count) + " blocks") +
+                               " of the Veltrak's memory " + what + ".");
         }
-        if (start->startsTraining) {
-            trainings.push_back({*start, block[kTemperatureByte] * 10, {}, {}});
-            markers.emplace(firmware);
-        } else if (trainings.empty()) {
-            continue;
+    };
+    add(undatedBlocks, "held data without a valid date and time");
+    add(unstartedBlocks, "held data before the first training started");
+    add(garbledBlocks, "stayed garbled after every attempt to read them");
+    return problems;
+}
+
+namespace {
+
+// Builds the trainings block by block. A block's records are taken only once the next block shows
+// whether it ended its training: the unused slots after the last recorded sample are no samples.
+class TMemoryVParser {
+public:
+    TMemoryVParser(uint16_t firmware, int32_t interval) : firmware_(firmware), corrections_{interval, firmware} {}
+
+    TMemoryVParse Parse(std::span<const uint8_t> memory, std::span<const size_t> garbled) {
+        for (size_t index = 0; (index + 1) * kMemoryVBlockSize <= memory.size(); ++index) {
+            const auto block = memory.subspan(index * kMemoryVBlockSize, kMemoryVBlockSize);
+            if (std::find(garbled.begin(), garbled.end(), index) != garbled.end()) {
+                ++parse_.garbledBlocks;
+                Interrupt();
+                continue;
+            }
+            const auto start = MemoryVBlockStart(block);
+            if (!start) {
+                if (MemoryVBlockHoldsData(block)) {
+                    ++parse_.undatedBlocks;
+                }
+                Interrupt();
+                continue;
+            }
+            if (start->startsTraining) {
+                Commit(true);
+                parse_.trainings.push_back({*start, {}, {}, {{*start, 0}}});
+                markers_.emplace(firmware_);
+                gap_ = false;
+            } else if (parse_.trainings.empty()) {
+                ++parse_.unstartedBlocks;
+                continue;
+            } else {
+                Commit(false);
+                if (gap_) {
+                    parse_.trainings.back().blocks.push_back({*start, 0});
+                    gap_ = false;
+                }
+            }
+            pending_ = block;
+            pendingStart_ = *start;
         }
-        TVeltrakVTraining& training = trainings.back();
-        for (size_t at = kFirstRecordByte; at + kRecordSize <= kMemoryVBlockSize; at += kRecordSize) {
-            const uint8_t* record = block.data() + at;
-            training.samples.push_back(DecodeRecord(record, firmware, training.start.speedPerMinute));
-            markers->Record(record, static_cast<int>(training.samples.size()) - 1, training.markers);
-            corrections.AfterSample(training.samples);
-        }
+        Commit(true);
+        return std::move(parse_);
     }
-    return trainings;
+
+private:
+    // A block of the training was lost: what follows goes on at its own time.
+    void Interrupt() {
+        Commit(true);
+        gap_ = !parse_.trainings.empty();
+    }
+
+    void Commit(bool endsTraining) {
+        if (pending_.empty()) {
+            return;
+        }
+        size_t count = (kMemoryVBlockSize - kFirstRecordByte) / kRecordSize;
+        const auto record = [&](size_t i) { return pending_.data() + kFirstRecordByte + i * kRecordSize; };
+        while (endsTraining && count > 0 && std::all_of(record(count - 1), record(count - 1) + kRecordSize,
+                                                        [](uint8_t byte) { return byte == 0; })) {
+            --count;
+        }
+        TVeltrakVTraining& training = parse_.trainings.back();
+        const auto temperature = static_cast<int32_t>(static_cast<int8_t>(pending_[kTemperatureByte])) * 10;
+        for (size_t i = 0; i < count; ++i) {
+            TVeltrakVSample sample = DecodeRecord(record(i), firmware_, pendingStart_.speedPerMinute);
+            sample.temperature = temperature;
+            training.samples.push_back(sample);
+            ++training.blocks.back().count;
+            markers_->Record(record(i), static_cast<int>(training.samples.size()) - 1, training.markers);
+            corrections_.AfterSample(training.samples);
+        }
+        pending_ = {};
+    }
+
+    uint16_t firmware_;
+    TMemoryVCorrections corrections_;
+    TMemoryVParse parse_;
+    std::optional<TMarkerTracker> markers_;
+    std::span<const uint8_t> pending_;
+    TVeltrakVBlockStart pendingStart_;
+    bool gap_ = false;
+};
+
+} // namespace
+
+TMemoryVParse ParseMemoryV(std::span<const uint8_t> memory, uint16_t firmware, int32_t intervalHundredths,
+                           std::span<const size_t> garbled) {
+    return TMemoryVParser(firmware, intervalHundredths).Parse(memory, garbled);
 }
 
 } // namespace klt

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace klt {
@@ -23,12 +24,15 @@ struct TVeltrakVBlockStart {
 
 // The block's date and time; none when the block holds no date or no data.
 std::optional<TVeltrakVBlockStart> MemoryVBlockStart(std::span<const uint8_t> block);
+// Whether the block holds recorded data (bytes 8 to 63 not all zero).
+bool MemoryVBlockHoldsData(std::span<const uint8_t> block);
 
 struct TVeltrakVSample {
     int32_t power = 0;
     int32_t speed = 0;
     int32_t cadence = 0;
     int32_t heartRate = 0;
+    int32_t temperature = 0; // tenths of a degree, from its block
     bool operator==(const TVeltrakVSample&) const = default;
 };
 
@@ -39,16 +43,35 @@ struct TVeltrakVMarker {
     bool operator==(const TVeltrakVMarker&) const = default;
 };
 
-struct TVeltrakVTraining {
+// Samples recorded one after the other from the time of the block that begins them.
+struct TVeltrakVTimeBlock {
     TVeltrakVBlockStart start;
-    int32_t temperature = 0; // tenths of a degree
-    std::vector<TVeltrakVSample> samples;
-    std::vector<TVeltrakVMarker> markers;
+    int count = 0;
+    bool operator==(const TVeltrakVTimeBlock&) const = default;
 };
 
-// Splits the memory into trainings. Blocks before the first training start are passed over.
-// `intervalHundredths` is the storage interval the head unit recorded with.
-std::vector<TVeltrakVTraining> ParseMemoryV(std::span<const uint8_t> memory, uint16_t firmware,
-                                            int32_t intervalHundredths);
+struct TVeltrakVTraining {
+    TVeltrakVBlockStart start;
+    std::vector<TVeltrakVSample> samples;
+    std::vector<TVeltrakVMarker> markers;
+    // One, unless a block of the training was lost: the samples after it go on at their own time.
+    std::vector<TVeltrakVTimeBlock> blocks;
+};
+
+struct TMemoryVParse {
+    std::vector<TVeltrakVTraining> trainings;
+    int undatedBlocks = 0;   // data without a valid date and time
+    int unstartedBlocks = 0; // data before the first training start
+    int garbledBlocks = 0;   // still garbled after the download's attempts
+
+    // What of the memory became no training, as reasons for keeping it; empty when nothing.
+    std::vector<std::string> Problems() const;
+};
+
+// Splits the memory into trainings. `intervalHundredths` is the storage interval the head unit
+// recorded with; `garbled` holds the indices of blocks that came garbled, whose records are no
+// samples. The last block of a training holds no samples after its last recorded one.
+TMemoryVParse ParseMemoryV(std::span<const uint8_t> memory, uint16_t firmware, int32_t intervalHundredths,
+                           std::span<const size_t> garbled = {});
 
 } // namespace klt

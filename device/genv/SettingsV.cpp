@@ -37,9 +37,9 @@ std::array<uint8_t, 2> WordBytes(uint16_t value) {
 }
 
 // Resets a value that the head unit would not take and says so.
-template <class T> void ResetOutOfRange(T& value, bool valid, T fallback, int message) {
+template <class T> void ResetOutOfRange(IPrompt& prompt, T& value, bool valid, T fallback, int message) {
     if (!valid) {
-        Prompt().ShowMessage("Warning", LoadText(message));
+        prompt.ShowMessage("Warning", LoadText(message));
         value = fallback;
     }
 }
@@ -57,16 +57,16 @@ void TVeltrakV::WriteSettingsV(const TVeltrakStatus& settings) {
     ClearFailedSettings();
     TVeltrakSettingsV v = settings.SettingsV;
     uint16_t slope = SlopeWordFromSteigung(settings.SteigungUsed);
-    ResetOutOfRange<uint16_t>(slope, slope >= 50 && slope <= 1000, kDefaultSlope, 65157);
+    ResetOutOfRange<uint16_t>(UserPrompt(), slope, slope >= 50 && slope <= 1000, kDefaultSlope, 65157);
     int32_t interval = settings.AbspeicherZeit();
-    ResetOutOfRange<int32_t>(interval, ValidInterval(interval), 100, 65158);
-    ResetOutOfRange<uint8_t>(v.cadenceThreshold, v.cadenceThreshold >= 1 && v.cadenceThreshold <= 50, 13,
+    ResetOutOfRange<int32_t>(UserPrompt(), interval, ValidInterval(interval), 100, 65158);
+    ResetOutOfRange<uint8_t>(UserPrompt(), v.cadenceThreshold, v.cadenceThreshold >= 1 && v.cadenceThreshold <= 50, 13,
                              65159);
-    ResetOutOfRange<uint8_t>(v.telemetryIdRepeat, v.telemetryIdRepeat >= 1 && v.telemetryIdRepeat <= 15, 9,
+    ResetOutOfRange<uint8_t>(UserPrompt(), v.telemetryIdRepeat, v.telemetryIdRepeat >= 1 && v.telemetryIdRepeat <= 15, 9,
                              65160);
-    ResetOutOfRange<uint8_t>(v.valueFormat, v.valueFormat <= 3, 0, 65161);
-    ResetOutOfRange<uint8_t>(v.horseMode, v.horseMode <= 1, 0, 65162);
-    ResetOutOfRange<uint8_t>(v.displayMode, v.displayMode <= 15, 0, 65163);
+    ResetOutOfRange<uint8_t>(UserPrompt(), v.valueFormat, v.valueFormat <= 3, 0, 65161);
+    ResetOutOfRange<uint8_t>(UserPrompt(), v.horseMode, v.horseMode <= 1, 0, 65162);
+    ResetOutOfRange<uint8_t>(UserPrompt(), v.displayMode, v.displayMode <= 15, 0, 65163);
 
     WriteSetting('E', WordBytes(slope), 2, TSettingGroup::Slope);
     WriteSetting('G', WordBytes(static_cast<uint16_t>(settings.Radumfang)), 2,
@@ -85,13 +85,13 @@ void TVeltrakV::WriteSettingsV(const TVeltrakStatus& settings) {
     WriteSetting('L', std::array<uint8_t, 1>{std::min<uint8_t>(v.telemetryRepeatL, 10)}, 1,
                  TSettingGroup::TelemetrieZyklusTime);
     const uint16_t firmware = Status().SWVersion();
+    // The value format ("W" reads it) is written with "V", the display mode ("b" reads it) with "p".
     if (firmware > 0x147E) {
-        WriteSetting('a', std::array<uint8_t, 1>{v.telemetryIdRepeat}, 1, TSettingGroup::TelemetrieIdRepeat);
-        WriteSetting('W', std::array<uint8_t, 1>{v.valueFormat}, 1, TSettingGroup::ValueFormat);
         WriteSetting('U', std::array<uint8_t, 1>{v.horseMode}, 1, TSettingGroup::HorseMode);
+        WriteSetting('V', std::array<uint8_t, 1>{v.valueFormat}, 0, TSettingGroup::ValueFormat);
     }
     if (firmware > 0x2615) {
-        WriteSetting('b', std::array<uint8_t, 1>{v.displayMode}, 2, TSettingGroup::DisplayMode);
+        WriteSetting('p', std::array<uint8_t, 1>{v.displayMode}, 0, TSettingGroup::DisplayMode);
     }
     if (firmware > 0x6412) {
         WriteSetting('h', std::array<uint8_t, 1>{static_cast<uint8_t>(v.twoStateSetting != 0 ? '1' : '0')}, 1,
@@ -120,6 +120,7 @@ void TVeltrakV::StartRecordingV() {
         if (!SendTelegramV('v', {v.powerDownMode, seconds[0], seconds[1]}, 3)) {
             throw Exception(NotAcknowledgedText('v'));
         }
+        powerDownSuspended_ = false;
     }
 }
 

@@ -15,6 +15,9 @@ namespace {
 // A 1- to 3-byte setting is read by sending 0xFF bytes: no value a head unit would take.
 constexpr uint8_t kQuery = 0xFF;
 constexpr double kSlopeFactor = 30.558;
+// Settings memory: page 2 holds the year of the year's distance, page 3 that distance in km.
+constexpr uint8_t kOdometerYearAddress = 0x34;
+constexpr uint8_t kOdometerDistanceAddress = 0x4E;
 
 uint16_t Word(const std::vector<uint8_t>& reply, size_t at) {
     return static_cast<uint16_t>(reply[at] << 8 | reply[at + 1]);
@@ -84,7 +87,7 @@ uint16_t SlopeWordFromSteigung(int16_t steigung) {
 }
 
 bool TVeltrakV::WarnNewerFirmware() {
-    return Prompt().Ask("Warning", LoadText(65156), TPromptButtons::OkCancel) == TPromptAnswer::Ok;
+    return UserPrompt().Ask("Warning", LoadText(65156), TPromptButtons::OkCancel) == TPromptAnswer::Ok;
 }
 
 Exception TVeltrakV::NewerFirmwareError() {
@@ -94,7 +97,7 @@ Exception TVeltrakV::NewerFirmwareError() {
 
 void TVeltrakV::ShowFailedSettings(std::string_view heading) {
     if (failed_ != 0) {
-        Prompt().ShowMessage("Warning", std::string(heading) + SettingGroupNames(failed_));
+        UserPrompt().ShowMessage("Warning", std::string(heading) + SettingGroupNames(failed_));
     }
 }
 
@@ -125,6 +128,7 @@ void TVeltrakV::ReadSettingsV() {
         throw NewerFirmwareError();
     }
     ReadClock();
+    CorrectOdometerYear();
 
     if (firmware > 0x6412) {
         v.twoStateSetting = 0;
@@ -231,6 +235,35 @@ void TVeltrakV::ReadSettingsV() {
     ShowFailedSettings(kReadErrorHeading);
 }
 
+// The settings memory keeps the year its year's distance belongs to (page 2) and that distance
+// (page 3, docs/genv-settings-memory.md). The head unit counts on into a new year until told: once
+// its clock is in a later year, the year's distance starts again from 0.
+void TVeltrakV::CorrectOdometerYear() {
+    const TVeltrakStatus& s = Status();
+    if (s.ClockDay == kNoDate || s.ClockDay == DaysSince1880(kClockFallbackDate)) {
+        return; // the clock is not known
+    }
+    if (!SendTelegramV('Z', {2, kOdometerYearAddress}, 1) || !IsBcd(reply_[0])) {
+        return;
+    }
+    const int years = FromBcd(reply_[0]);
+    if (!SendTelegramV('Z', {2, kOdometerYearAddress + 1}, 1) || !IsBcd(reply_[0])) {
+        return;
+    }
+    const int stored = FromBcd(reply_[0]) * 100 + years;
+    const int year = CivilFromDaysSince1880(s.ClockDay).year;
+    if (year <= stored) {
+        return;
+    }
+    const auto toBcd = [](int value) { return static_cast<uint8_t>((value / 10) << 4 | value % 10); };
+    if (!SendTelegramV('Y', {3, kOdometerDistanceAddress, 0}, 0) ||
+        !SendTelegramV('Y', {3, kOdometerDistanceAddress + 1, 0}, 0) ||
+        !SendTelegramV('Y', {2, kOdometerYearAddress, toBcd(year % 100)}, 0) ||
+        !SendTelegramV('Y', {2, kOdometerYearAddress + 1, toBcd(year / 100)}, 0)) {
+        MarkFailed(TSettingGroup::OdoValues);
+    }
+}
+
 bool TVeltrakV::SetClock(const TClockReading& reading) {
     if (!IsValidCivilDate(reading.date) || reading.hour < 0 || reading.hour > 23 || reading.minute < 0 ||
         reading.minute > 59 || reading.second < 0 || reading.second > 59) {
@@ -251,7 +284,7 @@ void TVeltrakV::SetFallbackClock() {
 }
 
 void TVeltrakV::ReplaceIncorrectDate() {
-    Prompt().ShowMessage("Warning", std::string(kIncorrectDateText));
+    UserPrompt().ShowMessage("Warning", std::string(kIncorrectDateText));
     SetFallbackClock();
 }
 

@@ -126,6 +126,8 @@ public:
     // Reads the recording memory into 64-byte blocks; progress in percent after each block.
     void DownloadMemoryV(const TProgress& progress, bool newerCommand);
     const std::vector<uint8_t>& Memory() const { return memory_; }
+    // The blocks still garbled after their last attempt.
+    const std::vector<size_t>& GarbledBlocks() const { return garbled_; }
     size_t BlockCount() const { return memory_.size() / kBlockSize; }
     std::span<const uint8_t, kBlockSize> Block(size_t index) const {
         return std::span<const uint8_t, kBlockSize>(memory_.data() + index * kBlockSize, kBlockSize);
@@ -169,7 +171,7 @@ private:
     void ResetLineV();
     void DrainLine();
 
-    bool ProbeHeadUnitV(const TVeltrakComPort& port);
+    bool ProbeHeadUnitV(TVeltrakComPort& port);
     bool TryVersionQuery();
 
     // Reads one setting; on failure its default holds and its group is marked.
@@ -178,6 +180,7 @@ private:
     void ReadSettingsV();
     void ReadClockV();
     void WriteClockV();
+    void CorrectOdometerYear();
     void WriteSetting(char command, std::span<const uint8_t> data, size_t replyLength, TSettingGroup group);
     void WriteSettingsV(const TVeltrakStatus& settings);
     void StartRecordingV();
@@ -188,7 +191,9 @@ private:
 
     std::vector<uint8_t> reply_;
     std::vector<uint8_t> memory_;
+    std::vector<size_t> garbled_;
     TSettingGroups failed_ = 0;
+    bool powerDownSuspended_ = false; // switched off for the download; the new recording restores it
 };
 
 } // namespace klt

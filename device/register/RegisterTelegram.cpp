@@ -84,8 +84,8 @@ void TVeltrakInternal::RegisterExchange(uint8_t registerNumber) {
     }
 }
 
-void TVeltrakInternal::ProbeRegisterPort(const TVeltrakComPort& port) {
-    line_.OpenPort(port);
+void TVeltrakInternal::ProbeRegisterPort(TVeltrakComPort& port) {
+    OpenPort(port);
     line_.ApplyMode(kRegisterLineMode);
     try {
         RegisterExchange(5);
@@ -99,7 +99,7 @@ void TVeltrakInternal::ProbeRegisterPort(const TVeltrakComPort& port) {
 
 void TVeltrakInternal::SearchRegisterPorts() {
     const std::array<uint8_t, 7> request = block_;
-    for (const TVeltrakComPort& port : SearchedPorts()) {
+    for (TVeltrakComPort port : SearchedPorts()) {
         try {
             block_ = request;
             ProbeRegisterPort(port);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/Texts.h"
 #include "device/VeltrakErrors.h"
@@ -72,6 +73,7 @@ void TVeltrakComPortList::Enumerate() {
 }
 
 void TVeltrakComPortList::Assign(std::vector<TVeltrakComPort> ports) {
+    std::erase_if(ports, [](const TVeltrakComPort& port) { return port.Name == kNoPortName; });
     std::stable_sort(ports.begin(), ports.end(), [](const TVeltrakComPort& a, const TVeltrakComPort& b) {
         return SortKey(a) < SortKey(b);
     });
@@ -86,13 +88,21 @@ const TVeltrakComPort* TVeltrakComPortList::Find(std::string_view name) const {
 }
 
 TVeltrakComPort TVeltrakComPortList::Resolve(const TVeltrakComPort& requested, bool searchAllPorts) const {
-    std::string_view name = requested.Name;
-    if ((name == kNoPortName || name.empty() || Find(name) == nullptr) &&
-        Find(kDownloadCableName) != nullptr) {
-        name = kDownloadCableName;
+    const std::string_view name = requested.Name;
+    if (name != kNoPortName && !name.empty()) {
+        if (const TVeltrakComPort* port = Find(name)) {
+            return *port;
+        }
+        std::error_code error;
+        if (!requested.Path.empty() && std::filesystem::exists(requested.Path, error)) {
+            return requested;
+        }
     }
-    if (const TVeltrakComPort* port = Find(name)) {
-        return *port;
+    if (const TVeltrakComPort* cable = Find(kDownloadCableName)) {
+        return *cable;
+    }
+    if (name == kNoPortName) {
+        return *Find(kNoPortName); // nothing to open
     }
     if (searchAllPorts) {
         return requested;
@@ -100,9 +110,10 @@ TVeltrakComPort TVeltrakComPortList::Resolve(const TVeltrakComPort& requested, b
     throw EVeltrakComError(FormatText(kPortMissing, {PortText(requested)}));
 }
 
-TVeltrakComPortList& ComPortList() {
-    static TVeltrakComPortList list;
-    return list;
+std::vector<TVeltrakComPort> ListComPorts() {
+    TVeltrakComPortList list;
+    list.Enumerate();
+    return list.Ports();
 }
 
 } // namespace klt

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/VeltrakComPort.h"
+#include "device/transport/VeltrakComPort.h"
 
 namespace klt {
 
@@ -39,21 +39,21 @@ public:
     const std::vector<TVeltrakComPort>& Ports() const { return ports_; }
     const TVeltrakComPort* Find(std::string_view name) const;
 
-    // Puts the program's order on unsorted ports and appends "None"; Enumerate ends with it.
+    // Puts the program's order on unsorted ports and appends "None" (once); Enumerate ends with it.
     void Assign(std::vector<TVeltrakComPort> ports);
 
-    // The port a request stands for. A missing, empty or "None" request falls back to the download
-    // cable when one is listed; "None" then stands for no port at all (an empty path). A name not in
-    // the list throws EVeltrakComError "Port %s does not exist", unless all ports are to be searched:
-    // then the request comes back as it is.
+    // The port a request stands for: the listed port of its name; else the request itself when its
+    // device is there (a pseudo-terminal, say, which no listing shows); else the download cable when
+    // one is listed (so a missing, empty or "None" request finds it); else, when all ports are to be
+    // searched, the request as it is. "None" without a cable stands for no port at all (an empty
+    // path). Anything else throws EVeltrakComError "Port %s does not exist".
     TVeltrakComPort Resolve(const TVeltrakComPort& requested, bool searchAllPorts) const;
 
 private:
     std::vector<TVeltrakComPort> ports_;
 };
 
-// The list shared by the communication layer; the first user enumerates it. Like the ports, it is
-// used by one thread at a time (the download thread or the user-interface thread).
-TVeltrakComPortList& ComPortList();
+// The ports of the machine, listed afresh (Enumerate()).
+std::vector<TVeltrakComPort> ListComPorts();
 
 } // namespace klt

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "core/Prompt.h"
 #include "device/transport/LibFtdiLink.h"
 #include "device/transport/SimFtdiLink.h"
 
@@ -28,8 +27,8 @@ std::string_view FtStatusText(TFtStatus status) {
 }
 
 TFtStatus TUsbLink::Checked(TFtStatus status, std::string_view operation) {
-    if (status != FT_OK && errorDisplay_ && !FtStatusText(status).empty()) {
-        Prompt().ShowMessage("Warning", std::string(operation) + std::string(FtStatusText(status)));
+    if (status != FT_OK && errorDisplay_ && errorPrompt_ != nullptr && !FtStatusText(status).empty()) {
+        errorPrompt_->ShowMessage("Warning", std::string(operation) + std::string(FtStatusText(status)));
     }
     return status;
 }

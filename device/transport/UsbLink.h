@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/Prompt.h"
 #include "device/FtdiLink.h"
 
 namespace klt {
@@ -31,6 +32,8 @@ public:
     bool IsOpen() const { return open_; }
     bool ErrorDisplay() const { return errorDisplay_; }
     void SetErrorDisplay(bool on) { errorDisplay_ = on; }
+    // Where failing calls are shown while the display is on; without one they are not shown.
+    void SetErrorPrompt(IPrompt* prompt) { errorPrompt_ = prompt; }
     const std::string& LastDescription() const { return lastDescription_; }
     TFtStatus LastStatus() const { return lastStatus_; }
 
@@ -73,6 +76,7 @@ private:
     IFtdiLink& link_;
     bool open_ = false;
     bool errorDisplay_ = true;
+    IPrompt* errorPrompt_ = nullptr;
     std::string lastDescription_;
     TFtStatus lastStatus_ = FT_OK;
     int baudRate_ = kBaudRate;

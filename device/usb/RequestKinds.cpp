@@ -46,7 +46,9 @@ constexpr TRequestKindInfo kKinds[] = {
     {.request = {39, 2, 18}, .size = 1, .group = G::AutomaticZeroOffset, .firstFirmware = 35088},
     {.request = {40, 2, 20}, .size = 1, .group = G::WirelessSpeed, .firstFirmware = 38170, .fallback = {2}},
     {.request = {41, 2, 19}, .size = 1, .group = G::ShowActualTrainingZone, .firstFirmware = 35088},
-    {.request = {42, 1, 12}, .size = 4, .group = G::Status, .firstFirmware = 38401},
+    // the power meter's battery: hours x 10 or a condition code (signed), and a second word;
+    // 0x7FFF: no power meter
+    {.request = {42, 1, 12}, .size = 4, .group = G::Status, .firstFirmware = 38401, .fallback = {0x7F, 0xFF, 0, 0}},
     {.request = {43, 4, 8}},
     {.request = {44, 2, 23}, .size = 2, .group = G::WirelessHeartrate, .firstFirmware = 45575},
 };
@@ -77,7 +79,7 @@ std::span<const int> StatusReadKinds() {
 }
 
 bool IsWrittenSetting(int kind) {
-    // production date, serial number and the two measured values of kind 42
+    // production date, serial number and the battery the power meter reports
     return kind != 21 && kind != 23 && kind != 42;
 }
 

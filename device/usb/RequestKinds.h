@@ -41,6 +41,7 @@ inline constexpr int Odometer = 12;
 inline constexpr int SectionCount = 29;
 inline constexpr int StartRecording = 34;
 inline constexpr int LiveValues = 38;
+inline constexpr int PowerMeterBattery = 42;
 } // namespace TRequestKindNumber
 
 // The settings a status read asks for, in its order; a settings write leaves out those that are

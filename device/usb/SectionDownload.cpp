@@ -1,16 +1,13 @@
 #include "device/usb/SectionDownload.h"
 
-#include <filesystem>
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
 #include "core/Exceptions.h"
-#include "core/KLTDatabase.h"
-#include "core/KLTFile.h"
-#include "core/PRMesWrt.h"
-#include "core/Prompt.h"
-#include "core/TrainingEnvironment.h"
-#include "device/DownloadedTrainingFile.h"
+#include "core/KLTDate.h"
+#include "core/TrainingDataUnit.h"
+#include "device/TrainingDelivery.h"
 #include "device/VeltrakExceptions.h"
 #include "device/usb/SectionSelection.h"
 #include "device/usb/SectionTraining.h"
@@ -26,137 +23,115 @@ constexpr std::string_view kBlockFailed =
     "data.";
 constexpr std::string_view kCountChanged =
     "The head unit's recordings changed while the trainings were chosen. Please download again.";
-constexpr int kFahrenheitUnit = 1;
+constexpr std::string_view kCancelled = "The download was cancelled.";
 
 // The download ends at once; the ride being read is not saved.
 struct TCut {
     std::string message;
 };
 
-bool IsKnownTraining(uint16_t day, int32_t startTime) {
-    TTrainingFilter filter;
-    filter.fromDate = filter.toDate = day;
-    filter.fromTime = filter.toTime = startTime;
-    bool known = false;
-    ForEachTraining(RequiredDatabaseDir(), filter, [&](TKLTFile&) {
-        known = true;
-        return false;
-    });
-    return known;
+std::string SectionText(const TVeltrakDataHeader& header) {
+    return FormatIsoDate(header.day) + " " + FormatTimeOfDay(header.startTime, false);
 }
 
-void RemoveTrainingFile(const std::string& path) {
-    std::error_code error;
-    std::filesystem::remove(path, error);
-    RemoveEmptyDirectories(std::filesystem::path(path).parent_path().string(), RequiredDatabaseDir());
-}
-
-// A training counts as saved only when the file reads back with what was written; a file that
-// does not is removed, so that it is neither opened nor taken as known next time.
-void CheckReadBack(const std::string& path, const TSectionTraining& training) {
-    try {
-        TKLTFile file(path);
-        file.ReadFile();
-        if (file.Header().date != training.Day() || file.SampleCount() != training.SampleCount() ||
-            file.Blocks() != training.Blocks()) {
-            throw EInOutError("'" + path + "': the training read back differs from the one written.");
-        }
-    } catch (...) {
-        RemoveTrainingFile(path);
-        throw;
-    }
-}
-
-// What the download knows of the ride being read.
+// What the download knows of the ride being read and of the database.
 struct TDownloadInfo {
-    bool known = false; // in the database already: its data are passed over
+    // While the ride lies in a training the database holds: the end of that training (hundredths
+    // since 1880). Records before it are passed over, without reading where a whole section is.
+    std::optional<int64_t> knownEnd;
+    int64_t nextTime = 0; // when the next record of the ride was recorded
 };
 
 struct TRide {
     TDownloadInfo info;
     TVeltrakDataHeader last; // its latest section
     std::optional<TSectionTraining> training;
-    std::vector<std::string> saved; // trainings of the ride written so far
-    bool failed = false;            // one could not be written: the ride is read again next time
-    TVeltrakImageCounters counts;   // added to the image's once the ride is kept
+    TDownloadResult result; // its trainings, added to the download's once the ride is whole
 };
 
 class TSectionDownload {
 public:
-    TSectionDownload(IRequestPort& port, TVeltrakImage& image, const TSectionDownloadHooks& hooks,
+    TSectionDownload(IRequestPort& port, TVeltrakImage& image, IDownloadSink& sink,
                      const TSectionDownloadSettings& settings)
-        : port_(port), image_(image), hooks_(hooks), settings_(settings) {}
+        : port_(port), image_(image), sink_(sink), settings_(settings) {}
 
     TDownloadResult Run();
 
 private:
     std::optional<uint16_t> SectionCount();
     std::optional<std::vector<uint8_t>> Reply(int kind, int fallback, bool (*valid)(std::span<const uint8_t>));
+    TVeltrakDataHeader NextHeader();
     std::vector<bool> Choose(uint16_t count);
     void ReadSections(const std::vector<bool>& wanted);
     void StartRide(const TVeltrakDataHeader& header);
-    void ReadSectionData(const TVeltrakDataHeader& header);
+    void ReadSection(const TVeltrakDataHeader& header);
     void Take(const TSectionRecord& record);
+    bool Known(int64_t from, int64_t to);
     void FinishTraining();
     void FinishRide();
     void DiscardRide();
-    void Progress(int percent) const {
-        if (hooks_.progress) {
-            hooks_.progress(percent);
+    void CheckAbort() const {
+        if (sink_.AbortRequested()) {
+            throw EVeltrakAbort();
         }
     }
-    bool Aborted() const { return hooks_.aborted && hooks_.aborted(); }
 
     IRequestPort& port_;
     TVeltrakImage& image_;
-    const TSectionDownloadHooks& hooks_;
+    IDownloadSink& sink_;
     const TSectionDownloadSettings& settings_;
     TDownloadResult result_;
     std::optional<TRide> ride_;
+    int64_t records_ = 0;      // in every section header read: what the memory holds
+    int accounted_ = 0;        // trainings saved, known, too short or not chosen
 };
 
 TDownloadResult TSectionDownload::Run() {
     image_.EditCounters() = {};
-    Progress(0);
-    RequiredDatabaseDir(); // one message, not one per training
+    sink_.Progress(0);
     std::optional<uint16_t> count = SectionCount();
     if (!count) {
-        result_.cut = true;
+        result_.Incomplete(std::string(kCountFailed));
         return result_;
     }
-    std::vector<bool> wanted(*count, true);
-    if (hooks_.select && *count > 0) {
-        wanted = Choose(*count);
-        const std::optional<uint16_t> again = SectionCount(); // rewinds to the first section
-        if (!again || *again != *count) {
-            if (again) {
-                result_.errors.emplace_back(kCountChanged);
-            }
-            result_.cut = true;
-            return result_;
-        }
-    }
     try {
+        std::vector<bool> wanted(*count, true);
+        if (settings_.choose && *count > 0) {
+            wanted = Choose(*count);
+            const std::optional<uint16_t> again = SectionCount(); // rewinds to the first section
+            if (!again || *again != *count) {
+                result_.Incomplete(std::string(again ? kCountChanged : kCountFailed));
+                return result_;
+            }
+            records_ = 0;
+        }
         ReadSections(wanted);
         FinishRide();
+        image_.HeapSize = kUsbMemoryRecords;
+        image_.HeapCount = static_cast<uint16_t>(std::min<int64_t>(records_, 0xFFFF));
+        if (*count > 0 && accounted_ == 0) {
+            result_.Incomplete("The Veltrak's memory holds " + std::to_string(*count) +
+                               " recordings, but none of them became a training.");
+        }
     } catch (const TCut& cut) {
         DiscardRide();
-        result_.cut = true;
-        result_.errors.push_back(cut.message);
+        result_.Incomplete(cut.message);
     } catch (const EVeltrakAbort&) {
         DiscardRide();
-        result_.cut = true;
+        result_.Incomplete(std::string(kCancelled));
+    } catch (const EKLTFileDatabaseError&) {
+        DiscardRide();
+        throw;
     } catch (const std::exception& error) {
         DiscardRide();
-        result_.cut = true;
-        result_.errors.emplace_back(error.what());
+        result_.Incomplete(error.what());
     }
     return result_;
 }
 
 std::optional<uint16_t> TSectionDownload::SectionCount() {
     if (!port_.Request(kSectionCountRequest) || port_.Payload().size() < 2) {
-        Prompt().ShowMessage("Warning", std::string(kCountFailed));
+        sink_.Prompt().ShowMessage("Warning", std::string(kCountFailed));
         return std::nullopt;
     }
     const std::vector<uint8_t>& p = port_.Payload();
@@ -179,119 +154,164 @@ std::optional<std::vector<uint8_t>> TSectionDownload::Reply(int kind, int fallba
     return std::nullopt;
 }
 
+// The next section's header, its records counted into the memory's; EConvertError for one that
+// cannot be a recording.
+TVeltrakDataHeader TSectionDownload::NextHeader() {
+    CheckAbort();
+    const auto reply = Reply(kNextSectionHeaderRequest, kSectionHeaderAgainRequest, IsSectionHeaderReply);
+    if (!reply) {
+        sink_.Prompt().ShowMessage("Warning", std::string(kHeaderFailed));
+        throw TCut{std::string(kHeaderFailed)};
+    }
+    ++image_.EditCounters().headersBefore;
+    TVeltrakDataHeader header = ParseSectionHeader(*reply);
+    records_ += header.records;
+    return header;
+}
+
 std::vector<bool> TSectionDownload::Choose(uint16_t count) {
     std::vector<TVeltrakDataHeader> headers;
     std::vector<size_t> sectionOf;
     for (size_t s = 0; s < count; ++s) {
-        if (Aborted()) {
-            throw EVeltrakAbort();
-        }
-        const auto reply = Reply(kNextSectionHeaderRequest, kSectionHeaderAgainRequest, IsSectionHeaderReply);
-        if (!reply) {
-            Prompt().ShowMessage("Warning", std::string(kHeaderFailed));
-            throw EVeltrakComError(std::string(kHeaderFailed));
-        }
         try {
-            headers.push_back(ParseSectionHeader(*reply));
+            headers.push_back(NextHeader());
             sectionOf.push_back(s);
         } catch (const EConvertError& error) {
-            result_.errors.emplace_back(error.what()); // not offered; the head unit keeps it
+            result_.Incomplete(error.what()); // not offered; the head unit keeps it
         }
-        Progress(static_cast<int>((s + 1) * 100 / (count + 1)));
+        sink_.Progress(static_cast<int>((s + 1) * 100 / (count + 1)));
     }
     const std::vector<TOfferedTraining> offered = OfferedTrainings(headers, settings_.limits.MaxPauseTraining);
     std::vector<TSectionChoice> choices;
     for (const TOfferedTraining& training : offered) {
         choices.push_back({SectionChoiceLine(headers[training.firstSection], training), true});
     }
-    hooks_.select(choices);
+    sink_.ChooseTrainings(choices);
     std::vector<bool> wanted(count, false);
+    int left = 0;
     for (size_t t = 0; t < offered.size(); ++t) {
         if (t >= choices.size() || !choices[t].chosen) {
-            result_.cut = true; // left in the head unit, so its memory must not be cleared
+            ++left;
             continue;
         }
         for (size_t h = offered[t].firstSection; h < offered[t].firstSection + offered[t].sectionCount; ++h) {
             wanted[sectionOf[h]] = true;
         }
     }
+    if (left > 0) {
+        accounted_ += left;
+        result_.Incomplete(left == 1 ? std::string("1 training was not chosen.")
+                                     : std::to_string(left) + " trainings were not chosen.");
+    }
     return wanted;
 }
 
 void TSectionDownload::ReadSections(const std::vector<bool>& wanted) {
     for (size_t s = 0; s < wanted.size(); ++s) {
-        if (Aborted()) {
-            throw EVeltrakAbort();
+        TVeltrakDataHeader header;
+        try {
+            header = NextHeader();
+        } catch (const EConvertError& error) {
+            result_.Incomplete(error.what()); // its records become no training; the ride goes on
+            continue;
         }
-        const auto reply = Reply(kNextSectionHeaderRequest, kSectionHeaderAgainRequest, IsSectionHeaderReply);
-        if (!reply) {
-            Prompt().ShowMessage("Warning", std::string(kHeaderFailed));
-            throw TCut{std::string(kHeaderFailed)};
-        }
-        ++image_.EditCounters().headersBefore;
         if (!wanted[s]) {
             FinishRide();
             continue;
         }
-        TVeltrakDataHeader header;
-        try {
-            header = ParseSectionHeader(*reply);
-        } catch (const EConvertError& error) {
-            FinishRide();
-            result_.errors.emplace_back(error.what());
-            continue;
-        }
         if (ride_ && ContinuesRide(ride_->last, header, settings_.limits.MaxPauseTraining)) {
             ride_->last = header;
-            if (!ride_->info.known) {
+            ride_->info.nextTime = header.Start();
+            if (ride_->training) {
                 ride_->training->BeginSection(header);
             }
         } else {
             FinishRide();
             StartRide(header);
         }
-        if (!ride_->info.known) {
-            ++ride_->counts.headersAfter;
-            ReadSectionData(header);
+        ++image_.EditCounters().headersAfter;
+        if (ride_->info.knownEnd && header.End() <= *ride_->info.knownEnd) {
+            continue; // all of it is in the database: not read again
         }
+        ReadSection(header);
     }
 }
 
 void TSectionDownload::StartRide(const TVeltrakDataHeader& header) {
     ride_.emplace();
     ride_->last = header;
-    ride_->info.known = IsKnownTraining(header.day, header.startTime);
-    if (ride_->info.known) {
-        ++result_.skippedKnown;
-    } else {
-        ride_->training.emplace(header, header.Start());
-    }
+    ride_->info.nextTime = header.Start();
+    // A ride saved before may begin after pause records at the section's start.
+    Known(header.Start(), header.End());
 }
 
-void TSectionDownload::ReadSectionData(const TVeltrakDataHeader& header) {
+// Whether the database holds a training of the ride whose first sample lies within from..to
+// (hundredths since 1880, on the day of `from`); the ride then passes over it.
+bool TSectionDownload::Known(int64_t from, int64_t to) {
+    const int64_t dayStart = from / kHundredthsPerDay * kHundredthsPerDay;
+    const auto first = static_cast<int32_t>(from - dayStart);
+    const auto last = static_cast<int32_t>(std::min(to, dayStart + kHundredthsPerDay - 1) - dayStart);
+    const std::optional<TStoredTraining> stored = sink_.StoredTraining(
+        ride_->last.InitialsText(), static_cast<uint16_t>(from / kHundredthsPerDay), first, last);
+    if (!stored) {
+        return false;
+    }
+    ride_->info.knownEnd = dayStart + stored->endTime;
+    ++ride_->result.skippedKnown;
+    return true;
+}
+
+void TSectionDownload::ReadSection(const TVeltrakDataHeader& header) {
     uint32_t taken = 0;
-    while (taken < header.records) {
+    uint64_t beyond = 0;
+    // Until a block without records: a head unit may end the data of every block, and one that
+    // announced fewer records than it holds must not have the rest pass unnoticed.
+    for (;;) {
+        CheckAbort();
         const auto reply = Reply(kNextSectionBlockRequest, kSectionBlockAgainRequest, IsSectionBlockReply);
         if (!reply) {
-            Prompt().ShowMessage("Warning", std::string(kBlockFailed));
+            if (taken == header.records) {
+                break; // everything announced came; the head unit only had nothing more to say
+            }
+            sink_.Prompt().ShowMessage("Warning", std::string(kBlockFailed));
             throw TCut{std::string(kBlockFailed)};
         }
         const TSectionBlock block = ParseSectionBlock(*reply);
+        if (block.records.empty()) {
+            break;
+        }
         for (const TSectionRecord& record : block.records) {
             if (taken == header.records) {
-                break; // more than the header announced: not part of this section
+                ++beyond;
+                continue;
             }
             ++taken;
             Take(record);
         }
-        Progress(static_cast<int>(static_cast<uint64_t>(taken) * 100 / header.records));
-        if (block.ends) {
-            break;
+        if (header.records > 0) {
+            sink_.Progress(static_cast<int>(uint64_t{taken} * 100 / header.records));
         }
+    }
+    if (beyond > 0) {
+        result_.Incomplete("The recording of " + SectionText(header) + " held " + std::to_string(beyond) +
+                           " records more than the Veltrak announced; they were not saved.");
     }
 }
 
 void TSectionDownload::Take(const TSectionRecord& record) {
+    TDownloadInfo& info = ride_->info;
+    const int64_t time = info.nextTime;
+    info.nextTime += ride_->last.Interval();
+    if (info.knownEnd && time < *info.knownEnd) {
+        return; // part of the training the database holds
+    }
+    if (!ride_->training) {
+        // What follows a stored training may be stored too (a ride split when it was full).
+        if (record.pause || (info.knownEnd && Known(time, time))) {
+            return;
+        }
+        ride_->training.emplace(ride_->last, time);
+    }
     if (ride_->training->Add(record)) {
         return;
     }
@@ -304,24 +324,25 @@ void TSectionDownload::Take(const TSectionRecord& record) {
 
 void TSectionDownload::FinishTraining() {
     const TSectionTraining& training = *ride_->training;
-    image_.EditCounters().timeBefore += training.RecordedTime();
-    if (training.SampleCount() == 0 || training.RecordedTime() < settings_.limits.MinDauerTraining ||
-        ride_->failed) {
+    TVeltrakImageCounters& counters = image_.EditCounters();
+    counters.timeBefore += training.RecordedTime();
+    if (training.SampleCount() == 0) {
         return;
     }
-    std::string path;
-    try {
-        path = SaveDownloadedTraining([&](TKLTFile& file) { training.Fill(file, settings_.fahrenheit); });
-        CheckReadBack(path, training);
-    } catch (const std::exception& error) {
-        result_.errors.emplace_back(error.what());
-        ride_->failed = true;
+    if (training.RecordedTime() < settings_.limits.MinDauerTraining) {
+        ++accounted_; // shorter than a training is kept
         return;
     }
-    ride_->saved.push_back(path);
-    ++ride_->counts.trainingFiles;
-    ride_->counts.recordsInTrainings += training.SampleCount();
-    ride_->counts.timeAfter += training.RecordedTime();
+    TTrainingData data;
+    training.Fill(data, settings_.fahrenheit);
+    data.TakeBatteryInfo(image_);
+    const int knownBefore = ride_->result.skippedKnown;
+    if (DeliverTraining(data, sink_, ride_->result) || ride_->result.skippedKnown != knownBefore) {
+        ++accounted_;
+        ++counters.trainingFiles;
+        counters.recordsInTrainings += training.SampleCount();
+        counters.timeAfter += training.RecordedTime();
+    }
 }
 
 void TSectionDownload::FinishRide() {
@@ -331,37 +352,33 @@ void TSectionDownload::FinishRide() {
     if (ride_->training) {
         FinishTraining();
     }
-    if (ride_->failed) {
-        DiscardRide(); // a part alone would be taken as known and the rest never read again
-        return;
+    accounted_ += ride_->result.skippedKnown;
+    if (!ride_->result.errors.empty()) {
+        // A part alone would be taken as known and the rest never read again.
+        for (const std::string& path : ride_->result.files) {
+            sink_.RemoveTraining(path);
+        }
+        ride_->result.files.clear();
     }
-    result_.files.insert(result_.files.end(), ride_->saved.begin(), ride_->saved.end());
-    TVeltrakImageCounters& counters = image_.EditCounters();
-    counters.headersAfter += ride_->counts.headersAfter;
-    counters.trainingFiles += ride_->counts.trainingFiles;
-    counters.recordsInTrainings += ride_->counts.recordsInTrainings;
-    counters.timeAfter += ride_->counts.timeAfter;
+    result_.Add(ride_->result);
     ride_.reset();
 }
 
 void TSectionDownload::DiscardRide() {
     if (ride_) {
-        for (const std::string& path : ride_->saved) {
-            RemoveTrainingFile(path);
+        for (const std::string& path : ride_->result.files) {
+            sink_.RemoveTraining(path);
         }
+        result_.errors.insert(result_.errors.end(), ride_->result.errors.begin(), ride_->result.errors.end());
     }
     ride_.reset();
 }
 
 } // namespace
 
-TSectionDownloadSettings CurrentSectionDownloadSettings(const TVeltrakTrainingLimits& limits) {
-    return {limits, MesswertArt(mwaTemperatur).UnitIndex() == kFahrenheitUnit};
-}
-
-TDownloadResult DownloadTrainingSections(IRequestPort& port, TVeltrakImage& image, const TSectionDownloadHooks& hooks,
+TDownloadResult DownloadTrainingSections(IRequestPort& port, TVeltrakImage& image, IDownloadSink& sink,
                                          const TSectionDownloadSettings& settings) {
-    return TSectionDownload(port, image, hooks, settings).Run();
+    return TSectionDownload(port, image, sink, settings).Run();
 }
 
 } // namespace klt

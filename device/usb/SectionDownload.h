@@ -1,20 +1,18 @@
 #pragma once
-// The section-wise download of generation VI and 7 head units into the training database: the
-// sections are read one after the other (after an optional choice of trainings), continued
-// sections form one training, trainings already in the database are passed over, and each
-// training is written under its canonical name and read back before it counts as saved.
+// The section-wise download of generation VI and 7 head units: the sections are read one after the
+// other (after an optional choice of trainings), continued sections form one ride, what the
+// training database holds already is passed over, and every training goes to the download's sink.
 //
-// What is never lost: a training that could not be written goes to the errors and the others
-// follow; a download cut off (abort, a failing or lost link) keeps every training finished
-// before the cut and saves nothing of the ride being read, so the next download reads that
-// ride whole. Only a complete result lets the head unit's memory be cleared.
-#include <functional>
-#include <vector>
+// What is never lost: a training that could not be saved goes to the errors and its ride is read
+// again next time; a download cut off (abort, a failing or lost link) keeps every ride finished
+// before the cut and saves nothing of the ride being read. Every record the head unit holds either
+// ends up in a saved or known training, or is a pause, or the result says why the memory must stay.
+#include <cstdint>
 
 #include "device/DownloadResult.h"
+#include "device/DownloadSink.h"
 #include "device/VeltrakImage.h"
 #include "device/usb/RequestPort.h"
-#include "device/usb/VeltrakVI.h"
 
 namespace klt {
 
@@ -27,27 +25,19 @@ enum TSectionRequestKind : int {
     kSectionBlockAgainRequest = 33,
 };
 
+// What the memory of a generation VI or 7 head unit holds at most, in 16-byte records.
+inline constexpr uint16_t kUsbMemoryRecords = 0x68000 / 16;
+
 struct TSectionDownloadSettings {
     TVeltrakTrainingLimits limits; // MaxPauseTraining and MinDauerTraining count here
     bool fahrenheit = false;       // the temperature comment in °F rather than °C
+    bool choose = false;           // the trainings are offered for choice first
 };
 
-// The training limits with the temperature unit the program shows.
-TSectionDownloadSettings CurrentSectionDownloadSettings(const TVeltrakTrainingLimits& limits);
-
-using TSectionSelection = std::function<void(std::vector<TSectionChoice>& choices)>;
-
-struct TSectionDownloadHooks {
-    TVeltrakV::TProgress progress; // percent
-    TSectionSelection select;      // empty: every training is read without asking
-    std::function<bool()> aborted; // asked between sections
-};
-
-// Reads the head unit's sections into the training database and counts them into `image`.
-// EVeltrakComError when a section header cannot be read while the trainings are listed for the
-// choice (EVeltrakAbort when aborted then), EKLTFileDatabaseError without a database; every
-// later failure ends in the result (cut, errors).
-TDownloadResult DownloadTrainingSections(IRequestPort& port, TVeltrakImage& image, const TSectionDownloadHooks& hooks,
+// Reads the head unit's sections, hands their trainings to the sink and counts them into `image`,
+// whose HeapCount becomes the records the memory holds. EKLTFileDatabaseError and the like from the
+// sink pass on; every failure of the head unit ends in the result.
+TDownloadResult DownloadTrainingSections(IRequestPort& port, TVeltrakImage& image, IDownloadSink& sink,
                                          const TSectionDownloadSettings& settings);
 
 } // namespace klt

@@ -120,7 +120,6 @@ TSectionBlock ParseSectionBlock(std::span<const uint8_t> payload) {
     for (size_t i = 0; i < count; ++i) {
         const auto r = payload.subspan(i * kSectionRecordSize, kSectionRecordSize);
         if (r[10] == kSectionEndMarker) {
-            block.ends = true;
             return block;
         }
         TSectionRecord record;
@@ -134,7 +133,6 @@ TSectionBlock ParseSectionBlock(std::span<const uint8_t> payload) {
         record.pause = std::all_of(r.begin(), r.begin() + 6, [](uint8_t b) { return b == 0; });
         block.records.push_back(record);
     }
-    block.ends = count < kSectionBlockRecords;
     return block;
 }
 

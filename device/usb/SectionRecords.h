@@ -68,9 +68,11 @@ struct TSectionRecord {
     bool pause = false;  // the rider stood still: no values recorded
 };
 
+// The records of one block reply, up to an end record: head units end the data of the last block
+// of a section with one, some that of every block. A block without records: the section has no
+// more data.
 struct TSectionBlock {
-    std::vector<TSectionRecord> records; // up to the end record
-    bool ends = false;                   // the section's data end with this block
+    std::vector<TSectionRecord> records;
 };
 
 // Whether a reply has the size of a block: 1 to 32 whole records.

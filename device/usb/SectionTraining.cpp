@@ -61,10 +61,8 @@ bool TSectionTraining::Add(const TSectionRecord& record) {
     if (!blockOpen_ && !StartBlockAt(NextTime())) {
         return false;
     }
-    TSampleElement sample{};
-    sample.Set(record.power * 8, record.cadence * 32, record.heartRate * 64, record.speed, record.altitude,
-               record.temperature);
-    samples_.push_back(sample);
+    samples_.emplace_back(std::array<int, TData::kChannelCount>{record.power, record.heartRate, record.cadence,
+                                                                record.speed, record.altitude, record.temperature});
     ++blocks_.back().count;
     ++blockRecords_;
     temperatureSum_ += record.temperature;
@@ -92,16 +90,15 @@ void TSectionTraining::ClearCadenceStop() {
         std::lround(static_cast<double>(kCadenceStopHundredths) / header_.Interval()));
     const size_t current = samples_.size() - 1;
     for (size_t i = current - std::min(lag, current); i < current; ++i) {
-        TSampleElement& s = samples_[i];
-        s.Set(0, 0, s.HeartRate(), s.Speed(), s.Altitude(), s.Temperature());
+        samples_[i].SetValue(dcPower, 0);
+        samples_[i].SetValue(dcCadence, 0);
     }
 }
 
-void TSectionTraining::Fill(TKLTFile& file, bool fahrenheit) const {
+void TSectionTraining::Fill(TTrainingData& training, bool fahrenheit) const {
     const int count = SampleCount();
-    file.Clear();
-    TKLTHeader& header = file.EditHeader();
-    header.magic = {'K', 'L', 'T', '7'};
+    training.Clear();
+    TKLTHeader& header = training.EditHeader();
     header.date = day_;
     header.circumference = header_.wheel;
     const TIntervalFraction interval = IntervalFraction(header_.intervalMs);
@@ -109,17 +106,18 @@ void TSectionTraining::Fill(TKLTFile& file, bool fahrenheit) const {
     header.intervalDenominator = interval.denominator;
     header.zeroOffset = static_cast<uint16_t>(header_.zeroOffset);
     header.slope = header_.SlopeUsed();
-    file.SetBlocks(blocks_);
-    file.SetSampleCount(count);
-    file.InsertMarker(TKLTMarker(header_.InitialsText(), 0, 0));
-    for (int i = 0; i < count; ++i) {
-        file.Sample(i + 1) = samples_[static_cast<size_t>(i)];
+    training.EditBlocks() = blocks_;
+    for (const TData& sample : samples_) {
+        training.AddSample(sample);
     }
+    if (count == 0) {
+        return;
+    }
+    training.AppendMarker(header_.InitialsText(), 1, count);
     for (const TMarkerRange& marker : markers_) {
-        file.InsertMarker(TKLTMarker("", marker.first, marker.last == 0 ? count : marker.last));
+        training.AppendMarker("", marker.first, marker.last == 0 ? count : marker.last);
     }
-    file.SetCommentText(TemperatureComment(temperatureSum_, count, fahrenheit));
-    file.Normalise();
+    training.SetComment(TemperatureComment(temperatureSum_, count, fahrenheit));
 }
 
 std::string TemperatureComment(int64_t tenthsSum, int count, bool fahrenheit) {

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/KLTFile.h"
-#include "core/SampleElement.h"
+#include "core/TrainingDataUnit.h"
 #include "device/usb/SectionRecords.h"
 
 namespace klt {
@@ -33,7 +32,7 @@ public:
 
     // The whole training: header fields, blocks, samples, markers (an open one ends at the last
     // sample), the initials and the average temperature as the comment.
-    void Fill(TKLTFile& file, bool fahrenheit) const;
+    void Fill(TTrainingData& training, bool fahrenheit) const;
 
 private:
     struct TMarkerRange {
@@ -46,7 +45,7 @@ private:
 
     TVeltrakDataHeader header_;
     uint16_t day_ = 0;
-    std::vector<TSampleElement> samples_;
+    std::vector<TData> samples_;
     std::vector<TKLTBlock> blocks_;
     std::vector<TMarkerRange> markers_;
     bool markerOn_ = false;

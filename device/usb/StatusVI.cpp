@@ -141,6 +141,10 @@ void TVeltrakVI::DecodeSetting(int kind, std::span<const uint8_t> payload) {
     case K::StorageInterval: // milliseconds
         s.SetAbspeicherZeit(std::max(Word(payload, 0) / 10, 1));
         break;
+    case K::PowerMeterBattery:
+        s.BatInfo.battery = Word(payload, 0);
+        s.BatInfo.battery2 = Word(payload, 2);
+        break;
     case K::Odometer:
         s.SetJahresstrecke(static_cast<double>(Clamp32(Long(payload, 0))) * 1e8);
         s.GesamtEnergie = Clamp32(Long(payload, 4));

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/Exceptions.h"
-#include "core/Prompt.h"
 #include "device/VeltrakExceptions.h"
 #include "device/usb/UsbTrafficLog.h"
 
@@ -41,8 +40,8 @@ std::vector<uint8_t> BuildUsbRequest(uint8_t requestClass, uint8_t code, std::sp
 }
 
 TUsbRequestLink::TUsbRequestLink(IFtdiLink& link, IProtocolClock& clock, TUsbTrafficLog* log,
-                                 std::function<void()> idle)
-    : link_(link), clock_(clock), log_(log), idle_(std::move(idle)) {}
+                                 std::function<void()> idle, std::function<bool()> waitWhileBusy)
+    : link_(link), clock_(clock), log_(log), idle_(std::move(idle)), waitWhileBusy_(std::move(waitWhileBusy)) {}
 
 bool TUsbRequestLink::SendRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data) {
     int wrongAnswersLeft = NeverRetried(kind.kind) ? 0 : kWrongAnswerRetries;
@@ -63,10 +62,17 @@ bool TUsbRequestLink::SendRequest(const TUsbRequestKind& kind, std::span<const u
             }
         } catch (const EVeltrakAbort&) {
             throw;
-        } catch (const std::exception&) {
-            ++failures_;
-            if (failures_ >= kFailuresBeforeGivingUp || exceptionsLeft-- <= 0) {
+        } catch (const EVeltrakInvalidRequest&) {
+            // the head unit's own answer that it does not know the request
+            if (++failures_ >= kFailuresBeforeGivingUp || exceptionsLeft-- <= 0) {
                 throw;
+            }
+        } catch (const std::exception&) {
+            if (++failures_ >= kFailuresBeforeGivingUp) {
+                throw;
+            }
+            if (exceptionsLeft-- <= 0) {
+                return false; // as for silence: the caller decides what no answer means
             }
         }
     }
@@ -189,7 +195,7 @@ TUsbRequestLink::TReply TUsbRequestLink::TryRequest(const TUsbRequestKind& kind,
         throw EVeltrakInvalidRequest();
     }
     if (body[0] == 0xFF && body[1] == 5) {
-        if (Prompt().Ask("Warning", kBusyText, TPromptButtons::OkCancel) != TPromptAnswer::Ok) {
+        if (!waitWhileBusy_ || !waitWhileBusy_()) {
             throw EVeltrakAbort();
         }
         const uint32_t start = clock_.Milliseconds();

@@ -35,11 +35,14 @@ public:
     static constexpr int kFailuresBeforeGivingUp = 7;
     static constexpr size_t kMaxReplyLength = 4096;
 
-    // idle runs while a busy head unit is waited for; log may be null.
-    TUsbRequestLink(IFtdiLink& link, IProtocolClock& clock, TUsbTrafficLog* log, std::function<void()> idle);
+    // idle runs while a busy head unit is waited for; waitWhileBusy asks whether to (false aborts);
+    // log may be null.
+    TUsbRequestLink(IFtdiLink& link, IProtocolClock& clock, TUsbTrafficLog* log, std::function<void()> idle,
+                    std::function<bool()> waitWhileBusy);
 
-    // The exchange with its retries; true with the reply's payload in Payload(). Throws
-    // EVeltrakInvalidRequest, EVeltrakAbort and, from the seventh failure in a row, what failed.
+    // The exchange with its retries; true with the reply's payload in Payload(), false when the
+    // retries ran out. Throws EVeltrakInvalidRequest, EVeltrakAbort and, from the seventh failure in
+    // a row, what failed.
     bool SendRequest(const TUsbRequestKind& kind, std::span<const uint8_t> data);
     const std::vector<uint8_t>& Payload() const { return payload_; }
     int ConsecutiveFailures() const { return failures_; }
@@ -70,6 +73,7 @@ private:
     IProtocolClock& clock_;
     TUsbTrafficLog* log_;
     std::function<void()> idle_;
+    std::function<bool()> waitWhileBusy_;
     std::vector<uint8_t> payload_;
     int failures_ = 0;
 };

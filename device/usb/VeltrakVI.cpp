@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 
-#include "app/KLTMainStartup.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "core/Prompt.h"
@@ -37,7 +36,8 @@ TVeltrakVI::TVeltrakVI(std::unique_ptr<ISerialLine> line, IProtocolClock* clock,
                        TVeltrakHWVersion hardware)
     : TVeltrakV(std::move(line), clock),
       usb_(usb != nullptr ? *usb : UsbLink()),
-      requests_(usb_.Driver(), Clock(), &log_, [this] { ProcessIdle(); }),
+      requests_(usb_.Driver(), Clock(), &log_, [this] { ProcessIdle(); },
+                [this] { return UserPrompt().Ask("Warning", kBusyText, TPromptButtons::OkCancel) == TPromptAnswer::Ok; }),
       hardware_(hardware) {}
 
 TVeltrakVI::~TVeltrakVI() = default;
@@ -102,7 +102,7 @@ bool TVeltrakVI::ReadFirmwareVersion() {
 }
 
 bool TVeltrakVI::OfferReset(const std::string& description) {
-    if (Prompt().Ask("Warning", ResetQuestion(description), TPromptButtons::OkCancel) != TPromptAnswer::Ok) {
+    if (UserPrompt().Ask("Warning", ResetQuestion(description), TPromptButtons::OkCancel) != TPromptAnswer::Ok) {
         return false;
     }
     try {
@@ -191,10 +191,9 @@ void TVeltrakVI::ResetOdometer() {
     }
 }
 
-TDownloadResult TVeltrakVI::DownloadSections(TVeltrakImage& image, const TProgress& progress, bool select) {
-    return DownloadTrainingSections(*this, image,
-                                    {progress, select ? OnSelectSections : TSectionSelection{}, [this] { return AbortFlag(); }},
-                                    CurrentSectionDownloadSettings(limits_));
+TDownloadResult TVeltrakVI::DownloadSections(TVeltrakImage& image, IDownloadSink& sink,
+                                             const TSectionDownloadSettings& settings) {
+    return DownloadTrainingSections(*this, image, sink, settings);
 }
 
 void TVeltrakVI::OpenTrafficLog(const std::string& databaseDir) {
@@ -235,10 +234,6 @@ void TVeltrakVI::RequiredRequest(int kind, std::span<const uint8_t> data) {
     if (!FullRequest(kind, data)) {
         throw Exception(NotAcknowledgedText(std::to_string(kind)));
     }
-}
-
-void TVeltrakVI::SetStartupFlags(int32_t flags) {
-    versionCheck_ = (flags & TStartupFlag::NoVersionCheck) == 0;
 }
 
 void TVeltrakVI::CheckFirmwareVersion() {

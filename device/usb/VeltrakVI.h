@@ -12,6 +12,7 @@
 #include "device/VeltrakImage.h"
 #include "device/genv/VeltrakV.h"
 #include "device/usb/RequestPort.h"
+#include "device/usb/SectionDownload.h"
 #include "device/usb/UsbRequest.h"
 #include "device/usb/UsbTrafficLog.h"
 
@@ -23,12 +24,6 @@ class TVeltrakImage;
 // Firmware from this version on is newer than this program knows.
 inline constexpr uint16_t kFirstUnknownFirmwareVI = 0xE518;
 
-// A training offered for download, one line of the selection list.
-struct TSectionChoice {
-    std::string line; // 120 characters, blank-filled
-    bool chosen = true;
-};
-
 class TVeltrakVI : public TVeltrakV, public IRequestPort {
 public:
     // Without a USB link the program's one (UsbLink()) is used.
@@ -39,8 +34,8 @@ public:
     // Opens "VELTRAK 6" and identifies the head unit; EVeltrakVersion when it does not answer.
     void ConnectVI();
 
-    // The configuration's start-up flags (TStartupFlag): NoVersionCheck silences the firmware warning.
-    void SetStartupFlags(int32_t flags);
+    // Off: a firmware newer than this program knows is served without the warning.
+    void SetVersionCheck(bool on) { versionCheck_ = on; }
     // Warns when the firmware is newer than this program knows; a general error when the user
     // chooses to stop.
     void CheckFirmwareVersion();
@@ -59,15 +54,8 @@ public:
     // The USB chip's CBUS reset, the busy poll and the clock set to the computer's time.
     void ResetHeadUnit();
 
-    // Reads the data sections into training files in the database. With `select`, the list of
-    // trainings goes to OnSelectSections first and only the chosen ones are read. Stops between
-    // sections once the abort flag is set.
-    TDownloadResult DownloadSections(TVeltrakImage& image, const TProgress& progress, bool select);
-    std::function<void(std::vector<TSectionChoice>& choices)> OnSelectSections;
-    // The pause and duration limits that split and drop trainings.
-    void SetTrainingLimits(const TVeltrakTrainingLimits& limits) { limits_ = limits; }
-    void SetAbortFlag(bool on) { abortFlag_ = on; }
-    bool AbortFlag() const { return abortFlag_; }
+    // Reads the data sections and hands their trainings to the sink (see DownloadTrainingSections).
+    TDownloadResult DownloadSections(TVeltrakImage& image, IDownloadSink& sink, const TSectionDownloadSettings& settings);
 
     // Logs every USB byte into LogCommFiles below the training database; without a database, or
     // when the files cannot be made, nothing is logged.
@@ -129,8 +117,6 @@ private:
     TUsbRequestLink requests_;
     TVeltrakHWVersion hardware_; // what an identified head unit of this class is
     bool versionCheck_ = true;
-    bool abortFlag_ = false;
-    TVeltrakTrainingLimits limits_;
 };
 
 class TVeltrak : public TVeltrakVI {

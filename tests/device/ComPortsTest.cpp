@@ -92,14 +92,17 @@ TEST(ComPorts, ResolvingFallsBackToTheCableAndRefusesUnknownPorts) {
     sysfs.AddOnBoard("ttyS0");
     TVeltrakComPortList list;
     list.Enumerate(sysfs.Root());
-    const TVeltrakComPort missing("Communications Port (ttyS4)", "/dev/ttyS4", 5);
+    const TVeltrakComPort missing("Communications Port (ttyS4)", sysfs.Root() + "/dev/ttyS4", 5);
     try {
         list.Resolve(missing, false);
         FAIL() << "resolved a port that is not listed";
     } catch (const EVeltrakComError& e) {
         EXPECT_STREQ(e.what(), "Port Com5 does not exist");
     }
-    EXPECT_EQ(list.Resolve(missing, true).Path, "/dev/ttyS4"); // searching all ports takes it as asked
+    EXPECT_EQ(list.Resolve(missing, true).Path, missing.Path); // searching all ports takes it as asked
+    // A device no listing shows, say a pseudo-terminal, is opened as it was asked for.
+    const TVeltrakComPort unlisted("Simulator", "/dev/null", 0);
+    EXPECT_EQ(list.Resolve(unlisted, false).Path, "/dev/null");
     EXPECT_EQ(list.Resolve(TVeltrakComPort("None", "", 0), false).Path, ""); // nothing to open
     EXPECT_EQ(list.Resolve(TVeltrakComPort("Communications Port (ttyS0)", "stale", 7), false).Path,
               "/dev/ttyS0");

@@ -155,10 +155,13 @@ TEST(ReadStatusV, ReadsSettingsAndSummarisesWhatFailed) {
                     {'O', std::vector<uint8_t>(14, 0x12)},
                     {'c', {1, 2, 3, 4, 5, 6, 7, 8}}};
     unit.silent = {'G'};
+    // The year's distance still counts for 2025: the clock is in 2026, so it starts again.
+    unit.settingsMemory = {{0x0234, 0x25}, {0x0235, 0x20}, {0x034E, 0x10}, {0x034F, 0x54}};
     TGenerationV rig(unit);
     TScriptedPrompt prompt;
     rig.protocol->ReadStatus();
     const TVeltrakStatus& s = rig.protocol->Status();
+    EXPECT_EQ(unit.settingsMemory, (std::map<uint16_t, uint8_t>{{0x0234, 0x26}, {0x0235, 0x20}, {0x034E, 0}, {0x034F, 0}}));
     EXPECT_EQ(s.SWVersion(), 0x4340);
     EXPECT_TRUE(s.SettingsV.telemetry);
     EXPECT_EQ(s.ClockDay, DaysSince1880({2026, 12, 9}));
@@ -184,8 +187,14 @@ TEST(ReadStatusV, ReadsSettingsAndSummarisesWhatFailed) {
             order.push_back(t[0]);
         }
     }
-    // feature bit 5 switches the mode; "h" and "n" are beyond this firmware
-    EXPECT_EQ(std::string(order.begin(), order.end()), "xXMvEGXGNFRHOScKLaWUb");
+    // feature bit 5 switches the mode; the odometer year is looked at after the clock; "h" and "n"
+    // are beyond this firmware
+    EXPECT_EQ(std::string(order.begin(), order.end()), "xXMZYvEGXGNFRHOScKLaWUb");
+
+    // In the year the distance counts for, nothing is written.
+    unit.telegrams.clear();
+    rig.protocol->ReadStatus();
+    EXPECT_EQ(std::count_if(unit.telegrams.begin(), unit.telegrams.end(), [](const std::string& t) { return t[0] == 'Y'; }), 0);
 }
 
 TEST(ReadStatusV, ImpossibleDateIsReplacedAndWrittenBack) {

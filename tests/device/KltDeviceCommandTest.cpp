@@ -120,7 +120,7 @@ TEST(KltDevice, WrongArgumentsAreUsageErrors) {
     EXPECT_EQ(Klt("device status --type 5 --password -1 --port /dev/null").status, 2);
     const TRun missing = Klt("device status --type 5 --port /dev/klt-no-such-port");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.out, "Port /dev/klt-no-such-port does not exist\n");
+    EXPECT_EQ(missing.out, "Port None does not exist\n"); // messages name ports by their COM number
 }
 
 } // namespace

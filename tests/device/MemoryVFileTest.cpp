@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "core/Exceptions.h"
-#include "core/KLTDatabase.h"
 #include "core/KLTDate.h"
-#include "core/KLTFile.h"
-#include "core/TrainingEnvironment.h"
+#include "core/TrainingDataUnit.h"
 #include "device/VeltrakStatus.h"
 #include "device/genv/MemoryVFile.h"
-#include "tests/support/RawTraining.h"
+#include "tests/device/FakeDownloadSink.h"
 
 namespace klt {
 namespace {
@@ -16,8 +14,17 @@ uint16_t Day(int year, int month, int day) {
     return static_cast<uint16_t>(DaysSince1880({year, month, day}));
 }
 
-TVeltrakVBlockStart Start(uint8_t day, uint8_t month) {
-    return {day, month, 9, 30, 15, false, true};
+TVeltrakVBlockStart Start(uint8_t day, uint8_t month, uint8_t minute = 30) {
+    return {day, month, 9, minute, 15, false, true};
+}
+
+TVeltrakStatus Status() {
+    TVeltrakStatus status;
+    status.ClockDay = Day(2026, 12, 9);
+    status.SetInitialen("Jo");
+    status.Radumfang = 2100;
+    status.SetAbspeicherZeitBruch(1, 2);
+    return status;
 }
 
 TEST(MemoryVFile, TheTrainingDateIsTheLatestBeforeTheClock) {
@@ -29,66 +36,80 @@ TEST(MemoryVFile, TheTrainingDateIsTheLatestBeforeTheClock) {
     EXPECT_THROW(TrainingDayV(Start(31, 4), clock), EConvertError);
 }
 
-TEST(MemoryVFile, SamplesMarkersAndSettingsReachTheFile) {
-    TVeltrakVTraining training;
-    training.start = Start(1, 12);
-    training.temperature = 215;
-    training.samples = std::vector<TVeltrakVSample>(10, TVeltrakVSample{250, 9000, 90, 140});
-    training.markers = {{2, 4}, {7, -1}};
-    TVeltrakStatus status;
-    status.ClockDay = Day(2026, 12, 9);
-    status.SetInitialen("Jo");
-    status.Radumfang = 2100;
-    status.SetAbspeicherZeitBruch(1, 2);
+TEST(MemoryVFile, SamplesMarkersTimeBlocksAndSettingsReachTheTraining) {
+    TVeltrakVTraining recorded;
+    recorded.start = Start(1, 12);
+    recorded.samples = std::vector<TVeltrakVSample>(10, TVeltrakVSample{250, 9001, 90, 140, -55});
+    recorded.markers = {{2, 4}, {7, -1}};
+    recorded.blocks = {{Start(1, 12), 6}, {Start(1, 12, 40), 4}}; // a lost block between them
 
-    TKLTFile file;
-    FillTrainingFileV(file, training, status);
-    EXPECT_EQ(file.Header().date, Day(2026, 12, 1));
-    EXPECT_EQ(file.Header().circumference, 2100);
-    EXPECT_EQ(file.Interval(), 50);
-    EXPECT_EQ(file.Blocks(), (std::vector<TKLTBlock>{{(9 * 3600 + 30 * 60 + 15) * 100, 10}}));
-    ASSERT_EQ(file.SampleCount(), 10);
-    EXPECT_EQ(file.Sample(1).Power(), 250 * 8);
-    EXPECT_EQ(file.Sample(10).Cadence(), 90 * 32);
-    EXPECT_EQ(file.Sample(5).HeartRate(), 140 * 64);
-    EXPECT_EQ(file.Sample(5).Temperature(), 215);
-    EXPECT_EQ(file.Marker(0).name, "Jo");
-    ASSERT_EQ(file.MarkerCount(), 3);
-    EXPECT_EQ(file.Marker(1).first, 3);
-    EXPECT_EQ(file.Marker(1).last, 5);
-    EXPECT_EQ(file.Marker(2).first, 8);
-    EXPECT_EQ(file.Marker(2).last, 10);
+    TTrainingData training;
+    FillTrainingV(training, recorded, Status());
+    EXPECT_EQ(training.Header().date, Day(2026, 12, 1));
+    EXPECT_EQ(training.Header().circumference, 2100);
+    EXPECT_EQ(training.IntervalSeconds(), 0.5);
+    EXPECT_EQ(training.Blocks(),
+              (std::vector<TBlock>{{(9 * 3600 + 30 * 60 + 15) * 100, 6}, {(9 * 3600 + 40 * 60 + 15) * 100, 4}}));
+    ASSERT_EQ(training.SampleCount(), 10);
+    EXPECT_EQ(training.Sample(0).Value(dcPower), 250);
+    EXPECT_EQ(training.Sample(9).Value(dcCadence), 90);
+    EXPECT_EQ(training.Sample(4).Value(dcHeartRate), 140);
+    EXPECT_EQ(training.Sample(4).Value(dcSpeed), 9001); // exactly, not in steps of 32 mm/s
+    EXPECT_EQ(training.Sample(4).Value(dcTemperature), -55);
+    ASSERT_EQ(training.Markers().size(), 3u);
+    EXPECT_EQ(training.Markers()[0].name, "Jo");
+    EXPECT_EQ(training.Markers()[1].first, 3);
+    EXPECT_EQ(training.Markers()[1].last, 5);
+    EXPECT_EQ(training.Markers()[2].first, 8);
+    EXPECT_EQ(training.Markers()[2].last, 10);
 }
 
-TEST(MemoryVFile, EachTrainingOfTheMemoryIsWrittenAndAnImpossibleDateDoesNotStopTheOthers) {
-    test::TTempDir dir;
-    TrainingEnvironment().databaseDir = dir.Path();
+std::vector<uint8_t> OneRecordBlocks(std::initializer_list<std::pair<uint8_t, uint8_t>> dayMonth) {
     std::vector<uint8_t> memory;
-    // 1 December, 31 April (no such day), 2 December; each one block with a record.
-    for (const auto& [day, month] : {std::pair{0x41, 0x12}, std::pair{0x71, 0x04}, std::pair{0x42, 0x12}}) {
+    for (const auto& [day, month] : dayMonth) {
         std::vector<uint8_t> block(kMemoryVBlockSize, 0);
-        block[0] = static_cast<uint8_t>(day);
-        block[1] = static_cast<uint8_t>(month);
+        block[0] = day;
+        block[1] = month;
         block[2] = 0x10;
         block[8] = 20;
         block[9] = 0x01;
         memory.insert(memory.end(), block.begin(), block.end());
     }
-    TVeltrakStatus status;
-    status.ClockDay = Day(2026, 12, 9);
-    status.SetInitialen("Jo");
-    int errors = 0;
-    const auto paths = CreateTrainingFilesV(memory, status, [&](const std::exception&) { ++errors; });
-    TrainingEnvironment().databaseDir.clear();
+    return memory;
+}
 
-    EXPECT_EQ(errors, 1);
-    ASSERT_EQ(paths.size(), 2u);
-    EXPECT_EQ(paths[1], CanonicalDirectory(dir.Path(), "Jo", Day(2026, 12, 2)) +
-                            CanonicalStem("Jo", Day(2026, 12, 2)) + "A.klt");
-    TKLTFile first(paths[0]);
-    first.ReadFile();
-    EXPECT_EQ(first.Header().date, Day(2026, 12, 1));
-    EXPECT_EQ(first.SampleCount(), 11);
+TEST(MemoryVFile, EachTrainingGoesToTheSinkAndAnImpossibleDateDoesNotStopTheOthers) {
+    // 1 December, 31 April (no such day), 2 December; each one block with one record.
+    const std::vector<uint8_t> memory = OneRecordBlocks({{0x41, 0x12}, {0x71, 0x04}, {0x42, 0x12}});
+    test::TFakeDownloadSink sink;
+    const TDownloadResult result = CreateTrainingFilesV(memory, {}, Status(), sink);
+    EXPECT_EQ(result.errors.size(), 1u);
+    EXPECT_FALSE(result.Complete());
+    ASSERT_EQ(result.files.size(), 2u);
+    EXPECT_EQ(sink.Training(0).Header().date, Day(2026, 12, 1));
+    EXPECT_EQ(sink.Training(0).SampleCount(), 1);
+    EXPECT_EQ(sink.Training(1).Header().date, Day(2026, 12, 2));
+}
+
+TEST(MemoryVFile, ATrainingTheDatabaseHoldsIsNotSavedAgain) {
+    const std::vector<uint8_t> memory = OneRecordBlocks({{0x41, 0x12}, {0x42, 0x12}});
+    test::TFakeDownloadSink sink;
+    ASSERT_EQ(CreateTrainingFilesV(memory, {}, Status(), sink).files.size(), 2u);
+    const TDownloadResult again = CreateTrainingFilesV(memory, {}, Status(), sink);
+    EXPECT_TRUE(again.files.empty());
+    EXPECT_EQ(again.skippedKnown, 2);
+    EXPECT_TRUE(again.Complete());
+    EXPECT_EQ(sink.saved.size(), 2u);
+}
+
+TEST(MemoryVFile, GarbledBlocksKeepTheMemory) {
+    const std::vector<uint8_t> memory = OneRecordBlocks({{0x41, 0x12}, {0x42, 0x12}});
+    test::TFakeDownloadSink sink;
+    const std::vector<size_t> garbled = {1};
+    const TDownloadResult result = CreateTrainingFilesV(memory, garbled, Status(), sink);
+    EXPECT_EQ(result.files.size(), 1u);
+    ASSERT_EQ(result.incomplete.size(), 1u);
+    EXPECT_NE(result.incomplete[0].find("garbled"), std::string::npos);
 }
 
 } // namespace

@@ -67,30 +67,63 @@ TEST(MemoryV, TrainingsCollectTheRecordsOfTheirBlocks) {
                               Block({0x42, 0x06, 0x18, 0, 0}, 0xF6, {TRecord{0x35, 0x10, 0x20, 60, 120}})}) {
         memory.insert(memory.end(), block.begin(), block.end());
     }
-    const auto trainings = ParseMemoryV(memory, kNewFirmware, 100);
+    const TMemoryVParse parse = ParseMemoryV(memory, kNewFirmware, 100);
+    const auto& trainings = parse.trainings;
     ASSERT_EQ(trainings.size(), 2u);
     EXPECT_EQ(trainings[0].start.hour, 9);
     EXPECT_EQ(trainings[0].start.minute, 30);
-    EXPECT_EQ(trainings[0].temperature, 210);
-    EXPECT_EQ(trainings[0].samples.size(), 22u); // a block holds 11 records
-    EXPECT_EQ(trainings[0].samples[0], (TVeltrakVSample{0x12C, 36 * 100000 / 3600 * 2, 90, 140}));
+    // A block holds 11 records; the unused slots of a training's last block are no samples.
+    EXPECT_EQ(trainings[0].samples.size(), 15u);
+    EXPECT_EQ(trainings[0].samples[0], (TVeltrakVSample{0x12C, 36 * 100000 / 3600 * 2, 90, 140, 210}));
+    EXPECT_EQ(trainings[0].blocks, (std::vector<TVeltrakVTimeBlock>{{trainings[0].start, 15}}));
     EXPECT_TRUE(trainings[0].markers.empty());
 
-    ASSERT_EQ(trainings[1].samples.size(), 11u);
+    ASSERT_EQ(trainings[1].samples.size(), 1u);
     const TVeltrakVSample second = trainings[1].samples[0];
     EXPECT_EQ(second.power, 0x510);
     EXPECT_EQ(second.speed, ((0x30 << 4) | 0x20) * 100000 / 3600 * 2);
-    EXPECT_EQ(trainings[1].temperature, 2460);
+    EXPECT_EQ(second.temperature, -100); // the temperature byte is signed: a winter ride
+    // The data before the first training start belong to no training: the memory must stay.
+    EXPECT_EQ(parse.unstartedBlocks, 1);
+    EXPECT_EQ(parse.Problems(),
+              std::vector<std::string>{"1 block of the Veltrak's memory held data before the first training started."});
+}
+
+TEST(MemoryV, ALostBlockKeepsTheSamplesAfterItAtTheirOwnTime) {
+    std::vector<uint8_t> memory;
+    for (const auto& block : {Block({0x41, 0x06, 0x09, 0x30, 0}, 21, Riding(11)),
+                              Block({0x01, 0x06, 0x09, 0x30, 0x0A}, 21, Riding(11)), // no valid time
+                              Block({0x01, 0x06, 0x09, 0x30, 0x22}, 21, Riding(11)),
+                              Block({0x01, 0x06, 0x09, 0x30, 0x33}, 21, Riding(3))}) {
+        memory.insert(memory.end(), block.begin(), block.end());
+    }
+    const TMemoryVParse parse = ParseMemoryV(memory, kNewFirmware, 100);
+    ASSERT_EQ(parse.trainings.size(), 1u);
+    const TVeltrakVTraining& training = parse.trainings[0];
+    EXPECT_EQ(training.samples.size(), 25u);
+    ASSERT_EQ(training.blocks.size(), 2u);
+    EXPECT_EQ(training.blocks[0].count, 11);
+    EXPECT_EQ(training.blocks[1].count, 14);
+    EXPECT_EQ(training.blocks[1].start.second, 22); // 09:30:22, where the next good block says
+    EXPECT_EQ(parse.undatedBlocks, 1);
+
+    // A block that stayed garbled in the transfer is left out the same way.
+    const std::vector<size_t> garbled = {2};
+    const TMemoryVParse noisy = ParseMemoryV(memory, kNewFirmware, 100, garbled);
+    EXPECT_EQ(noisy.garbledBlocks, 1);
+    EXPECT_EQ(noisy.trainings[0].samples.size(), 14u);
+    EXPECT_EQ(noisy.trainings[0].blocks.back().start.second, 33);
+    EXPECT_EQ(noisy.Problems().size(), 2u);
 }
 
 TEST(MemoryV, SpeedDependsOnFirmwareAndThePerMinuteFlag) {
     const std::vector<TRecord> records = {TRecord{0x70, 0, 0x10, 0, 0}};
-    const auto older = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kOldFirmware, 200);
+    const auto older = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kOldFirmware, 200).trainings;
     ASSERT_EQ(older.size(), 1u);
     EXPECT_EQ(older[0].samples[0].speed, 0x710 * 100000 / 3600);
-    const auto newer = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kNewFirmware, 200);
+    const auto newer = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kNewFirmware, 200).trainings;
     EXPECT_EQ(newer[0].samples[0].speed, 0x310 * 100000 / 3600 * 2);
-    const auto perMinute = ParseMemoryV(Block({0x41, 0x01, 0x90, 0, 0}, 20, records), kNewFirmware, 200);
+    const auto perMinute = ParseMemoryV(Block({0x41, 0x01, 0x90, 0, 0}, 20, records), kNewFirmware, 200).trainings;
     EXPECT_EQ(perMinute[0].samples[0].speed, 0x310 * 1000 / 60 * 2);
 }
 
@@ -101,23 +134,23 @@ TEST(MemoryV, TheMarkerBitOpensAndClosesIntervals) {
     const TRecord bit6{0x41, 0x2C, 36, 90, 140};
     const std::vector<TRecord> records = {plain, marked, marked, markerOnly, plain, bit6, marked, marked};
 
-    const auto newer = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kNewFirmware, 200);
+    const auto newer = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kNewFirmware, 200).trainings;
     ASSERT_EQ(newer.size(), 1u);
     // The marker-only record neither opens nor closes; the last marker is still open at the end.
     EXPECT_EQ(newer[0].markers, (std::vector<TVeltrakVMarker>{{1, 3}, {6, -1}}));
 
     // Older firmware does not let records with bit 6 toggle the marker.
     const std::vector<TRecord> withBit6 = {marked, bit6, plain};
-    const auto older = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, withBit6), kOldFirmware, 200);
+    const auto older = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, withBit6), kOldFirmware, 200).trainings;
     EXPECT_EQ(older[0].markers, (std::vector<TVeltrakVMarker>{{0, 1}}));
-    const auto newerBit6 = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, withBit6), kNewFirmware, 200);
+    const auto newerBit6 = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, withBit6), kNewFirmware, 200).trainings;
     EXPECT_EQ(newerBit6[0].markers, (std::vector<TVeltrakVMarker>{{0, 0}}));
 }
 
 TEST(MemoryV, AStoppedCrankClearsThePowerOfTheLagBeforeIt) {
     std::vector<TRecord> records = Riding(8);
     records.push_back(TRecord{0x00, 0x00, 36, 0, 140});
-    const auto fast = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kNewFirmware, 50);
+    const auto fast = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kNewFirmware, 50).trainings;
     const auto& samples = fast[0].samples;
     // 1.5 s at 0.5 s: the three samples before the stop lose power and cadence.
     EXPECT_EQ(samples[4].cadence, 90);
@@ -128,7 +161,7 @@ TEST(MemoryV, AStoppedCrankClearsThePowerOfTheLagBeforeIt) {
         EXPECT_EQ(samples[i].heartRate, 140) << i;
     }
     // Longer intervals keep what was recorded.
-    const auto slow = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kNewFirmware, 200);
+    const auto slow = ParseMemoryV(Block({0x41, 0x01, 0x10, 0, 0}, 20, records), kNewFirmware, 200).trainings;
     EXPECT_EQ(slow[0].samples[7].cadence, 90);
 }
 
@@ -147,7 +180,7 @@ std::vector<TVeltrakVSample> ParsedSamples(std::vector<TRecord> records, uint16_
         const auto block = Block({static_cast<uint8_t>(first == 0 ? 0x41 : 0x01), 0x01, 0x10, 0, 0}, 20, part);
         memory.insert(memory.end(), block.begin(), block.end());
     }
-    return ParseMemoryV(memory, firmware, interval)[0].samples;
+    return ParseMemoryV(memory, firmware, interval).trainings[0].samples;
 }
 
 TEST(MemoryV, AHeldReadingIsSpreadOverItsRepeatsAtShortIntervals) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "tests/device/FakeLine.h"
+#include "tests/support/ScriptedPrompt.h"
 
 namespace klt::test {
 
@@ -13,11 +14,13 @@ template <class Protocol> struct TProtocolRig {
                                                 std::deque<uint8_t>& out) { unit(byte, settings, out); });
         line = owned.get();
         protocol = std::make_unique<Protocol>(std::move(owned), &clock);
+        protocol->SetPrompt(InstalledPrompt());
         TVeltrakComPort port;
         port.Name = "Test";
         port.Path = "/dev/ttyTEST0";
         port.PortNumber = 3;
         protocol->SetPort(port);
+        protocol->SetPortLister([port] { return std::vector<TVeltrakComPort>{port}; }); // the machine's ports
         protocol->SetSearchAllPorts(false);
         protocol->Line().OpenPort(port); // as the search leaves it; tests that search reopen it
     }

@@ -4,6 +4,7 @@
 
 #include "device/VeltrakExceptions.h"
 #include "device/kltcomm.h"
+#include "device/transport/ComPorts.h"
 #include "tests/device/FakeSysfs.h"
 #include "tests/device/ProtocolFixture.h"
 #include "tests/device/ScriptedHeadUnits.h"
@@ -152,6 +153,7 @@ TEST(RegisterProtocol, SearchOfAllPortsGoesThroughTheMachinesPorts) {
     unit.silent = true;
     TProtocolRig<TVeltrakOld> rig(unit);
     rig.protocol->SetSearchAllPorts(true);
+    rig.protocol->SetPortLister(ListComPorts);
     rig.line->openedPaths.clear();
     std::string message;
     try {

@@ -93,6 +93,8 @@ struct THeadUnitV {
     TParity parity = TParity::None;
     bool needsWakeUp = false;
     std::map<char, std::vector<uint8_t>> replies; // reply data; commands not listed are acknowledged only
+    // The settings memory "Z" reads and "Y" writes, by page << 8 | address.
+    std::map<uint16_t, uint8_t> settingsMemory;
     std::set<char> silent;
     int silentTelegrams = 0;
     // Memory blocks; each entry lists what is sent on the first, second, ... try of that block.
@@ -155,6 +157,20 @@ struct THeadUnitV {
             try_ = 0;
             downloading_ = count != 0;
             SendBlock(out);
+            return;
+        }
+        if (command == 'Y' && telegram.size() == 4) {
+            settingsMemory[static_cast<uint16_t>(static_cast<uint8_t>(telegram[1]) << 8 | static_cast<uint8_t>(telegram[2]))] =
+                static_cast<uint8_t>(telegram[3]);
+        }
+        if (command == 'Z' && telegram.size() == 3) {
+            const auto value = settingsMemory.find(
+                static_cast<uint16_t>(static_cast<uint8_t>(telegram[1]) << 8 | static_cast<uint8_t>(telegram[2])));
+            if (value != settingsMemory.end()) {
+                const auto characters = NibbleCharacters(value->second);
+                out.insert(out.end(), characters.begin(), characters.end());
+                out.push_back(0x03);
+            }
             return;
         }
         if (auto it = replies.find(command); it != replies.end()) {

@@ -46,7 +46,7 @@ TEST(SectionRecords, StorageIntervalsBecomeTheFileFractions) {
     EXPECT_THROW(IntervalFraction(65530), EConvertError); // 6553/100 s: no byte holds 6553
 }
 
-TEST(SectionRecords, ABlockEndsAtItsEndRecordOrWhenShort) {
+TEST(SectionRecords, TheRecordsOfABlockEndAtItsEndRecord) {
     auto bytes = [](std::initializer_list<test::TRecordBytes> records) {
         std::vector<uint8_t> b;
         for (const auto& r : records) {
@@ -56,7 +56,6 @@ TEST(SectionRecords, ABlockEndsAtItsEndRecordOrWhenShort) {
     };
     const auto sample = test::SampleRecord({.power = 1000, .speed = 360, .altitude = -20, .temperature = -55});
     TSectionBlock block = ParseSectionBlock(bytes({sample, test::PauseRecord(), test::EndRecord(), sample}));
-    EXPECT_TRUE(block.ends);
     ASSERT_EQ(block.records.size(), 2u);
     EXPECT_EQ(block.records[0].power, 1000);
     EXPECT_EQ(block.records[0].speed, 10000);
@@ -69,8 +68,9 @@ TEST(SectionRecords, ABlockEndsAtItsEndRecordOrWhenShort) {
     for (int i = 0; i < 32; ++i) {
         full.insert(full.end(), sample.begin(), sample.end());
     }
-    EXPECT_FALSE(ParseSectionBlock(full).ends);
-    EXPECT_TRUE(ParseSectionBlock(std::span(full).first(31 * 16)).ends);
+    EXPECT_EQ(ParseSectionBlock(full).records.size(), 32u);
+    EXPECT_EQ(ParseSectionBlock(std::span(full).first(31 * 16)).records.size(), 31u);
+    EXPECT_TRUE(ParseSectionBlock(bytes({test::EndRecord()})).records.empty()); // no more data
     full.push_back(0);
     EXPECT_FALSE(IsSectionBlockReply(full));
     EXPECT_FALSE(IsSectionBlockReply({}));

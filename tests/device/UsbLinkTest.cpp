@@ -104,6 +104,7 @@ TEST(UsbLink, FailuresShowTheOperationAndStatusWhileDisplayIsOn) {
     test::TScriptedPrompt prompt;
     TScriptedFtdi ftdi;
     TUsbLink link(ftdi);
+    link.SetErrorPrompt(&prompt);
     const std::pair<TFtStatus, const char*> expected[] = {
         {FT_INVALID_HANDLE, "FT_SetBaudRate - Invalid Handle..."},
         {FT_DEVICE_NOT_FOUND, "FT_SetBaudRate - Device Not Found...."},

@@ -31,7 +31,9 @@ TEST(UsbRequest, LengthAndChecksumLeaveOutTheLastByte) {
 struct TUsbRig {
     test::TFakeFtdi ftdi;
     TFakeClock clock;
-    TUsbRequestLink link{ftdi, clock, nullptr, nullptr};
+    TUsbRequestLink link{ftdi, clock, nullptr, nullptr, [] {
+                             return Prompt().Ask("Warning", kBusyText, TPromptButtons::OkCancel) == TPromptAnswer::Ok;
+                         }};
 };
 
 TEST(UsbRequest, PayloadFollowsClassAndCode) {
@@ -76,11 +78,27 @@ TEST(UsbRequest, InvalidRequestAndBadChecksum) {
     EXPECT_EQ(rig.link.ConsecutiveFailures(), 7); // the seventh passes on
 }
 
+TEST(UsbRequest, GarbledRepliesBeyondTheRetriesAreAFailedRequestUntilTheSeventhInARow) {
+    TUsbRig rig;
+    std::vector<uint8_t> corrupted = ReplyFrame({2, 3, 7});
+    corrupted.back() ^= 1;
+    rig.ftdi.replies.assign(4, corrupted);
+    EXPECT_FALSE(rig.link.SendRequest(kReadStatus, {})); // the caller decides, as for silence
+    EXPECT_EQ(rig.ftdi.requests.size(), 4u);
+    EXPECT_EQ(rig.link.ConsecutiveFailures(), 4);
+    rig.ftdi.replies.assign(4, corrupted);
+    EXPECT_THROW(rig.link.SendRequest(kReadStatus, {}), Exception);
+    EXPECT_EQ(rig.link.ConsecutiveFailures(), 7);
+}
+
 TEST(UsbRequest, SilenceResetsTheLine) {
     TUsbRig rig;
     EXPECT_FALSE(rig.link.SendRequest(kReadStatus, {}));
     EXPECT_EQ(rig.ftdi.breaks, 3);
-    EXPECT_THROW(rig.link.SendRequest({7, 2, 1}, {}), Exception); // class 2, code 1
+    // Class 2, code 1: silence is invalid data, retried as a failure three more times.
+    EXPECT_FALSE(rig.link.SendRequest({7, 2, 1}, {}));
+    EXPECT_EQ(rig.ftdi.breaks, 3 + 4);
+    EXPECT_EQ(rig.link.ConsecutiveFailures(), 4);
 }
 
 TEST(UsbRequest, BusyWaitsOrCancels) {

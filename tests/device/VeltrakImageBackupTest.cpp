@@ -8,11 +8,9 @@
 
 #include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
-#include "core/TrainingEnvironment.h"
 #include "device/VeltrakImage.h"
 #include "tests/support/BackupBytes.h"
 #include "tests/support/RawTraining.h"
-#include "tests/support/ScriptedPrompt.h"
 
 namespace klt {
 namespace {
@@ -35,9 +33,6 @@ void ExpectTwoRides(const TVeltrakImage& image) {
 
 class VeltrakImageBackup : public ::testing::Test {
 protected:
-    void SetUp() override { TrainingEnvironment().databaseDir = dir_.Path(); }
-    void TearDown() override { TrainingEnvironment().databaseDir.clear(); }
-
     test::TTempDir dir_;
 };
 
@@ -55,7 +50,6 @@ TEST_F(VeltrakImageBackup, BothFormatCharactersAndTheOlderFormLoadAndParse) {
         const std::string path = TwoRides(c.formatAndLength, c.statusSize).WriteTo(dir_.File("in.kli"));
         ASSERT_TRUE(image.LoadBackup(path, kNoLimits)) << c.statusSize;
         ExpectTwoRides(image);
-        EXPECT_FALSE(image.Dirty());
     }
 }
 
@@ -100,59 +94,63 @@ TEST_F(VeltrakImageBackup, DamagedOrForeignFilesAreRefusedAndLeaveAnEmptyImage) 
     EXPECT_THROW(image.LoadBackup(dir_.File("missing.kli")), EInOutError);
 }
 
-TEST_F(VeltrakImageBackup, AFailedConversionLeavesABackupThatLoadsToTheSameHeaders) {
+TEST_F(VeltrakImageBackup, ABackupLoadsToTheSameHeadersAndNeverReplacesAnother) {
     std::filesystem::create_directory(dir_.File("kltimage")); // an existing folder in other case
-    std::vector<TVeltrakTrainingHeader> before;
-    {
-        TVeltrakImage image;
-        ASSERT_TRUE(image.LoadBackup(TwoRides({'4', 0x19, 0x02}).WriteTo(dir_.File("in.kli")), kNoLimits));
-        before = image.Headers();
-        image.SetDirty(true); // as a failed conversion leaves it
-    }
-    const std::string backup = dir_.File("kltimage/" + CanonicalStem("Jo", kDay) + "A.kli");
-    ASSERT_TRUE(std::filesystem::exists(backup));
+    TVeltrakImage image;
+    ASSERT_TRUE(image.LoadBackup(TwoRides({'4', 0x19, 0x02}).WriteTo(dir_.File("in.kli")), kNoLimits));
+    const std::string backup = image.BackupFileName(dir_.Path());
+    EXPECT_EQ(backup, dir_.File("kltimage/" + CanonicalStem("Jo", kDay) + "A.kli"));
+    image.SaveBackup(backup);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("KLTIMAGE")));
-
-    // A second failed image of the same day keeps the first backup and gets the next name.
-    const auto firstSize = std::filesystem::file_size(backup);
-    {
-        TVeltrakImage image;
-        ASSERT_TRUE(image.LoadBackup(backup, kNoLimits));
-        image.SetDirty(true);
-    }
-    EXPECT_EQ(std::filesystem::file_size(backup), firstSize);
-    EXPECT_TRUE(std::filesystem::exists(dir_.File("kltimage/" + CanonicalStem("Jo", kDay) + "B.kli")));
+    // A second image of the same day gets the next name.
+    EXPECT_EQ(image.BackupFileName(dir_.Path()), dir_.File("kltimage/" + CanonicalStem("Jo", kDay) + "B.kli"));
 
     TVeltrakImage loaded;
     ASSERT_TRUE(loaded.LoadBackup(backup, kNoLimits));
     ExpectTwoRides(loaded);
-    ASSERT_EQ(loaded.Headers().size(), before.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(loaded.Headers()[i].initials, before[i].initials);
-        EXPECT_EQ(loaded.Headers()[i].startDay, before[i].startDay);
-        EXPECT_EQ(loaded.Headers()[i].startTime, before[i].startTime);
-        EXPECT_EQ(loaded.Headers()[i].recordCount, before[i].recordCount);
-        EXPECT_EQ(loaded.Headers()[i].interval, before[i].interval);
-        EXPECT_EQ(loaded.Headers()[i].firmwareVersion, before[i].firmwareVersion);
-        EXPECT_EQ(loaded.Headers()[i].flags, before[i].flags);
+    ASSERT_EQ(loaded.Headers().size(), image.Headers().size());
+    for (size_t i = 0; i < image.Headers().size(); ++i) {
+        EXPECT_EQ(loaded.Headers()[i].initials, image.Headers()[i].initials);
+        EXPECT_EQ(loaded.Headers()[i].startDay, image.Headers()[i].startDay);
+        EXPECT_EQ(loaded.Headers()[i].startTime, image.Headers()[i].startTime);
+        EXPECT_EQ(loaded.Headers()[i].recordCount, image.Headers()[i].recordCount);
+        EXPECT_EQ(loaded.Headers()[i].interval, image.Headers()[i].interval);
+        EXPECT_EQ(loaded.Headers()[i].firmwareVersion, image.Headers()[i].firmwareVersion);
+        EXPECT_EQ(loaded.Headers()[i].flags, image.Headers()[i].flags);
     }
 }
 
-TEST_F(VeltrakImageBackup, ACleanImageWritesNothingAndAnUnwritableBackupIsShownNotThrown) {
-    {
-        TVeltrakImage image;
-        ASSERT_TRUE(image.LoadBackup(TwoRides({'4', 0x19, 0x02}).WriteTo(dir_.File("in.kli")), kNoLimits));
+TEST_F(VeltrakImageBackup, AGenerationVMemoryKeepsItsBlocksAndWhichStayedGarbled) {
+    TVeltrakImage image;
+    image.SetHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
+    image.SetInitialen("Jo");
+    image.ClockDay = kDay;
+    std::vector<uint8_t> blocks(3 * 64);
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        blocks[i] = static_cast<uint8_t>(i * 7);
     }
-    EXPECT_FALSE(std::filesystem::exists(dir_.File("KLTIMAGE")));
+    image.SetBlockMemory(blocks, {1});
+    const std::string path = dir_.File("v.kli");
+    image.SaveBackup(path);
+    EXPECT_EQ(std::filesystem::file_size(path), 8u + 3u + 535u + 3u * 65u);
 
-    TrainingEnvironment().databaseDir.clear();
-    test::TScriptedPrompt prompt;
-    {
-        TVeltrakImage image;
-        image.SetDirty(true);
-    }
-    ASSERT_EQ(prompt.shown.size(), 1U);
-    EXPECT_NE(prompt.shown[0].text.find("memory image"), std::string::npos);
+    TVeltrakImage loaded;
+    ASSERT_TRUE(loaded.LoadBackup(path));
+    EXPECT_EQ(loaded.BlockMemory(), blocks);
+    EXPECT_EQ(loaded.GarbledBlocks(), std::vector<size_t>{1});
+    EXPECT_EQ(loaded.Initialen(), "Jo");
+    EXPECT_EQ(loaded.RecordCount(), 0);
+
+    // Cut short, or with a flag that is neither 0 nor 1: refused.
+    std::string bytes = test::ReadFileBytes(path);
+    bytes.pop_back();
+    test::WriteFileBytes(dir_.File("cut.kli"), bytes);
+    EXPECT_FALSE(loaded.LoadBackup(dir_.File("cut.kli")));
+    bytes = test::ReadFileBytes(path);
+    bytes[8 + 3 + 535] = 2;
+    test::WriteFileBytes(dir_.File("flag.kli"), bytes);
+    EXPECT_FALSE(loaded.LoadBackup(dir_.File("flag.kli")));
+    EXPECT_TRUE(loaded.BlockMemory().empty());
 }
 
 } // namespace

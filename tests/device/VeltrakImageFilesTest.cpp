@@ -5,11 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/KLTDatabase.h"
-#include "core/KLTFile.h"
-#include "core/TrainingEnvironment.h"
+#include "core/TrainingDataUnit.h"
 #include "device/VeltrakImage.h"
-#include "tests/support/RawTraining.h"
+#include "tests/device/FakeDownloadSink.h"
 
 namespace klt {
 namespace {
@@ -23,9 +21,6 @@ const std::vector<uint8_t> kPause = {0, 0, 0, 0, 0};
 
 class VeltrakImageFiles : public ::testing::Test {
 protected:
-    void SetUp() override { TrainingEnvironment().databaseDir = dir_.Path(); }
-    void TearDown() override { TrainingEnvironment().databaseDir.clear(); }
-
     void Add(const std::vector<uint8_t>& record, int times = 1) {
         for (int i = 0; i < times; ++i) {
             memory_.insert(memory_.end(), record.begin(), record.end());
@@ -44,7 +39,7 @@ protected:
         return image;
     }
 
-    test::TTempDir dir_;
+    test::TFakeDownloadSink sink_;
     std::vector<uint8_t> memory_;
 };
 
@@ -61,42 +56,39 @@ TEST_F(VeltrakImageFiles, JoinedSegmentsBecomeBlocksOfOneFileInTheDatabase) {
     TVeltrakImage image = Parsed();
     ASSERT_EQ(image.Counters().trainingFiles, 2);
 
-    const std::vector<std::string> paths = image.CreateTrainingFiles();
-    ASSERT_EQ(paths.size(), 2u);
-    const std::string dir = CanonicalDirectory(dir_.Path(), "Jo", kFirstClockDay);
-    const std::string stem = CanonicalStem("Jo", kFirstClockDay);
-    EXPECT_EQ(paths[0], dir + stem + "A.klt");
-    EXPECT_EQ(paths[1], dir + stem + "B.klt");
+    const TDownloadResult result = image.CreateTrainingFiles(sink_);
+    EXPECT_TRUE(result.Complete());
+    ASSERT_EQ(result.files.size(), 2u);
 
-    TKLTFile first(paths[0]);
-    first.ReadFile();
+    const TTrainingData& first = sink_.Training(0);
     EXPECT_EQ(first.Header().date, kFirstClockDay);
     EXPECT_EQ(first.Header().circumference, 2100);
-    EXPECT_EQ(first.Marker(0).name, "Jo");
+    EXPECT_EQ(first.Markers().at(0).name, "Jo");
     EXPECT_EQ(first.SampleCount(), 300);
-    EXPECT_EQ(first.Blocks(), (std::vector<TKLTBlock>{{2880000, 120}, {3060000, 60}, {3066200, 120}}));
-    EXPECT_EQ(first.Sample(1).Power(), 0x125 * 8);
-    EXPECT_EQ(first.Sample(300).Cadence(), 90 * 32);
-    EXPECT_EQ(first.Sample(150).HeartRate(), 140 * 64);
-    TSampleElement expected{};
-    expected.SetShort(0x125 * 8, 90 * 32, 140 * 64, 272 * 60);
-    EXPECT_EQ(first.Sample(200).Speed(), expected.Speed());
+    EXPECT_EQ(first.Blocks(), (std::vector<TBlock>{{2880000, 120}, {3060000, 60}, {3066200, 120}}));
+    EXPECT_EQ(first.Sample(0).Value(dcPower), 0x125);
+    EXPECT_EQ(first.Sample(299).Value(dcCadence), 90);
+    EXPECT_EQ(first.Sample(149).Value(dcHeartRate), 140);
+    EXPECT_EQ(first.Sample(199).Value(dcSpeed), 272 * 60); // exactly, not in steps of 32 mm/s
+    EXPECT_EQ(sink_.Training(1).Blocks(), (std::vector<TBlock>{{5040000, 120}}));
 
-    TKLTFile second(paths[1]);
-    second.ReadFile();
-    EXPECT_EQ(second.Blocks(), (std::vector<TKLTBlock>{{5040000, 120}}));
-    EXPECT_FALSE(image.Dirty());
+    // Downloaded again without clearing: nothing is saved twice.
+    const TDownloadResult again = image.CreateTrainingFiles(sink_);
+    EXPECT_TRUE(again.files.empty());
+    EXPECT_EQ(again.skippedKnown, 2);
 }
 
-TEST_F(VeltrakImageFiles, WithoutADatabaseNothingIsWrittenAndTheImageTurnsDirty) {
+TEST_F(VeltrakImageFiles, ATrainingThatCannotBeSavedKeepsTheMemoryAndTheOthersFollow) {
     Add(kClock8h);
     Add(kRiding, 120);
+    Add(kClock14h);
+    Add(kRiding, 120);
     TVeltrakImage image = Parsed();
-    TrainingEnvironment().databaseDir.clear();
-    int handled = 0;
-    EXPECT_THROW(image.CreateTrainingFiles([&](const std::exception&) { ++handled; }), EKLTFileDatabaseError);
-    EXPECT_EQ(handled, 0); // one error for the whole download, not one per training
-    EXPECT_TRUE(image.Dirty());
+    sink_.failSave = [](const TTrainingData& training) { return training.Blocks().front().start == 2880000; };
+    const TDownloadResult result = image.CreateTrainingFiles(sink_);
+    EXPECT_EQ(result.files.size(), 1u);
+    EXPECT_EQ(result.errors.size(), 1u);
+    EXPECT_FALSE(result.Complete());
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include <set>
 
-#include "app/KLTMainStartup.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "device/VeltrakExceptions.h"
@@ -66,6 +65,8 @@ struct TVIRig {
                               : std::make_unique<TVeltrakVI>(std::move(line), &clock, &usb);
         veltrak->Status().SetHWVersion(generation7 ? TVeltrakHWVersion::HWVersionVT7x128
                                                    : TVeltrakHWVersion::HWVersionVT6x128);
+        veltrak->SetPrompt(test::InstalledPrompt());
+        usb.SetErrorPrompt(&test::InstalledPrompt());
     }
     void Answer(TFakeHeadUnit& unit) {
         ftdi.headUnit = [&unit](const TBytes& request) { return unit(request); };
@@ -330,10 +331,10 @@ TEST(VeltrakVIStatus, NewerFirmwareWarnsUnlessTheConfigurationSaysNot) {
     TFakeHeadUnit unit;
     unit.firmware = 0xE518;
     rig.Answer(unit);
-    rig.veltrak->SetStartupFlags(TStartupFlag::Started | TStartupFlag::NoVersionCheck);
+    rig.veltrak->SetVersionCheck(false);
     rig.veltrak->ReadStatus();
     unit.firmware = 0xE517;
-    rig.veltrak->SetStartupFlags(0);
+    rig.veltrak->SetVersionCheck(true);
     rig.veltrak->ReadStatus();
 }
 

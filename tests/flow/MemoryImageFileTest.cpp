@@ -76,7 +76,7 @@ TEST_F(MemoryImageFile, ConvertingWritesAndOpensEveryTrainingAndLeavesTheSourceA
     const std::string path = TwoRides();
     const auto sourceSize = fs::file_size(path);
     test::TScriptedPrompt prompt;
-    const std::vector<std::string> written = ConvertMemoryImage(path, {0, kHour, 0}, open);
+    const std::vector<std::string> written = ConvertMemoryImage(path, {0, kHour, 0}, database.Path(), prompt, open);
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(opened, written);
     for (const std::string& file : written) {
@@ -101,20 +101,19 @@ TEST_F(MemoryImageFile, FailuresAreToldAndLoseNothing) {
         }
         opened.push_back(file);
     };
-    const std::vector<std::string> written = ConvertMemoryImage(path, {0, kHour, 0}, failFirst);
+    const std::vector<std::string> written = ConvertMemoryImage(path, {0, kHour, 0}, database.Path(), prompt, failFirst);
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(opened, std::vector<std::string>{written[1]});
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "cannot open " + written[0]);
 
     // Every training too short: the user hears that there is none.
-    ConvertMemoryImage(path, {kHour, kHour, kHour}, open);
+    ConvertMemoryImage(path, {kHour, kHour, kHour}, database.Path(), prompt, open);
     ASSERT_EQ(prompt.shown.size(), 2u);
     EXPECT_NE(prompt.shown[1].text.find("holds no training"), std::string::npos);
 
     // Without a database nothing is written; the error goes up and no backup copy is attempted.
-    TrainingEnvironment().databaseDir.clear();
-    EXPECT_THROW(ConvertMemoryImage(path, {0, kHour, 0}, open), EKLTFileDatabaseError);
+    EXPECT_THROW(ConvertMemoryImage(path, {0, kHour, 0}, "", prompt, open), EKLTFileDatabaseError);
     EXPECT_EQ(prompt.shown.size(), 2u);
     EXPECT_TRUE(fs::exists(path));
 }
@@ -124,7 +123,7 @@ TEST_F(MemoryImageFile, WhatIsNoMemoryImageIsRefused) {
     const std::string foreign = database.Path() + "/../foreign.kli";
     test::WriteFileBytes(foreign, "KLTIMAGE but nothing more");
     try {
-        ConvertMemoryImage(foreign, {}, open);
+        ConvertMemoryImage(foreign, {}, database.Path(), prompt, open);
         FAIL() << "no error";
     } catch (const EInOutError& error) {
         EXPECT_NE(std::string(error.what()).find("memory image"), std::string::npos);
@@ -132,7 +131,7 @@ TEST_F(MemoryImageFile, WhatIsNoMemoryImageIsRefused) {
     // A memory that runs into empty memory cannot be split at all.
     TBackupBytes broken = test::TwoRides();
     broken.Records(kEmptyMemory);
-    EXPECT_THROW(ConvertMemoryImage(broken.WriteTo(foreign), {}, open), ECheckMesswertType);
+    EXPECT_THROW(ConvertMemoryImage(broken.WriteTo(foreign), {}, database.Path(), prompt, open), ECheckMesswertType);
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_TRUE(FilesInDatabase().empty());

@@ -17,7 +17,8 @@ protected:
         auto veltrak = std::make_unique<TFakeVeltrak>(&clock_);
         fake_ = veltrak.get();
         model_ = std::make_unique<TKLTVtrkReadDataModel>(test::Configuration(type, db_.Path()), wholeMemory,
-                                                         "Read %s", "left %s", std::move(veltrak));
+                                                         "Read %s", "left %s", test::InstalledPrompt(),
+                                                         std::move(veltrak));
         return *model_;
     }
 
@@ -126,7 +127,7 @@ TEST_F(ReadDataModelTest, OtherFailureIsShownAndEndsTheDialogAborted) {
     EXPECT_EQ(model.Outcome(), TDownloadOutcome::Aborted);
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "disk on fire");
-    EXPECT_EQ(model.Downloaded().errors, std::vector<std::string>{"disk on fire"});
+    EXPECT_EQ(model.Downloaded().incomplete, std::vector<std::string>{"disk on fire"});
 }
 
 } // namespace

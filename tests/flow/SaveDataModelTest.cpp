@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "flow/ReadDataModel.h"
@@ -24,7 +25,7 @@ protected:
             fake_->status = std::move(status);
         }
         read_ = std::make_unique<TKLTVtrkReadDataModel>(test::Configuration(type, db_.Path()), false, "%s", "%s",
-                                                        std::move(veltrak));
+                                                        test::InstalledPrompt(), std::move(veltrak));
         if (type == 4) {
             EXPECT_TRUE(read_->Download());
         } else {
@@ -32,8 +33,17 @@ protected:
             read_->Image().SetHWVersion(HWVersionOfType(type));
         }
         save_ = std::make_unique<TKLTVtrkSaveDataModel>(read_->Image(), read_->Veltrak(), read_->Downloaded(),
-                                                        read_->Configuration(), std::move(known));
+                                                        read_->Sink(), read_->Configuration(), std::move(known));
         return *save_;
+    }
+    // The memory image backups kept in the database.
+    std::vector<std::string> Backups() const {
+        std::vector<std::string> found;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(db_.Path() + "/KLTIMAGE", error)) {
+            found.push_back(entry.path().filename().string());
+        }
+        return found;
     }
 
     test::TTempDatabase db_;
@@ -69,6 +79,10 @@ TEST_F(SaveDataModelTest, DeleteIsRefusedWhenATrainingCouldNotBeWritten) {
     EXPECT_TRUE(read_->Downloaded().files.empty());
     ASSERT_FALSE(prompt.shown.empty());
     EXPECT_NE(prompt.shown.back().text.find("The data stay in the Veltrak"), std::string::npos);
+    // The memory as read is kept beside the database, and the user is told where.
+    ASSERT_EQ(Backups().size(), 1u);
+    EXPECT_TRUE(std::any_of(prompt.shown.begin(), prompt.shown.end(),
+                            [&](const auto& shown) { return shown.text.find(Backups()[0]) != std::string::npos; }));
 
     // pressed again, the trainings are not written twice and the memory still stays
     std::filesystem::remove(blocked);
@@ -80,10 +94,10 @@ TEST_F(SaveDataModelTest, DeleteIsRefusedWhenATrainingCouldNotBeWritten) {
 TEST_F(SaveDataModelTest, DeleteIsRefusedAfterADownloadCutShort) {
     test::TScriptedPrompt prompt;
     TKLTVtrkSaveDataModel& save = Save(5);
-    read_->Downloaded().cut = true;
+    read_->Downloaded().Incomplete("2 trainings were not chosen.");
     EXPECT_FALSE(save.SaveAndClear(false));
     EXPECT_EQ(fake_->recordingsStarted, 0);
-    EXPECT_NE(prompt.shown.back().text.find("did not finish"), std::string::npos);
+    EXPECT_EQ(prompt.shown.back().text, "The data stay in the Veltrak:\r\n2 trainings were not chosen.");
 }
 
 TEST_F(SaveDataModelTest, DeleteOnlyAsksFirstAndSavesNothing) {
@@ -111,7 +125,7 @@ TEST_F(SaveDataModelTest, KeepOnRegisterHeadUnitsSavesAndLeavesTheMemory) {
     EXPECT_TRUE(save.SaveAndKeep(true));
     EXPECT_EQ(read_->Downloaded().files.size(), 1u);
     EXPECT_EQ(fake_->recordingsStarted, 0);
-    EXPECT_TRUE(read_->Image().Dirty()); // Shift and Ctrl: the backup is written with the image
+    EXPECT_EQ(Backups().size(), 1u); // Shift and Ctrl: the memory image is kept too
 }
 
 TEST_F(SaveDataModelTest, BatteryTexts) {
@@ -139,6 +153,15 @@ TEST_F(SaveDataModelTest, CriticalBatteryFlashesOnUsbHeadUnits) {
     const bool phase = save.FlashPhase();
     save.Tick();
     EXPECT_NE(save.FlashPhase(), phase);
+}
+
+TEST_F(SaveDataModelTest, TheMemoryGaugeShowsWhatTheHeadUnitHoldsNotWhatWasSaved) {
+    TKLTVtrkSaveDataModel& save = Save(7, {}, [](TVeltrakStatus& s) {
+        s.HeapCount = 13312; // half of the memory, in 16-byte records
+        s.SetAbspeicherZeit(100);
+    });
+    EXPECT_EQ(save.MemoryUsed(), 0x34000);
+    EXPECT_EQ(save.TimeLeft(), "3.7 h");
 }
 
 TEST_F(SaveDataModelTest, StorageIntervalsPerGenerationWithThePresentOneChosen) {

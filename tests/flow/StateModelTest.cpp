@@ -21,7 +21,8 @@ protected:
             s.Leistung = 200 * 8;
             s.Temperatur = 215;
         };
-        model_ = std::make_unique<TKLTVtrkStateModel>(test::Configuration(4), "State %s", std::move(veltrak));
+        model_ = std::make_unique<TKLTVtrkStateModel>(test::Configuration(4), "State %s", test::InstalledPrompt(),
+                                                      std::move(veltrak));
     }
 
     test::TManualClock clock_;

@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "core/Prompt.h"
+#include "device/genv/MemoryV.h"
 #include "device/genv/VeltrakV.h"
 #include "device/usb/UsbRequest.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
 using namespace klt;
+using fuzz::Check;
 
 // Time passes with every look at the clock too, so a loop that only polls still times out.
 class TRunningClock : public IProtocolClock {
@@ -93,9 +96,13 @@ public:
 
 template <class Protocol> std::unique_ptr<Protocol> ProtocolOver(std::span<const uint8_t> replies,
                                                                  IProtocolClock& clock) {
+    static TAbsentUser user;
     auto protocol = std::make_unique<Protocol>(std::make_unique<TReplayLine>(replies), &clock);
-    protocol->SetPort(TVeltrakComPort("Fuzz", "/dev/null", 1));
+    const TVeltrakComPort port("Fuzz", "/dev/null", 1);
+    protocol->SetPort(port);
+    protocol->SetPortLister([port] { return std::vector<TVeltrakComPort>{port}; });
     protocol->SetSearchAllPorts(false);
+    protocol->SetPrompt(user);
     return protocol;
 }
 
@@ -129,14 +136,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             protocol->SetConfiguredHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
             protocol->Status().SetHWVersion(TVeltrakHWVersion::HWVersionVT5x128);
             protocol->DownloadMemoryV([](int) {}, (data[0] & 4) != 0);
-            for (size_t i = 0; i < protocol->BlockCount(); ++i) {
-                (void)protocol->Block(i)[TVeltrakV::kBlockSize - 1];
+            const TMemoryVParse parse = ParseMemoryV(protocol->Memory(), protocol->Status().SWVersion(), 100,
+                                                     protocol->GarbledBlocks());
+            for (const TVeltrakVTraining& training : parse.trainings) {
+                int inBlocks = 0;
+                for (const TVeltrakVTimeBlock& block : training.blocks) {
+                    inBlocks += block.count;
+                }
+                Check(inBlocks == static_cast<int>(training.samples.size()));
             }
             break;
         }
         default: { // generation VI/7 requests
             TReplayFtdi link(replies);
-            TUsbRequestLink requests(link, clock, nullptr, [] {});
+            TUsbRequestLink requests(link, clock, nullptr, [] {}, [] { return true; });
             const uint8_t payload[] = {1, 2, 3};
             for (int kind = 0; kind < 3; ++kind) {
                 requests.SendRequest({kind, static_cast<uint8_t>(kind + 1), 1}, payload);

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "core/Exceptions.h"
-#include "core/KLTFile.h"
+#include "core/TrainingDataUnit.h"
 #include "device/usb/SectionRecords.h"
 #include "device/usb/SectionTraining.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -25,9 +25,9 @@ void CheckTraining(const klt::TSectionTraining& training) {
     }
     Check(inBlocks == training.SampleCount());
     if (training.SampleCount() > 0 && training.SampleCount() <= 2000) {
-        klt::TKLTFile file;
-        training.Fill(file, false);
-        Check(file.SampleCount() == training.SampleCount());
+        klt::TTrainingData filled;
+        training.Fill(filled, false);
+        Check(filled.SampleCount() == training.SampleCount());
     }
 }
 
@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 Check(training->Add(record));
             }
         }
-        if (block.ends) {
-            break;
+        if (block.records.empty()) {
+            break; // the section has no more data
         }
     }
     CheckTraining(*training);

@@ -6,6 +6,7 @@
 
 #include "device/genv/VeltrakV.h"
 #include "tests/device/PtyHeadUnit.h"
+#include "tests/support/ScriptedPrompt.h"
 #include "tools/sim/HeadUnitSimulator.h"
 
 namespace klt::test {
@@ -23,6 +24,7 @@ struct TSimulatorRig {
     explicit TSimulatorRig(const sim::TSimOptions& options, int stretch = 8) : clock(stretch), sim(options) {
         sim.Start();
         veltrak = std::make_unique<TVeltrakV>(std::make_unique<TSlowTimeoutsLine>(stretch), &clock);
+        veltrak->SetPrompt(InstalledPrompt());
         // As klt device sets it up: the generation chosen is the hardware expected.
         const TVeltrakHWVersion hardware = options.generation == 4 ? TVeltrakHWVersion::HWVersionVT4x128
                                                                    : TVeltrakHWVersion::HWVersionVT5x128;

@@ -33,18 +33,14 @@ sim::TSimOptions ShortRides(int rides) {
     return options;
 }
 
-// The head unit's rides as the download keeps them: speed in the 32 mm/s steps of a training file,
-// power and cadence cleared for the lag before each crank stop, trainings shorter than the minimum
-// left out.
+// The head unit's rides as the download keeps them: power and cadence cleared for the lag before
+// each crank stop, trainings shorter than the minimum left out. Speeds are kept exactly.
 std::vector<TExpectedTraining> AsDownloaded(std::vector<TExpectedTraining> trainings, int32_t minDuration) {
     std::erase_if(trainings, [&](const TExpectedTraining& t) {
         return static_cast<int64_t>(t.samples.size()) * (t.intervalMs / 10) < minDuration;
     });
     for (TExpectedTraining& t : trainings) {
         const auto lag = static_cast<size_t>(std::lround(static_cast<double>(kCrankStopHundredths) / (t.intervalMs / 10)));
-        for (sim::TExpectedSample& sample : t.samples) {
-            sample.speedMmPerS = std::min(sample.speedMmPerS / 32, TSampleElement::kMaxSpeedUnits) * 32;
-        }
         const std::vector<sim::TExpectedSample> recorded = t.samples;
         for (size_t i = 1; i < recorded.size(); ++i) {
             if (recorded[i].cadenceRpm == 0 && recorded[i - 1].cadenceRpm != 0) {
@@ -128,10 +124,11 @@ protected:
         auto veltrak = std::make_unique<TVeltrak>(
             std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {}), &clock_,
             usb_.get());
-        read_ = std::make_unique<TKLTVtrkReadDataModel>(Configuration(), false, "%s", "%s", std::move(veltrak));
+        read_ = std::make_unique<TKLTVtrkReadDataModel>(Configuration(), false, "%s", "%s", test::InstalledPrompt(),
+                                                        std::move(veltrak));
         EXPECT_TRUE(read_->Download());
         save_ = std::make_unique<TKLTVtrkSaveDataModel>(read_->Image(), read_->Veltrak(), read_->Downloaded(),
-                                                        Configuration(), std::vector<std::string>{});
+                                                        read_->Sink(), Configuration(), std::vector<std::string>{});
         return *read_;
     }
     std::vector<TExpectedTraining> Expected() const {
@@ -253,6 +250,76 @@ TEST_F(UsbDownloadTest, DeleteAfterACompleteDownloadClearsTheMemoryAndKeepSendsN
     EXPECT_TRUE(Heard(4, 7));
     EXPECT_EQ(sim_->State().memoryClears, 1);
     EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(UsbDownloadTest, ARideAfterOneKeptInTheDatabaseIsSavedBeforeTheMemoryIsCleared) {
+    Plug(ShortRides(1));
+    test::TScriptedPrompt prompt;
+    ASSERT_EQ(Read().Downloaded().files.size(), 1u);
+    EXPECT_TRUE(save_->SaveAndKeep(false));
+    // The rider rides again that afternoon, within the pause that joins sections into one ride.
+    const std::vector<TExpectedTraining> afternoon =
+        AsDownloaded(sim_->RideAgain(5, 3 * 3600), Configuration().limits.MinDauerTraining);
+    ASSERT_EQ(afternoon.size(), 1u);
+    const TDownloadResult second = Read().Downloaded();
+    EXPECT_EQ(second.skippedKnown, 1);
+    ASSERT_EQ(second.files.size(), 1u);
+    ExpectTrainingFile(second.files[0], afternoon[0]);
+    EXPECT_TRUE(save_->SaveAndClear(false));
+    EXPECT_EQ(sim_->State().memoryClears, 1);
+    EXPECT_EQ(DatabaseFiles(db_.Path()).size(), 2u);
+}
+
+TEST_F(UsbDownloadTest, HeadUnitsThatEndEveryBlockOrBeginWithPausesDownloadWholeAndOnce) {
+    sim::TSimOptions options = ShortRides(2);
+    options.endEveryBlock = true;
+    options.leadingPauses = 5;
+    Plug(options);
+    test::TScriptedPrompt prompt;
+    const TDownloadResult first = Read().Downloaded();
+    const std::vector<TExpectedTraining> expected = Expected();
+    EXPECT_TRUE(first.Complete());
+    ASSERT_EQ(first.files.size(), expected.size());
+    for (size_t t = 0; t < expected.size(); ++t) {
+        ExpectTrainingFile(first.files[t], expected[t]);
+    }
+    const TDownloadResult again = Read().Downloaded();
+    EXPECT_TRUE(again.files.empty());
+    EXPECT_EQ(again.skippedKnown, static_cast<int>(expected.size()));
+    EXPECT_TRUE(again.Complete());
+}
+
+TEST_F(UsbDownloadTest, RecordsTheHeadUnitDidNotAnnounceOrAnImpossibleSectionKeepTheMemory) {
+    for (const bool extra : {true, false}) {
+        SCOPED_TRACE(extra ? "extra records" : "impossible date");
+        sim::TSimOptions options = ShortRides(2);
+        (extra ? options.faults.extraRecords : options.faults.badDateEvery) = 1;
+        Plug(options);
+        test::TScriptedPrompt prompt;
+        const TDownloadResult result = Read().Downloaded();
+        EXPECT_FALSE(result.Complete());
+        EXPECT_FALSE(save_->SaveAndClear(false));
+        EXPECT_EQ(sim_->State().memoryClears, 0);
+        EXPECT_NE(prompt.shown.back().text.find("The data stay in the Veltrak"), std::string::npos);
+    }
+}
+
+TEST_F(UsbDownloadTest, TheSaveDialogShowsTheHeadUnitsFillAndBattery) {
+    sim::TSimOptions options = ShortRides(2);
+    options.battery = -4;
+    Plug(options);
+    test::TScriptedPrompt prompt;
+    const TDownloadResult result = Read().Downloaded();
+    ASSERT_EQ(result.files.size(), 2u);
+    size_t records = 0;
+    for (const sim::TSimSection& section : sim::BuildSectionMemory(options, *options.clock)) {
+        records += section.records.size();
+    }
+    EXPECT_EQ(save_->MemoryUsed(), static_cast<int32_t>(records * 16));
+    EXPECT_EQ(save_->Battery(), "Low");
+    TKLTFile file(result.files[0]);
+    file.ReadFile();
+    EXPECT_EQ(static_cast<int16_t>(file.ExtraHeader().batInfo.battery), -4);
 }
 
 } // namespace

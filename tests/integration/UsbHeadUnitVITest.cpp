@@ -26,9 +26,11 @@ struct TUsbRig {
         usb = std::make_unique<TUsbLink>(*link);
     }
     std::unique_ptr<TVeltrak> Protocol() {
-        return std::make_unique<TVeltrak>(
+        auto veltrak = std::make_unique<TVeltrak>(
             std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {}), &clock,
             usb.get());
+        veltrak->SetPrompt(test::InstalledPrompt());
+        return veltrak;
     }
     // Connected to the generation 7 head unit, its status read.
     std::unique_ptr<TVeltrak> ReadHeadUnit() {

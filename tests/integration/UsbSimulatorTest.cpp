@@ -116,7 +116,7 @@ TEST(UsbSimulatorTest, SectionsReadThroughTheRequestLinkGiveTheExpectedSamplesDe
     options.faults.checksumEvery = 7;
     TUsbRig rig(options);
     ASSERT_EQ(rig.usb.OpenHeadUnitLink("VELTRAK 7"), FT_OK);
-    TUsbRequestLink link(rig.driver, RealProtocolClock(), nullptr, [] {});
+    TUsbRequestLink link(rig.driver, RealProtocolClock(), nullptr, [] {}, [] { return true; });
     const TUsbRequestKind count{29, 4, 1}, header{30, 4, 2}, headerAgain{31, 4, 3}, block{32, 4, 4},
         blockAgain{33, 4, 5};
     ASSERT_TRUE(link.SendRequest(count, {}));

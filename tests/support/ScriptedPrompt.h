@@ -41,4 +41,21 @@ private:
     std::deque<TPromptAnswer> answers_;
 };
 
+// Forwards to the process-wide prompt: an object that asks through a prompt of its own reaches the
+// TScriptedPrompt a test installed.
+class TInstalledPrompt : public IPrompt {
+public:
+    TPromptAnswer Ask(const std::string& caption, const std::string& text, TPromptButtons buttons) override {
+        return Prompt().Ask(caption, text, buttons);
+    }
+    void ShowMessage(const std::string& caption, const std::string& text) override {
+        Prompt().ShowMessage(caption, text);
+    }
+};
+
+inline IPrompt& InstalledPrompt() {
+    static TInstalledPrompt prompt;
+    return prompt;
+}
+
 } // namespace klt::test

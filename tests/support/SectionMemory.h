@@ -64,6 +64,7 @@ struct TSectionSpec {
     int zeroOffset = -12;
     std::vector<TRecordBytes> records; // without the end record
     int64_t announcedRecords = -1;     // -1: the number of records
+    bool endEveryBlock = false;        // the data of every block end with the end record
 
     // The 39 header bytes.
     std::vector<uint8_t> HeaderBytes() const {
@@ -84,17 +85,32 @@ struct TSectionSpec {
         PutWord(&h[37], count & 0xFFFF);
         return h;
     }
-    // The data as blocks of up to 32 records, the end record last.
+    // The data as blocks of up to 32 records, the end record last; with endEveryBlock, blocks of up
+    // to 31 records and the end record each, and a block of the end record alone last.
     std::vector<std::vector<uint8_t>> Blocks() const {
-        std::vector<TRecordBytes> all = records;
-        all.push_back(EndRecord());
         std::vector<std::vector<uint8_t>> blocks;
-        for (size_t i = 0; i < all.size(); i += 32) {
+        const auto add = [&](std::vector<TRecordBytes> part) {
             std::vector<uint8_t> block;
-            for (size_t r = i; r < std::min(all.size(), i + 32); ++r) {
-                block.insert(block.end(), all[r].begin(), all[r].end());
+            for (const TRecordBytes& record : part) {
+                block.insert(block.end(), record.begin(), record.end());
             }
             blocks.push_back(std::move(block));
+        };
+        if (endEveryBlock) {
+            for (size_t i = 0; i < records.size(); i += 31) {
+                std::vector<TRecordBytes> part(records.begin() + static_cast<long>(i),
+                                               records.begin() + static_cast<long>(std::min(records.size(), i + 31)));
+                part.push_back(EndRecord());
+                add(std::move(part));
+            }
+            add({EndRecord()});
+            return blocks;
+        }
+        std::vector<TRecordBytes> all = records;
+        all.push_back(EndRecord());
+        for (size_t i = 0; i < all.size(); i += 32) {
+            add(std::vector<TRecordBytes>(all.begin() + static_cast<long>(i),
+                                          all.begin() + static_cast<long>(std::min(all.size(), i + 32))));
         }
         return blocks;
     }

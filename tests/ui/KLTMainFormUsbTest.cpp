@@ -36,7 +36,7 @@ bool WaitUntil(const std::function<bool()>& condition) {
 class TSimulatedBusHeadUnit : public TVeltrakUsbHeadUnit {
 public:
     TSimulatedBusHeadUnit(TUsbLink& usb, uint16_t firmware)
-        : TVeltrakUsbHeadUnit({}, &usb), usb_(usb), firmware_(firmware) {}
+        : TVeltrakUsbHeadUnit({}, test::InstalledPrompt(), &usb), usb_(usb), firmware_(firmware) {}
     bool Connect(int) override { return usb_.OpenHeadUnitLink(std::string(kVeltrak7Description)) == FT_OK; }
     uint16_t FirmwareVersion() const override { return firmware_; }
 
@@ -69,7 +69,7 @@ TEST_F(KLTMainFormUsb, TheWindowNoticesAHeadUnitArrivingAndLeaving) {
     test::TScriptedPrompt prompt;
     // The real protocol object identifies the simulated head unit.
     TKLTMainForm& main =
-        MakeForm({}, nullptr, std::make_unique<TVeltrakUsbHeadUnit>(std::function<void()>{}, usb.get()));
+        MakeForm({}, nullptr, std::make_unique<TVeltrakUsbHeadUnit>(std::function<void()>{}, test::InstalledPrompt(), usb.get()));
     EXPECT_FALSE(Action("ResetVTVISpeedButton")->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return ShowsUsbHeadUnit(); }));
     EXPECT_EQ(Selector().currentText(), "VT 7");

@@ -10,6 +10,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "tests/flow/FlowFakes.h"
 #include "tests/support/ScriptedPrompt.h"
@@ -39,6 +42,14 @@ void WhenModal(const char* name, std::function<void(QWidget*)> act) {
         }
     });
     poll->start(10);
+}
+
+// Lets the window run until `condition` holds, at most about five seconds.
+bool WaitFor(const std::function<bool()>& condition) {
+    for (int wait = 0; wait < 500 && !condition(); ++wait) {
+        QTest::qWait(10);
+    }
+    return condition();
 }
 
 class VeltrakDialogsTest : public ::testing::Test {
@@ -72,28 +83,48 @@ TEST_F(VeltrakDialogsTest, ReadDialogDownloadsAndHandsOverToTheSaveDialog) {
     EXPECT_EQ(fake_->recordingsStarted, 0);
 }
 
-TEST_F(VeltrakDialogsTest, AbortButtonEndsTheReadDialogWithoutSaveDialog) {
+TEST_F(VeltrakDialogsTest, TheWindowStaysAliveWhileReadingAndAbortStopsIt) {
     TKLTVtrkReadDataDlg dialog(test::Configuration(4, db_.Path()), false, {}, nullptr, Fake());
+    // The download waits at the fifth record until the window has shown its progress and the user
+    // has pressed Abort: both happen on the window's thread while the download runs on its own.
+    std::atomic<bool> atFifth = false, pressed = false;
     fake_->duringRecord = [&] {
         if (fake_->indices.size() == 5) {
-            QTest::keyClick(dialog.findChild<QPushButton*>("AbortButton"), Qt::Key_Space);
+            atFifth = true;
+            while (!pressed) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
         }
     };
+    int progressShown = -1;
+    auto* press = new QTimer(&dialog);
+    QObject::connect(press, &QTimer::timeout, [&] {
+        if (atFifth && !pressed) {
+            progressShown = dialog.findChild<QProgressBar*>("ProgressBar")->value();
+            QTest::keyClick(dialog.findChild<QPushButton*>("AbortButton"), Qt::Key_Space);
+            pressed = true;
+        }
+    });
+    press->start(5);
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_GE(progressShown, 0);
     EXPECT_EQ(fake_->indices.size(), 5u);
+    EXPECT_EQ(dialog.Model().Outcome(), TDownloadOutcome::Cancelled);
     EXPECT_TRUE(dialog.Model().Downloaded().files.empty());
 }
 
 TEST_F(VeltrakDialogsTest, SaveDialogRefusesToClearAfterAFailedWrite) {
     test::TScriptedPrompt prompt;
-    TKLTVtrkReadDataModel read(test::Configuration(4, db_.Path()), false, "%s", "%s", Fake());
+    THeadUnitWork work(nullptr);
+    TKLTVtrkReadDataModel read(test::Configuration(4, db_.Path()), false, "%s", "%s", work.WorkPrompt(), Fake());
     ASSERT_TRUE(read.Download());
     test::WriteFileBytes(db_.Path() + "/_JD.KLT", "in the way");
-    TKLTVtrkSaveDataDlg dialog(read, {"JD"}, nullptr, "Save");
+    TKLTVtrkSaveDataDlg dialog(read, work, {"JD"}, nullptr, "Save");
     dialog.show();
     QPushButton* clear = dialog.findChild<QPushButton*>("DeleteButton");
     EXPECT_TRUE(clear->isDefault());
     clear->click();
+    ASSERT_TRUE(WaitFor([&] { return !work.Busy() && clear->isEnabled(); }));
     EXPECT_TRUE(dialog.isVisible()); // stays open, the head unit untouched
     EXPECT_EQ(fake_->recordingsStarted, 0);
     ASSERT_FALSE(prompt.shown.empty());
@@ -107,9 +138,11 @@ TEST_F(VeltrakDialogsTest, SaveDialogShowsUsbMemoryBatteryAndInitials) {
         s.SetInitialen("ZZ");
         s.SetAbspeicherZeit(200);
     };
-    TKLTVtrkReadDataModel read(test::Configuration(6, db_.Path()), false, "%s", "%s", std::move(veltrak));
+    THeadUnitWork work(nullptr);
+    TKLTVtrkReadDataModel read(test::Configuration(6, db_.Path()), false, "%s", "%s", work.WorkPrompt(),
+                               std::move(veltrak));
     fake_->ReadStatus();
-    TKLTVtrkSaveDataDlg dialog(read, {"JD"}, nullptr, "Save");
+    TKLTVtrkSaveDataDlg dialog(read, work, {"JD"}, nullptr, "Save");
     EXPECT_TRUE(dialog.findChild<QProgressBar*>("MemoryGauge")->isVisibleTo(&dialog));
     EXPECT_EQ(dialog.findChild<QProgressBar*>("MemoryGauge")->maximum(), 0x68000);
     EXPECT_EQ(dialog.findChild<QLabel*>("BatteryLabel")->text(), "Critical");
@@ -123,7 +156,7 @@ TEST_F(VeltrakDialogsTest, SaveDialogShowsUsbMemoryBatteryAndInitials) {
     EXPECT_EQ(initials->lineEdit()->styleSheet().indexOf("red"), -1);
 
     dialog.findChild<QPushButton*>("KeepButton")->click();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    ASSERT_TRUE(WaitFor([&] { return dialog.result() == QDialog::Accepted; }));
     EXPECT_EQ(fake_->requests, 0);
     EXPECT_EQ(fake_->recordingsStarted, 0);
 }
@@ -136,15 +169,13 @@ TEST_F(VeltrakDialogsTest, StateDialogShowsTheStatusAndHidesAMissingTemperature)
     };
     TKLTVtrkStateDlg dialog(test::Configuration(4), std::move(veltrak));
     dialog.show();
-    for (int wait = 0; wait < 500 && fake_->statusReads == 0; ++wait) {
-        QTest::qWait(10);
-    }
-    ASSERT_EQ(fake_->statusReads, 1);
-    EXPECT_EQ(dialog.windowTitle(), "State of Veltrak JD at Com1");
+    ASSERT_TRUE(WaitFor([&] { return dialog.windowTitle() == "State of Veltrak JD at Com1"; }));
     EXPECT_FALSE(dialog.findChild<QLabel*>("TemperatureLabel")->isVisibleTo(&dialog));
     EXPECT_TRUE(dialog.findChild<QLabel*>("PowerLabel")->isVisibleTo(&dialog));
     dialog.reject();
+    ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); })); // a read running meanwhile ends first
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(fake_->statusReads, 1);
 }
 
 TEST_F(VeltrakDialogsTest, SelectionHeaderUnticksEveryTraining) {

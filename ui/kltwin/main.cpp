@@ -16,6 +16,7 @@
 #include "core/FileHistory.h"
 #include "core/ForeignImport.h"
 #include "core/KLTDate.h"
+#include "device/transport/UsbLink.h"
 #include "flow/UsbHeadUnit.h"
 #include "tools/synth/DemoDatabase.h"
 #include "ui/KLTMainForm.h"
@@ -107,7 +108,9 @@ int main(int argc, char** argv) {
         // Before the USB link is first used: it chooses the simulator then, once for the run.
         ::setenv("KLT_USB_SIM", simulator->SocketPath().c_str(), 1);
     }
-    startup.usbHeadUnit = std::make_unique<klt::TVeltrakUsbHeadUnit>([] { QCoreApplication::processEvents(); });
+    klt::UsbLink().SetErrorPrompt(&prompt);
+    startup.usbHeadUnit =
+        std::make_unique<klt::TVeltrakUsbHeadUnit>([] { QCoreApplication::processEvents(); }, prompt);
 
     int result = 0;
     {
@@ -125,6 +128,7 @@ int main(int argc, char** argv) {
         }
         result = QApplication::exec();
     }
+    klt::UsbLink().SetErrorPrompt(nullptr);
     klt::SetPrompt(nullptr);
     return result;
 }
