@@ -72,7 +72,8 @@ void TVeltrakInternal::RegisterExchange(uint8_t registerNumber) {
         }
         const uint8_t checksum = ReadReplyByte();
         if (!replyTimedOut_ && checksum == RegisterChecksum(reply)) {
-            block_[0] = reply[0];
+            // The checksum vouches for the reply whatever address it comes from; the next request
+            // still goes to the address the head unit listens at.
             std::copy(reply.begin() + 1, reply.end(), block_.begin() + 2);
             return;
         }

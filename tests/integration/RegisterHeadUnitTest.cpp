@@ -2,6 +2,7 @@
 // simulated head unit.
 #include <gtest/gtest.h>
 
+#include "core/KLTDate.h"
 #include "device/VeltrakExceptions.h"
 #include "tests/integration/SimulatorRig.h"
 #include "tools/sim/SimMemory.h"
@@ -46,6 +47,16 @@ TEST(RegisterHeadUnit, LockedHeadUnitNeedsTheRightPassword) {
     rig.veltrak->Identify();
     EXPECT_EQ(rig.veltrak->AccessLevel(), TVeltrakPasswordLevel::PasswordLevelTrainer);
     EXPECT_EQ(rig.sim.State().passwordsAccepted, 1);
+}
+
+TEST(RegisterHeadUnit, AHeadUnitAnsweringFromItsOwnAddressIsStillServed) {
+    sim::TSimOptions options = RegisterUnit(314);
+    options.address = 0x31; // replies from its own multi-processor address, hears 0x30
+    TSimulatorRig rig(options);
+    rig.veltrak->ReadStatus();
+    EXPECT_EQ(rig.veltrak->Status().SerMultiProzID, 0x31);
+    rig.veltrak->ReadClock();
+    EXPECT_EQ(rig.veltrak->Status().ClockDay, DaysSince1880({2027, 1, 15}));
 }
 
 TEST(RegisterHeadUnit, ChecksumFaultIsAnsweredByOneNakThenTimesOut) {
