@@ -147,6 +147,83 @@ TEST_F(KltDeviceSimulator, Generation7TrainingsAreDownloadedOnceAndTheMemoryClea
     EXPECT_NE(empty.out.find("\"skipped_known\":0"), std::string::npos) << empty.out; // nothing left to read
 }
 
+TEST_F(KltDeviceSimulator, AnImpossibleClockIsReadAgainThenSetTo2004) {
+    for (const char* reads : {"1", "2"}) {
+        SCOPED_TRACE(reads);
+        const std::string socket =
+            StartUsbSimulator({"--generation", "7", "--clock", "2026-12-09 10:00:00", "--fault",
+                               std::string("badclock=") + reads});
+        ASSERT_FALSE(socket.empty());
+        const TRun clock = test::RunKlt(dir_, "KLT_USB_SIM=" + socket, "device clock --type 7 --json");
+        ASSERT_EQ(clock.status, 0) << clock.err;
+        if (std::string(reads) == "1") {
+            // the second read, 100 ms later, is possible
+            EXPECT_NE(clock.out.find(R"({"clock":"2026-12-09 10:00:0)"), std::string::npos) << clock.out;
+            EXPECT_TRUE(clock.err.empty()) << clock.err;
+        } else {
+            EXPECT_EQ(clock.out, "{\"clock\":\"2004-01-01 00:00:00.00\"}\n");
+            EXPECT_NE(clock.err.find("Incorrect Date from Veltrak received"), std::string::npos) << clock.err;
+        }
+        TearDown();
+        sim_.reset();
+    }
+    const std::string port = StartSimulator({"--generation", "5", "--fault", "badclock=1"});
+    ASSERT_FALSE(port.empty());
+    const TRun clock = Klt("device clock --type 5 --port " + port);
+    ASSERT_EQ(clock.status, 0) << clock.err;
+    EXPECT_EQ(clock.out, "2004-01-01 00:00:00.00\n");
+    EXPECT_NE(clock.err.find("Date set to 01.01.2004"), std::string::npos) << clock.err;
+}
+
+TEST_F(KltDeviceSimulator, AGenerationVLineThatSpoilsEveryBlockLeavesTheHeadUnitAsItWas) {
+    const std::string port = StartSimulator(
+        {"--generation", "5", "--rides", "1", "--ride-minutes", "5", "--fault", "checksum=1"});
+    ASSERT_FALSE(port.empty());
+    std::filesystem::create_directories(Database());
+    const TRun run = Klt("device download --type 5 --port " + port + " --clear --json");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("\"files\":[]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("stayed garbled"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"cleared\":false"), std::string::npos) << run.out;
+    EXPECT_TRUE(std::filesystem::exists(Database() + "/KLTIMAGE")); // the memory as it came
+}
+
+TEST_F(KltDeviceSimulator, GenerationVDownloadedTwiceGivesEveryRideOnce) {
+    const std::string port =
+        StartSimulator({"--generation", "5", "--initials", "ABC", "--rides", "2", "--ride-minutes", "5"});
+    ASSERT_FALSE(port.empty());
+    std::filesystem::create_directories(Database());
+    const TRun first = Klt("device download --type 5 --port " + port + " --json");
+    ASSERT_EQ(first.status, 0) << first.out << first.err;
+    const TRun again = Klt("device download --type 5 --port " + port + " --json");
+    ASSERT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_NE(again.out.find("\"files\":[]"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("\"skipped_known\":2"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("\"incomplete\":[]"), std::string::npos) << again.out;
+}
+
+TEST_F(KltDeviceSimulator, ABusyGeneration7IsWaitedForAndALockedGenerationIVOpenedWithItsPassword) {
+    const std::string socket = StartUsbSimulator(
+        {"--generation", "7", "--rides", "1", "--ride-minutes", "3", "--reply-delay", "0", "--fault", "busy=10"});
+    ASSERT_FALSE(socket.empty());
+    const TRun busy = test::RunKlt(dir_,
+                                   "KLT_USB_SIM=" + socket + " KLT_CONFIG=" + dir_.File("cfg/KLTWIN.CFG") +
+                                       " KLT_DATABASE=" + Database(),
+                                   "device download --type 7 --json");
+    ASSERT_EQ(busy.status, 0) << busy.out << busy.err;
+    EXPECT_NE(busy.out.find("\"incomplete\":[]"), std::string::npos) << busy.out;
+    EXPECT_NE(busy.err.find("Veltrak busy"), std::string::npos) << busy.err;
+    TearDown();
+
+    const std::string port = StartSimulator(
+        {"--generation", "4", "--password", "4711", "--rides", "1", "--ride-minutes", "3"});
+    ASSERT_FALSE(port.empty());
+    const TRun locked = Klt("device download --type 4 --port " + port + " --password 4711 --json");
+    ASSERT_EQ(locked.status, 0) << locked.out << locked.err;
+    EXPECT_NE(locked.out.find(Database()), std::string::npos) << locked.out;
+    EXPECT_EQ(Klt("device download --type 5 --port " + port + " --password 4711").status, 2);
+}
+
 TEST_F(KltDeviceSimulator, DownloadOptionsAreChecked) {
     EXPECT_EQ(Klt("device download").status, 2);
     EXPECT_EQ(Klt("device download --type 8").status, 2);
