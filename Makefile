@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 30
 DEMO_DIR := build/demo
 
-.PHONY: all deps build build-test run test bench fuzz clean
+.PHONY: all deps build build-test build-tsan run test bench fuzz clean
 
 all: build
 
@@ -16,6 +16,11 @@ build: deps
 build-test: deps
 	cmake --preset test >/dev/null
 	cmake --build --preset test
+
+# The tests of head-unit work on threads of their own, under ThreadSanitizer.
+build-tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan
 
 # The window program on a demonstration database of its own (build/demo, with its own KLTWIN.CFG)
 # and a simulated generation 7 head unit on USB; without a display the same database is shown with
@@ -32,8 +37,9 @@ run: build
 		build/bin/klt info "$$(find $(DEMO_DIR)/_DATA.KLT -iname '*.klt' -type f | sort | tail -n 1)"; \
 	fi
 
-test: build-test
+test: build-test build-tsan
 	ctest --preset test
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 build-tsan/bin/klt_thread_tests
 	scripts/run-fuzz build-test $(FUZZ_SECONDS)
 
 # The full-memory download runs at the real line rate for about two minutes and is left out;
@@ -46,4 +52,4 @@ fuzz: build-test
 	scripts/run-fuzz build-test $(FUZZ_SECONDS)
 
 clean:
-	rm -rf build build-test
+	rm -rf build build-test build-tsan

@@ -8,13 +8,12 @@
 #include <string>
 
 #include "bench/BenchSupport.h"
-#include "core/FileHistory.h"
-#include "core/KLTFileRegistry.h"
-#include "core/TrainingEnvironment.h"
+#include "core/Prompt.h"
 #include "device/VeltrakImage.h"
 #include "device/transport/SimFtdiLink.h"
 #include "device/transport/UsbLink.h"
 #include "device/usb/VeltrakVI.h"
+#include "flow/DatabaseSink.h"
 #include "tools/sim/HeadUnitSimulator.h"
 #include "tools/sim/SimSections.h"
 
@@ -76,27 +75,23 @@ private:
     int64_t bytes_ = 0;
 };
 
-// An empty training database in the run's folder, the program's one while it lives.
+// An empty training database folder in the run's folder, gone afterwards.
 class TBenchDatabase {
 public:
     explicit TBenchDatabase(const std::string& name) : path_(klt::bench::BenchDir() + "/" + name + "/_DATA.KLT") {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
-        klt::TrainingEnvironment() = {path_, &history_, &markerNames_};
     }
     ~TBenchDatabase() {
-        klt::KLTFileRegistry().Trim(0);
-        klt::TrainingEnvironment() = {};
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
     TBenchDatabase(const TBenchDatabase&) = delete;
     TBenchDatabase& operator=(const TBenchDatabase&) = delete;
+    const std::string& Path() const { return path_; }
 
 private:
     std::string path_;
-    klt::TFileHistory history_;
-    klt::TMarkerIdentList markerNames_;
 };
 
 klt::sim::TSimOptions LineRateHeadUnit(int rides, int rideMinutes) {
@@ -138,6 +133,8 @@ void Download(benchmark::State& state, const klt::sim::TSimOptions& options) {
         klt::TUsbLink usb(counted);
         klt::TVeltrak veltrak(nullptr, nullptr, &usb);
         klt::TVeltrakImage image;
+        klt::TCautiousPrompt prompt;
+        klt::TDatabaseSink sink(database.Path(), prompt);
         state.ResumeTiming();
 
         const auto start = std::chrono::steady_clock::now();
@@ -145,7 +142,7 @@ void Download(benchmark::State& state, const klt::sim::TSimOptions& options) {
             state.SkipWithError("the simulated head unit did not answer");
             return;
         }
-        const klt::TDownloadResult result = veltrak.DownloadSections(image, {}, false);
+        const klt::TDownloadResult result = veltrak.DownloadSections(image, sink, {});
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!result.Complete()) {
             state.SkipWithError("the download did not complete");

@@ -69,7 +69,12 @@ void DownloadRegisterMemory(TVeltrak& veltrak, TVeltrakImage& image, IDownloadSi
 TDownloadResult DownloadMemoryBlocks(TVeltrak& veltrak, TVeltrakImage& image, IDownloadSink& sink, bool newerCommand) {
     veltrak.DownloadMemoryV([&](int percent) { sink.Progress(percent); }, newerCommand);
     image.SetBlockMemory(veltrak.Memory(), veltrak.GarbledBlocks());
-    return image.CreateTrainingFiles(sink);
+    TDownloadResult result = image.CreateTrainingFiles(sink);
+    if (veltrak.BlockCount() < veltrak.AnnouncedBlocks()) {
+        result.Incomplete("The Veltrak announced " + std::to_string(veltrak.AnnouncedBlocks()) +
+                          " blocks of memory but sent " + std::to_string(veltrak.BlockCount()) + ".");
+    }
+    return result;
 }
 
 } // namespace

@@ -117,7 +117,8 @@ void TKLTMainForm::CreateActions() {
     a.download = NewAction("VeltrakReadDataItem", "Save &data",
                            "Read the trainings of the Veltrak into the training database (Shift: whole memory)",
                            ToolGlyphIcon(TToolGlyph::Download));
-    a.download->setShortcut(Qt::Key_F11);
+    // Shift+F11 reads the whole memory of a serial head unit, or offers the trainings of a USB one.
+    a.download->setShortcuts({QKeySequence(Qt::Key_F11), QKeySequence(Qt::SHIFT | Qt::Key_F11)});
     a.download->setToolTip("Download Data");
     a.indicateState = NewAction("VeltrakStatus", "&Indicate state", "Live values and clock of the Veltrak");
     a.setup = NewAction("VeltrakSetupItem", "&Setup...", kNotAvailableYet, ToolGlyphIcon(TToolGlyph::Setup));

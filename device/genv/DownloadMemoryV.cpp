@@ -20,6 +20,7 @@ constexpr uint32_t kMaxAnswerMs = 4000;
 void TVeltrakV::DownloadMemoryV(const TProgress& progress, bool newerCommand) {
     memory_.clear();
     garbled_.clear();
+    announcedBlocks_ = 0;
     if (newerCommand && Status().SWVersion() < kFirstNewerDownloadFirmware) {
         throw Exception(
             "Your Veltrak does not support this function\r\nThis function is only implemented in newer "
@@ -64,15 +65,9 @@ void TVeltrakV::StartDownload(char command) {
 }
 
 size_t TVeltrakV::ReadBlock(uint8_t* block) {
-    size_t got = 0;
-    while (got < kBlockSize) {
-        const size_t n = Line().ReadBytes(block + got, kBlockSize - got);
-        if (n == 0) {
-            break;
-        }
-        got += n;
-    }
-    return got;
+    // One read: the line's interval ends it once the head unit pauses, and a byte that has not come
+    // by then is lost; waiting for it would only delay the refusal that asks for the block again.
+    return Line().ReadBytes(block, kBlockSize);
 }
 
 void TVeltrakV::DownloadOnce(const TProgress& progress, bool newerCommand) {
@@ -94,6 +89,7 @@ void TVeltrakV::DownloadOnce(const TProgress& progress, bool newerCommand) {
     if (blocks == 0 || (blocks == 3 && Status().SWVersion() >= kFirstThreeEmptyBlocksFirmware)) {
         return; // nothing recorded
     }
+    announcedBlocks_ = blocks;
     memory_.assign(blocks * kBlockSize, 0);
     uint32_t lastAcknowledgement = Clock().Milliseconds();
     for (size_t index = 0; index < blocks; ++index) {
@@ -101,6 +97,17 @@ void TVeltrakV::DownloadOnce(const TProgress& progress, bool newerCommand) {
         for (int attempt = 1;; ++attempt) {
             std::array<uint8_t, kBlockSize> received{};
             const size_t got = ReadBlock(received.data());
+            if (got == 0 && attempt == 1) {
+                if (index == 0) {
+                    throw Exception(std::string("Not all data for Telegram ") + (newerCommand ? 'y' : 'A') +
+                                    " could be received");
+                }
+                // Silence after blocks came: the head unit has sent all it holds, and the count came
+                // garbled (or it announced more than it has). What came is kept; the download is
+                // incomplete, so the memory stays.
+                memory_.resize(index * kBlockSize);
+                return;
+            }
             if (Clock().Since(lastAcknowledgement) > kMaxAnswerMs) {
                 throw Exception(LoadText(65154));
             }

@@ -128,6 +128,8 @@ public:
     const std::vector<uint8_t>& Memory() const { return memory_; }
     // The blocks still garbled after their last attempt.
     const std::vector<size_t>& GarbledBlocks() const { return garbled_; }
+    // The blocks the head unit said it would send; more than BlockCount() when it went silent.
+    size_t AnnouncedBlocks() const { return announcedBlocks_; }
     size_t BlockCount() const { return memory_.size() / kBlockSize; }
     std::span<const uint8_t, kBlockSize> Block(size_t index) const {
         return std::span<const uint8_t, kBlockSize>(memory_.data() + index * kBlockSize, kBlockSize);
@@ -192,6 +194,7 @@ private:
     std::vector<uint8_t> reply_;
     std::vector<uint8_t> memory_;
     std::vector<size_t> garbled_;
+    size_t announcedBlocks_ = 0;
     TSettingGroups failed_ = 0;
     bool powerDownSuspended_ = false; // switched off for the download; the new recording restores it
 };

@@ -1,5 +1,5 @@
 #include "app/KLTMainClosing.h"
-#include "app/TermiosProbePorts.h"
+#include "app/SerialProbePorts.h"
 #include "core/KLTFileRegistry.h"
 
 #include "tests/support/MemoryTraining.h"
@@ -93,20 +93,20 @@ TEST(KLTMainClosingProbe, WarningOnlyForOldHeadUnits) {
 
 TEST(KLTMainClosingProbe, PortsWithoutDevicesAreSkippedQuickly) {
     test::TTempDir dir;
-    TTermiosProbePorts ports(dir.File("ttyNone"));
+    TSerialProbePorts ports(dir.File("ttyNone"));
     EXPECT_EQ(ProbeVeltrakPorts(ports), std::nullopt);
     test::WriteFileBytes(dir.File("ttyNone0"), "no terminal");
     EXPECT_EQ(ports.Open(0), nullptr);
 }
 
-TEST(KLTMainClosingProbe, TermiosPortTalksToAHeadUnitOnAPseudoTerminal) {
+TEST(KLTMainClosingProbe, APortTalksToAHeadUnitOnAPseudoTerminal) {
     int master = -1, slave = -1;
     char name[128] = {};
     ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
     ::close(slave);
     const std::string path = name;
     const size_t digits = path.find_last_not_of("0123456789") + 1;
-    TTermiosProbePorts ports(path.substr(0, digits));
+    TSerialProbePorts ports(path.substr(0, digits));
     // Answers every "P" with the echo and version 0x2B23, so a late answer on a loaded machine
     // only costs the probe another attempt.
     std::atomic<bool> done{false};

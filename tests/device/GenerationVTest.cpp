@@ -255,6 +255,25 @@ TEST(DownloadMemoryV, NothingToDownload) {
     }
 }
 
+TEST(DownloadMemoryV, AHeadUnitFallingSilentKeepsWhatCameAndSaysItWasLess) {
+    // A count that came garbled, say: more blocks announced than sent.
+    THeadUnitV unit;
+    unit.blocks = {{Block(1, 0)}, {Block(2, 0)}};
+    unit.announcedBlocks = 0x4848;
+    TGenerationV rig(unit);
+    rig.protocol->DownloadMemoryV(nullptr, false);
+    EXPECT_EQ(rig.protocol->BlockCount(), 2u);
+    EXPECT_EQ(rig.protocol->AnnouncedBlocks(), 0x4848u);
+    EXPECT_EQ(std::count(unit.telegrams.begin(), unit.telegrams.end(), "A"), 1);
+
+    // Silent from the first block on: no memory at all, and the start is tried again.
+    THeadUnitV silent;
+    silent.announcedBlocks = 2;
+    TGenerationV quiet(silent);
+    EXPECT_THROW(quiet.protocol->DownloadMemoryV(nullptr, false), Exception);
+    EXPECT_EQ(std::count(silent.telegrams.begin(), silent.telegrams.end(), "A"), 3);
+}
+
 TEST(DownloadMemoryV, NewerCommandNeedsNewerFirmware) {
     THeadUnitV unit;
     unit.firmware = 0x3327;

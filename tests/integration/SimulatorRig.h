@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "device/genv/VeltrakV.h"
+#include "device/transport/SimFtdiLink.h"
+#include "device/transport/UsbLink.h"
 #include "tests/device/PtyHeadUnit.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tools/sim/HeadUnitSimulator.h"
@@ -46,6 +48,20 @@ struct TSimulatorRig {
     TSlowClock clock;
     sim::THeadUnitSimulator sim;
     std::unique_ptr<TVeltrakV> veltrak;
+};
+
+// A simulated generation VI or 7 head unit on a USB link of its own, its error boxes silent.
+struct TUsbSimulatorRig {
+    explicit TUsbSimulatorRig(const sim::TSimOptions& options) : sim(options) {
+        sim.Start();
+        link = std::make_unique<TSimFtdiLink>(sim.SocketPath());
+        usb = std::make_unique<TUsbLink>(*link);
+        usb->SetErrorDisplay(false);
+    }
+
+    sim::THeadUnitSimulator sim;
+    std::unique_ptr<TSimFtdiLink> link;
+    std::unique_ptr<TUsbLink> usb;
 };
 
 } // namespace klt::test

@@ -105,11 +105,9 @@ std::vector<std::string> DatabaseFiles(const std::string& dir) {
 class UsbDownloadTest : public ::testing::Test {
 protected:
     void Plug(const sim::TSimOptions& options) {
-        sim_ = std::make_unique<sim::THeadUnitSimulator>(options);
-        sim_->Start();
-        link_ = std::make_unique<TSimFtdiLink>(sim_->SocketPath());
-        usb_ = std::make_unique<TUsbLink>(*link_);
-        usb_->SetErrorDisplay(false);
+        rig_ = std::make_unique<test::TUsbSimulatorRig>(options);
+        sim_ = &rig_->sim;
+        usb_ = rig_->usb.get();
     }
     TDownloadConfiguration Configuration() const {
         TDownloadConfiguration configuration;
@@ -123,7 +121,7 @@ protected:
         save_.reset();
         auto veltrak = std::make_unique<TVeltrak>(
             std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {}), &clock_,
-            usb_.get());
+            usb_);
         read_ = std::make_unique<TKLTVtrkReadDataModel>(Configuration(), false, "%s", "%s", test::InstalledPrompt(),
                                                         std::move(veltrak));
         EXPECT_TRUE(read_->Download());
@@ -143,9 +141,9 @@ protected:
 
     test::TTempDatabase db_;
     test::TFakeClock clock_;
-    std::unique_ptr<sim::THeadUnitSimulator> sim_;
-    std::unique_ptr<TSimFtdiLink> link_;
-    std::unique_ptr<TUsbLink> usb_;
+    std::unique_ptr<test::TUsbSimulatorRig> rig_;
+    sim::THeadUnitSimulator* sim_ = nullptr;
+    TUsbLink* usb_ = nullptr;
     std::unique_ptr<TKLTVtrkReadDataModel> read_;
     std::unique_ptr<TKLTVtrkSaveDataModel> save_;
 };

@@ -167,6 +167,8 @@ TEST_F(KLTMainFormTest, CommandsFollowTheActiveDocument) {
     }
     EXPECT_TRUE(Action("FileOpenItem")->isEnabled());
     EXPECT_TRUE(Action("VeltrakReadDataItem")->isEnabled()); // a download needs no document
+    // Shift+F11 downloads too, with the whole memory or the choice of trainings.
+    EXPECT_TRUE(Action("VeltrakReadDataItem")->shortcuts().contains(QKeySequence(Qt::SHIFT | Qt::Key_F11)));
     EXPECT_TRUE(Action("VeltrakStatus")->isEnabled());
 
     main.OpenTrainingFile(Outside("ride.klt"));

@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "app/ConfigurationPaths.h"
-#include "app/TermiosProbePorts.h"
+#include "app/SerialProbePorts.h"
 #include "core/FileHistory.h"
 #include "core/ForeignImport.h"
 #include "core/KLTDate.h"
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     klt::InstallForeignImports();
 
     klt::TKLTMainForm::TStartup startup;
-    startup.probePorts = std::make_unique<klt::TTermiosProbePorts>();
+    startup.probePorts = std::make_unique<klt::TSerialProbePorts>();
     Qt::WindowStates state = Qt::WindowNoState;
     QString screenshot;
     QString demoDir;
