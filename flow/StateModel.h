@@ -34,6 +34,8 @@ public:
     // The dialog is closing: a running exchange is abandoned at its next idle call. Safe from any
     // thread.
     void Close() { closing_ = true; }
+    // Whether the dialog was asked to close, also when the read ended before it noticed.
+    bool Closing() const { return closing_; }
 
     const std::string& Caption() const { return caption_; }
     const TVeltrakStateTexts& Texts() const { return texts_; }

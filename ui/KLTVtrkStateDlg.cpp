@@ -63,7 +63,8 @@ void TKLTVtrkStateDlg::Tick() {
     work_->Run([this] { next_ = model_.Tick(); },
                [this] {
                    SetTalking(false);
-                   if (!next_) {
+                   // Closing asked for during a read that did not wait for anything: close now.
+                   if (!next_ || model_.Closing()) {
                        done(QDialog::Rejected);
                        return;
                    }

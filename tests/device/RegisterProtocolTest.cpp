@@ -144,6 +144,18 @@ TEST(RegisterProtocol, SearchTakesTheFirstAnsweringPort) {
     }
 }
 
+TEST(RegisterProtocol, AConfiguredPortThatIsGoneFallsBackToTheDownloadCable) {
+    TRegisterHeadUnit unit;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    const TVeltrakComPort cable("KLT Downloadcable USB", "/dev/ttyTEST-cable", 101);
+    rig.protocol->SetPort(TVeltrakComPort("Communications Port (ttyS7)", "/dev/klt-gone-port", 8));
+    rig.protocol->SetPortLister([&] { return std::vector<TVeltrakComPort>{cable}; });
+    rig.line->openedPaths.clear();
+    rig.protocol->Identify();
+    EXPECT_EQ(rig.line->openedPaths, std::vector<std::string>{cable.Path});
+    EXPECT_EQ(rig.protocol->Port().Name, cable.Name);
+}
+
 TEST(RegisterProtocol, SearchOfAllPortsGoesThroughTheMachinesPorts) {
     test::TFakeSysfs sysfs;
     sysfs.AddOnBoard("ttyS0");

@@ -60,7 +60,8 @@ void WriteHeadUnitSeeds(const std::string& dir) {
     klt::test::WriteFileBytes(dir + "/usb", usb);
 }
 
-// Backups of a memory image with two rides, one with a pause, and of an empty memory.
+// Backups of a memory image with two rides, one with a pause, of an empty memory and of a
+// generation V memory.
 void WriteImageBackupSeeds(const std::string& dir) {
     std::filesystem::create_directories(dir);
     const std::vector<uint8_t> rides = {0x80, 0x80, 0x70, 0,  0,   0x10, 0x25, 0x12, 90, 140,
@@ -77,6 +78,15 @@ void WriteImageBackupSeeds(const std::string& dir) {
     image.SaveBackup(dir + "/rides.kli");
     klt::TVeltrakImage empty;
     empty.SaveBackup(dir + "/empty.kli");
+    // A generation V memory: a training's first block and one that stayed garbled.
+    std::vector<uint8_t> blocks(2 * 64, 0);
+    const uint8_t start[] = {0x41, 0x12, 0x09, 0x30, 0x00, 0, 0, 0, 21, 0x01, 0x2C, 36, 90, 140};
+    std::copy(std::begin(start), std::end(start), blocks.begin());
+    std::fill_n(blocks.begin() + 64, 64, 0xFF);
+    klt::TVeltrakImage memoryV;
+    memoryV.SetHWVersion(klt::TVeltrakHWVersion::HWVersionVT5x128);
+    memoryV.SetBlockMemory(blocks, {1});
+    memoryV.SaveBackup(dir + "/generation-v.kli");
 }
 
 // One section each as the head unit answers it: header, then every block after its record count.

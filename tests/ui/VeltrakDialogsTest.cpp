@@ -178,6 +178,24 @@ TEST_F(VeltrakDialogsTest, StateDialogShowsTheStatusAndHidesAMissingTemperature)
     EXPECT_EQ(fake_->statusReads, 1);
 }
 
+TEST_F(VeltrakDialogsTest, ClosingTheStateDialogDuringAReadClosesItWhenTheReadIsDone) {
+    auto veltrak = Fake();
+    TKLTVtrkStateDlg dialog(test::Configuration(4), std::move(veltrak));
+    std::atomic<bool> reading = false, closed = false;
+    fake_->duringLiveRead = [&] {
+        reading = true;
+        while (!closed) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    dialog.show();
+    ASSERT_TRUE(WaitFor([&] { return bool(reading); })); // the second read, after the whole status
+    dialog.reject();
+    closed = true;
+    ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); }));
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
 TEST_F(VeltrakDialogsTest, SelectionHeaderUnticksEveryTraining) {
     std::vector<TSectionChoice> choices = {{"first", true}, {"second", true}};
     TTrainingStatusInformationSelect dialog(choices);
