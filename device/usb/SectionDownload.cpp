@@ -104,6 +104,7 @@ TDownloadResult TSectionDownload::Run() {
                 return result_;
             }
             records_ = 0;
+            image_.EditCounters() = {};
         }
         ReadSections(wanted);
         FinishRide();
@@ -176,8 +177,8 @@ std::vector<bool> TSectionDownload::Choose(uint16_t count) {
         try {
             headers.push_back(NextHeader());
             sectionOf.push_back(s);
-        } catch (const EConvertError& error) {
-            result_.Incomplete(error.what()); // not offered; the head unit keeps it
+        } catch (const EConvertError&) {
+            // not offered; reading the sections meets it again and reports it once
         }
         sink_.Progress(static_cast<int>((s + 1) * 100 / (count + 1)));
     }

@@ -178,6 +178,7 @@ TEST_F(SectionDownloadTest, OnlyTheChosenTrainingsAreReadAndTheOthersKeepTheMemo
     EXPECT_EQ(Saved(result, 1).Header().date, Day(2026, 12, 10));
     EXPECT_EQ(headUnit.Count(29), 2);
     EXPECT_EQ(headUnit.Count(30), 8);
+    EXPECT_EQ(image.Counters().headersBefore, 4); // listing them for the choice does not count them twice
     EXPECT_TRUE(result.errors.empty());
     // The training left out is only in the head unit; the reason says so.
     EXPECT_EQ(result.incomplete, std::vector<std::string>{"1 training was not chosen."});

@@ -64,6 +64,22 @@ TEST(SettingsV, OutOfRangeValuesAreResetWithAMessage) {
     EXPECT_EQ(rig.protocol->FailedSettings(), 0u);
 }
 
+TEST(SettingsV, ValueFormatAndDisplayModeAreWrittenWithTheirWriteCommandsNotTheirReads) {
+    THeadUnitV unit;
+    TRig rig(unit);
+    TVeltrakStatus settings;
+    settings.SettingsV.valueFormat = 2;
+    settings.SettingsV.displayMode = 5;
+    settings.SetInitialen("JDO");
+    TScriptedPrompt prompt;
+    rig.protocol->WriteSettings(settings);
+    EXPECT_EQ(Sent(unit, 'V'), "\x02");
+    EXPECT_EQ(Sent(unit, 'p'), "\x05");
+    for (char read : std::string("aWb")) {
+        EXPECT_EQ(Sent(unit, read), "-") << read;
+    }
+}
+
 TEST(SettingsV, FailedWritesAreSummarisedOnce) {
     THeadUnitV unit;
     TRig rig(unit);
