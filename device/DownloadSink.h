@@ -43,7 +43,7 @@ public:
     virtual void RemoveTraining(const std::string& path) = 0;
 
     // Questions and messages for the user.
-    virtual IPrompt& Prompt() = 0;
+    virtual IPrompt& UserPrompt() = 0;
     // The user unticks the trainings not to read; they stay in the head unit.
     virtual void ChooseTrainings(std::vector<TSectionChoice>& choices) = 0;
     virtual void Progress(int percent) = 0;

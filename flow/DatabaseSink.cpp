@@ -8,6 +8,7 @@
 #include "core/KLTDatabase.h"
 #include "core/KLTFile.h"
 #include "core/TrainingDataUnit.h"
+#include "device/TrainingDelivery.h"
 
 namespace klt {
 namespace {
@@ -66,8 +67,7 @@ std::optional<TStoredTraining> TDatabaseSink::StoredTraining(const std::string& 
 }
 
 std::string TDatabaseSink::SaveTraining(const TTrainingData& training) {
-    const std::string initials =
-        NormalizeInitials(training.Markers().empty() ? std::string() : training.Markers().front().name);
+    const std::string initials = NormalizeInitials(TrainingInitials(training));
     const std::string path = PlaceNewTraining(RequiredDatabaseDir(), initials, training.Header().date,
                                               [&](const std::string& temporary) { training.WriteTraining(temporary); });
     TTrainingData check;

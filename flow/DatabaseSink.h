@@ -20,7 +20,7 @@ public:
     // EKLTFileDatabaseError without a database.
     std::string SaveTraining(const TTrainingData& training) override;
     void RemoveTraining(const std::string& path) override;
-    IPrompt& Prompt() override { return prompt_; }
+    IPrompt& UserPrompt() override { return prompt_; }
     void ChooseTrainings(std::vector<TSectionChoice>& choices) override;
     void Progress(int percent) override;
     void RemainingTime(int64_t hundredths) override;

@@ -49,7 +49,7 @@ bool TKLTVtrkReadDataModel::Download() {
         downloaded_.Incomplete(std::string(kCancelled));
         outcome_ = sink_.AbortRequested() ? StoppedOutcome() : TDownloadOutcome::Aborted;
     } catch (const std::exception& error) {
-        ShowDownloadError(sink_.Prompt(), error);
+        ShowDownloadError(sink_.UserPrompt(), error);
         downloaded_.Incomplete(error.what());
         outcome_ = TDownloadOutcome::Aborted;
     }
@@ -57,7 +57,7 @@ bool TKLTVtrkReadDataModel::Download() {
         outcome_ = StoppedOutcome(); // VI and 7 stop between requests, keeping what they finished
     }
     if (!downloaded_.Complete()) {
-        KeepMemoryImage(image_, configuration_.databaseDir, sink_.Prompt());
+        KeepMemoryImage(image_, configuration_.databaseDir, sink_.UserPrompt());
     }
     if (outcome_ != TDownloadOutcome::Running) {
         return false;

@@ -68,7 +68,7 @@ void TKLTVtrkSaveDataModel::ParseImage() {
     image_.Parse(configuration_.limits, [this](const std::exception& error) {
         // the trainings after the damage are not in the files: the memory must stay
         downloaded_.Incomplete(error.what());
-        ShowDownloadError(sink_.Prompt(), error);
+        ShowDownloadError(sink_.UserPrompt(), error);
     });
 }
 
@@ -114,7 +114,7 @@ bool TKLTVtrkSaveDataModel::InitialsUnknown() const {
 void TKLTVtrkSaveDataModel::SaveTrainingsOnce(bool keepImage) {
     if (!RegisterHeadUnit() || saved_) {
         if (keepImage) {
-            KeepMemoryImage(image_, configuration_.databaseDir, sink_.Prompt());
+            KeepMemoryImage(image_, configuration_.databaseDir, sink_.UserPrompt());
         }
         return;
     }
@@ -122,15 +122,15 @@ void TKLTVtrkSaveDataModel::SaveTrainingsOnce(bool keepImage) {
     try {
         const TDownloadResult written = image_.CreateTrainingFiles(sink_);
         for (const std::string& error : written.errors) {
-            sink_.Prompt().ShowMessage("Warning", error);
+            sink_.UserPrompt().ShowMessage("Warning", error);
         }
         downloaded_.Add(written);
     } catch (const std::exception& error) {
-        ShowDownloadError(sink_.Prompt(), error);
+        ShowDownloadError(sink_.UserPrompt(), error);
         downloaded_.Incomplete(error.what());
     }
     if (keepImage || !downloaded_.Complete()) {
-        KeepMemoryImage(image_, configuration_.databaseDir, sink_.Prompt());
+        KeepMemoryImage(image_, configuration_.databaseDir, sink_.UserPrompt());
     }
     Summarise();
 }
@@ -138,7 +138,7 @@ void TKLTVtrkSaveDataModel::SaveTrainingsOnce(bool keepImage) {
 bool TKLTVtrkSaveDataModel::SaveAndClear(bool keepImage) {
     SaveTrainingsOnce(keepImage);
     if (!downloaded_.Complete()) {
-        sink_.Prompt().ShowMessage("Warning", KeptMemoryText(downloaded_));
+        sink_.UserPrompt().ShowMessage("Warning", KeptMemoryText(downloaded_));
         return false;
     }
     return StartNewRecording();
@@ -150,7 +150,7 @@ bool TKLTVtrkSaveDataModel::SaveAndKeep(bool keepImage) {
 }
 
 bool TKLTVtrkSaveDataModel::ClearOnly() {
-    if (sink_.Prompt().Ask("Warning", std::string(kDeleteAllQuestion), TPromptButtons::YesNo) != TPromptAnswer::Yes) {
+    if (sink_.UserPrompt().Ask("Warning", std::string(kDeleteAllQuestion), TPromptButtons::YesNo) != TPromptAnswer::Yes) {
         return false;
     }
     return StartNewRecording();
@@ -166,7 +166,7 @@ bool TKLTVtrkSaveDataModel::StartNewRecording() {
     } catch (const EVeltrakAbort&) {
         return false;
     } catch (const std::exception& error) {
-        ShowDownloadError(sink_.Prompt(), error);
+        ShowDownloadError(sink_.UserPrompt(), error);
         return false;
     }
     cleared_ = true;

@@ -132,7 +132,7 @@ TDownloadResult TSectionDownload::Run() {
 
 std::optional<uint16_t> TSectionDownload::SectionCount() {
     if (!port_.Request(kSectionCountRequest) || port_.Payload().size() < 2) {
-        sink_.Prompt().ShowMessage("Warning", std::string(kCountFailed));
+        sink_.UserPrompt().ShowMessage("Warning", std::string(kCountFailed));
         return std::nullopt;
     }
     const std::vector<uint8_t>& p = port_.Payload();
@@ -161,7 +161,7 @@ TVeltrakDataHeader TSectionDownload::NextHeader() {
     CheckAbort();
     const auto reply = Reply(kNextSectionHeaderRequest, kSectionHeaderAgainRequest, IsSectionHeaderReply);
     if (!reply) {
-        sink_.Prompt().ShowMessage("Warning", std::string(kHeaderFailed));
+        sink_.UserPrompt().ShowMessage("Warning", std::string(kHeaderFailed));
         throw TCut{std::string(kHeaderFailed)};
     }
     ++image_.EditCounters().headersBefore;
@@ -274,7 +274,7 @@ void TSectionDownload::ReadSection(const TVeltrakDataHeader& header) {
             if (taken == header.records) {
                 break; // everything announced came; the head unit only had nothing more to say
             }
-            sink_.Prompt().ShowMessage("Warning", std::string(kBlockFailed));
+            sink_.UserPrompt().ShowMessage("Warning", std::string(kBlockFailed));
             throw TCut{std::string(kBlockFailed)};
         }
         const TSectionBlock block = ParseSectionBlock(*reply);

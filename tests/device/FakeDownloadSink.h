@@ -82,7 +82,7 @@ public:
         removed.push_back(path);
         std::erase_if(saved, [&](const auto& s) { return s.first == path; });
     }
-    IPrompt& Prompt() override { return prompt; }
+    IPrompt& UserPrompt() override { return prompt; }
     void ChooseTrainings(std::vector<TSectionChoice>& choices) override {
         if (choose) {
             choose(choices);
