@@ -139,10 +139,21 @@ uint16_t ReadU16(const std::vector<uint8_t>& data, size_t at) {
     return static_cast<uint16_t>(data[at] | (data[at + 1] << 8));
 }
 
+// Grows with what the file holds: most backups are a few kilobytes, and zeroing the largest
+// possible one for each would cost more than reading it.
 std::vector<uint8_t> ReadCapped(const std::string& fileName) {
     TBinaryReader reader(fileName);
-    std::vector<uint8_t> data(kMaxFileSize + 1);
-    data.resize(reader.ReadSome(data.data(), data.size()));
+    std::vector<uint8_t> data;
+    constexpr size_t kChunk = 64 * 1024;
+    while (data.size() <= kMaxFileSize) {
+        const size_t had = data.size();
+        data.resize(had + std::min(kChunk, kMaxFileSize + 1 - had));
+        const size_t got = reader.ReadSome(data.data() + had, data.size() - had);
+        data.resize(had + got);
+        if (got == 0) {
+            break;
+        }
+    }
     return data;
 }
 
