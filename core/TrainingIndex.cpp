@@ -1,11 +1,11 @@
 #include "core/TrainingIndex.h"
 
 #include <algorithm>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fnmatch.h>
+#include <memory>
 #include <sys/stat.h>
 
 #include "core/BinaryFile.h"
@@ -35,18 +35,17 @@ TIndexEntry StatEntry(std::string name, const struct stat& st) {
 // Name, size and modification time of every training file of the folder, sorted by name.
 std::vector<TIndexEntry> ScanMonth(const std::string& monthDir) {
     std::vector<TIndexEntry> found;
-    DIR* dir = ::opendir(monthDir.c_str());
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(monthDir.c_str()), ::closedir);
     if (dir == nullptr) {
         return found;
     }
-    while (const dirent* item = ::readdir(dir)) {
+    while (const dirent* item = ::readdir(dir.get())) {
         struct stat st {};
-        if (IsTrainingName(item->d_name) && ::fstatat(::dirfd(dir), item->d_name, &st, 0) == 0 &&
+        if (IsTrainingName(item->d_name) && ::fstatat(::dirfd(dir.get()), item->d_name, &st, 0) == 0 &&
             S_ISREG(st.st_mode)) {
             found.push_back(StatEntry(item->d_name, st));
         }
     }
-    ::closedir(dir);
     std::sort(found.begin(), found.end(), [](const TIndexEntry& a, const TIndexEntry& b) { return a.name < b.name; });
     return found;
 }
@@ -159,6 +158,7 @@ void UpdateTrainingIndex(const std::string& databaseDir, const std::string& path
     }
     try {
         std::vector<TIndexEntry> entries = ReadTrainingIndex(monthDir).value_or(std::vector<TIndexEntry>{});
+        const size_t before = entries.size();
         entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const TIndexEntry& e) { return e.name == name; }),
                       entries.end());
         struct stat st {};
@@ -167,6 +167,8 @@ void UpdateTrainingIndex(const std::string& databaseDir, const std::string& path
             ReadEntry(monthDir, entry);
             entries.push_back(std::move(entry));
             SortByName(entries);
+        } else if (entries.size() == before) {
+            return; // neither file nor entry
         }
         WriteTrainingIndex(monthDir, entries);
     } catch (const std::exception&) {
