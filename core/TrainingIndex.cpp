@@ -121,7 +121,7 @@ void WriteTrainingIndex(const std::string& monthDir, const std::vector<TIndexEnt
     const std::string bytes = EncodeTrainingIndex(entries);
     TAtomicFileWriter writer(IndexPath(monthDir));
     writer.Write(bytes.data(), bytes.size());
-    writer.Commit();
+    writer.Commit(TDateTimeMark::None(), TAtomicFileWriter::TSync::CacheOnly);
 }
 
 std::vector<TIndexEntry> CurrentMonthIndex(const std::string& monthDir) {
