@@ -5,6 +5,8 @@
 #include "app/KLTIniData.h"
 #include "core/Prompt.h"
 #include "core/Texts.h"
+#include "core/TrainingEnvironment.h"
+#include "core/TrainingIndex.h"
 
 namespace klt {
 
@@ -39,6 +41,7 @@ void TKLTChildDocument::ReloadTable() {
 bool TKLTChildDocument::WriteTable() {
     try {
         trainingData_.WriteTraining(file_->FileName());
+        UpdateTrainingIndex(TrainingEnvironment().databaseDir, file_->FileName());
     } catch (const std::exception& e) {
         Prompt().ShowMessage("Warning", e.what());
         return false; // the edits stay for another attempt

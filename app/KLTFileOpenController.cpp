@@ -6,7 +6,6 @@
 #include "app/KLTIniData.h"
 #include "app/ProfileDirectory.h"
 #include "core/Exceptions.h"
-#include "core/KLTDatabase.h"
 #include "core/KLTFile.h"
 #include "core/KLTFileRegistry.h"
 #include "core/Prompt.h"
@@ -68,12 +67,11 @@ std::string ValueText(TMesswertArtType kind, int64_t raw) {
     return text == art.FormatValue(0.0) ? std::string() : text;
 }
 
-std::string DateAndTimes(const TKLTFile& file) {
-    const TKLTMarker& whole = file.Marker(0);
-    std::string text = FormatDate(file.Header().date, TDateForm::Short);
-    if (!file.Blocks().empty()) {
-        text += " " + FormatTimeOfDay(whole.startTime, false).substr(0, 5) + "-" +
-                FormatTimeOfDay(whole.endTime, false).substr(0, 5);
+std::string DateAndTimes(const TTrainingSummary& s) {
+    std::string text = FormatDate(s.date, TDateForm::Short);
+    if (s.blockCount > 0) {
+        text += " " + FormatTimeOfDay(s.startTime, false).substr(0, 5) + "-" +
+                FormatTimeOfDay(s.endTime, false).substr(0, 5);
     }
     return text;
 }
@@ -94,7 +92,7 @@ const std::string& TKLTFileOpenController::Initials() const {
 void TKLTFileOpenController::SetInitials(const std::string& patterns) {
     initials_ = patterns;
     WriteFilterBack();
-    Refresh();
+    ApplyFilter();
 }
 
 uint16_t TKLTFileOpenController::FromDate() const {
@@ -104,7 +102,7 @@ uint16_t TKLTFileOpenController::FromDate() const {
 void TKLTFileOpenController::SetFromDate(uint16_t date) {
     fromDate_ = date;
     WriteFilterBack();
-    Refresh();
+    ApplyFilter();
 }
 
 uint16_t TKLTFileOpenController::ToDate() const {
@@ -114,7 +112,7 @@ uint16_t TKLTFileOpenController::ToDate() const {
 void TKLTFileOpenController::SetToDate(uint16_t date) {
     toDate_ = date;
     WriteFilterBack();
-    Refresh();
+    ApplyFilter();
 }
 
 void TKLTFileOpenController::WriteFilterBack() const {
@@ -124,9 +122,13 @@ void TKLTFileOpenController::WriteFilterBack() const {
     system.DataBaseListDatumUntil = toDate_;
 }
 
-std::string TKLTFileOpenController::PatternsForWalk() const {
+TTrainingFilter TKLTFileOpenController::Filter() const {
+    TTrainingFilter filter;
     const bool blank = initials_.find_first_not_of(" \t") == std::string::npos;
-    return blank ? std::string("*") : initials_;
+    filter.initialsPatterns = blank ? std::string("*") : initials_;
+    filter.fromDate = fromDate_ == kNoDate ? 0 : fromDate_;
+    filter.toDate = toDate_;
+    return filter;
 }
 
 std::vector<std::string> TKLTFileOpenController::KnownInitials() const {
@@ -146,51 +148,52 @@ int TKLTFileOpenController::ColumnWidthChars(int column) {
     return kColumns.at(static_cast<size_t>(column)).widthChars;
 }
 
-TKLTFileOpenController::TRow TKLTFileOpenController::MakeRow(TKLTFile& file) {
-    const TKLTMarker& m = file.Marker(0);
-    const TKLTHeader& h = file.Header();
+TKLTFileOpenController::TRow TKLTFileOpenController::MakeRow(const TListedTraining& training) {
+    const TTrainingSummary& s = training.summary;
     TRow row;
-    row.path = file.FileName();
-    row.key = PadLeft(SortableDate(h.date), 8, '0') + PadLeft(HoursMinutes(m.startTime), 6, '0') +
-              PadRight(m.name, 20) + row.path;
-    row.cells = {DateAndTimes(file),
-                 m.name,
-                 m.Duration() > 0 ? FormatTimeOfDay(m.Duration(), false) : std::string(),
-                 ValueText(mwaArbeit, m.Work()),
-                 ValueText(mwaStrecke, m.Distance()),
-                 ValueText(mwaLeistung, m.AvgPower()),
-                 ValueText(mwaHerzfrequenz, m.AvgHeartRate()),
-                 ValueText(mwaGeschwindigkeit, m.AvgSpeed()),
-                 ValueText(mwaTretfrequenz, m.AvgCadence()),
-                 ValueText(mwaHoehe, m.climb),
-                 ValueText(mwaTemperatur, m.AvgTemperature()),
-                 file.Comment(),
-                 ValueText(mwaSteigung, h.slope),
-                 ValueText(mwaNullstelle, h.zeroOffset),
-                 ValueText(mwaRadumfang, h.circumference)};
+    row.path = training.path;
+    row.key = PadLeft(SortableDate(s.date), 8, '0') + PadLeft(HoursMinutes(s.startTime), 6, '0') +
+              PadRight(s.initials, 20) + row.path;
+    row.cells = {DateAndTimes(s),
+                 s.initials,
+                 s.duration > 0 ? FormatTimeOfDay(s.duration, false) : std::string(),
+                 ValueText(mwaArbeit, s.work),
+                 ValueText(mwaStrecke, s.distance),
+                 ValueText(mwaLeistung, s.avgPower),
+                 ValueText(mwaHerzfrequenz, s.avgHeartRate),
+                 ValueText(mwaGeschwindigkeit, s.avgSpeed),
+                 ValueText(mwaTretfrequenz, s.avgCadence),
+                 ValueText(mwaHoehe, s.climb),
+                 ValueText(mwaTemperatur, s.avgTemperature),
+                 s.comment,
+                 ValueText(mwaSteigung, s.slope),
+                 ValueText(mwaNullstelle, s.zeroOffset),
+                 ValueText(mwaRadumfang, s.circumference)};
     return row;
 }
 
 void TKLTFileOpenController::Refresh() {
-    const std::string previous = SelectedPath();
-    const int previousIndex = selected_;
-    rows_.clear();
-    TTrainingFilter filter;
-    filter.initialsPatterns = PatternsForWalk();
-    filter.fromDate = fromDate_ == kNoDate ? 0 : fromDate_;
-    filter.toDate = toDate_;
-    filter.withSamples = true; // the averages need them
-    ForEachTraining(configuration_.SystemData.DataBaseDir, filter, [this](TKLTFile& file) {
-        if (file.MarkerCount() > 0) {
-            rows_.push_back(MakeRow(file));
-        }
+    listed_.clear();
+    // Everything, so that a change of the filter needs no walk.
+    ForEachListedTraining(configuration_.SystemData.DataBaseDir, TTrainingFilter(), [this](const TListedTraining& t) {
+        listed_.push_back({MakeRow(t), t.athleteFolder, t.summary.date, t.summary.startTime});
         return true;
     });
-    std::sort(rows_.begin(), rows_.end(), [](const TRow& a, const TRow& b) { return a.key < b.key; });
-    rows_.erase(
-        std::unique(rows_.begin(), rows_.end(), [](const TRow& a, const TRow& b) { return a.key == b.key; }),
-        rows_.end());
+    std::sort(listed_.begin(), listed_.end(),
+              [](const TListedRow& a, const TListedRow& b) { return a.row.key < b.row.key; });
+    ApplyFilter();
+}
 
+void TKLTFileOpenController::ApplyFilter() {
+    const std::string previous = SelectedPath();
+    const int previousIndex = selected_;
+    const TTrainingFilter filter = Filter();
+    rows_.clear();
+    for (const TListedRow& listed : listed_) {
+        if (filter.AdmitsAthlete(listed.athleteFolder) && filter.AdmitsTime(listed.date, listed.startTime)) {
+            rows_.push_back(listed.row);
+        }
+    }
     selected_ = -1;
     if (rows_.empty()) {
         return;

@@ -1,13 +1,15 @@
 #pragma once
 // The training browser without its window: the filter the user types (kept in the configuration),
 // the rows of the trainings it lets through with the texts of their columns, the selection that
-// survives a refresh, and deleting or changing the selected training.
+// survives a refresh, and deleting or changing the selected training. Rows come from the
+// database's index; the filter works on them in memory, so typing reads no file.
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "core/KLTDatabase.h"
 #include "core/PRMesWrt.h"
 
 namespace klt {
@@ -28,7 +30,7 @@ public:
     // Takes the filter from the configuration and lists what it lets through.
     explicit TKLTFileOpenController(TKLTIniData& configuration);
 
-    // --- Filter; every change is written back to the configuration and lists anew ---
+    // --- Filter; every change is written back to the configuration and filters the listed rows ---
     const std::string& Initials() const;
     void SetInitials(const std::string& patterns); // ";"-separated, blank means "*"
     uint16_t FromDate() const;                     // kNoDate: open
@@ -47,8 +49,8 @@ public:
     static int ColumnWidthChars(int column);
 
     // --- Rows and selection ---
-    // Lists the trainings anew; the selected one stays selected when it is still listed,
-    // otherwise the row that took its place.
+    // Lists the trainings of the database anew; the selected one stays selected when it is still
+    // listed, otherwise the row that took its place.
     void Refresh();
     const std::vector<TRow>& Rows() const { return rows_; }
     bool HasRows() const { return !rows_.empty(); }
@@ -66,14 +68,25 @@ public:
     bool ChangeSelected(const std::function<bool(TKLTFile&)>& change);
 
 private:
+    // A row of the database with what the filter looks at.
+    struct TListedRow {
+        TRow row;
+        std::string athleteFolder;
+        uint16_t date = 0;
+        int32_t startTime = 0;
+    };
+
     void WriteFilterBack() const;
-    std::string PatternsForWalk() const;
-    static TRow MakeRow(TKLTFile& file);
+    TTrainingFilter Filter() const;
+    // Takes the listed rows the filter lets through, keeping the selection where it can.
+    void ApplyFilter();
+    static TRow MakeRow(const TListedTraining& training);
 
     TKLTIniData& configuration_;
     std::string initials_;
     uint16_t fromDate_;
     uint16_t toDate_;
+    std::vector<TListedRow> listed_; // every training of the database, sorted
     std::vector<TRow> rows_;
     int selected_ = -1;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // Data the benchmarks share, made once per run.
 #include <string>
+#include <vector>
 
 #include "core/KLTFile.h"
 
@@ -14,5 +15,9 @@ void RemoveBenchDir();
 const std::string& FullTrainingPath();
 // The same training, loaded.
 TKLTFile& FullTraining();
+// A database of ten years of riding: 5,000 one-hour trainings at 1 s of two athletes, written once
+// per run. The paths of its trainings; the database folder is BenchDatabaseDir().
+const std::vector<std::string>& BenchDatabase();
+std::string BenchDatabaseDir();
 
 } // namespace klt::bench

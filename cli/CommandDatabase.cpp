@@ -81,10 +81,9 @@ int RunList(const TArguments& parsed, const std::string& databaseDir) {
     if (parsed.options.count("--to")) {
         filter.toDate = ParseDate(parsed.options.at("--to"));
     }
-    filter.withSamples = true; // the averages need them
     std::vector<TTrainingRow> rows;
-    ForEachTraining(databaseDir, filter, [&](TKLTFile& file) {
-        rows.push_back(TTrainingRow::Of(file));
+    ForEachListedTraining(databaseDir, filter, [&](const TListedTraining& training) {
+        rows.push_back(TTrainingRow::Of(training));
         return true;
     });
     std::sort(rows.begin(), rows.end());

@@ -10,12 +10,11 @@
 
 namespace klt::cli {
 
-TTrainingRow TTrainingRow::Of(const TKLTFile& file) {
-    const TKLTMarker& m = file.Marker(0);
-    const TKLTHeader& h = file.Header();
-    return {file.FileName(), h.date,        m.startTime,    m.name,          m.Duration(),  m.Work(),
-            m.Distance(),    m.AvgPower(),  m.AvgHeartRate(), m.AvgSpeed(),  m.AvgCadence(), m.climb,
-            m.AvgTemperature(), file.Comment(), h.slope,    h.zeroOffset,    h.circumference};
+TTrainingRow TTrainingRow::Of(const TListedTraining& training) {
+    const TTrainingSummary& s = training.summary;
+    return {training.path, s.date,         s.startTime,  s.initials,       s.duration,   s.work,
+            s.distance,    s.avgPower,     s.avgHeartRate, s.avgSpeed,     s.avgCadence, s.climb,
+            s.avgTemperature, s.comment,   s.slope,      s.zeroOffset,     s.circumference};
 }
 
 std::string TrainingRowsJson(const std::vector<TTrainingRow>& rows) {

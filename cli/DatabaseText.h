@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/KLTIniData.h"
-#include "core/KLTFile.h"
+#include "core/KLTDatabase.h"
 
 namespace klt::cli {
 
@@ -19,7 +19,7 @@ struct TTrainingRow {
     std::string comment;
     int slope = 0, zeroOffset = 0, circumference = 0;
 
-    static TTrainingRow Of(const TKLTFile& file);
+    static TTrainingRow Of(const TListedTraining& training);
     // Date, start time, initials.
     bool operator<(const TTrainingRow& other) const {
         return std::tie(date, startTime, initials, path) < std::tie(other.date, other.startTime, other.initials, other.path);

@@ -234,11 +234,12 @@ void TAtomicFileWriter::WriteU32(uint32_t value) {
     Write(b, 4);
 }
 
-int64_t TAtomicFileWriter::Commit(const TDateTimeMark& stamp) {
+int64_t TAtomicFileWriter::Commit(const TDateTimeMark& stamp, TSync sync) {
     if (file_ == nullptr) {
         throw EInOutError("File not open");
     }
-    if (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0) {
+    const bool durable = sync == TSync::Durable;
+    if (std::fflush(file_) != 0 || (durable && ::fsync(::fileno(file_)) != 0)) {
         Fail(errno);
     }
     if (!stamp.IsNone()) {
@@ -259,7 +260,7 @@ int64_t TAtomicFileWriter::Commit(const TDateTimeMark& stamp) {
     }
     tempPath_.clear();
     // Make the rename itself durable.
-    int dir = ::open(DirectoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY);
+    int dir = durable ? ::open(DirectoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY) : -1;
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

@@ -74,9 +74,13 @@ public:
     void WriteU16(uint16_t value);
     void WriteU32(uint32_t value);
 
+    // Whether Commit waits for the disk. A cache that is rebuilt when lost or damaged need not:
+    // the rename still never shows a half-written file to a running program.
+    enum class TSync { Durable, CacheOnly };
+
     // Flushes, syncs, sets the modification time (unless `stamp` is none) and renames over the
     // target. Returns the target's modification stamp afterwards.
-    int64_t Commit(const TDateTimeMark& stamp = TDateTimeMark::None());
+    int64_t Commit(const TDateTimeMark& stamp = TDateTimeMark::None(), TSync sync = TSync::Durable);
 
 private:
     void Fail(int error);

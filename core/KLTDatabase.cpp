@@ -16,6 +16,7 @@
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
 #include "core/Texts.h"
+#include "core/TrainingIndex.h"
 
 namespace klt {
 namespace fs = std::filesystem;
@@ -52,6 +53,17 @@ std::vector<fs::path> Matching(const fs::path& dir, const std::string& pattern, 
     }
     std::sort(found.begin(), found.end());
     return found;
+}
+
+// Whether the folder's one entry is its index, which goes with the last training.
+bool HoldsOnlyItsIndex(const fs::path& dir) {
+    std::error_code error;
+    fs::directory_iterator it(dir, error);
+    if (error || it == fs::directory_iterator() || it->path().filename() != kTrainingIndexName) {
+        return false;
+    }
+    it.increment(error);
+    return !error && it == fs::directory_iterator();
 }
 
 std::string Upper(std::string text) {
@@ -156,53 +168,75 @@ void RemoveEmptyDirectories(const std::string& dir, const std::string& databaseD
     fs::path current = WithoutTrailingSlash(dir);
     const fs::path stop = WithoutTrailingSlash(databaseDir);
     std::error_code error;
-    while (IsInDatabase(current.string(), stop.string()) && fs::is_empty(current, error) && !error) {
-        if (!fs::remove(current, error)) {
+    while (IsInDatabase(current.string(), stop.string())) {
+        if (HoldsOnlyItsIndex(current)) {
+            fs::remove(current / kTrainingIndexName, error);
+        }
+        if (!fs::is_empty(current, error) || error || !fs::remove(current, error)) {
             break;
         }
         current = current.parent_path();
     }
 }
 
-void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filter,
-                     const std::function<bool(TKLTFile&)>& action) {
-    const std::string lowestMonth = filter.fromDate == 0 ? std::string() : MonthName(filter.fromDate);
-    const std::string highestMonth = filter.toDate == 0xFFFF ? std::string("2049_12.KLT") : MonthName(filter.toDate);
-    std::string patterns = filter.initialsPatterns.empty() ? "*" : filter.initialsPatterns;
+bool TTrainingFilter::AdmitsAthlete(const std::string& folderName) const {
+    const std::string patterns = initialsPatterns.empty() ? "*" : initialsPatterns;
     size_t start = 0;
     while (start <= patterns.size()) {
         const size_t end = std::min(patterns.find(';', start), patterns.size());
         const std::string pattern = patterns.substr(start, end - start);
         start = end + 1;
-        if (pattern.empty()) {
+        if (!pattern.empty() && ::fnmatch(("_" + pattern + ".KLT").c_str(), folderName.c_str(), FNM_CASEFOLD) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TTrainingFilter::AdmitsMonth(const std::string& folderName) const {
+    const std::string name = Upper(folderName);
+    return (fromDate == 0 || name >= MonthName(fromDate)) && (toDate == kNoDate || name <= MonthName(toDate));
+}
+
+bool TTrainingFilter::AdmitsTime(uint16_t date, int32_t startTime) const {
+    const auto key = std::make_pair(date, startTime);
+    return key >= std::make_pair(fromDate, fromTime) && key <= std::make_pair(toDate, toTime);
+}
+
+void ForEachListedTraining(const std::string& databaseDir, const TTrainingFilter& filter,
+                           const std::function<bool(const TListedTraining&)>& action) {
+    for (const fs::path& athlete : Matching(databaseDir, "_*.KLT", true)) {
+        const std::string athleteFolder = athlete.filename().string();
+        if (!filter.AdmitsAthlete(athleteFolder)) {
             continue;
         }
-        for (const fs::path& athlete : Matching(databaseDir, "_" + pattern + ".KLT", true)) {
-            for (const fs::path& month : Matching(athlete, "????_??.KLT", true)) {
-                const std::string name = Upper(month.filename().string());
-                if (name < Upper(lowestMonth) || name > Upper(highestMonth)) {
+        for (const fs::path& month : Matching(athlete, "????_??.KLT", true)) {
+            if (!filter.AdmitsMonth(month.filename().string())) {
+                continue;
+            }
+            for (TIndexEntry& entry : CurrentMonthIndex(month.string())) {
+                if (!entry.summary || !filter.AdmitsTime(entry.summary->date, entry.summary->startTime)) {
                     continue;
                 }
-                for (const fs::path& path : Matching(month, "*.klt", false)) {
-                    TKLTFile file(path.string());
-                    try {
-                        filter.withSamples ? file.ReadFile() : file.ReadHeader();
-                    } catch (const Exception&) {
-                        continue; // one damaged file does not end the walk
-                    }
-                    const int32_t startTime = file.MarkerCount() > 0 ? file.Marker(0).startTime : 0;
-                    const auto key = std::make_pair(file.Header().date, startTime);
-                    if (key < std::make_pair(filter.fromDate, filter.fromTime) ||
-                        key > std::make_pair(filter.toDate, filter.toTime)) {
-                        continue;
-                    }
-                    if (!action(file)) {
-                        return;
-                    }
+                if (!action({(month / entry.name).string(), athleteFolder, std::move(*entry.summary)})) {
+                    return;
                 }
             }
         }
     }
+}
+
+void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filter,
+                     const std::function<bool(TKLTFile&)>& action) {
+    ForEachListedTraining(databaseDir, filter, [&](const TListedTraining& listed) {
+        TKLTFile file(listed.path);
+        try {
+            filter.withSamples ? file.ReadFile() : file.ReadHeader();
+        } catch (const Exception&) {
+            return true; // one damaged file does not end the walk
+        }
+        return action(file);
+    });
 }
 
 bool PlaceInDatabase(TKLTFile& file, const std::string& databaseDir) {

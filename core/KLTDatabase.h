@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/TrainingSummary.h"
+
 namespace klt {
 
 class TKLTFile;
@@ -46,7 +48,8 @@ std::string PlaceNewTraining(const std::string& databaseDir, const std::string& 
 // Renames without ever replacing an existing file; false (errno set) when it cannot.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 
-// Removes empty folders from `dir` upwards, stopping at the database folder.
+// Removes empty folders from `dir` upwards, stopping at the database folder. A folder that holds
+// nothing but its index counts as empty.
 void RemoveEmptyDirectories(const std::string& dir, const std::string& databaseDir);
 
 struct TTrainingFilter {
@@ -56,10 +59,31 @@ struct TTrainingFilter {
     uint16_t toDate = 0xFFFF;           // 0xFFFF: no upper end
     int32_t toTime = 8640000;
     bool withSamples = false; // read whole trainings, not only up to their samples
+
+    // Whether an athlete's folder ("_" + initials + ".KLT") matches one of the patterns.
+    bool AdmitsAthlete(const std::string& folderName) const;
+    // Whether a month folder ("2026_12.KLT") may hold trainings of the date range. Trainings
+    // without a date lie in the month of day 0xFFFF, so an open end has no last month.
+    bool AdmitsMonth(const std::string& folderName) const;
+    // Whether a training of this date and start time lies in the range; no date (0xFFFF) comes
+    // after every date.
+    bool AdmitsTime(uint16_t date, int32_t startTime) const;
 };
 
-// Calls `action` for every training of the database the filter lets through; a false return ends
-// the walk. Files that cannot be read are skipped.
+// A training as the database's index knows it, without reading its file.
+struct TListedTraining {
+    std::string path;
+    std::string athleteFolder; // "_" + initials + ".KLT", as spelled on disk
+    TTrainingSummary summary;
+};
+
+// Calls `action` for every training the filter lets through, from the index of its month folder,
+// which the walk brings up to date first (see TrainingIndex.h); a false return ends the walk.
+// Files that are no readable trainings are skipped.
+void ForEachListedTraining(const std::string& databaseDir, const TTrainingFilter& filter,
+                           const std::function<bool(const TListedTraining&)>& action);
+
+// The same with each training read (header only, or whole with `withSamples`).
 void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filter,
                      const std::function<bool(TKLTFile&)>& action);
 

@@ -14,6 +14,7 @@
 #include "core/Prompt.h"
 #include "core/Texts.h"
 #include "core/TrainingEnvironment.h"
+#include "core/TrainingIndex.h"
 
 namespace klt {
 namespace {
@@ -74,6 +75,7 @@ bool TKLTFile::Save() {
                               : TDateTimeMark{header_.date, markers_.empty() ? 0 : Marker(0).startTime};
     }
     stamp_ = WriteKLT7(fileName_, stamp);
+    UpdateTrainingIndex(TrainingEnvironment().databaseDir, fileName_);
     header_.magic = {'K', 'L', 'T', '7'};
     header_.flags |= TKLTHeader::kFlagExtraHeader;
     modificationMark_ = TDateTimeMark::None();
@@ -128,6 +130,7 @@ bool TKLTFile::Delete() {
         throw EKLTDeleteFileError(FormatText(LoadText(275), {description}));
     }
     const std::string& databaseDir = TrainingEnvironment().databaseDir;
+    UpdateTrainingIndex(databaseDir, fileName_);
     if (IsInDatabase(fileName_, databaseDir)) {
         RemoveEmptyDirectories(fileName_.substr(0, fileName_.rfind('/')), databaseDir);
     }
@@ -178,10 +181,13 @@ void TKLTFile::CanonicalRename() {
         TrainingEnvironment().fileHistory->RenameFile(fileName_, target);
     }
     const std::string oldDir = currentDir;
+    const std::string oldName = fileName_;
     fileName_ = target;
     if (FileExists(fileName_)) {
         stamp_ = FileModificationStamp(fileName_);
     }
+    UpdateTrainingIndex(databaseDir, oldName);
+    UpdateTrainingIndex(databaseDir, fileName_);
     RemoveEmptyDirectories(oldDir, databaseDir);
     Announce(TKLTChange::Modified); // a new name
 }

@@ -8,6 +8,7 @@
 #include "core/KLTDatabase.h"
 #include "core/KLTFile.h"
 #include "core/TrainingDataUnit.h"
+#include "core/TrainingIndex.h"
 #include "device/TrainingDelivery.h"
 
 namespace klt {
@@ -81,12 +82,14 @@ std::string TDatabaseSink::SaveTraining(const TTrainingData& training) {
         RemoveTraining(path);
         throw EKLTFileInOutError("'" + path + "': the training read back differs from the one written.");
     }
+    UpdateTrainingIndex(databaseDir_, path);
     return path;
 }
 
 void TDatabaseSink::RemoveTraining(const std::string& path) {
     std::error_code error;
     std::filesystem::remove(path, error);
+    UpdateTrainingIndex(databaseDir_, path);
     RemoveEmptyDirectories(std::filesystem::path(path).parent_path().string(), databaseDir_);
 }
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "core/NumberFormat.h"
+#include "core/TrainingIndex.h"
 #include "tests/app/ChildDocumentFixture.h"
 #include "tests/support/ScriptedPrompt.h"
+#include "tests/support/TempDatabase.h"
 
 namespace klt {
 namespace {
@@ -137,6 +139,22 @@ TEST_F(ChildDocumentTest, LeavingTheDataEditorAsksAboutItsEdits) {
     TKLTFile reread(path);
     reread.ReadFile();
     EXPECT_EQ(reread.Sample(1).Power(), 7 * 8);
+}
+
+TEST_F(ChildDocumentTest, TableEditsKeptOnLeavingTheEditorReachTheDatabaseIndex) {
+    test::TTempDatabase db;
+    const std::string path = db.Put("JD", kDate, 0, 10);
+    const std::string month = std::filesystem::path(path).parent_path().string();
+    ForEachListedTraining(db.Path(), {}, [](const TListedTraining&) { return true; }); // indexes it
+    TOpenDocument doc(path, configuration_, tree_);
+    doc->SetView(gtEdit);
+    doc->DataEdit().TypeCharacter(0, {0}, '9'); // sample 1: 9 W instead of 1 W
+    TScriptedPrompt prompt({TPromptAnswer::Yes});
+    doc->SetView(gtSingleRow);
+    const auto entries = ReadTrainingIndex(month);
+    ASSERT_TRUE(entries && entries->size() == 1u && entries->at(0).summary);
+    EXPECT_EQ(entries->at(0).summary->avgPower, doc->File().Marker(0).AvgPower());
+    EXPECT_EQ(entries->at(0).summary->avgPower, (9 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9 + 10) * 8 / 10);
 }
 
 TEST_F(ChildDocumentTest, EnteringTheDataEditorSavesTheDocumentsChangesFirst) {

@@ -176,3 +176,42 @@ TEST_F(KLTFileOpenControllerTest, AChangeIsSavedAndTheMovedTrainingStaysSelected
 
 } // namespace
 } // namespace klt
+
+namespace klt {
+namespace {
+
+TEST_F(KLTFileOpenControllerTest, TypingFiltersTheListedRowsWithoutReadingAFile) {
+    const std::string ab = db_.Put("AB", Day(2026, 12, 1), kNine);
+    const std::string ac = db_.Put("AC", Day(2026, 12, 2), kNine);
+    const std::string cd = db_.Put("CD", Day(2026, 12, 3), kNine);
+    TKLTFileOpenController controller(configuration_);
+    ASSERT_EQ(controller.Rows().size(), 3u);
+    // Nothing is left on disk to read: what follows comes from memory.
+    for (const auto& athlete : std::filesystem::directory_iterator(db_.Path())) {
+        std::filesystem::remove_all(athlete.path());
+    }
+    controller.SetInitials("A");
+    EXPECT_TRUE(Paths(controller).empty());
+    controller.SetInitials("A*");
+    EXPECT_EQ(Paths(controller), (std::vector<std::string>{ab, ac}));
+    controller.SetInitials("a?;cd");
+    EXPECT_EQ(Paths(controller), (std::vector<std::string>{ab, ac, cd}));
+    controller.SetFromDate(Day(2026, 12, 2));
+    EXPECT_EQ(Paths(controller), (std::vector<std::string>{ac, cd}));
+    EXPECT_EQ(controller.Rows()[0].cells[0], "2026-12-02 09:00-09:00");
+    controller.Refresh(); // only an explicit refresh looks at the disk again
+    EXPECT_FALSE(controller.HasRows());
+}
+
+TEST_F(KLTFileOpenControllerTest, TrainingsWithoutADateAreListedWhileTheRangeIsOpenAtTheEnd) {
+    const std::string undated = db_.Put("AB", kNoDate, kNine);
+    const std::string dated = db_.Put("AB", Day(2026, 12, 1), kNine);
+    TKLTFileOpenController controller(configuration_);
+    EXPECT_EQ(Paths(controller), (std::vector<std::string>{dated, undated}));
+    EXPECT_EQ(controller.Rows()[1].cells[0], " 09:00-09:00");
+    controller.SetToDate(Day(2026, 12, 31));
+    EXPECT_EQ(Paths(controller), (std::vector<std::string>{dated}));
+}
+
+} // namespace
+} // namespace klt

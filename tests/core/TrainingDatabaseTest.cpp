@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -162,6 +163,32 @@ TEST_F(TrainingDatabase, WalkFiltersByInitialsAndDates) {
     EXPECT_EQ(walk(december).size(), 2u);
     TTrainingFilter sameDayEarly{"*", Day(2026, 12, 9), 0, Day(2026, 12, 9), 3500000};
     EXPECT_TRUE(walk(sameDayEarly).empty()); // starts at 10:00
+}
+
+TEST_F(TrainingDatabase, WalkFindsTrainingsWithoutADateOrBeyond2049) {
+    // Where the database places them: no date falls into the month of day 0xFFFF (2059).
+    for (const uint16_t date : {kNoDate, uint16_t{0}, Day(2055, 3, 1)}) {
+        const std::string dir = CanonicalDirectory(db_, "JD", date);
+        PutTraining(dir.substr(db_.size() + 1) + CanonicalStem("JD", date) + "A.klt", "JD", date);
+    }
+    std::vector<uint16_t> open;
+    ForEachTraining(db_, {}, [&](TKLTFile& f) {
+        open.push_back(f.Header().date);
+        return true;
+    });
+    std::sort(open.begin(), open.end());
+    EXPECT_EQ(open, (std::vector<uint16_t>{0, Day(2055, 3, 1), kNoDate}));
+
+    // A to-date excludes what has none; a from-date alone does not.
+    std::vector<uint16_t> fromOnly;
+    ForEachTraining(db_, {"*", Day(2000, 1, 1)}, [&](TKLTFile& f) {
+        fromOnly.push_back(f.Header().date);
+        return true;
+    });
+    EXPECT_EQ(fromOnly.size(), 2u);
+    int bounded = 0;
+    ForEachTraining(db_, {"*", 0, 0, Day(2056, 1, 1)}, [&](TKLTFile&) { return ++bounded > 0; });
+    EXPECT_EQ(bounded, 2);
 }
 
 TEST_F(TrainingDatabase, RegistrySharesObjectsAndTrimsUnusedOnes) {

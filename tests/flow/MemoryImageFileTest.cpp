@@ -6,6 +6,7 @@
 #include "core/Exceptions.h"
 #include "core/KLTFile.h"
 #include "core/TrainingEnvironment.h"
+#include "core/TrainingIndexFormat.h"
 #include "flow/MemoryImageFile.h"
 #include "tests/support/BackupBytes.h"
 #include "tests/support/ScriptedPrompt.h"
@@ -23,11 +24,11 @@ const std::vector<uint8_t> kEmptyMemory = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 class MemoryImageFile : public testing::Test {
 protected:
     std::string TwoRides() const { return test::TwoRides().WriteTo(database.Path() + "/../rides.kli"); }
-    // Every file below the database folder.
+    // Every file below the database folder but the month folders' index.
     std::vector<std::string> FilesInDatabase() const {
         std::vector<std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(database.Path())) {
-            if (entry.is_regular_file()) {
+            if (entry.is_regular_file() && entry.path().filename() != kTrainingIndexName) {
                 files.push_back(entry.path().string());
             }
         }

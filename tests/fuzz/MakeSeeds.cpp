@@ -10,6 +10,7 @@
 #include "app/KLTIniData.h"
 #include "app/ProfileWriter.h"
 #include "core/TextExport.h"
+#include "core/TrainingIndexFormat.h"
 #include "core/Texts.h"
 #include "device/VeltrakImage.h"
 
@@ -124,6 +125,20 @@ void WriteHrmSeeds(const std::string& dir) {
                                                    "[Note]\nOld\n[HRData]\n150\t90\t220\n151\t91\t230\n");
 }
 
+void WriteTrainingIndexSeed(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    klt::TIndexEntry ride;
+    ride.name = "J091226A.klt";
+    ride.size = 50486;
+    ride.modified = 1'765'000'000'000'000'000;
+    ride.summary = klt::TTrainingSummary{.date = 53000, .startTime = 3240000, .initials = "JD", .comment = "Hills"};
+    ride.otherSections = {{40, "a newer program's values"}};
+    klt::TIndexEntry broken;
+    broken.name = "notes.klt";
+    broken.unreadable = true;
+    klt::test::WriteFileBytes(dir + "/two-entries", klt::EncodeTrainingIndex({ride, broken}));
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: klt-fuzz-seeds DIR\n");
@@ -192,6 +207,7 @@ int main(int argc, char** argv) {
     WriteImageBackupSeeds(std::string(argv[1]) + "/fuzz-image-backup");
     WriteSectionSeeds(std::string(argv[1]) + "/fuzz-section-records");
     WriteHrmSeeds(std::string(argv[1]) + "/fuzz-hrm-import");
+    WriteTrainingIndexSeed(std::string(argv[1]) + "/fuzz-training-index");
     const std::string rawDir = std::string(argv[1]) + "/fuzz-raw-import";
     std::filesystem::create_directories(rawDir);
     klt::test::WriteFileBytes(rawDir + "/skipped-record",

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/KLTFile.h"
+#include "core/TrainingIndexFormat.h"
 #include "device/transport/SimFtdiLink.h"
 #include "device/transport/UsbLink.h"
 #include "flow/ReadDataModel.h"
@@ -89,11 +90,11 @@ void ExpectTrainingFile(const std::string& path, const TExpectedTraining& expect
     EXPECT_EQ(intervals, expected.intervals);
 }
 
-// Training files, and anything else, in the database folder.
+// Training files, and anything else but the month folders' index, in the database folder.
 std::vector<std::string> DatabaseFiles(const std::string& dir) {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-        if (entry.is_regular_file()) {
+        if (entry.is_regular_file() && entry.path().filename() != kTrainingIndexName) {
             files.push_back(entry.path().string());
         }
     }
