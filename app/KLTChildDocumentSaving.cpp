@@ -86,12 +86,16 @@ bool TKLTChildDocument::WriteTable() {
     dataEdit_.EndTyping();
     // Only the edited values go into the training: what else changed in it meanwhile (properties,
     // markers, another window) is kept. Should saving fail, the edits stay in the training.
-    return SucceedsOrReports([this] {
+    const bool saved = SucceedsOrReports([this] {
         if (trainingData_.Modified()) {
             TakeTableEdits();
         }
         return file_->Save();
     });
+    if (saved) {
+        ReloadTable(); // the editor shows the training as saved, changes of other windows included
+    }
+    return saved;
 }
 
 bool TKLTChildDocument::ResolveTableEdits() {

@@ -205,6 +205,7 @@ TEST_F(ChildDocumentTest, WritingTheTableKeepsTheTrainingsOtherUnsavedChanges) {
     EXPECT_EQ(stored.MarkerCount(), 5);
     EXPECT_EQ(doc->File().Comment(), "changed meanwhile");
     EXPECT_EQ(doc->File().Marker(0).sumPower, stored.Marker(0).sumPower);
+    EXPECT_EQ(doc->TrainingData().Markers().size(), 5u) << "the table shows the training as saved";
 }
 
 TEST_F(ChildDocumentTest, DecliningToOverwriteTheChangedFileKeepsTheEditorClosed) {
