@@ -1,6 +1,9 @@
 #include "analysis/Analyse.h"
 
+#include <algorithm>
+
 #include "analysis/GlaettungsStufen.h"
+#include "analysis/PRBGICanvas.h"
 #include "core/MesswertSkalaProperties.h"
 
 namespace klt {
@@ -10,6 +13,13 @@ namespace {
 constexpr int32_t MaxZeitVersatzLimit = 8640000;
 
 } // namespace
+
+void TKLTAnalyseData::Paint(const TDiagramView&, TPRBGICanvas& canvas) {
+    const TCanvasSize size = canvas.TextExtent(kAnalysisNotAvailable);
+    canvas.SetTextColor(TRgb{});
+    canvas.TextOut(std::max(0, (canvas.Width() - size.width) / 2), std::max(0, (canvas.Height() - size.height) / 2),
+                   kAnalysisNotAvailable);
+}
 
 TKLTAnalyseData::TKLTAnalyseData() : TKLTAnalyseData(TDefaults{true, 24000, 0, 200, 12000}) {}
 

@@ -2,11 +2,14 @@
 // The option objects of the heart-rate/power analysis: one for ordinary trainings and one for
 // step tests, alike but for their defaults.
 #include <cstdint>
+#include <string_view>
 
 #include "analysis/Diagramm.h"
 #include "core/MesswertSkala.h"
 
 namespace klt {
+
+inline constexpr std::string_view kAnalysisNotAvailable = "The heart rate and power analysis is not available yet";
 
 class TKLTAnalyseData : public TKLTGraphicControl {
 public:
@@ -14,6 +17,8 @@ public:
 
     void SetToDefaults();
     void VisitProperties(TPropertyVisitor& visitor) override;
+    // Until the analysis is drawn, the view says so instead of staying blank.
+    void Paint(const TDiagramView& view, TPRBGICanvas& canvas) override;
 
     bool ShowHistogramm{};
     // Averaging time in 1/100 s; negative: percent of the marker's duration.

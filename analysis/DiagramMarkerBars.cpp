@@ -112,11 +112,13 @@ std::vector<TMarkerBarPiece> MarkerBarPieces(const TKLTFile& file, int first, in
     for (size_t k = 0; k + 1 < cuts.size(); ++k) {
         const int from = cuts[k];
         const int to = cuts[k + 1] - 1;
-        // Markers are sorted by start: the last one covering the stretch began last.
+        // The covering marker that began last owns the stretch; of markers beginning together,
+        // the one with the smaller number.
         int owner = 0;
         for (int i = 1; i < file.MarkerCount(); ++i) {
             const TKLTMarker& m = file.Marker(i);
-            if (m.SampleCount() > 0 && m.first <= from && m.last >= to) {
+            if (m.SampleCount() > 0 && m.first <= from && m.last >= to &&
+                (owner == 0 || m.first > file.Marker(owner).first)) {
                 owner = i;
             }
         }

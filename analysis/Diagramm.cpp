@@ -1,6 +1,8 @@
 #include "analysis/Diagramm.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 #include "analysis/GlaettungsStufen.h"
 #include "core/MesswertSkalaProperties.h"
@@ -9,25 +11,20 @@
 namespace klt {
 namespace {
 
-// Upper ends of the default speed window in km/h, m/s and mph: round numbers of similar speed.
+// Default windows in display units, by unit: round numbers of about the same speeds, heights
+// and temperatures. Speed in km/h, m/s and mph; altitude in m and ft; temperature in °C and °F.
 constexpr std::array<double, 3> DefaultSpeedByUnit = {60, 16, 40};
+constexpr std::array<double, 2> DefaultAltitudeByUnit = {500, 1600};
+constexpr std::array<std::pair<double, double>, 2> DefaultTemperatureByUnit = {{{0, 25}, {32, 77}}};
 
-// Altitude and temperature windows are fixed in metres and °C, so that they show the same heights
-// and temperatures whichever unit the user reads them in.
-constexpr double DefaultAltitudeMetres = 500;
-constexpr double DefaultTemperatureTenthsDegree = 250;
+// The entry of `table` for the unit the kind is shown in.
+template <class Table> const auto& ForUnit(const Table& table, TMesswertArtType kind) {
+    const int unit = std::clamp(MesswertArt(kind).UnitIndex(), 0, static_cast<int>(table.size()) - 1);
+    return table[static_cast<size_t>(unit)];
+}
 
 void ShowDisplayRange(TMesswertSkala& skala, double lower, double upper) {
     skala.SetDisplayRange(true, upper, lower);
-}
-
-// As SetDisplayRange does it, but in raw units, so that no unit conversion rounds the ends.
-void ShowRawRange(TMesswertSkala& skala, double lower, double upper) {
-    skala.SetVisible(true);
-    skala.SetOffset(0);
-    skala.SetBereich(0);
-    skala.SetOffset(lower);
-    skala.SetBereich(upper - lower);
 }
 
 } // namespace
@@ -50,13 +47,12 @@ void TKLTDiagrammMehrZData::SetToDefaults() {
     PlotMarker = defaults_.plotMarker;
     PlotMarkerInfo = PlotMarkerInfoOben;
     ShowDisplayRange(SkalaLeistung, 0, defaults_.powerWatts);
-    const int speedUnit = MesswertArt(mwaGeschwindigkeit).UnitIndex();
-    ShowDisplayRange(SkalaGeschwindigkeit, 0,
-                     DefaultSpeedByUnit.at(static_cast<size_t>(std::clamp(speedUnit, 0, 2))));
+    ShowDisplayRange(SkalaGeschwindigkeit, 0, ForUnit(DefaultSpeedByUnit, mwaGeschwindigkeit));
     ShowDisplayRange(SkalaTretfrequenz, 40, 200);
     ShowDisplayRange(SkalaHerzfrequenz, 40, 200);
-    ShowRawRange(SkalaHoehe, 0, DefaultAltitudeMetres);
-    ShowRawRange(SkalaTemp, 0, DefaultTemperatureTenthsDegree);
+    ShowDisplayRange(SkalaHoehe, 0, ForUnit(DefaultAltitudeByUnit, mwaHoehe));
+    const auto& [coldest, warmest] = ForUnit(DefaultTemperatureByUnit, mwaTemperatur);
+    ShowDisplayRange(SkalaTemp, coldest, warmest);
 }
 
 void TKLTDiagrammMehrZData::VisitProperties(TPropertyVisitor& visitor) {

@@ -9,7 +9,10 @@ namespace {
 
 constexpr std::array<const char*, TData::kChannelCount> kRowNames = {"Power", "Heartrate", "Cadence",
                                                                      "Speed", "Altitude",  "Temperatur"};
-constexpr int kAltitudeRow = dcAltitude;
+// Rows that take values below zero: a valley below sea level, a winter ride.
+bool TakesNegatives(int row) {
+    return row == dcAltitude || row == dcTemperature;
+}
 
 } // namespace
 
@@ -48,15 +51,13 @@ std::optional<double> TDataEditModel::AcceptedValue(int row, const std::string& 
     case dcCadence:
     case dcSpeed:
         return v >= 0 && v <= 255 ? value : std::nullopt;
-    case kAltitudeRow:
+    default: // altitude and temperature
         return value;
-    default:
-        return v >= 0 ? value : std::nullopt;
     }
 }
 
 bool TDataEditModel::IsUnfinished(int row, const std::string& text) {
-    return text.empty() || (row == kAltitudeRow && text == "-");
+    return text.empty() || (TakesNegatives(row) && text == "-");
 }
 
 template <class Edit> bool TDataEditModel::Input(int row, const std::vector<int>& columns, Edit edit) {

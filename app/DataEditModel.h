@@ -36,7 +36,7 @@ public:
     void EndTyping();
 
     // The display value a row takes from text, if the row accepts it: power 0..4095, heart rate,
-    // cadence and speed 0..255, altitude also negative, temperature from 0.
+    // cadence and speed 0..255, altitude and temperature also negative.
     static std::optional<double> AcceptedValue(int row, const std::string& text);
     // Texts that may stand in a cell while typing without being a value yet.
     static bool IsUnfinished(int row, const std::string& text);

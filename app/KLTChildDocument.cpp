@@ -217,15 +217,15 @@ bool TKLTChildDocument::ApplyOptions(const TOptionData& options, bool force) {
     if (View() == gtEdit && view != gtEdit && !ResolveTableEdits()) {
         return false;
     }
+    if (view == gtEdit && !PrepareDataEditor()) {
+        return false;
+    }
     TOptionData next;
     next.Assign(options);
     next.KLTGraphicType = view;
     const bool repaint = force || ViewNeedsRepaint(next);
     options_.Assign(next);
     ChooseZoneSet();
-    if (view == gtEdit) {
-        PrepareDataEditor();
-    }
     window_.ShowView(view);
     if (repaint) {
         window_.StatisticsChanged();

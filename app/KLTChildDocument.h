@@ -120,6 +120,8 @@ public:
     bool ResolveTableEdits();
     // The Save command: pending table edits, then the training (asking first when `ask`).
     bool Save(bool ask);
+    // Changes not yet saved: of the training or pending in the data editor.
+    bool Modified() const { return file_->Modified() || trainingData_.Modified(); }
     // Whether the window may close: pending table edits, and the training when this is its last
     // view.
     bool CloseQuery();
@@ -128,8 +130,12 @@ private:
     void HandlePending();
     void RebuildMarkerTabs();
     void ChooseZoneSet();
-    void PrepareDataEditor();
+    // False when the document's changes could not be saved first: the editor is not shown.
+    bool PrepareDataEditor();
     void ReloadTable();
+    // Carries the values edited in the table into the training.
+    void TakeTableEdits();
+    // The table's edits into the training, and the training saved.
     bool WriteTable();
     std::string FileDescription() const;
     bool ViewNeedsRepaint(const TOptionData& options) const;
@@ -145,6 +151,7 @@ private:
     TOptionData options_;
     TTrainingData trainingData_;
     TDataEditModel dataEdit_{trainingData_};
+    std::vector<TData> tableAsRead_; // the table's samples before the user's edits
 
     int updateDepth_ = 0;
     int pending_ = 0;

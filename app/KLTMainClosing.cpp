@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/ReportedFailure.h"
 #include "core/KLTFileRegistry.h"
 
 namespace klt {
@@ -16,7 +17,7 @@ bool CloseQueryAllTrainings() {
         }
     }
     for (TKLTFile* file : shown) {
-        if (!file->CloseQuery()) {
+        if (!SucceedsOrReports([file] { return file->CloseQuery(); })) {
             return false;
         }
     }

@@ -1,5 +1,6 @@
 #include "app/KLTMainExport.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "core/Exceptions.h"
@@ -29,17 +30,23 @@ std::string ExportExtension(TExportFormat format, int marker) {
         return ".klt";
     case TExportFormat::Text:
     case TExportFormat::TextNew:
-        return TextExportExtension(0);
+        return ".txt";
     case TExportFormat::MarkerText:
     case TExportFormat::MarkerTextNew:
         break;
     }
-    return TextExportExtension(marker);
+    // Marker 0, the whole training, too: the form, not the marker, chooses the extension.
+    char extension[8];
+    std::snprintf(extension, sizeof extension, ".$%02X", static_cast<unsigned>(marker) & 0xFFu);
+    return extension;
+}
+
+std::string WithExportExtension(const std::string& name, TExportFormat format, int marker) {
+    return std::filesystem::path(name).replace_extension(ExportExtension(format, marker)).string();
 }
 
 std::string ProposedExportName(const TKLTFile& file, TExportFormat format, int marker) {
-    std::filesystem::path name = std::filesystem::path(file.FileName()).filename();
-    return name.replace_extension(ExportExtension(format, marker)).string();
+    return WithExportExtension(std::filesystem::path(file.FileName()).filename().string(), format, marker);
 }
 
 void ExportTraining(TKLTFile& file, TExportFormat format, const std::string& path, int marker) {

@@ -31,6 +31,9 @@ const std::vector<TExportFilter>& AvailableExportFilters();
 // number as two hexadecimal digits.
 std::string ExportExtension(TExportFormat format, int marker);
 
+// The name with the format's extension in place of its own.
+std::string WithExportExtension(const std::string& name, TExportFormat format, int marker);
+
 // The name proposed for exporting `file`: its own name with the format's extension.
 std::string ProposedExportName(const TKLTFile& file, TExportFormat format, int marker);
 

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <strings.h>
 
+#include "app/ConfigurationPaths.h"
 #include "app/OptionDataUnit.h"
 #include "app/SystemData.h"
+#include "core/FileHistory.h"
 #include "core/Prompt.h"
 
 namespace klt {
@@ -36,8 +38,12 @@ bool CheckDatabaseDirectory(TSystemData& system) {
     if (!system.DataBaseDir.empty() && std::filesystem::is_directory(system.DataBaseDir, error)) {
         return false;
     }
-    Prompt().ShowMessage("Attention", std::string(kMissingDatabaseMessage));
-    system.DataBaseDir = DefaultDatabaseDir();
+    // A first start finds no database yet: only a chosen folder that went away is news.
+    const std::string fallback = DefaultDatabaseDir();
+    if (!system.DataBaseDir.empty() && FullPath(system.DataBaseDir) != fallback) {
+        Prompt().ShowMessage("Attention", std::string(kMissingDatabaseMessage));
+    }
+    system.DataBaseDir = fallback;
     std::filesystem::create_directories(system.DataBaseDir, error);
     if (error) {
         Prompt().ShowMessage("Warning", "Cannot create the training database directory '" +

@@ -33,8 +33,8 @@ TKLTCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 inline constexpr std::string_view kMissingDatabaseMessage =
     "Your databasedirectory does not exist\r\nThe directory is set to the default value";
 
-// When the configured database folder does not exist: tells the user, resets it to the default and
-// creates it with its parents. Returns whether it was reset.
+// When the database folder does not exist: resets it to the default and creates it with its
+// parents, telling the user only when another folder had been chosen. Returns whether it was reset.
 bool CheckDatabaseDirectory(TSystemData& system);
 
 // Marks the profile as started (saved after each bit) and takes the command-line switches, which

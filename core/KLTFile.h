@@ -151,6 +151,9 @@ public:
     std::string MarkerCaption(int index, int flags) const;
     std::string MarkerDescription(int index, TDateForm dateForm, bool withValues) const;
 
+    // Samples were changed in place through Sample(): the markers are recomputed, and the change
+    // is marked and announced.
+    void SamplesEdited();
     void SetDate(uint16_t days);
     void SetStartTime(int32_t time);
     void SetComment(const std::string& text);

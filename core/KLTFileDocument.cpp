@@ -185,6 +185,13 @@ void TKLTFile::SetStartTime(int32_t time) {
     CanonicalRename();
 }
 
+void TKLTFile::SamplesEdited() {
+    BeginUpdate();
+    RecomputeMarkers();
+    Modify(TKLTChange::Samples);
+    EndUpdate();
+}
+
 void TKLTFile::SetComment(const std::string& text) {
     EnsureLoaded();
     SetCommentText(text);

@@ -54,10 +54,7 @@ void TKLTFile::Recalibrate(int zeroOffset, int slope, int altitudeAtStart, int c
     header_.circumference = static_cast<uint16_t>(w);
     header_.slope = static_cast<uint16_t>(s);
     header_.zeroOffset = static_cast<uint16_t>(z);
-    BeginUpdate();
-    RecomputeMarkers();
-    Modify(TKLTChange::Samples);
-    EndUpdate();
+    SamplesEdited();
 }
 
 } // namespace klt

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -77,6 +78,10 @@ void TKLTChildForm::BuildParts() {
     ratioFrame_ = new QWidget(views_);
     ratioFrame_->setAutoFillBackground(true);
     ratioFrame_->setBackgroundRole(QPalette::Base);
+    // Until the distribution charts are drawn, the view says so instead of staying blank.
+    auto* ratioNote = new QLabel(tr("The proportion view is not available yet"), ratioFrame_);
+    ratioNote->setAlignment(Qt::AlignCenter);
+    (new QVBoxLayout(ratioFrame_))->addWidget(ratioNote);
     tabBar_ = new TMarkerTabBar(this);
     for (QWidget* part :
          {static_cast<QWidget*>(paintBox_), static_cast<QWidget*>(statisticsChart_), ratioFrame_}) {

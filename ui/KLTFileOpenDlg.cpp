@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -15,29 +14,19 @@
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "core/Prompt.h"
+#include "ui/DateFilterEdit.h"
 #include "ui/Dialogs.h"
 #include "ui/MesswertDisplay.h"
 
 namespace klt {
 namespace {
 
-const QDate kNoDateShown(1880, 1, 1); // the date edits' minimum stands for "no limit"
-
 QDate ShownDate(uint16_t days) {
-    return days == kNoDate ? kNoDateShown : DateOfDays(days);
+    return days == kNoDate ? QDate() : DateOfDays(days);
 }
 
 uint16_t DaysShown(const QDate& date) {
-    return date <= kNoDateShown ? kNoDate : DaysOfDate(date);
-}
-
-QDateEdit* CreateDateEdit(QWidget* parent) {
-    auto* edit = new QDateEdit(parent);
-    edit->setCalendarPopup(true);
-    edit->setMinimumDate(kNoDateShown);
-    edit->setSpecialValueText(QObject::tr("(any date)"));
-    edit->setDisplayFormat("yyyy-MM-dd");
-    return edit;
+    return date.isValid() ? DaysOfDate(date) : kNoDate;
 }
 
 } // namespace
@@ -93,8 +82,8 @@ QWidget* TKLTFileOpenDlg::CreateFilter() {
     auto* initialsLabel = new QLabel(tr("&Initials:"), filter);
     initialsLabel->setBuddy(initials_);
 
-    from_ = CreateDateEdit(filter);
-    to_ = CreateDateEdit(filter);
+    from_ = new TDateFilterEdit(filter);
+    to_ = new TDateFilterEdit(filter);
     auto* fromLabel = new QLabel(tr("&From:"), filter);
     fromLabel->setBuddy(from_);
     auto* toLabel = new QLabel(tr("&To:"), filter);
@@ -121,12 +110,12 @@ QWidget* TKLTFileOpenDlg::CreateFilter() {
 
     connect(initials_, &QComboBox::editTextChanged, this,
             [this](const QString& text) { Refresh([&] { controller_.SetInitials(text.toStdString()); }); });
-    connect(from_, &QDateEdit::dateChanged, this,
-            [this](QDate date) { Refresh([&] { controller_.SetFromDate(DaysShown(date)); }); });
-    connect(to_, &QDateEdit::dateChanged, this,
-            [this](QDate date) { Refresh([&] { controller_.SetToDate(DaysShown(date)); }); });
-    connect(fromAll, &QPushButton::clicked, this, [this] { from_->setDate(kNoDateShown); });
-    connect(toAll, &QPushButton::clicked, this, [this] { to_->setDate(kNoDateShown); });
+    connect(from_, &TDateFilterEdit::DateChanged, this,
+            [this](const QDate& date) { Refresh([&] { controller_.SetFromDate(DaysShown(date)); }); });
+    connect(to_, &TDateFilterEdit::DateChanged, this,
+            [this](const QDate& date) { Refresh([&] { controller_.SetToDate(DaysShown(date)); }); });
+    connect(fromAll, &QPushButton::clicked, from_, &TDateFilterEdit::Clear);
+    connect(toAll, &QPushButton::clicked, to_, &TDateFilterEdit::Clear);
     return filter;
 }
 
@@ -168,10 +157,8 @@ void TKLTFileOpenDlg::Refresh(const std::function<void()>& change) {
 }
 
 void TKLTFileOpenDlg::ShowDates() {
-    const QSignalBlocker fromBlock(from_);
-    const QSignalBlocker toBlock(to_);
-    from_->setDate(ShownDate(controller_.FromDate()));
-    to_->setDate(ShownDate(controller_.ToDate()));
+    from_->SetDate(ShownDate(controller_.FromDate()));
+    to_->SetDate(ShownDate(controller_.ToDate()));
 }
 
 void TKLTFileOpenDlg::ShowRows() {

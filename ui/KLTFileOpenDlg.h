@@ -8,13 +8,13 @@
 #include "app/KLTFileOpenController.h"
 
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QPushButton;
 class QTableWidget;
 
 namespace klt {
 
+class TDateFilterEdit;
 class TKLTIniData;
 
 class TKLTFileOpenDlg : public QDialog {
@@ -27,8 +27,8 @@ public:
 
     TKLTFileOpenController& Controller() { return controller_; }
     QComboBox& InitialsBox() const { return *initials_; }
-    QDateEdit& FromEdit() const { return *from_; }
-    QDateEdit& ToEdit() const { return *to_; }
+    TDateFilterEdit& FromEdit() const { return *from_; }
+    TDateFilterEdit& ToEdit() const { return *to_; }
     QTableWidget& Grid() const { return *grid_; }
     QPushButton& OpenButton() const { return *open_; }
     QPushButton& DeleteButton() const { return *delete_; }
@@ -51,8 +51,8 @@ private:
     TKLTFileOpenController controller_;
     TOpen openTraining_;
     QComboBox* initials_ = nullptr;
-    QDateEdit* from_ = nullptr;
-    QDateEdit* to_ = nullptr;
+    TDateFilterEdit* from_ = nullptr;
+    TDateFilterEdit* to_ = nullptr;
     QTableWidget* grid_ = nullptr;
     QLabel* count_ = nullptr;
     QPushButton* open_ = nullptr;

@@ -73,10 +73,9 @@ TKLTMainForm::TKLTMainForm(TStartup startup, QWidget* parent)
 }
 
 TKLTMainForm::~TKLTMainForm() {
-    // Documents talk to the configuration and the option tree until they are gone.
-    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
-        delete window;
-    }
+    // Documents talk to the configuration and the option tree until they are gone, closed ones
+    // still waiting for their deletion too.
+    qDeleteAll(mdiArea_->findChildren<QMdiSubWindow*>());
     if (ini_ != nullptr) {
         ini_->SystemData.SetOnUserNameChange({});
     }
@@ -165,7 +164,7 @@ void TKLTMainForm::UpdateCommandStates() {
     for (QAction* action : {actions_.exportFile, actions_.properties, actions_.marker}) {
         action->setEnabled(hasDocument);
     }
-    actions_.save->setEnabled(hasDocument && document->File().Modified());
+    actions_.save->setEnabled(hasDocument && document->Document().Modified());
 }
 
 void TKLTMainForm::changeEvent(QEvent* event) {

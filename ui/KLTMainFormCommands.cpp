@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTemporaryFile>
 #include <QTextEdit>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <stdexcept>
@@ -195,6 +196,20 @@ void TKLTMainForm::ExportActiveDocument() {
     dialog.setNameFilters(names);
     dialog.selectFile(QString::fromStdString(
         ProposedExportName(document->File(), filters.front().format, document->CurrentMarker())));
+    // The name follows the chosen form: ".txt" for the training, ".$NN" for the marker.
+    const int marker = document->CurrentMarker();
+    // After the dialog's own renaming, which would write the filter's "*" into the name; the name
+    // field is written directly, as the dialog leaves a focused field alone.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &filters, &names, marker](const QString& filter) {
+        QTimer::singleShot(0, &dialog, [&dialog, &filters, marker, index = names.indexOf(filter)] {
+            auto* nameEdit = dialog.findChild<QLineEdit*>("fileNameEdit");
+            if (nameEdit == nullptr || index < 0 || nameEdit->text().isEmpty()) {
+                return;
+            }
+            nameEdit->setText(QString::fromStdString(WithExportExtension(
+                nameEdit->text().toStdString(), filters.at(static_cast<size_t>(index)).format, marker)));
+        });
+    });
     auto* exportAll = new QCheckBox("Export all open Files", &dialog);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
         grid->addWidget(exportAll, grid->rowCount(), 0, 1, grid->columnCount());
@@ -279,6 +294,9 @@ void TKLTMainForm::EditCurrentMarker() {
     }
     if (document->View() != gtSingleRow && document->View() != gtMultiRow) {
         document->SetView(gtMultiRow);
+        if (document->View() != gtMultiRow) {
+            return; // the user kept the data editor's edits on show
+        }
     }
     ExecuteMarkerDialog(this, document->File(), document->CurrentMarker(), 0);
     UpdateCommandStates();

@@ -1,4 +1,5 @@
 // Document windows: opening, the window limit, arranging, options and the popup menus.
+#include <QAction>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -64,6 +65,13 @@ void TKLTMainForm::CreateDocumentWindow(const std::string& path) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(form->windowTitle());
     window->setWindowIcon(ToolGlyphIcon(TToolGlyph::SingleRow));
+    // The frame closes with Ctrl+F4 only: Ctrl+W, its other standard key, switches a diagram's
+    // marker bars.
+    for (QAction* action : window->systemMenu()->actions()) {
+        if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W))) {
+            action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+        }
+    }
     // New windows cascade from the top left, each a little further in.
     const QSize area = mdiArea_->viewport()->size();
     const TWindowRect place = CascadeRects(existing + 1, area.width(), area.height(), kCascadeStep).back();

@@ -78,10 +78,12 @@ void TKLTMainForm::CreateActions() {
     a.print->setShortcut(QKeySequence::Print);
     a.printPdf = NewAction("FilePrintPdfItem", "Print to P&DF...", "Print the active window into a PDF file");
     a.exit = NewAction("FileExitItem", "E&xit", "End the program");
-    a.exit->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q and Ctrl+X belong to the diagrams (marker values, helper lines): the standard keys of
+    // Quit and Cut would end the program or swallow them.
+    a.exit->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
 
     a.cut = NewAction("EditCutItem", "Cu&t", "Cut the text of the focused field");
-    a.cut->setShortcut(QKeySequence::Cut);
+    a.cut->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     a.copy = NewAction("EditCopyItem", "&Copy", "Copy the text of the focused field");
     a.copy->setShortcut(QKeySequence::Copy);
     a.paste = NewAction("EditPasteItem", "&Paste", "Paste text into the focused field");

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "analysis/DiagramCurves.h"
 #include "analysis/DiagramLayout.h"
 #include "analysis/DiagramSmoothing.h"
+#include "analysis/GlaettungsStufen.h"
 #include "core/KLTFile.h"
 #include "tests/core/MesswertFixture.h"
 #include "tests/support/MemoryTraining.h"
@@ -143,6 +147,21 @@ TEST(DiagramSmoothing, OnePercentOfAnHourAveragesEighteenSamplesEachSide) {
     // Samples 1..19 hold 1..19 W: the mean of 19 samples, at the start of the file.
     EXPECT_EQ(smoothed[0], 8 * 10);
     EXPECT_EQ(smoothed[3599], 8 * (3582 + 3600) / 2);
+}
+
+TEST(SmoothingSteps, ReadmeListsThePercentStepsInTheOrderF2WalksThem) {
+    std::ifstream readme(KLT_TEST_DATA_DIR "/../../README.md");
+    ASSERT_TRUE(readme);
+    const std::string text((std::istreambuf_iterator<char>(readme)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.find("more/less"), std::string::npos);
+    size_t at = text.find("F2 and F3 step the smoothing");
+    ASSERT_NE(at, std::string::npos);
+    for (int32_t step : GlaettungsStufen) {
+        if (step < 0) {
+            at = text.find(" " + SmoothingText(step), at);
+            ASSERT_NE(at, std::string::npos) << SmoothingText(step);
+        }
+    }
 }
 
 } // namespace

@@ -135,6 +135,20 @@ TEST_F(DiagramPaint, MarkerBarsAreCutWhereOtherMarkersBeginOrEnd) {
     EXPECT_TRUE(inner[0].markerStart);
 }
 
+TEST_F(DiagramPaint, AtEqualStartsTheSmallerMarkerNumberOwnsTheBar) {
+    TKLTFile file;
+    test::FillTraining(file, 600);
+    file.InsertMarker(TKLTMarker("Long", 300, 400));
+    file.InsertMarker(TKLTMarker("Short", 300, 350));
+    file.Normalise();
+    ASSERT_EQ(file.MarkerCount(), 3);
+    const std::vector<TMarkerBarPiece> pieces = MarkerBarPieces(file, 1, 600);
+    ASSERT_FALSE(pieces.empty());
+    EXPECT_EQ(pieces.front().first, 300);
+    EXPECT_EQ(pieces.front().index, 1);
+    EXPECT_TRUE(pieces.front().markerStart);
+}
+
 TEST_F(DiagramPaint, MarkerBarsShowNumbersHighlightTheCurrentMarkerAndFollowCtrlW) {
     TKLTDiagrammMehrZData diagram;
     view_.marker = 1;

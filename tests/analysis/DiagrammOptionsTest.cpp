@@ -45,20 +45,24 @@ TEST_F(DiagrammOptionsTest, EachDiagramStartsWithItsDefaults) {
     }
 }
 
-TEST_F(DiagrammOptionsTest, SpeedDefaultsAreRoundNumbersOfTheSpeedUnitAndOtherWindowsStayPhysical) {
+TEST_F(DiagrammOptionsTest, DefaultWindowsAreRoundNumbersOfTheDisplayUnits) {
     const double upperEnds[] = {60, 16, 40};
     for (int unit = 0; unit < 3; ++unit) {
         Art(mwaGeschwindigkeit).SetUnit(unit);
-        Art(mwaHoehe).SetUnit(1);      // ft
-        Art(mwaTemperatur).SetUnit(1); // °F
         TKLTDiagrammMehrZData diagramm;
         const TMesswertArt& speed = MesswertArt(mwaGeschwindigkeit);
         EXPECT_NEAR(speed.ToDisplay(diagramm.SkalaGeschwindigkeit.UpperEnd()), upperEnds[unit], 1e-9) << unit;
         EXPECT_EQ(diagramm.SkalaGeschwindigkeit.Offset(), 0);
-        EXPECT_EQ(diagramm.SkalaHoehe.UpperEnd(), 500);
-        EXPECT_EQ(diagramm.SkalaTemp.Offset(), 0);
-        EXPECT_EQ(diagramm.SkalaTemp.UpperEnd(), 250);
     }
+    Art(mwaHoehe).SetUnit(1);      // ft
+    Art(mwaTemperatur).SetUnit(1); // °F
+    const TKLTDiagrammEinzTrendData diagramm;
+    const TMesswertArt& altitude = MesswertArt(mwaHoehe);
+    const TMesswertArt& temperature = MesswertArt(mwaTemperatur);
+    EXPECT_NEAR(altitude.ToDisplay(diagramm.SkalaHoehe.Offset()), 0, 0.5);
+    EXPECT_NEAR(altitude.ToDisplay(diagramm.SkalaHoehe.UpperEnd()), 1600, 0.5);
+    EXPECT_NEAR(temperature.ToDisplay(diagramm.SkalaTemp.Offset()), 32, 0.05);
+    EXPECT_NEAR(temperature.ToDisplay(diagramm.SkalaTemp.UpperEnd()), 77, 0.05);
 }
 
 // Changes every property of a diagram, one after the other.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "core/NumberFormat.h"
 #include "core/TrainingIndex.h"
 #include "tests/app/ChildDocumentFixture.h"
@@ -66,8 +69,8 @@ TEST_F(DataEdit, PowerAbove4095AndLettersAreRefused) {
     EXPECT_EQ(data_.Sample(5).Value(dcHeartRate), 25);
 }
 
-TEST_F(DataEdit, OnlyTheAltitudeRowTakesAMinus) {
-    for (int row : {0, 1, 2, 3, 5}) {
+TEST_F(DataEdit, AltitudeAndTemperatureTakeAMinus) {
+    for (int row : {0, 1, 2, 3}) {
         model_.EndTyping();
         EXPECT_FALSE(model_.TypeCharacter(row, {1}, '-')) << "row " << row;
     }
@@ -77,6 +80,9 @@ TEST_F(DataEdit, OnlyTheAltitudeRowTakesAMinus) {
     EXPECT_EQ(data_.Sample(1).Value(dcAltitude), 50) << "a lone minus is no value yet";
     Type(4, {1}, "12");
     EXPECT_EQ(data_.Sample(1).Value(dcAltitude), -12);
+    model_.EndTyping();
+    Type(5, {2}, "-7.5"); // a winter ride
+    EXPECT_EQ(data_.Sample(2).Value(dcTemperature), -75);
 }
 
 TEST_F(DataEdit, DecimalsMayBeTypedOneByOne) {
@@ -197,6 +203,42 @@ TEST_F(ChildDocumentTest, SaveWritesPendingTableEditsWithoutAsking) {
     EXPECT_TRUE(doc->Save(false));
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_EQ(doc->File().Sample(5).HeartRate(), 9 * 64);
+}
+
+TEST_F(ChildDocumentTest, WritingTheTableKeepsTheTrainingsOtherUnsavedChanges) {
+    const std::string path = WriteTraining();
+    TOpenDocument doc(path, configuration_, tree_);
+    TOpenDocument other(path, configuration_, tree_);
+    doc->SetView(gtEdit);
+    doc->DataEdit().TypeCharacter(0, {0}, '7');
+    doc->File().SetComment("changed meanwhile");
+    other->File().AddMarker(TKLTMarker("Late", 90, 95));
+
+    TScriptedPrompt prompt({TPromptAnswer::Yes});
+    EXPECT_TRUE(doc->SetView(gtMultiRow));
+    TKLTFile stored(doc->File().FileName());
+    stored.ReadFile();
+    EXPECT_EQ(stored.Sample(1).Power(), 7 * 8);
+    EXPECT_EQ(stored.Comment(), "changed meanwhile");
+    EXPECT_EQ(stored.MarkerCount(), 5);
+    EXPECT_EQ(doc->File().Comment(), "changed meanwhile");
+    EXPECT_EQ(doc->File().Marker(0).sumPower, stored.Marker(0).sumPower);
+    EXPECT_EQ(doc->TrainingData().Markers().size(), 5u) << "the table shows the training as saved";
+}
+
+TEST_F(ChildDocumentTest, DecliningToOverwriteTheChangedFileKeepsTheEditorClosed) {
+    const std::string path = WriteTraining();
+    TOpenDocument doc(path, configuration_, tree_);
+    doc->File().SetComment("mine");
+    const std::string stored = doc->File().FileName();
+    std::filesystem::last_write_time(stored, std::filesystem::last_write_time(stored) + std::chrono::hours(1));
+
+    TScriptedPrompt prompt({TPromptAnswer::No});
+    doc->SetView(gtEdit);
+    EXPECT_EQ(prompt.AnswersLeft(), 0u);
+    EXPECT_NE(doc->View(), gtEdit);
+    EXPECT_EQ(doc->TrainingData().SampleCount(), 0) << "the copy on disk was not read";
+    EXPECT_TRUE(doc->File().Modified());
 }
 
 } // namespace

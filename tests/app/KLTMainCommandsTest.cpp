@@ -111,6 +111,10 @@ TEST(KLTMainExport, ExtensionsAndProposedNames) {
     TKLTFile file("/db/_JD.KLT/2026_12.KLT/J091226A.klt");
     EXPECT_EQ(ProposedExportName(file, TExportFormat::Klt6, 0), "J091226A.klt");
     EXPECT_EQ(ProposedExportName(file, TExportFormat::MarkerText, 2), "J091226A.$02");
+    // The chosen form decides, whatever marker the window shows.
+    EXPECT_EQ(ProposedExportName(file, TExportFormat::MarkerTextNew, 0), "J091226A.$00");
+    EXPECT_EQ(ProposedExportName(file, TExportFormat::Text, 2), "J091226A.txt");
+    EXPECT_EQ(WithExportExtension("my ride.$03", TExportFormat::TextNew, 3), "my ride.txt");
     ASSERT_EQ(AvailableExportFilters().size(), 6u);
     EXPECT_EQ(AvailableExportFilters()[5].description, "Marker as text file(new format)");
 }

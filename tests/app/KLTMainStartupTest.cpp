@@ -81,5 +81,21 @@ TEST(KLTMainDatabaseCheck, MissingDirectoryIsResetToTheDefaultAndCreated) {
     EXPECT_EQ(prompt.shown.size(), 1u);
 }
 
+TEST(KLTMainDatabaseCheck, FirstStartCreatesTheDefaultDirectoryWithoutAWord) {
+    test::TTempDir dir;
+    const std::string fallback = dir.File("home/_DATA.KLT");
+    ::setenv("KLT_DATABASE", fallback.c_str(), 1);
+    test::TScriptedPrompt prompt;
+    for (const std::string& unset : {std::string(), fallback}) {
+        TSystemData system;
+        system.DataBaseDir = unset;
+        EXPECT_TRUE(CheckDatabaseDirectory(system));
+        EXPECT_EQ(system.DataBaseDir, fallback);
+        std::filesystem::remove(fallback);
+    }
+    ::unsetenv("KLT_DATABASE");
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
 } // namespace
 } // namespace klt

@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <QLineSeries>
 #include <QTableView>
+#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -235,6 +236,14 @@ TEST_F(ChildForm, ViewsCanBeGrabbed) {
     if (!folder.isEmpty()) {
         form->grab().save(QString::fromUtf8(folder) + QStringLiteral("/edit-marker.png"));
     }
+}
+
+TEST_F(ChildForm, ViewsNotBuiltYetSaySo) {
+    auto form = Open(host_.WriteRide());
+    form->SetView(gtRatio);
+    const QList<QLabel*> notes = form->CurrentViewWidget()->findChildren<QLabel*>();
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes.front()->text().contains("not available yet"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -18,7 +19,9 @@
 #include "tests/support/RawTraining.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/support/TempDatabase.h"
+#include "ui/DateFilterEdit.h"
 #include "ui/DiagramOptionsPage.h"
+#include "ui/MesswertDisplay.h"
 #include "ui/Dialogs.h"
 #include "ui/KLTFileOpenDlg.h"
 #include "ui/KLTFilePropertyDlg.h"
@@ -77,8 +80,8 @@ TEST_F(FileOpenDialogTest, TheFilterListsAnewAndEnablesTheButtonsOnlyWithRows) {
     EXPECT_EQ(configuration_.SystemData.DataBaseInitialMask, "C*");
 
     dialog.InitialsBox().setEditText("");
-    dialog.FromEdit().setDate(QDate(2026, 12, 5));
-    dialog.ToEdit().setDate(QDate(2026, 12, 1));
+    QTest::keyClicks(&dialog.FromEdit().Field(), "2026-12-05");
+    QTest::keyClicks(&dialog.ToEdit().Field(), "2026-12-01");
     EXPECT_EQ(dialog.Grid().rowCount(), 0);
     for (QPushButton* button :
          {&dialog.OpenButton(), &dialog.DeleteButton(), &dialog.PropertiesButton(), &dialog.OkButton()}) {
@@ -87,10 +90,32 @@ TEST_F(FileOpenDialogTest, TheFilterListsAnewAndEnablesTheButtonsOnlyWithRows) {
     dialog.accept(); // nothing to open: the dialog stays
     EXPECT_TRUE(opened_.empty());
 
-    dialog.FromEdit().setDate(dialog.FromEdit().minimumDate()); // "All"
+    dialog.FromEdit().Clear(); // "All"
     EXPECT_EQ(configuration_.SystemData.DataBaseListDatumFrom, kNoDate);
     EXPECT_EQ(dialog.Grid().rowCount(), 1); // up to the first of December
     EXPECT_TRUE(dialog.OpenButton().isEnabled());
+}
+
+TEST_F(FileOpenDialogTest, TypedDatesFilterAtOnceAndTheCalendarOpensAtToday) {
+    TKLTFileOpenDlg dialog(configuration_, open_);
+    const int all = dialog.Grid().rowCount();
+    ASSERT_GT(all, 0);
+    QLineEdit& until = dialog.ToEdit().Field();
+    QTest::keyClicks(&until, "1999-01-0");
+    EXPECT_EQ(dialog.Grid().rowCount(), all) << "no date yet";
+    QTest::keyClick(&until, Qt::Key_1);
+    EXPECT_EQ(dialog.Grid().rowCount(), 0) << "nothing before 1999";
+    EXPECT_EQ(configuration_.SystemData.DataBaseListDatumUntil, DaysOfDate(QDate(1999, 1, 1)));
+
+    dialog.ToEdit().Clear();
+    EXPECT_EQ(dialog.Grid().rowCount(), all);
+    QTest::keyClick(&dialog.FromEdit().Field(), Qt::Key_Down, Qt::AltModifier);
+    QCalendarWidget* calendar = dialog.FromEdit().Calendar();
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(calendar->selectedDate(), QDate::currentDate());
+    emit calendar->clicked(QDate(2030, 6, 1));
+    EXPECT_EQ(dialog.FromEdit().Field().text(), "2030-06-01");
+    EXPECT_EQ(dialog.Grid().rowCount(), 0);
 }
 
 TEST_F(FileOpenDialogTest, DeleteAsksFirstAndSelectsTheRowAbove) {

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -359,6 +360,34 @@ TEST_F(KLTMainFormClosing, NewerHeadUnitNeedsNoWarning) {
     test::TScriptedPrompt prompt({TPromptAnswer::Yes, TPromptAnswer::Yes});
     EXPECT_TRUE(main.close());
     EXPECT_EQ(prompt.shown.size(), 2u);
+}
+
+TEST_F(KLTMainFormTest, ExportNameFollowsTheChosenForm) {
+    TKLTMainForm& main = MakeForm();
+    main.OpenTrainingFile(Outside("a.klt"));
+    const std::string stem = fs::path(Documents()[0]->File().FileName()).stem().string();
+    std::vector<std::string> proposed;
+    QTimer::singleShot(100, &main, [&proposed] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* forms = dialog->findChild<QComboBox*>("fileTypeCombo");
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(forms, nullptr);
+        ASSERT_NE(name, nullptr);
+        proposed.push_back(name->text().toStdString());
+        for (int form : {2, 3, 5, 0}) { // training text, marker text, marker text (new), data file
+            forms->setCurrentIndex(form);
+            emit forms->activated(form); // as a choice of the user's
+            emit forms->textActivated(forms->itemText(form));
+            QCoreApplication::processEvents();
+            proposed.push_back(name->text().toStdString());
+        }
+        dialog->reject();
+    });
+    Action("FileExportItem")->trigger();
+    const std::vector<std::string> expected = {stem + ".klt", stem + ".txt", stem + ".$00", stem + ".$00",
+                                               stem + ".klt"};
+    EXPECT_EQ(proposed, expected);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 // child of the program) and, without `--demo`, uses a fresh demonstration database that goes
 // when the program ends; `--maximized` / `--minimized` choose the first window state, and
 // `--screenshot PNG` saves a picture of the window once it has settled and quits (for docs).
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -19,6 +18,7 @@
 #include "device/transport/UsbLink.h"
 #include "flow/UsbHeadUnit.h"
 #include "tools/synth/DemoDatabase.h"
+#include "ui/KLTApplication.h"
 #include "ui/KLTMainForm.h"
 #include "ui/QtPrompt.h"
 #include "ui/SimulatorProcess.h"
@@ -44,7 +44,7 @@ std::vector<std::string> PrepareDemo(const std::string& dir, std::string& databa
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    klt::TKLTApplication application(argc, argv);
     QApplication::setApplicationName("KLT Training System");
     QApplication::setWindowIcon(klt::ToolGlyphIcon(klt::TToolGlyph::MultiRow));
     klt::TQtPrompt prompt;
