@@ -26,6 +26,12 @@ void TKLTFile::Clear() {
     loadState_ = TLoadState::Empty;
     stamp_ = -1;
     modificationMark_ = TDateTimeMark::None();
+    damage_.reset();
+}
+
+std::string TSampleTableDamage::Text() const {
+    return "The training file is damaged: it holds " + std::to_string(present) + " of the " +
+           std::to_string(counted) + " samples it announces; the missing ones read as zero.";
 }
 
 void TKLTFile::SetCommentText(const std::string& comment) {

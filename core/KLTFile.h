@@ -50,6 +50,13 @@ struct TForeignImportOptions {
     std::string initials;         // the athlete of the imported training; empty: as the file says
 };
 
+// A sample table shorter than the count before it: the samples it lacks read as zero.
+struct TSampleTableDamage {
+    int counted = 0; // samples the file's count announces
+    int present = 0; // whole samples the file holds
+    std::string Text() const;
+};
+
 enum class TLoadState : uint8_t { Empty = 0, Requested = 1, Loaded = 2, Imported = 3 };
 enum class TZeitFormat : uint8_t { ZeitFormatHHMMSS, ZeitFormatHHMMSSTT };
 
@@ -79,6 +86,8 @@ public:
 
     // Reads the named file, any version. On failure the object is left cleared.
     void ReadFile();
+    // What the last read found missing; nothing for a whole file.
+    const std::optional<TSampleTableDamage>& Damage() const { return damage_; }
     // Reads header, markers, blocks and calibration but no samples (load state "requested"):
     // enough to know date, times, initials and comment of many files quickly.
     void ReadHeader();
@@ -194,6 +203,9 @@ public:
     // Moves a file inside the database to its place there (folders by initials and month, name
     // by initial, date and a free suffix letter).
     void CanonicalRename();
+    // Saves the training as a new file in its place in the database, under a name no other file or
+    // training has, and takes that name. Never replaces a file.
+    void SaveAsNewTraining(const std::string& databaseDir);
 
 private:
     friend class TKLTFileReader;
@@ -206,6 +218,11 @@ private:
     void ClearSelection();
     std::string PromptDescription() const;
     void RecomputeMarkers();
+    // The modification time a save gives the file: the modification mark, else the time of the
+    // file it replaces (`previous`, -1 for none), else the training's own date and start.
+    TDateTimeMark SaveStamp(int64_t previous) const;
+    void WriteSaved(const std::string& path, const TDateTimeMark& stamp);
+    bool OtherTrainingUses(const std::string& path) const;
 
     // Computes markers 1.. for their ranges and keeps the list sorted with unique ranges.
     void ComputeOtherMarkers();
@@ -225,6 +242,7 @@ private:
     int64_t stamp_ = -1;
     TDateTimeMark modificationMark_;
     TForeignImportOptions importOptions_;
+    std::optional<TSampleTableDamage> damage_;
 
     TKLTTrainingsBereiche zones_;
     std::vector<IKLTFileView*> views_;

@@ -65,16 +65,18 @@ private:
 
         phase_ = 13;
         std::unique_ptr<TPagedDataArrayOldDataFormat> packed;
+        size_t arrived = 0;
         if (HasPackedSamples(Version())) {
             packed = std::make_unique<TPagedDataArrayOldDataFormat>(5);
-            packed->ReadFromFile(in, 0, sampleCount_);
+            arrived = packed->ReadFromFile(in, 0, sampleCount_);
         } else {
             f_.samples_.SetCount(1); // the placeholder before sample 1
-            f_.samples_.ReadFromFile(in, 1, sampleCount_);
+            arrived = f_.samples_.ReadFromFile(in, 1, sampleCount_);
         }
+        NoteMissingSamples(arrived);
 
         phase_ = 14;
-        if ((f_.header_.flags & TKLTHeader::kFlagExtraHeader) != 0) {
+        if (HasExtraHeader()) {
             try {
                 f_.extraHeader_.ReadFromFile(in);
             } catch (const EInOutError&) {
@@ -130,6 +132,22 @@ private:
         whole.endTime = static_cast<int32_t>(int64_t{f_.SampleTime(std::max(sampleCount_, 1))} + f_.interval_ - 1);
         f_.loadState_ = TLoadState::Requested;
     }
+
+    // A table cut short, or a count beyond the samples, still loads as the format says; the file
+    // is marked damaged with the samples it really holds.
+    void NoteMissingSamples(size_t arrived) {
+        const size_t recordSize = HasPackedSamples(Version()) ? 5 : TSampleElement::kSize;
+        if (arrived >= static_cast<size_t>(sampleCount_) * recordSize) {
+            return;
+        }
+        // A count beyond the samples took the extra header for samples too.
+        const size_t extra = HasExtraHeader() ? TExtraHeader::kSize : 0;
+        const bool extraHeaderFollows = arrived >= extra && (arrived - extra) % recordSize == 0;
+        const size_t sampleBytes = extraHeaderFollows ? arrived - extra : arrived;
+        f_.damage_ = TSampleTableDamage{sampleCount_, static_cast<int>(sampleBytes / recordSize)};
+    }
+
+    bool HasExtraHeader() const { return (f_.header_.flags & TKLTHeader::kFlagExtraHeader) != 0; }
 
     void ReadMarkers(TBinaryReader& in) {
         const size_t nameLength = MarkerNameLength(Version());

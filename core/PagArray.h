@@ -47,8 +47,8 @@ public:
     void ForEachRun(int start, int n, const RunAction& action);
     void ForEachRun(int start, int n, const std::function<void(const uint8_t*, size_t)>& action) const;
     // Inserts n elements at `start` and fills them from the file. A short read leaves every element
-    // the file did not supply in full zeroed and is not an error.
-    void ReadFromFile(TBinaryReader& file, int start, int n);
+    // the file did not supply in full zeroed and is not an error. Returns the bytes that arrived.
+    size_t ReadFromFile(TBinaryReader& file, int start, int n);
 
 protected:
     TPagedArrayBase(int elementSize, int pageSize, const char* className);
