@@ -21,7 +21,8 @@ public:
         try {
             ReadPhases();
         } catch (EInOutError& e) {
-            e.SetMessage(FormatText(LoadText(271), {std::to_string(phase_)}) + "\n\r" + e.Message() + "\n\r" +
+            // Lines end with a plain line feed here: a carriage return would garble terminals and logs.
+            e.SetMessage(FormatText(LoadText(271), {std::to_string(phase_)}) + "\n" + e.Message() + "\n" +
                          " ID:" + std::to_string(f_.header_.markerCountField));
             e.SetHelpContext(0);
             f_.Clear();
