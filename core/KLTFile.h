@@ -17,6 +17,7 @@
 #include "core/KLTTrBer.h"
 #include "core/PagArray.h"
 #include "core/SampleElement.h"
+#include "core/SampleSums.h"
 
 namespace klt {
 
@@ -66,6 +67,7 @@ public:
     static constexpr int kMaxBlocks = 10921; // keeps the block table below 64 KiB
     static constexpr int kCommentLength = 70;
     static constexpr int kMarkerNameLength = 255;
+    static constexpr int kMaxMarkers = 65535; // after marker 0: what the 16-bit count field holds
 
     explicit TKLTFile(std::string fileName = {});
     ~TKLTFile();
@@ -226,6 +228,14 @@ private:
 
     // Computes markers 1.. for their ranges and keeps the list sorted with unique ranges.
     void ComputeOtherMarkers();
+    // Sorts markers 1.. by first index (the longer first); of equal ranges the later one stays.
+    void SortMarkers();
+    // Swaps a reversed range and cuts it to the samples; false when there are none.
+    bool NormaliseRange(int& first, int& last) const;
+    TSampleSums SumsOver(int first, int last) const;
+    // The sums of samples first..last from the sums of 1..i for every i.
+    static TSampleSums Difference(const std::vector<TSampleSums>& prefix, int first, int last);
+    void SetMarkerValues(TKLTMarker& marker, int first, int last, const TSampleSums& sums) const;
     void DeriveInterval();
     int SafeInterval() const { return interval_ > 0 ? interval_ : 1; }
 

@@ -125,6 +125,7 @@ private:
             ConvertOldVersion();
         }
         f_.DeriveInterval();
+        f_.SortMarkers();
         TKLTMarker& whole = *f_.markers_.front();
         whole.first = sampleCount_ > 0 ? 1 : 0;
         whole.last = sampleCount_;
@@ -162,7 +163,8 @@ private:
 
         readRecord(4);
         phase_ = 5;
-        f_.InsertMarker(TKLTMarker(TrimText(record.name), 0, 0));
+        // In file order; sorting them once afterwards keeps reading linear in their number.
+        f_.markers_.push_back(std::make_unique<TKLTMarker>(TrimText(record.name), 0, 0));
 
         for (int i = 0; i < f_.header_.markerCountField; ++i) {
             readRecord(6);
@@ -170,9 +172,9 @@ private:
                 continue; // inactive markers are dropped
             }
             phase_ = 8;
-            TKLTMarker marker(TrimText(record.name), record.first, record.last);
+            auto marker = std::make_unique<TKLTMarker>(TrimText(record.name), record.first, record.last);
             phase_ = 9;
-            f_.InsertMarker(marker);
+            f_.markers_.push_back(std::move(marker));
         }
     }
 

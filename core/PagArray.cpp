@@ -109,16 +109,6 @@ size_t TPagedArrayBase::ReadFromFile(TBinaryReader& file, int start, int n) {
 
 TPagedDataArray::TPagedDataArray(int elementSize) : TPagedArrayBase(elementSize, 65536, "TPagedDataArray") {}
 
-void TPagedDataArray::WriteToFile(TAtomicFileWriter& file, int start, int n) const {
-    // Write errors must reach the caller, so runs are collected rather than written inside the
-    // error-swallowing walk.
-    std::vector<std::pair<const uint8_t*, size_t>> runs;
-    ForEachRun(start, n, [&](const uint8_t* address, size_t length) { runs.emplace_back(address, length); });
-    for (const auto& [address, length] : runs) {
-        file.Write(address, length);
-    }
-}
-
 TPagedDataArrayOldDataFormat::TPagedDataArrayOldDataFormat(int elementSize)
     : TPagedArrayBase(elementSize, 16384, "TPagedDataArrayOldDataFormat") {}
 

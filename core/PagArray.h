@@ -12,7 +12,6 @@
 namespace klt {
 
 class TBinaryReader;
-class TAtomicFileWriter;
 
 class TPagedArrayBase {
 public:
@@ -83,7 +82,6 @@ private:
 class TPagedDataArray : public TPagedArrayBase {
 public:
     explicit TPagedDataArray(int elementSize);
-    void WriteToFile(TAtomicFileWriter& file, int start, int n) const;
 };
 
 // The 5-byte records of older files while they are converted; read-only, 16 KiB pages.
