@@ -51,15 +51,6 @@ mode_t CurrentUmask() {
     return 022;
 }
 
-// A replaced file keeps its permissions; a new one gets the usual ones under the umask.
-mode_t NewFileMode(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        return st.st_mode & 07777;
-    }
-    return 0666 & ~CurrentUmask();
-}
-
 constexpr int64_t kStaleAge = int64_t{3600} * 1'000'000'000; // no write takes an hour
 
 bool ProcessIsGone(const std::string& digits) {
@@ -70,6 +61,14 @@ bool ProcessIsGone(const std::string& digits) {
 }
 
 } // namespace
+
+unsigned NewFileMode(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        return st.st_mode & 07777;
+    }
+    return 0666 & ~CurrentUmask();
+}
 
 int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     temporary = DirectoryOf(path) + "/." + BaseNameOf(path) + "." + std::to_string(::getpid()) + "-XXXXXX";

@@ -17,6 +17,10 @@ std::string IoErrorMessage(int error);
 // Modification stamp of a file in nanoseconds since the epoch; -1 when it cannot be read.
 int64_t FileModificationStamp(const std::string& path);
 
+// The permission bits a file written at `path` gets: those of the file it replaces, else the usual
+// ones under the umask (0666 & ~umask).
+unsigned NewFileMode(const std::string& path);
+
 // Creates an empty temporary file beside `path` (in its folder, hidden, named after it and the
 // process: "." + name + "." + pid + "-XXXXXX") and returns its descriptor; `temporary` gets its
 // path. Throws EInOutError.

@@ -71,8 +71,8 @@ std::optional<int> ParseInt(std::string_view text) {
     return value;
 }
 
-// Bytes that are not UTF-8 are taken as Latin-1. Control characters and what training files cannot
-// store are dropped.
+// Bytes that are not UTF-8 are taken as Latin-1. Control characters, 0xFF fill and what training
+// files cannot store are dropped.
 std::string NoteText(std::string_view bytes) {
     std::string text;
     auto keep = [&text](std::string_view character) {
@@ -96,7 +96,7 @@ std::string NoteText(std::string_view bytes) {
         if (utf8) {
             keep(bytes.substr(i, length));
             i += length - 1;
-        } else if (c >= 0xA0) {
+        } else if (c >= 0xA0 && c != 0xFF) { // 0xFF: fill, not the letter
             const char latin1[] = {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
             keep(std::string_view(latin1, 2));
         }

@@ -171,6 +171,17 @@ TEST_F(TrainingFileRead, CountBeyondTheSamplesIsReadAsSaidAndMarkedDamaged) {
     EXPECT_FALSE(file_.Damage().has_value());
 }
 
+TEST_F(TrainingFileRead, FillAndControlBytesAreNoPartOfCommentsOrNames) {
+    TRawTraining raw = SimpleTraining('7', 3);
+    raw.comment = std::string("\xFF\xFF\xFFHill\x01\x00 repeats\x1B\x7F", 19);
+    raw.markers = {{"JD\xFF\xFF"}, {"\xFF\xFF\xFF", 1, 1, 2}, {"Sp\x02rint\x89", 1, 2, 3}};
+    Load(raw);
+    EXPECT_EQ(file_.Comment(), "Hill repeats");
+    EXPECT_EQ(file_.Marker(0).name, "JD");
+    EXPECT_EQ(file_.Marker(1).name, "");
+    EXPECT_EQ(file_.Marker(2).name, "Sprint\xC3\xAB"); // code page 850 letters stay
+}
+
 TEST_F(TrainingFileRead, BlockAndSampleLimits) {
     TRawTraining raw = SimpleTraining('7', 3);
     raw.blockCountField = 10922;
