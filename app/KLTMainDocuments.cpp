@@ -79,6 +79,9 @@ std::string TKLTDocumentOpener::OpenIntoWindow(const std::string& fullPath) {
             file.ImportOptions() = *importOptions_;
         }
         file.EnsureLoaded(3);
+        if (file.Damage()) {
+            Prompt().ShowMessage("Warning", "'" + fullPath + "': " + file.Damage()->Text());
+        }
         const std::string& databaseDir = TrainingEnvironment().databaseDir;
         const bool outside = file.FileName().empty() || !IsInDatabase(file.FileName(), databaseDir);
         // A training without an athlete may stay where it is, but an import kept under the

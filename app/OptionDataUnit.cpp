@@ -69,12 +69,14 @@ void TOptionDataNew::Load(int32_t today) {
     defaults.UploadDataOptionSet.Password = credentials.Password;
     sets_ = defaults;
 
+    onDisk_.reset();
     const std::string fileName = userName_ + ".xml";
     std::optional<std::string> text;
     try {
         text = ReadSmallFile(path, kMaxProfileSize);
     } catch (const EInOutError&) {
         Prompt().ShowMessage("Attention", FormatText("File:%s damaged", {fileName}));
+        KeepDamagedProfile();
         return;
     }
     if (!text) {
@@ -87,7 +89,23 @@ void TOptionDataNew::Load(int32_t today) {
         static_cast<void>(Save());
         return;
     }
-    sets_ = ReadProfileText(*text, defaults, fileName);
+    bool incomplete = false;
+    sets_ = ReadProfileText(*text, defaults, fileName, &incomplete);
+    if (incomplete) {
+        KeepDamagedProfile();
+    } else {
+        onDisk_ = sets_;
+        onDiskPath_ = path;
+    }
+}
+
+void TOptionDataNew::KeepDamagedProfile() const {
+    try {
+        CopyFileSynced(ProfilePath(), ProfilePath() + ".damaged");
+    } catch (const EInOutError&) {
+        // Not even readable as bytes: then the file itself stays, as nothing is saved over it
+        // without a change the user made.
+    }
 }
 
 void TOptionDataNew::WriteFiles() const {
@@ -98,11 +116,18 @@ void TOptionDataNew::WriteFiles() const {
     TAtomicFileWriter writer(ProfilePath());
     writer.Write(text.data(), text.size());
     writer.Commit();
+    onDisk_ = sets_;
+    onDiskPath_ = ProfilePath();
 }
 
 bool TOptionDataNew::Save() const {
     if (ProfilePath().empty()) {
         return true;
+    }
+    std::error_code error;
+    if (onDisk_ && onDiskPath_ == ProfilePath() && onDisk_->Equals(sets_) &&
+        std::filesystem::exists(ProfilePath(), error)) {
+        return true; // nothing changed: the file stays as it is
     }
     // The old files stay untouched until a new one is complete, so a second attempt loses nothing.
     for (int attempt = 0; attempt < 2; ++attempt) {

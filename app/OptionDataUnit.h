@@ -3,6 +3,7 @@
 // training zones, kept as "<user>.xml" in the training database directory, with the upload
 // account in "<user>.pwd" beside it.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,12 +47,18 @@ private:
     TProfileOptionSets DefaultSets(int32_t today) const;
     std::string UserFilePath(const std::string& extension) const;
     void WriteFiles() const;
+    // Copies the profile file as it is to "<user>.xml.damaged", before saving replaces what could
+    // not be read.
+    void KeepDamagedProfile() const;
 
     std::string directory_;
     std::string userName_;
     std::vector<std::string> users_;
     std::vector<std::string> profiles_;
     TProfileOptionSets sets_;
+    // The sets as the profile file holds them, when known: saving them again would change nothing.
+    mutable std::optional<TProfileOptionSets> onDisk_;
+    mutable std::string onDiskPath_;
 };
 
 } // namespace klt

@@ -73,6 +73,8 @@ public:
         : lines_(SplitLines(text)), defaults_(defaults), sets_(defaults), fileName_(fileName) {}
 
     TProfileOptionSets Read();
+    // Whether something of the text did not make it into the sets read.
+    bool Lost() const { return lost_; }
 
 private:
     using TVariableHandler = std::function<void(const TProfileVariable&)>;
@@ -124,6 +126,7 @@ private:
     std::string fileName_;
     bool reported_ = false;
     bool zoneSetsReported_ = false;
+    bool lost_ = false; // something of the text did not make it into the sets
 };
 
 TProfileOptionSets TProfileReader::Read() {
@@ -239,6 +242,7 @@ uint32_t TProfileReader::Color(const TProfileVariable& variable) const {
 }
 
 void TProfileReader::Report(std::string_view message) {
+    lost_ = true;
     // One damaged file is one message, however many of its blocks fail.
     if (!reported_) {
         reported_ = true;
@@ -313,6 +317,8 @@ void TProfileReader::ReadZoneSet(std::vector<TTrainingZoneSet>& zoneSets) {
         {{"TrainingZone", [&] { ReadZone(zoneSet); }}});
     if (read && zoneSets.size() < kMaxZoneSets) {
         zoneSets.push_back(std::move(zoneSet));
+    } else if (read) {
+        lost_ = true;
     }
 }
 
@@ -339,6 +345,8 @@ void TProfileReader::ReadZone(TTrainingZoneSet& zoneSet) {
     });
     if (zoneSet.ZoneCount() < static_cast<int>(kMaxZonesPerSet)) {
         zoneSet.SetZone(zoneSet.ZoneCount(), zone);
+    } else {
+        lost_ = true;
     }
 }
 
@@ -370,6 +378,7 @@ void TProfileReader::KeepCompatibleZoneSets(std::vector<TTrainingZoneSet>& zoneS
         const TTrainingZoneSet referenceSet = *reference;
         std::erase_if(zoneSets, [&](const TTrainingZoneSet& s) { return !FitsZoneSet(s, referenceSet); });
     }
+    lost_ = lost_ || zoneSets.size() != before;
     if (zoneSets.size() != before && !zoneSetsReported_) {
         zoneSetsReported_ = true;
         Prompt().ShowMessage(
@@ -533,8 +542,13 @@ void TProfileReader::ReadUpload() {
 } // namespace
 
 TProfileOptionSets ReadProfileText(std::string_view text, const TProfileOptionSets& defaults,
-                                   const std::string& fileName) {
-    return TProfileReader(text, defaults, fileName).Read();
+                                   const std::string& fileName, bool* incomplete) {
+    TProfileReader reader(text, defaults, fileName);
+    TProfileOptionSets sets = reader.Read();
+    if (incomplete != nullptr) {
+        *incomplete = reader.Lost();
+    }
+    return sets;
 }
 
 } // namespace klt

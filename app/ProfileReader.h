@@ -10,7 +10,9 @@
 namespace klt {
 
 // `defaults` gives every set that is missing or damaged; `fileName` names the file in messages.
+// `incomplete`, when given, tells whether anything of the text was left out (a damaged block,
+// zone sets that did not fit): saving the result would lose it.
 TProfileOptionSets ReadProfileText(std::string_view text, const TProfileOptionSets& defaults,
-                                   const std::string& fileName);
+                                   const std::string& fileName, bool* incomplete = nullptr);
 
 } // namespace klt

@@ -1,21 +1,15 @@
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <unistd.h>
 
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/FileBatch.h"
-#include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
-#include "core/KLTFileRegistry.h"
 #include "core/TrainingEnvironment.h"
 
 namespace klt::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 uint16_t ParseDate(const std::string& text) {
     TCivilDate date;
@@ -27,44 +21,13 @@ uint16_t ParseDate(const std::string& text) {
     return static_cast<uint16_t>(DaysSince1880(date));
 }
 
-// Copies the file into the database and lets loading move it to its place there, saving old
-// versions as KLT7 on the way. Returns the path it got.
-std::string AddToDatabase(const std::string& source, const std::string& databaseDir) {
-    TKLTFile probe;
-    LoadTraining(probe, source); // a file that is no training never enters the database
-    fs::create_directories(databaseDir);
-    std::string incoming = databaseDir + "/.incoming-XXXXXX";
-    const int fd = ::mkstemp(incoming.data());
-    if (fd < 0) {
-        throw EInOutError("'" + incoming + "': " + IoErrorMessage(errno));
-    }
-    ::close(fd);
-    std::error_code error;
-    fs::copy_file(source, incoming, fs::copy_options::overwrite_existing, error);
-    if (error) {
-        fs::remove(incoming);
-        throw EInOutError("'" + source + "': " + error.message());
-    }
-    TKLTFile& file = KLTFileRegistry().OpenTraining(incoming, nullptr);
-    try {
-        file.EnsureLoaded();
-    } catch (...) {
-        KLTFileRegistry().ReleaseTraining(file, nullptr);
-        fs::remove(incoming);
-        throw;
-    }
-    const std::string path = file.FileName();
-    KLTFileRegistry().ReleaseTraining(file, nullptr);
-    return path;
-}
-
 int RunAdd(const TArguments& parsed, const std::string& databaseDir) {
     if (parsed.positional.size() < 2) {
         throw EUsage("db add needs at least one FILE");
     }
     const std::vector<std::string> sources(parsed.positional.begin() + 1, parsed.positional.end());
     return ProcessFiles(sources, "added", parsed.flags.count("--json") != 0,
-                        [&](const std::string& source) { return AddToDatabase(source, databaseDir); });
+                        [&](const std::string& source) { return AddTrainingToDatabase(source, databaseDir); });
 }
 
 int RunList(const TArguments& parsed, const std::string& databaseDir) {

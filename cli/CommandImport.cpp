@@ -24,8 +24,15 @@ std::string ImportIntoDatabase(const std::string& source, const TForeignImportOp
     file.EnsureLoaded(3);
     if (IsInDatabase(file.FileName(), databaseDir)) {
         file.Save(); // loading moved it into its place already
-    } else if (!PlaceInDatabase(file, databaseDir)) {
-        throw EKLTFileDatabaseError("'" + source + "': the training has no place in the database");
+    } else {
+        try {
+            if (!PlaceInDatabase(file, databaseDir)) {
+                throw EKLTFileDatabaseError("the training has no place in the database");
+            }
+        } catch (Exception& e) {
+            e.SetMessage("'" + source + "': " + e.Message());
+            throw;
+        }
     }
     return file.FileName();
 }

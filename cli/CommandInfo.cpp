@@ -74,6 +74,10 @@ int RunInfo(const std::vector<std::string>& args) {
     LoadTraining(file, parsed.positional[0]);
     const std::string text = parsed.flags.count("--json") ? InfoJson(file) : TrainingSummary(file);
     std::fwrite(text.data(), 1, text.size(), stdout);
+    if (file.Damage()) {
+        std::fprintf(stderr, "'%s': %s\n", parsed.positional[0].c_str(), file.Damage()->Text().c_str());
+        return 1;
+    }
     return 0;
 }
 

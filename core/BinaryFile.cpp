@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -31,17 +33,77 @@ std::string BaseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-mode_t NewFileMode(const std::string& path) {
+// The process's umask, read without changing it: setting it to read it back would give files
+// other threads create meanwhile the wrong permissions.
+mode_t CurrentUmask() {
+    if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status) != nullptr) {
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        }
+        std::fclose(status);
+        if (found) {
+            return static_cast<mode_t>(mask);
+        }
+    }
+    return 022;
+}
+
+constexpr int64_t kStaleAge = int64_t{3600} * 1'000'000'000; // no write takes an hour
+
+bool ProcessIsGone(const std::string& digits) {
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(std::stol(digits)), 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
+unsigned NewFileMode(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         return st.st_mode & 07777;
     }
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~CurrentUmask();
 }
 
-} // namespace
+int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+    temporary = DirectoryOf(path) + "/." + BaseNameOf(path) + "." + std::to_string(::getpid()) + "-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        temporary.clear();
+        throw EInOutError(IoErrorMessage(error));
+    }
+    ::fchmod(fd, NewFileMode(path)); // not the owner-only mode temporary files are made with
+    return fd;
+}
+
+bool IsStaleTrainingTemporary(const std::string& name, int64_t changeStamp, int64_t now) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const bool temporaryShape = lower.find(".klt.") != std::string::npos || lower.find(".new-") != std::string::npos ||
+                                lower.rfind(".incoming-", 0) == 0;
+    if (!temporaryShape || lower[0] != '.') {
+        return false;
+    }
+    const size_t dot = name.rfind('.');
+    const size_t dash = name.find('-', dot);
+    if (dash != std::string::npos && ProcessIsGone(name.substr(dot + 1, dash - dot - 1))) {
+        return true;
+    }
+    return changeStamp >= 0 && now - changeStamp > kStaleAge;
+}
+
+int64_t FileChangeStamp(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0
+               ? static_cast<int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec
+               : -1;
+}
 
 std::string IoErrorMessage(int error) {
     switch (error) {
@@ -65,15 +127,19 @@ int64_t FileModificationStamp(const std::string& path) {
 }
 
 TBinaryReader::TBinaryReader(const std::string& path) : buffer_(8192) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK opening a FIFO would wait for a writer; regular files ignore the flag.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         throw EInOutError(IoErrorMessage(errno));
     }
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    const bool statFailed = ::fstat(fd_, &st) != 0;
+    if (statFailed || !S_ISREG(st.st_mode)) {
+        const std::string message = statFailed              ? IoErrorMessage(errno)
+                                    : S_ISDIR(st.st_mode) ? IoErrorMessage(EISDIR)
+                                                          : std::string("Not a regular file");
         Close();
-        throw EInOutError(IoErrorMessage(error));
+        throw EInOutError(message);
     }
     stamp_ = StampOf(st);
 }
@@ -169,14 +235,7 @@ uint32_t TBinaryReader::ReadU32() {
 }
 
 TAtomicFileWriter::TAtomicFileWriter(const std::string& path) : path_(path) {
-    tempPath_ = DirectoryOf(path) + "/." + BaseNameOf(path) + ".XXXXXX";
-    int fd = ::mkstemp(tempPath_.data());
-    if (fd < 0) {
-        int error = errno;
-        tempPath_.clear();
-        throw EInOutError(IoErrorMessage(error));
-    }
-    ::fchmod(fd, NewFileMode(path));
+    const int fd = CreateTemporaryBeside(path, tempPath_);
     file_ = ::fdopen(fd, "wb");
     if (file_ == nullptr) {
         int error = errno;
@@ -266,6 +325,22 @@ int64_t TAtomicFileWriter::Commit(const TDateTimeMark& stamp, TSync sync) {
         ::close(dir);
     }
     return FileModificationStamp(path_);
+}
+
+void CopyFileSynced(const std::string& source, const std::string& target) {
+    TBinaryReader in(source);
+    struct stat st {};
+    const int64_t size = ::stat(source.c_str(), &st) == 0 ? st.st_size : -1;
+    TAtomicFileWriter out(target);
+    std::vector<uint8_t> chunk(1 << 16);
+    int64_t copied = 0;
+    for (size_t got; (got = in.ReadSome(chunk.data(), chunk.size())) > 0; copied += static_cast<int64_t>(got)) {
+        out.Write(chunk.data(), got);
+    }
+    if (copied != size) {
+        throw EInOutError("Read error");
+    }
+    out.Commit();
 }
 
 } // namespace klt

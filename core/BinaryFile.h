@@ -17,6 +17,24 @@ std::string IoErrorMessage(int error);
 // Modification stamp of a file in nanoseconds since the epoch; -1 when it cannot be read.
 int64_t FileModificationStamp(const std::string& path);
 
+// The permission bits a file written at `path` gets: those of the file it replaces, else the usual
+// ones under the umask (0666 & ~umask).
+unsigned NewFileMode(const std::string& path);
+
+// Creates an empty temporary file beside `path` (in its folder, hidden, named after it and the
+// process: "." + name + "." + pid + "-XXXXXX") and returns its descriptor; `temporary` gets its
+// path. Throws EInOutError.
+int CreateTemporaryBeside(const std::string& path, std::string& temporary);
+
+// Status change stamp of a file in nanoseconds since the epoch (unlike the modification time, no
+// writer sets it to a training's own date); -1 when it cannot be read.
+int64_t FileChangeStamp(const std::string& path);
+
+// Whether the entry `name` of a folder is a temporary file of a training that a run which is gone
+// left behind: the process its name tells is no longer there, or it has not changed for an hour.
+// `changeStamp` is its status change stamp, `now` the time in the same unit.
+bool IsStaleTrainingTemporary(const std::string& name, int64_t changeStamp, int64_t now);
+
 // Buffered reading over a plain descriptor, so that large blocks go to their memory in as few
 // system calls as possible.
 class TBinaryReader {
@@ -26,6 +44,7 @@ public:
         size_t size;
     };
 
+    // Opens regular files only, so a pipe or device named like a training never blocks a reader.
     explicit TBinaryReader(const std::string& path);
     ~TBinaryReader();
     TBinaryReader(const TBinaryReader&) = delete;
@@ -90,5 +109,9 @@ private:
     std::string tempPath_;
     std::FILE* file_ = nullptr;
 };
+
+// Copies `source` to `target` through TAtomicFileWriter: the copy is on disk before it has its
+// name. Throws EInOutError, also when the source could not be read to its end.
+void CopyFileSynced(const std::string& source, const std::string& target);
 
 } // namespace klt

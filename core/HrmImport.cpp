@@ -11,6 +11,7 @@
 #include "core/ForeignImport.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
+#include "core/Prompt.h"
 #include "core/SampleElement.h"
 
 namespace klt {
@@ -27,6 +28,8 @@ constexpr double kMetresPerFoot = 0.3048;
 
 // Watches recording beat-to-beat intervals write this in place of a sampling period.
 constexpr int kBeatToBeatInterval = 238;
+constexpr int64_t kOneDay = 8'640'000; // 1/100 s
+
 // A beat longer than this (or not positive) is no heart beat but a broken value.
 constexpr int kLongestBeatMs = 6000;
 
@@ -68,8 +71,8 @@ std::optional<int> ParseInt(std::string_view text) {
     return value;
 }
 
-// Bytes that are not UTF-8 are taken as Latin-1. Control characters and what training files cannot
-// store are dropped.
+// Bytes that are not UTF-8 are taken as Latin-1. Control characters, 0xFF fill and what training
+// files cannot store are dropped.
 std::string NoteText(std::string_view bytes) {
     std::string text;
     auto keep = [&text](std::string_view character) {
@@ -93,7 +96,7 @@ std::string NoteText(std::string_view bytes) {
         if (utf8) {
             keep(bytes.substr(i, length));
             i += length - 1;
-        } else if (c >= 0xA0) {
+        } else if (c >= 0xA0 && c != 0xFF) { // 0xFF: fill, not the letter
             const char latin1[] = {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
             keep(std::string_view(latin1, 2));
         }
@@ -140,6 +143,7 @@ public:
         const bool powerFromAltitude = altitudeAsPower && columns.altitude && !columns.power && !beatToBeat;
 
         std::vector<TSampleElement> samples;
+        int sampleLines = 0;
         for (size_t i = dataStart + 1; i < lines_.size(); ++i) {
             if (Trimmed(lines_[i].text).starts_with("[")) {
                 break; // a section after the samples
@@ -147,12 +151,25 @@ public:
             if (Trimmed(lines_[i].text).empty()) {
                 continue;
             }
-            const std::vector<int> values = Values(lines_[i], columns.Count());
+            ++sampleLines;
+            std::vector<int> values;
+            try {
+                values = Values(lines_[i], columns.Count());
+                if (beatToBeat) {
+                    CheckBeat(lines_[i], values[0]);
+                }
+            } catch (const EKLTFileInOutError& e) {
+                skipped_.push_back(e.Message()); // one broken line does not spoil a recording
+                continue;
+            }
             if (beatToBeat) {
                 AddBeats(samples, lines_[i], values, columns);
             } else {
                 Add(samples, lines_[i], Sample(values, columns, powerFromAltitude));
             }
+        }
+        if (!skipped_.empty() && 2 * skipped_.size() >= static_cast<size_t>(sampleLines)) {
+            throw EKLTFileInOutError(skipped_.front()); // mostly broken: no recording
         }
 
         std::string comment = powerFromAltitude ? "PW=Alt!! " : "";
@@ -169,7 +186,15 @@ public:
         for (size_t i = 0; i < samples.size(); ++i) {
             file.Sample(static_cast<int>(i) + 1) = samples[i];
         }
-        FinishImport(file, static_cast<int>(samples.size()), 0);
+        FinishImport(file, static_cast<int>(samples.size()), StartTime());
+        AddLaps(file, beatToBeat ? 1 : *interval);
+        if (!skipped_.empty()) {
+            std::string text = skipped_.front() + " (line skipped";
+            if (skipped_.size() > 1) {
+                text += ", with " + std::to_string(skipped_.size() - 1) + " more";
+            }
+            Prompt().ShowMessage("Warning", text + ")");
+        }
     }
 
 private:
@@ -191,14 +216,22 @@ private:
     }
 
     // The first header line "key=value"; "Mode" must not find "SMode".
-    const TLine& Value(std::string_view key) const {
+    const TLine* FindValue(std::string_view key) const {
         for (const TLine& line : params_) {
             const std::string_view text = Trimmed(line.text);
             if (text.size() > key.size() && text.substr(0, key.size()) == key && text[key.size()] == '=') {
-                return line;
+                return &line;
             }
         }
-        Fail(0, "no \"" + std::string(key) + "\" in the header: not a Polar HRM file");
+        return nullptr;
+    }
+
+    const TLine& Value(std::string_view key) const {
+        const TLine* line = FindValue(key);
+        if (line == nullptr) {
+            Fail(0, "no \"" + std::string(key) + "\" in the header: not a Polar HRM file");
+        }
+        return *line;
     }
 
     static std::string_view ValueText(const TLine& line) {
@@ -289,13 +322,54 @@ private:
         return sample;
     }
 
+    void CheckBeat(const TLine& line, int beat) const {
+        if (beat <= 0 || beat > kLongestBeatMs) {
+            Fail(line.number, "beat interval of " + std::to_string(beat) + " ms");
+        }
+    }
+
+    // The time of day the recording began; a file without one began at midnight.
+    int32_t StartTime() const {
+        const TLine* line = FindValue("StartTime");
+        if (line == nullptr) {
+            return 0;
+        }
+        const std::optional<int64_t> time = ParseTimeText(ValueText(*line));
+        if (!time || *time >= kOneDay) {
+            Fail(line->number, "the start time \"" + std::string(ValueText(*line)) + "\" is no time of day");
+        }
+        return static_cast<int32_t>(*time);
+    }
+
+    // Each lap time of [IntTimes] (the lines that begin with a time into the ride) ends a lap:
+    // laps become markers over the samples recorded in them.
+    void AddLaps(TKLTFile& file, int intervalSeconds) const {
+        const size_t section = FindSection("[IntTimes]");
+        int lapEnd = 0;
+        int lap = 0;
+        for (size_t i = section + 1; i < lines_.size() && !Trimmed(lines_[i].text).starts_with("["); ++i) {
+            const std::string_view text = Trimmed(lines_[i].text);
+            const std::string_view first = text.substr(0, text.find_first_of(" \t"));
+            const std::optional<int64_t> elapsed =
+                first.find(':') == std::string_view::npos ? std::nullopt : ParseTimeText(first);
+            if (!elapsed) {
+                continue; // the lap's figures
+            }
+            const int64_t end = std::min<int64_t>(std::llround(*elapsed / (intervalSeconds * 100.0)), file.SampleCount());
+            ++lap;
+            if (end > lapEnd) {
+                TKLTMarker marker("Lap " + std::to_string(lap), lapEnd + 1, static_cast<int>(end));
+                file.ComputeMarker(marker, marker.first, marker.last);
+                file.InsertMarker(marker);
+                lapEnd = static_cast<int>(end);
+            }
+        }
+    }
+
     // Beat-to-beat files: one sample a second, holding the heart rate of the beat under way then.
     void AddBeats(std::vector<TSampleElement>& samples, const TLine& line, const std::vector<int>& values,
                   const TColumns& columns) {
         const int beat = values[0];
-        if (beat <= 0 || beat > kLongestBeatMs) {
-            Fail(line.number, "beat interval of " + std::to_string(beat) + " ms");
-        }
         std::vector<int> second = values;
         second[0] = static_cast<int>(std::lround(60000.0 / beat));
         elapsedMs_ += beat;
@@ -315,6 +389,7 @@ private:
     std::string fileName_;
     std::vector<TLine> lines_;
     std::vector<TLine> params_;
+    std::vector<std::string> skipped_; // why each broken sample line was left out
     int elapsedMs_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
+#include "core/Initials.h"
 #include "core/KLTFile.h"
 #include "core/Texts.h"
 #include "core/TrainingIndex.h"
@@ -92,7 +94,9 @@ std::string CanonicalStem(const std::string& initials, uint16_t date) {
     const TCivilDate civil = CivilFromDaysSince1880(date);
     char digits[16];
     std::snprintf(digits, sizeof digits, "%02d%02d%02d", civil.day, civil.month, civil.year % 100);
-    return std::string(1, (initials + "_")[0]) + digits;
+    // A name beginning with "." would hide the training from listings and file dialogs.
+    const char initial = initials.empty() || initials[0] == '.' ? '_' : initials[0];
+    return std::string(1, initial) + digits;
 }
 
 bool HasCanonicalForm(const std::string& name, const std::string& stem) {
@@ -116,52 +120,81 @@ std::string FindIgnoringCase(const std::string& dir, const std::string& name) {
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
-    // A hard link fails when the target exists, so no training is ever replaced; where links are
-    // not possible, check and rename (with the small window that leaves).
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        return ::unlink(from.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
     }
-    if (errno == EEXIST) {
+    if (errno != EINVAL && errno != ENOSYS) {
         return false;
     }
-    struct stat st {};
-    if (::stat(to.c_str(), &st) == 0) {
-        errno = EEXIST;
+    // File systems without that flag: a hard link fails just as surely when the target exists.
+    if (::link(from.c_str(), to.c_str()) != 0) {
         return false;
     }
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    return ::unlink(from.c_str()) == 0;
+}
+
+std::string ClaimFreeName(const std::string& dir, const std::string& stem, const TNameTaken& taken,
+                          const std::function<bool(const std::string& path)>& claim) {
+    for (char suffix : kSuffixLetters) {
+        const std::string name = stem + suffix + ".klt";
+        if (FindIgnoringCase(dir, name) != name || (taken && taken(dir + name))) {
+            continue; // on disk under another spelling, or another training's
+        }
+        if (claim(dir + name)) {
+            return dir + name;
+        }
+    }
+    throw EKLTFileDatabaseError(FormatText(
+        LoadText(273), {dir + stem + "?.klt", "all " + std::to_string(kSuffixLetters.size()) +
+                                                  " names for trainings of this athlete on this day are taken"}));
+}
+
+std::string MoveUnderFreeName(const std::string& from, const std::string& dir, const std::string& stem,
+                              const TNameTaken& taken) {
+    return ClaimFreeName(dir, stem, taken, [&](const std::string& path) {
+        if (RenameNoReplace(from, path)) {
+            return true;
+        }
+        if (errno != EEXIST) {
+            throw EKLTFileDatabaseError(FormatText(LoadText(273), {path, IoErrorMessage(errno)}));
+        }
+        return false; // taken meanwhile: the next one
+    });
+}
+
+void RemoveStaleTemporaries(const std::string& dir) {
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir, error)) {
+        const std::string path = entry.path().string();
+        if (IsStaleTrainingTemporary(entry.path().filename().string(), FileChangeStamp(path), now)) {
+            fs::remove(entry.path(), error);
+        }
+    }
 }
 
 std::string PlaceNewTraining(const std::string& databaseDir, const std::string& initials, uint16_t date,
-                             const std::function<void(const std::string& path)>& write) {
+                             const std::function<void(const std::string& path)>& write, const TNameTaken& taken) {
     const std::string dir = CanonicalDirectory(databaseDir, initials, date);
     std::error_code error;
     fs::create_directories(dir, error);
     if (error) {
         throw EKLTFileDatabaseError(FormatText(LoadText(273), {dir, error.message()}));
     }
+    RemoveStaleTemporaries(dir);
+    RemoveStaleTemporaries(WithoutTrailingSlash(databaseDir)); // copies an interrupted "db add" made
     const std::string stem = CanonicalStem(initials, date);
-    const std::string temporary = dir + "." + stem + ".new-" + std::to_string(::getpid()) + ".klt";
+    std::string temporary;
+    ::close(CreateTemporaryBeside(dir + stem + ".klt", temporary));
     try {
         write(temporary);
-        for (char suffix : kSuffixLetters) {
-            const std::string name = stem + suffix + ".klt";
-            if (FindIgnoringCase(dir, name) != name) {
-                continue; // taken under another spelling
-            }
-            if (RenameNoReplace(temporary, dir + name)) {
-                return dir + name;
-            }
-            if (errno != EEXIST) {
-                throw EKLTFileDatabaseError(FormatText(LoadText(273), {dir + name, IoErrorMessage(errno)}));
-            }
-        }
+        return MoveUnderFreeName(temporary, dir, stem, taken);
     } catch (...) {
         fs::remove(temporary, error);
         throw;
     }
-    fs::remove(temporary, error);
-    throw EKLTFileInUse(FormatText(LoadText(272), {dir + stem + "Z.klt"}));
 }
 
 void RemoveEmptyDirectories(const std::string& dir, const std::string& databaseDir) {
@@ -240,25 +273,33 @@ void ForEachTraining(const std::string& databaseDir, const TTrainingFilter& filt
 }
 
 bool PlaceInDatabase(TKLTFile& file, const std::string& databaseDir) {
-    const std::string original = file.FileName();
-    // A name inside the database that no file has lets the canonical rename give the training its
-    // place without touching anything on disk.
-    const std::string incoming = WithoutTrailingSlash(databaseDir) + "/.incoming.klt";
-    file.SetFileName(incoming);
-    try {
-        file.CanonicalRename();
-    } catch (...) {
-        file.SetFileName(original);
-        throw;
-    }
-    if (file.FileName() == incoming) {
-        file.SetFileName(original);
+    if (file.MarkerCount() == 0) {
         return false;
     }
-    if (!file.Save()) {
-        throw EKLTFileDatabaseError("not saved in the training database");
-    }
+    file.SaveAsNewTraining(databaseDir);
     return true;
+}
+
+std::string AddTrainingToDatabase(const std::string& source, const std::string& databaseDir) {
+    TKLTFile file(source);
+    try {
+        file.ReadFile();
+        if (file.Damage()) {
+            throw EKLTFileInOutError(file.Damage()->Text());
+        }
+        if (file.Modified()) {
+            file.SaveAsNewTraining(databaseDir); // an old version becomes KLT7
+            return file.FileName();
+        }
+        const std::string initials = NormalizeInitials(file.Marker(0).name);
+        const std::string path = PlaceNewTraining(databaseDir, initials, file.Header().date,
+                                                  [&](const std::string& temporary) { CopyFileSynced(source, temporary); });
+        UpdateTrainingIndex(databaseDir, path);
+        return path;
+    } catch (Exception& e) {
+        e.SetMessage("'" + source + "': " + e.Message());
+        throw;
+    }
 }
 
 } // namespace klt

@@ -37,16 +37,39 @@ std::string FindIgnoringCase(const std::string& dir, const std::string& name);
 // without a marker 0 to name it by.
 bool PlaceInDatabase(TKLTFile& file, const std::string& databaseDir);
 
+// Puts a copy of the training file `source` into its place in the database and returns the path
+// it got; a file of a version before 5 is saved as KLT7 (dated by its own name). A file that is
+// no training, or one that is damaged, is refused with an error that names `source`.
+std::string AddTrainingToDatabase(const std::string& source, const std::string& databaseDir);
+
+// Whether another training already goes by that path (a name free on disk may still be taken).
+using TNameTaken = std::function<bool(const std::string& path)>;
+
 // Puts a new training of these initials and date into its place in the database without ever
 // replacing a file: `write` writes it to the temporary path it is given, in the training's folder;
-// the file is then linked in under the first free suffix letter, the next one when another process
+// the file is then moved in under the first free suffix letter, the next one when another process
 // took that name meanwhile. Returns the path. Throws EKLTFileDatabaseError when the folder cannot be
-// made or every name is taken; what `write` throws passes on. No temporary file is left behind.
+// made or every name is taken; what `write` throws passes on. No temporary file is left behind, and
+// those a run that was killed left in the folder go.
 std::string PlaceNewTraining(const std::string& databaseDir, const std::string& initials, uint16_t date,
-                             const std::function<void(const std::string& path)>& write);
+                             const std::function<void(const std::string& path)>& write,
+                             const TNameTaken& taken = {});
+
+// Offers stem + each suffix letter in `dir` that no file has and `taken` does not refuse to
+// `claim`, until it takes one; returns that path. Throws EKLTFileDatabaseError when none is left.
+std::string ClaimFreeName(const std::string& dir, const std::string& stem, const TNameTaken& taken,
+                          const std::function<bool(const std::string& path)>& claim);
+
+// Moves the file `from` into `dir` (which exists) as stem + the first suffix letter that no file
+// has and `taken` does not refuse; never replaces a file. Returns the new path.
+std::string MoveUnderFreeName(const std::string& from, const std::string& dir, const std::string& stem,
+                              const TNameTaken& taken = {});
 
 // Renames without ever replacing an existing file; false (errno set) when it cannot.
 bool RenameNoReplace(const std::string& from, const std::string& to);
+
+// Removes the temporary files of trainings that killed runs left in `dir`.
+void RemoveStaleTemporaries(const std::string& dir);
 
 // Removes empty folders from `dir` upwards, stopping at the database folder. A folder that holds
 // nothing but its index counts as empty.

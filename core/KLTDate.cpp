@@ -1,5 +1,7 @@
 #include "core/KLTDate.h"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -76,6 +78,32 @@ TDateTimeMark FromUnixTime(std::time_t seconds, int32_t hundredths) {
     mark.days = DaysSince1880({tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday});
     mark.time = ((tm.tm_hour * 60 + tm.tm_min) * 60 + tm.tm_sec) * 100 + hundredths;
     return mark;
+}
+
+std::optional<int64_t> ParseTimeText(std::string_view text) {
+    int hours = 0, minutes = 0, seconds = 0, hundredths = 0;
+    const char* p = text.data();
+    const char* end = text.data() + text.size();
+    auto field = [&](int& value, int maxDigits) {
+        const char* start = p;
+        auto [next, error] = std::from_chars(p, std::min(end, p + maxDigits), value);
+        p = next;
+        return error == std::errc() && p != start && *start != '-';
+    };
+    bool valid = field(hours, 2) && p < end && *p++ == ':' && field(minutes, 2) && p < end && *p++ == ':' &&
+                 field(seconds, 2);
+    if (valid && p < end && *p == '.') {
+        ++p;
+        const char* start = p;
+        valid = field(hundredths, 2);
+        if (p - start == 1) {
+            hundredths *= 10;
+        }
+    }
+    if (!valid || p != end || minutes > 59 || seconds > 59) {
+        return std::nullopt;
+    }
+    return ((hours * int64_t{60} + minutes) * 60 + seconds) * 100 + hundredths;
 }
 
 std::string FormatTimeOfDay(int64_t hundredths, bool withHundredths) {

@@ -3,7 +3,9 @@
 // 1/100 s since midnight.
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace klt {
 
@@ -40,6 +42,10 @@ TDateTimeMark FromUnixTime(std::time_t seconds, int32_t hundredths = 0);
 
 // "HH:MM:SS", with ".hh" hundredths when asked for; negative times get a leading "-".
 std::string FormatTimeOfDay(int64_t hundredths, bool withHundredths);
+// "H:MM:SS" or "HH:MM:SS" with optional tenths ".t" or hundredths ".hh", in 1/100 s; nothing for
+// any other text. Hours go up to 99: the text may be a duration as well as a time of day.
+std::optional<int64_t> ParseTimeText(std::string_view text);
+
 // "YYYY-MM-DD", or an empty text for kNoDate.
 std::string FormatIsoDate(uint16_t days);
 

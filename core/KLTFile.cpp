@@ -26,6 +26,12 @@ void TKLTFile::Clear() {
     loadState_ = TLoadState::Empty;
     stamp_ = -1;
     modificationMark_ = TDateTimeMark::None();
+    damage_.reset();
+}
+
+std::string TSampleTableDamage::Text() const {
+    return "The training file is damaged: it holds " + std::to_string(present) + " of the " +
+           std::to_string(counted) + " samples it announces; the missing ones read as zero.";
 }
 
 void TKLTFile::SetCommentText(const std::string& comment) {
@@ -117,23 +123,35 @@ void TKLTFile::DeleteMarker(int index) {
 }
 
 void TKLTFile::ComputeMarker(TKLTMarker& marker, int first, int last) const {
-    if (first > last) {
-        std::swap(first, last);
-    }
-    first = std::max(first, 1);
-    last = std::min(last, SampleCount());
-    if (last <= 0) {
+    if (!NormaliseRange(first, last)) {
         throw EKLTFileInOutError("No data");
     }
-    first = std::min(first, last); // a range beyond the samples shrinks to the last one
-    marker.first = first;
-    marker.last = last;
-    marker.interval = interval_;
+    SetMarkerValues(marker, first, last, SumsOver(first, last));
+}
+
+TSampleSums TKLTFile::SumsOver(int first, int last) const {
     TSampleSums sums;
     sums.previousAltitude = Sample(first > 1 ? first - 1 : first).Altitude();
     samples_.ForEachRun(first, last - first + 1, [&](const uint8_t* run, size_t length) {
         sums.AddRun(run, length / TSampleElement::kSize);
     });
+    return sums;
+}
+
+bool TKLTFile::NormaliseRange(int& first, int& last) const {
+    if (first > last) {
+        std::swap(first, last);
+    }
+    first = std::max(first, 1);
+    last = std::min(last, SampleCount());
+    first = std::min(first, last); // a range beyond the samples shrinks to the last one
+    return last > 0;
+}
+
+void TKLTFile::SetMarkerValues(TKLTMarker& marker, int first, int last, const TSampleSums& sums) const {
+    marker.first = first;
+    marker.last = last;
+    marker.interval = interval_;
     marker.sumPower = sums.watts * 8;
     marker.sumHeartRate = sums.beats * 64;
     marker.sumSpeed = sums.speed;
@@ -153,27 +171,66 @@ void TKLTFile::DeriveInterval() {
 }
 
 void TKLTFile::ComputeOtherMarkers() {
-    bool sorted = true;
+    // With many markers, sums of samples 1..i for every i make each marker cost the same whatever
+    // its length, so a file with tens of thousands of long markers still loads in linear time.
+    constexpr size_t kPrefixSumsFrom = 64;
+    SortMarkers(); // by the ranges as given first: of two equal ones, the later stays
+    std::vector<TSampleSums> prefix;
+    if (markers_.size() > kPrefixSumsFrom && SampleCount() > 0) {
+        prefix.resize(static_cast<size_t>(SampleCount()) + 1);
+        prefix[0].previousAltitude = Sample(1).Altitude();
+        for (int i = 1; i <= SampleCount(); ++i) {
+            prefix[static_cast<size_t>(i)] = prefix[static_cast<size_t>(i) - 1];
+            prefix[static_cast<size_t>(i)].AddRun(Sample(i).bytes, 1);
+        }
+    }
     for (size_t i = 1; i < markers_.size(); ++i) {
         TKLTMarker& m = *markers_[i];
-        try {
-            ComputeMarker(m, m.first, m.last);
-        } catch (const Exception&) {
-            // A marker that no longer fits keeps its range; the file stays usable.
+        int first = m.first;
+        int last = m.last;
+        if (!NormaliseRange(first, last)) {
+            continue; // a marker that no longer fits keeps its range; the file stays usable
         }
-        const TKLTMarker& before = *markers_[i - 1];
-        sorted = sorted && (i == 1 || before.first < m.first || (before.first == m.first && before.last > m.last));
+        SetMarkerValues(m, first, last, prefix.empty() ? SumsOver(first, last) : Difference(prefix, first, last));
     }
-    if (!sorted) {
-        // Normalised ranges (a reversed one, say) can break the order or meet another marker's
-        // range; adding them again restores both rules, the later marker winning as always.
-        std::vector<std::unique_ptr<TKLTMarker>> others(std::make_move_iterator(markers_.begin() + 1),
-                                                        std::make_move_iterator(markers_.end()));
-        markers_.resize(1);
-        for (const auto& marker : others) {
-            InsertMarker(*marker);
+    SortMarkers(); // normalised ranges may have met or changed places
+}
+
+TSampleSums TKLTFile::Difference(const std::vector<TSampleSums>& prefix, int first, int last) {
+    const TSampleSums& to = prefix[static_cast<size_t>(last)];
+    const TSampleSums& before = prefix[static_cast<size_t>(first) - 1];
+    TSampleSums sums;
+    sums.watts = to.watts - before.watts;
+    sums.revolutions = to.revolutions - before.revolutions;
+    sums.beats = to.beats - before.beats;
+    sums.speed = to.speed - before.speed;
+    sums.temperature = to.temperature - before.temperature;
+    sums.climb = to.climb - before.climb;
+    return sums;
+}
+
+void TKLTFile::SortMarkers() {
+    // Normalised ranges (a reversed one, say) can break the order or meet another marker's range:
+    // sorted by first index, the longer first, and of equal ranges the later marker wins.
+    auto before = [](const std::unique_ptr<TKLTMarker>& a, const std::unique_ptr<TKLTMarker>& b) {
+        return a->first < b->first || (a->first == b->first && a->last > b->last);
+    };
+    auto sameRange = [](const auto& a, const auto& b) { return a->SameRange(*b); };
+    if (markers_.size() < 2 || (std::is_sorted(markers_.begin() + 1, markers_.end(), before) &&
+                                std::adjacent_find(markers_.begin() + 1, markers_.end(), sameRange) == markers_.end())) {
+        return;
+    }
+    std::stable_sort(markers_.begin() + 1, markers_.end(), before);
+    std::vector<std::unique_ptr<TKLTMarker>> unique;
+    unique.reserve(markers_.size());
+    for (auto& marker : markers_) {
+        if (unique.size() > 1 && unique.back()->SameRange(*marker)) {
+            unique.back() = std::move(marker); // the later one of a range wins
+        } else {
+            unique.push_back(std::move(marker));
         }
     }
+    markers_ = std::move(unique);
 }
 
 void TKLTFile::Normalise() {

@@ -17,6 +17,7 @@
 #include "core/KLTTrBer.h"
 #include "core/PagArray.h"
 #include "core/SampleElement.h"
+#include "core/SampleSums.h"
 
 namespace klt {
 
@@ -50,6 +51,13 @@ struct TForeignImportOptions {
     std::string initials;         // the athlete of the imported training; empty: as the file says
 };
 
+// A sample table shorter than the count before it: the samples it lacks read as zero.
+struct TSampleTableDamage {
+    int counted = 0; // samples the file's count announces
+    int present = 0; // whole samples the file holds
+    std::string Text() const;
+};
+
 enum class TLoadState : uint8_t { Empty = 0, Requested = 1, Loaded = 2, Imported = 3 };
 enum class TZeitFormat : uint8_t { ZeitFormatHHMMSS, ZeitFormatHHMMSSTT };
 
@@ -59,6 +67,7 @@ public:
     static constexpr int kMaxBlocks = 10921; // keeps the block table below 64 KiB
     static constexpr int kCommentLength = 70;
     static constexpr int kMarkerNameLength = 255;
+    static constexpr int kMaxMarkers = 65535; // after marker 0: what the 16-bit count field holds
 
     explicit TKLTFile(std::string fileName = {});
     ~TKLTFile();
@@ -79,6 +88,8 @@ public:
 
     // Reads the named file, any version. On failure the object is left cleared.
     void ReadFile();
+    // What the last read found missing; nothing for a whole file.
+    const std::optional<TSampleTableDamage>& Damage() const { return damage_; }
     // Reads header, markers, blocks and calibration but no samples (load state "requested"):
     // enough to know date, times, initials and comment of many files quickly.
     void ReadHeader();
@@ -197,6 +208,9 @@ public:
     // Moves a file inside the database to its place there (folders by initials and month, name
     // by initial, date and a free suffix letter).
     void CanonicalRename();
+    // Saves the training as a new file in its place in the database, under a name no other file or
+    // training has, and takes that name. Never replaces a file.
+    void SaveAsNewTraining(const std::string& databaseDir);
 
 private:
     friend class TKLTFileReader;
@@ -209,9 +223,22 @@ private:
     void ClearSelection();
     std::string PromptDescription() const;
     void RecomputeMarkers();
+    // The modification time a save gives the file: the modification mark, else the time of the
+    // file it replaces (`previous`, -1 for none), else the training's own date and start.
+    TDateTimeMark SaveStamp(int64_t previous) const;
+    void WriteSaved(const std::string& path, const TDateTimeMark& stamp);
+    bool OtherTrainingUses(const std::string& path) const;
 
     // Computes markers 1.. for their ranges and keeps the list sorted with unique ranges.
     void ComputeOtherMarkers();
+    // Sorts markers 1.. by first index (the longer first); of equal ranges the later one stays.
+    void SortMarkers();
+    // Swaps a reversed range and cuts it to the samples; false when there are none.
+    bool NormaliseRange(int& first, int& last) const;
+    TSampleSums SumsOver(int first, int last) const;
+    // The sums of samples first..last from the sums of 1..i for every i.
+    static TSampleSums Difference(const std::vector<TSampleSums>& prefix, int first, int last);
+    void SetMarkerValues(TKLTMarker& marker, int first, int last, const TSampleSums& sums) const;
     void DeriveInterval();
     int SafeInterval() const { return interval_ > 0 ? interval_ : 1; }
 
@@ -228,6 +255,7 @@ private:
     int64_t stamp_ = -1;
     TDateTimeMark modificationMark_;
     TForeignImportOptions importOptions_;
+    std::optional<TSampleTableDamage> damage_;
 
     TKLTTrainingsBereiche zones_;
     std::vector<IKLTFileView*> views_;

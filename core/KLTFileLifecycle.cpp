@@ -55,7 +55,8 @@ void TKLTFile::EnsureLoaded(int level) {
     Announce(TKLTChange::Everything);
     if (IsInDatabase(fileName_, TrainingEnvironment().databaseDir)) {
         CanonicalRename();
-        if (Modified()) {
+        // A damaged file stays as it is, so nothing of what it still holds is written over.
+        if (Modified() && !damage_) {
             Save();
         }
     }
@@ -63,24 +64,67 @@ void TKLTFile::EnsureLoaded(int level) {
 
 bool TKLTFile::Save() {
     EnsureLoaded();
+    const std::string& databaseDir = TrainingEnvironment().databaseDir;
+    if (!FileExists(fileName_) && IsInDatabase(fileName_, databaseDir) && !markers_.empty()) {
+        SaveAsNewTraining(databaseDir); // the name it was given may have been taken meanwhile
+        return true;
+    }
     if (FileExists(fileName_) && ChangedOnDisk() &&
         Prompt().Ask("Warning", FormatText(LoadText(278), {PromptDescription()}), TPromptButtons::YesNo) !=
             TPromptAnswer::Yes) {
         return false;
     }
-    TDateTimeMark stamp = modificationMark_;
-    if (stamp.IsNone()) {
-        const int64_t previous = FileModificationStamp(fileName_);
-        stamp = previous >= 0 ? FromUnixTime(static_cast<time_t>(previous / 1'000'000'000))
-                              : TDateTimeMark{header_.date, markers_.empty() ? 0 : Marker(0).startTime};
+    WriteSaved(fileName_, SaveStamp(FileModificationStamp(fileName_)));
+    UpdateTrainingIndex(databaseDir, fileName_);
+    Announce(TKLTChange::Caption);
+    return true;
+}
+
+TDateTimeMark TKLTFile::SaveStamp(int64_t previous) const {
+    if (!modificationMark_.IsNone()) {
+        return modificationMark_;
     }
-    stamp_ = WriteKLT7(fileName_, stamp);
-    UpdateTrainingIndex(TrainingEnvironment().databaseDir, fileName_);
+    return previous >= 0 ? FromUnixTime(static_cast<time_t>(previous / 1'000'000'000))
+                         : TDateTimeMark{header_.date, markers_.empty() ? 0 : Marker(0).startTime};
+}
+
+void TKLTFile::WriteSaved(const std::string& path, const TDateTimeMark& stamp) {
+    stamp_ = WriteKLT7(path, stamp);
     header_.magic = {'K', 'L', 'T', '7'};
     header_.flags |= TKLTHeader::kFlagExtraHeader;
     modificationMark_ = TDateTimeMark::None();
-    Announce(TKLTChange::Caption);
-    return true;
+}
+
+bool TKLTFile::OtherTrainingUses(const std::string& path) const {
+    const TKLTFile* other = KLTFileRegistry().Find(path);
+    return other != nullptr && other != this;
+}
+
+void TKLTFile::SaveAsNewTraining(const std::string& databaseDir) {
+    const TDateTimeMark stamp = SaveStamp(-1);
+    const std::string original = fileName_;
+    const std::string path = PlaceNewTraining(
+        databaseDir, NormalizeInitials(Marker(0).name), header_.date,
+        [&](const std::string& temporary) {
+            try {
+                WriteSaved(temporary, stamp);
+            } catch (Exception& e) {
+                // The temporary name means nothing to the user; the caller names the training.
+                const std::string prefix = "'" + temporary + "': ";
+                if (e.Message().rfind(prefix, 0) == 0) {
+                    e.SetMessage(e.Message().substr(prefix.size()));
+                }
+                throw;
+            }
+        },
+        [this](const std::string& name) { return OtherTrainingUses(name); });
+    fileName_ = path;
+    stamp_ = FileModificationStamp(path);
+    UpdateTrainingIndex(databaseDir, path);
+    if (TrainingEnvironment().fileHistory != nullptr) {
+        TrainingEnvironment().fileHistory->RenameFile(original, path);
+    }
+    Announce(TKLTChange::Modified); // a new name
 }
 
 bool TKLTFile::Revert() {
@@ -157,26 +201,16 @@ void TKLTFile::CanonicalRename() {
     if (::strcasecmp(currentDir.c_str(), dir.c_str()) == 0 && HasCanonicalForm(currentName, stem)) {
         return; // already in its place
     }
-    // The first free suffix: not on disk and not used by another training object.
-    std::string target;
-    for (char suffix : kSuffixLetters) {
-        const std::string name = stem + suffix + ".klt";
-        if (FindIgnoringCase(dir, name) == name && !FileExists(dir + name) && KLTFileRegistry().Find(dir + name) == nullptr) {
-            target = dir + name;
-            break;
-        }
-    }
-    if (target.empty()) {
-        throw EKLTFileInUse(FormatText(LoadText(272), {dir + stem + "Z.klt"}));
-    }
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     if (error) {
-        throw EKLTFileDatabaseError(FormatText(LoadText(273), {target, error.message()}));
+        throw EKLTFileDatabaseError(FormatText(LoadText(273), {dir, error.message()}));
     }
-    if (FileExists(fileName_) && !RenameNoReplace(fileName_, target)) {
-        throw EKLTFileDatabaseError(FormatText(LoadText(273), {target, IoErrorMessage(errno)}));
-    }
+    const TNameTaken taken = [this](const std::string& name) { return OtherTrainingUses(name); };
+    // A file on disk moves under a name no other file has; one not written yet only picks it.
+    const std::string target = FileExists(fileName_)
+                                   ? MoveUnderFreeName(fileName_, dir, stem, taken)
+                                   : ClaimFreeName(dir, stem, taken, [](const std::string& path) { return !FileExists(path); });
     if (TrainingEnvironment().fileHistory != nullptr) {
         TrainingEnvironment().fileHistory->RenameFile(fileName_, target);
     }

@@ -21,7 +21,8 @@ public:
         try {
             ReadPhases();
         } catch (EInOutError& e) {
-            e.SetMessage(FormatText(LoadText(271), {std::to_string(phase_)}) + "\n\r" + e.Message() + "\n\r" +
+            // Lines end with a plain line feed here: a carriage return would garble terminals and logs.
+            e.SetMessage(FormatText(LoadText(271), {std::to_string(phase_)}) + "\n" + e.Message() + "\n" +
                          " ID:" + std::to_string(f_.header_.markerCountField));
             e.SetHelpContext(0);
             f_.Clear();
@@ -65,16 +66,18 @@ private:
 
         phase_ = 13;
         std::unique_ptr<TPagedDataArrayOldDataFormat> packed;
+        size_t arrived = 0;
         if (HasPackedSamples(Version())) {
             packed = std::make_unique<TPagedDataArrayOldDataFormat>(5);
-            packed->ReadFromFile(in, 0, sampleCount_);
+            arrived = packed->ReadFromFile(in, 0, sampleCount_);
         } else {
             f_.samples_.SetCount(1); // the placeholder before sample 1
-            f_.samples_.ReadFromFile(in, 1, sampleCount_);
+            arrived = f_.samples_.ReadFromFile(in, 1, sampleCount_);
         }
+        NoteMissingSamples(arrived);
 
         phase_ = 14;
-        if ((f_.header_.flags & TKLTHeader::kFlagExtraHeader) != 0) {
+        if (HasExtraHeader()) {
             try {
                 f_.extraHeader_.ReadFromFile(in);
             } catch (const EInOutError&) {
@@ -122,6 +125,7 @@ private:
             ConvertOldVersion();
         }
         f_.DeriveInterval();
+        f_.SortMarkers();
         TKLTMarker& whole = *f_.markers_.front();
         whole.first = sampleCount_ > 0 ? 1 : 0;
         whole.last = sampleCount_;
@@ -130,6 +134,22 @@ private:
         whole.endTime = static_cast<int32_t>(int64_t{f_.SampleTime(std::max(sampleCount_, 1))} + f_.interval_ - 1);
         f_.loadState_ = TLoadState::Requested;
     }
+
+    // A table cut short, or a count beyond the samples, still loads as the format says; the file
+    // is marked damaged with the samples it really holds.
+    void NoteMissingSamples(size_t arrived) {
+        const size_t recordSize = HasPackedSamples(Version()) ? 5 : TSampleElement::kSize;
+        if (arrived >= static_cast<size_t>(sampleCount_) * recordSize) {
+            return;
+        }
+        // A count beyond the samples took the extra header for samples too.
+        const size_t extra = HasExtraHeader() ? TExtraHeader::kSize : 0;
+        const bool extraHeaderFollows = arrived >= extra && (arrived - extra) % recordSize == 0;
+        const size_t sampleBytes = extraHeaderFollows ? arrived - extra : arrived;
+        f_.damage_ = TSampleTableDamage{sampleCount_, static_cast<int>(sampleBytes / recordSize)};
+    }
+
+    bool HasExtraHeader() const { return (f_.header_.flags & TKLTHeader::kFlagExtraHeader) != 0; }
 
     void ReadMarkers(TBinaryReader& in) {
         const size_t nameLength = MarkerNameLength(Version());
@@ -143,7 +163,8 @@ private:
 
         readRecord(4);
         phase_ = 5;
-        f_.InsertMarker(TKLTMarker(TrimText(record.name), 0, 0));
+        // In file order; sorting them once afterwards keeps reading linear in their number.
+        f_.markers_.push_back(std::make_unique<TKLTMarker>(TrimText(record.name), 0, 0));
 
         for (int i = 0; i < f_.header_.markerCountField; ++i) {
             readRecord(6);
@@ -151,9 +172,9 @@ private:
                 continue; // inactive markers are dropped
             }
             phase_ = 8;
-            TKLTMarker marker(TrimText(record.name), record.first, record.last);
+            auto marker = std::make_unique<TKLTMarker>(TrimText(record.name), record.first, record.last);
             phase_ = 9;
-            f_.InsertMarker(marker);
+            f_.markers_.push_back(std::move(marker));
         }
     }
 

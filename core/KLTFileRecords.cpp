@@ -40,6 +40,19 @@ uint16_t DateFromFileName(const std::string& name) {
     return days >= 0 && days < kNoDate ? static_cast<uint16_t>(days) : kNoDate;
 }
 
+// Fill bytes (0x00, 0xFF) and control characters are no text: what a program left in a field it
+// never filled in would show as letters of the code page.
+std::string TextBytes(std::string_view bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F && byte != 0xFF) {
+            text.push_back(c);
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 uint16_t ReadHeaderRecord(TBinaryReader& in, TKLTHeader& header) {
@@ -76,7 +89,7 @@ std::string ReadCommentField(TBinaryReader& in) {
     char comment[TKLTFile::kCommentLength + 1];
     in.Read(comment, sizeof comment);
     const size_t length = std::min<size_t>(static_cast<uint8_t>(comment[0]), TKLTFile::kCommentLength);
-    return Cp850ToUtf8(std::string_view(comment + 1, length));
+    return Cp850ToUtf8(TextBytes(std::string_view(comment + 1, length)));
 }
 
 void WriteCommentField(TAtomicFileWriter& out, const std::string& comment) {
@@ -91,7 +104,7 @@ void WriteCommentField(TAtomicFileWriter& out, const std::string& comment) {
 void ReadMarkerName(TBinaryReader& in, size_t length, TStructurArray& record) {
     std::string name(length, '\0');
     in.Read(name.data(), length);
-    record.name = Cp850ToUtf8(std::string_view(name.c_str()));
+    record.name = Cp850ToUtf8(TextBytes(std::string_view(name.c_str())));
 }
 
 void ReadMarkerFields(TBinaryReader& in, TStructurArray& record) {

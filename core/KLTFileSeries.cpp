@@ -140,7 +140,7 @@ std::vector<int> SlidingAverages(const TKLTFile& file, int before, int after, Va
 } // namespace
 
 std::vector<int> TKLTFile::MovingAverages(int kind, int windowTime) const {
-    const int h = windowTime / SafeInterval();
+    const int h = std::max(0, windowTime / SafeInterval());
     return WithChannel(kind, [&](auto valueOf) { return SlidingAverages(*this, h / 2, h - h / 2, valueOf); });
 }
 
@@ -150,9 +150,11 @@ int TKLTFile::MovingAverage(int kind, int windowTime, int index) {
     if (count == 0) {
         return 0;
     }
+    // Outside the samples the nearest one stands in; a negative window is none.
+    index = std::clamp(index, 1, count);
     const bool sameSeries = c.kind == kind && c.window == windowTime;
     if (!sameSeries) {
-        const int h = windowTime / SafeInterval();
+        const int h = std::max(0, windowTime / SafeInterval());
         c.kind = kind;
         c.window = windowTime;
         c.before = h / 2;
@@ -160,7 +162,7 @@ int TKLTFile::MovingAverage(int kind, int windowTime, int index) {
         c.last = -1; // forces a fresh sum
     }
     const int first = std::max(1, index - c.before);
-    const int last = std::clamp(index + c.after, first, count);
+    const int last = static_cast<int>(std::min<int64_t>(int64_t{index} + c.after, count));
     const bool forward = sameSeries && c.last >= c.first && first >= c.first && last >= c.last && first <= c.last + 1;
     if (!forward) {
         c.sum = SumOfKind(*this, kind, first, last);

@@ -15,6 +15,10 @@ public:
 
     int64_t Write(const std::string& path, const TDateTimeMark& stamp) {
         try {
+            // A count that wrapped would lose every marker past it; nothing is created then.
+            if (f_.MarkerCount() - 1 > TKLTFile::kMaxMarkers) {
+                throw EKLTFileInOutError("Too many markers");
+            }
             TAtomicFileWriter out(path);
             WriteHeader(out);
             WriteMarkers(out);
@@ -23,7 +27,7 @@ public:
             }
             WriteCalibrationRecord(out, f_.header_, f_.SampleCount());
             if (IsKLT7()) {
-                f_.samples_.WriteToFile(out, 1, f_.SampleCount());
+                WriteSamples(out);
                 f_.extraHeader_.WriteToFile(out);
             } else {
                 WritePackedSamples(out);
@@ -64,6 +68,21 @@ private:
         record.words = {static_cast<uint16_t>(m.AvgPower()), static_cast<uint16_t>(m.AvgHeartRate()),
                         static_cast<uint16_t>(m.AvgCadence()), static_cast<uint16_t>(m.AvgSpeed()), 0};
         WriteMarkerRecord(out, record);
+    }
+
+    // The records as they are in memory, but the speed field always the sign-extended 16-bit
+    // value, whatever another program left in its upper half.
+    void WriteSamples(TAtomicFileWriter& out) const {
+        std::vector<uint8_t> bytes;
+        bytes.reserve(static_cast<size_t>(f_.SampleCount()) * TSampleElement::kSize);
+        f_.samples_.ForEachRun(1, f_.SampleCount(), [&](const uint8_t* run, size_t length) {
+            bytes.insert(bytes.end(), run, run + length);
+        });
+        for (size_t at = 0; at < bytes.size(); at += TSampleElement::kSize) {
+            const uint8_t sign = (bytes[at + 5] & 0x80) != 0 ? 0xFF : 0x00;
+            bytes[at + 6] = bytes[at + 7] = sign;
+        }
+        out.Write(bytes.data(), bytes.size());
     }
 
     // 5 bytes a sample: speed V (32 mm/s, 11 bits) and power W (12 bits) packed over bytes 0-2,

@@ -91,32 +91,23 @@ void TPagedArrayBase::ForEachRun(int start, int n,
     }
 }
 
-void TPagedArrayBase::ReadFromFile(TBinaryReader& file, int start, int n) {
+size_t TPagedArrayBase::ReadFromFile(TBinaryReader& file, int start, int n) {
     OpenGap(start, n, false); // every element is read or zeroed below
     // One scattered read for all page runs instead of a call per run.
     std::vector<TBinaryReader::TSpan> spans;
     ForEachRun(start, n, [&](uint8_t* address, size_t length) { spans.push_back({address, length}); });
-    size_t got = file.ReadSpans(spans);
+    const size_t arrived = file.ReadSpans(spans);
     const size_t elementSize = static_cast<size_t>(elementSize_);
-    got -= got % elementSize; // an element the file supplied only in part counts as missing
+    size_t got = arrived - arrived % elementSize; // an element the file supplied only in part counts as missing
     for (const TBinaryReader::TSpan& span : spans) {
         const size_t kept = std::min(got, span.size);
         std::memset(span.data + kept, 0, span.size - kept);
         got -= kept;
     }
+    return arrived;
 }
 
 TPagedDataArray::TPagedDataArray(int elementSize) : TPagedArrayBase(elementSize, 65536, "TPagedDataArray") {}
-
-void TPagedDataArray::WriteToFile(TAtomicFileWriter& file, int start, int n) const {
-    // Write errors must reach the caller, so runs are collected rather than written inside the
-    // error-swallowing walk.
-    std::vector<std::pair<const uint8_t*, size_t>> runs;
-    ForEachRun(start, n, [&](const uint8_t* address, size_t length) { runs.emplace_back(address, length); });
-    for (const auto& [address, length] : runs) {
-        file.Write(address, length);
-    }
-}
 
 TPagedDataArrayOldDataFormat::TPagedDataArrayOldDataFormat(int elementSize)
     : TPagedArrayBase(elementSize, 16384, "TPagedDataArrayOldDataFormat") {}

@@ -12,7 +12,6 @@
 namespace klt {
 
 class TBinaryReader;
-class TAtomicFileWriter;
 
 class TPagedArrayBase {
 public:
@@ -47,8 +46,8 @@ public:
     void ForEachRun(int start, int n, const RunAction& action);
     void ForEachRun(int start, int n, const std::function<void(const uint8_t*, size_t)>& action) const;
     // Inserts n elements at `start` and fills them from the file. A short read leaves every element
-    // the file did not supply in full zeroed and is not an error.
-    void ReadFromFile(TBinaryReader& file, int start, int n);
+    // the file did not supply in full zeroed and is not an error. Returns the bytes that arrived.
+    size_t ReadFromFile(TBinaryReader& file, int start, int n);
 
 protected:
     TPagedArrayBase(int elementSize, int pageSize, const char* className);
@@ -83,7 +82,6 @@ private:
 class TPagedDataArray : public TPagedArrayBase {
 public:
     explicit TPagedDataArray(int elementSize);
-    void WriteToFile(TAtomicFileWriter& file, int start, int n) const;
 };
 
 // The 5-byte records of older files while they are converted; read-only, 16 KiB pages.

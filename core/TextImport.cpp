@@ -101,29 +101,11 @@ public:
 
     // Time of day "H:MM:SS" with optional hundredths ".hh", in 1/100 s.
     int64_t TimeOfDay(std::string_view word) const {
-        int hours = 0, minutes = 0, seconds = 0, hundredths = 0;
-        const char* p = word.data();
-        const char* end = word.data() + word.size();
-        auto field = [&](int& value, int maxDigits) {
-            const char* start = p;
-            auto [next, error] = std::from_chars(p, std::min(end, p + maxDigits), value);
-            p = next;
-            return error == std::errc() && p != start;
-        };
-        bool valid = field(hours, 2) && p < end && *p++ == ':' && field(minutes, 2) && p < end && *p++ == ':' &&
-                     field(seconds, 2);
-        if (valid && p < end && *p == '.') {
-            ++p;
-            const char* start = p;
-            valid = field(hundredths, 2);
-            if (p - start == 1) {
-                hundredths *= 10;
-            }
-        }
-        if (!valid || p != end || hours > 23 || minutes > 59 || seconds > 59) {
+        const std::optional<int64_t> time = ParseTimeText(word);
+        if (!time || *time >= kOneDay) {
             Fail("\"" + ValidUtf8(word.substr(0, 20)) + "\" is not a time of day");
         }
-        return ((hours * 60LL + minutes) * 60 + seconds) * 100 + hundredths;
+        return *time;
     }
 
     std::string_view Rest() {

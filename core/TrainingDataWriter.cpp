@@ -12,8 +12,6 @@
 namespace klt {
 namespace {
 
-constexpr size_t kMaxMarkers = 65536; // marker 0 and a 16-bit count of the others
-
 void CreateDirectoryOf(const std::string& path) {
     const std::filesystem::path directory = std::filesystem::path(path).parent_path();
     std::error_code error;
@@ -53,7 +51,7 @@ void TTrainingData::WriteTraining(const std::string& path) const {
     try {
         // Counts the file cannot hold fail before anything is created.
         CheckBlockCount(blocks_.size());
-        if (markers_.size() > kMaxMarkers) {
+        if (markers_.size() > size_t{TKLTFile::kMaxMarkers} + 1) { // marker 0 and a 16-bit count of the others
             throw EKLTFileInOutError("Too many markers");
         }
         // The file's own folder, wherever it is: a training need not carry a database name.

@@ -26,6 +26,7 @@
 
 #include "app/KLTIni.h"
 #include "app/KLTMainExport.h"
+#include "core/BinaryFile.h"
 #include "core/KLTFile.h"
 #include "ui/Dialogs.h"
 #include "ui/KLTChildForm.h"
@@ -160,7 +161,11 @@ bool TKLTMainForm::PrintActiveDocumentTo(const QString& pdfPath) {
             return false;
         }
     }
+    // A temporary file is the owner's alone; the PDF gets the permissions any saved file gets.
     std::error_code error;
+    std::filesystem::permissions(QFile::encodeName(temporary.fileName()).toStdString(),
+                                 static_cast<std::filesystem::perms>(NewFileMode(QFile::encodeName(pdfPath).toStdString())),
+                                 error);
     std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(),
                             QFile::encodeName(pdfPath).toStdString(), error);
     if (error) {

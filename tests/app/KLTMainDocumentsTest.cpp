@@ -136,6 +136,21 @@ TEST_F(KLTMainDocuments, TrainingInsideTheDatabaseOpensWhereItIs) {
     EXPECT_EQ(KLTFileRegistry().Find(placed)->Views().size(), 2u);
 }
 
+TEST_F(KLTMainDocuments, DamagedTrainingOpensWithAWarningThatSaysWhatIsLeft) {
+    test::TRawTraining raw = test::SimpleTraining('7', 40);
+    raw.sampleCountField = 0xFFFF;
+    const std::string path = dir.File("damaged.klt");
+    raw.WriteTo(path);
+    test::TScriptedPrompt prompt;
+    opener.OpenTrainingFile(path);
+    ASSERT_EQ(windows->createdPaths.size(), 1u);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].caption, "Warning");
+    EXPECT_EQ(prompt.shown[0].text, "'" + path + "': The training file is damaged: it holds 40 of the 65534 "
+                                    "samples it announces; the missing ones read as zero.");
+    EXPECT_EQ(test::ReadFileBytes(path), raw.Bytes()); // the original stays as it was
+}
+
 TEST_F(KLTMainDocuments, FolderOpensNothingAndMemoryImagesGoToTheirHook) {
     test::TScriptedPrompt prompt;
     opener.OpenTrainingFile(dir.Path());

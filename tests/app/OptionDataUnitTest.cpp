@@ -122,6 +122,45 @@ TEST_F(OptionDataNew, DamagedFirstLineGivesTheDefaultProfile) {
     EXPECT_EQ(prompt.shown[0].text, "File:JD.xml damaged");
 }
 
+TEST_F(OptionDataNew, ProfileReadWithLossesIsKeptBesideItBeforeItIsWritten) {
+    TOptionDataNew profile(dir.Path(), "JD", kToday);
+    Customise(profile.Sets());
+    const std::string good = WriteProfileText(profile.Sets());
+    std::string damagedBlock = good;
+    damagedBlock.insert(damagedBlock.find("  </System>"), "    <Unknown/>\n");
+    std::string zoneSetDropped = good;
+    const size_t secondSet = zoneSetDropped.find("<TrainingZoneSet>", zoneSetDropped.find("<TrainingZoneSet>") + 1);
+    zoneSetDropped.replace(zoneSetDropped.find("\"KB\"", secondSet), 4, "\"XX\""); // no longer fits the first
+
+    for (const std::string& original : {damagedBlock, zoneSetDropped, std::string("not a profile\n")}) {
+        std::filesystem::remove(dir.File("JD.xml.damaged"));
+        WriteFileBytes(dir.File("JD.xml"), original);
+        TOptionDataNew loaded = Loaded("JD");
+        EXPECT_EQ(ReadFileBytes(dir.File("JD.xml.damaged")), original);
+        ASSERT_TRUE(loaded.Save());
+        EXPECT_NE(ReadFileBytes(dir.File("JD.xml")), original);
+        EXPECT_EQ(ReadFileBytes(dir.File("JD.xml.damaged")), original); // what was lost stays at hand
+    }
+}
+
+TEST_F(OptionDataNew, UnchangedProfileIsNotRewritten) {
+    TOptionDataNew profile(dir.Path(), "JD", kToday);
+    Customise(profile.Sets());
+    ASSERT_TRUE(profile.Save());
+    struct stat before {};
+    ASSERT_EQ(::stat(dir.File("JD.xml").c_str(), &before), 0);
+    TOptionDataNew loaded = Loaded("JD");
+    ASSERT_TRUE(loaded.Save());
+    struct stat after {};
+    ASSERT_EQ(::stat(dir.File("JD.xml").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino); // the same file, not a new one
+    EXPECT_FALSE(std::filesystem::exists(dir.File("JD.xml.damaged")));
+
+    loaded.Sets().System.VeltrakVersion = 7;
+    ASSERT_TRUE(loaded.Save());
+    EXPECT_EQ(Loaded("JD").Sets().System.VeltrakVersion, 7);
+}
+
 TEST_F(OptionDataNew, EmptyProfileFileIsReplacedByADefaultOne) {
     WriteFileBytes(dir.File("JD.xml"), "");
     TOptionDataNew loaded = Loaded("JD");

@@ -57,6 +57,28 @@ TEST_F(KltTool, InfoJsonCarriesEveryField) {
     }
 }
 
+TEST_F(KltTool, InfoAndDatabaseReportDamagedFilesAndNeverWaitOnAPipe) {
+    TRawTraining raw = SimpleTraining('7', 3480);
+    raw.sampleCountField = 0xFFFF;
+    const std::string damaged = Put(raw, "damaged.klt");
+    const std::string damage = "'" + damaged + "': The training file is damaged: it holds 3480 of the 65534 "
+                               "samples it announces; the missing ones read as zero.\n";
+    const TRun info = Klt("info " + damaged);
+    EXPECT_EQ(info.status, 1);
+    EXPECT_NE(info.out.find("65534"), std::string::npos) << info.out; // still shown as the file says
+    EXPECT_EQ(info.err, damage);
+
+    const std::string fifo = dir_.File("fifo.klt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string good = Put(SimpleTraining('7', 10), "good.klt");
+    EXPECT_EQ(Klt("info " + fifo).status, 1);
+    const TRun add = Klt("db add " + fifo + " " + damaged + " " + good);
+    EXPECT_EQ(add.status, 1);
+    EXPECT_NE(add.out.find(good + " -> " + dir_.File("db")), std::string::npos) << add.out << add.err;
+    EXPECT_NE(add.err.find(damage), std::string::npos) << add.err;
+    EXPECT_NE(add.err.find("'" + fifo + "': "), std::string::npos) << add.err;
+}
+
 TEST_F(KltTool, InfoShowsOldFilesAsOldestVersionAndModified) {
     std::string bytes = SimpleTraining(' ', 5).Bytes();
     bytes.replace(0, 4, "Ok19");
@@ -76,7 +98,7 @@ TEST_F(KltTool, DamagedFilesFailWithTheSystemsMessage) {
     const std::string path = Put(raw, "bad.klt");
     const TRun r = Klt("info " + path);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "'" + path + "': File isn't a training file or is corrupted (2)\n\rHeader\n\r ID:0\n");
+    EXPECT_EQ(r.err, "'" + path + "': File isn't a training file or is corrupted (2)\nHeader\n ID:0\n");
     EXPECT_TRUE(r.out.empty());
     EXPECT_EQ(Klt("samples " + dir_.File("missing.klt")).status, 1);
 }

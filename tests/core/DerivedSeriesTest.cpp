@@ -44,6 +44,23 @@ TEST(DerivedSeries, MovingAverageMatchesAFreshSumInAnyOrder) {
     }
 }
 
+TEST(DerivedSeries, MovingAverageOutsideTheSamplesIsThatOfTheNearestSample) {
+    TKLTFile file;
+    test::FillTraining(file, 30);
+    const int atEnd = NaiveAverage(file, 200, 30);
+    for (const int index : {31, 32, 33, 1000, 2147483647}) {
+        EXPECT_EQ(file.MovingAverage(1, 200, index), atEnd) << index;
+    }
+    const int atStart = NaiveAverage(file, 200, 1);
+    for (const int index : {0, -5, -2147483647 - 1}) {
+        EXPECT_EQ(file.MovingAverage(1, 200, index), atStart) << index;
+    }
+    EXPECT_EQ(file.MovingAverage(1, 2147483647, 15), NaiveAverage(file, 10000, 15)); // the whole file
+    EXPECT_EQ(file.MovingAverage(1, -300, 15), file.Sample(15).Power()); // no window: the sample itself
+    TKLTFile empty;
+    EXPECT_EQ(empty.MovingAverage(1, 200, 5), 0);
+}
+
 TEST(DerivedSeries, CumulativeAmountsAndTheirInverse) {
     TKLTFile file;
     test::FillTraining(file, 10); // speed 32 * i mm/s, power 8 * i, one-second interval

@@ -13,6 +13,7 @@
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
 #include "core/SampleElement.h"
+#include "tests/support/ScriptedPrompt.h"
 
 namespace klt {
 namespace {
@@ -115,7 +116,7 @@ TEST(HrmImport, RealFilesKeepTheirColumnsApart) {
 
     // A note in Latin-1 bytes.
     TImported merger(ReadAll(kRealFiles / "HRM_Track_Merger__sample.hrm"));
-    EXPECT_EQ(merger.file.Comment(), "\xC3\xAB\xC3\xBF\xC3\xAB\xC3\xBF\xC3\xAB\xC3\xBF");
+    EXPECT_EQ(merger.file.Comment(), "\xC3\xAB\xC3\xAB\xC3\xAB"); // the 0xFF fill between went
 
     // The date in full, not its last six digits.
     EXPECT_EQ(CivilFromDaysSince1880(running.file.Header().date).year, 2014);
@@ -204,9 +205,46 @@ TEST(HrmImport, NotesInAnyEncodingBecomeText) {
     EXPECT_EQ(TImported(HrmText("000000000", "120\n", "Sprang p\xE5 glansis")).file.Comment(),
               "Sprang p\xC3\xA5 glansis");
     EXPECT_EQ(TImported(HrmText("000000000", "120\n", "Kl\xC3\xB6ppel")).file.Comment(), "Kl\xC3\xB6ppel");
-    EXPECT_EQ(TImported(HrmText("000000000", "120\n", "a\x01\x85\xEB\xFF")).file.Comment(), "a\xC3\xAB\xC3\xBF");
+    EXPECT_EQ(TImported(HrmText("000000000", "120\n", "a\x01\x85\xEB\xFF")).file.Comment(), "a\xC3\xAB");
     EXPECT_EQ(TImported(HrmText("000000000", "120\n", "5 \xE2\x82\xAC?")).file.Comment(), "5 ?"); // no euro sign
     EXPECT_EQ(TImported(HrmText("000000000", "120\n", "")).file.Comment(), "");
+}
+
+TEST(HrmImport, OneBadLineIsSkippedWithAWarningThatNamesIt) {
+    std::string content = ReadAll(kRealFiles / "sportstracker__cycling-english.hrm");
+    const size_t data = content.find("[HRData]");
+    const size_t lineStart = content.find('\n', content.find('\n', data) + 1) + 1; // the second sample line
+    const size_t lineEnd = content.find('\n', lineStart);
+    const int lineNumber = static_cast<int>(std::count(content.begin(), content.begin() + lineStart, '\n')) + 1;
+    content.replace(lineStart, lineEnd - lineStart, "141\t25x\t80");
+    test::TScriptedPrompt prompt;
+    TImported hrm(content);
+    EXPECT_EQ(hrm.file.SampleCount(), 204); // one of 205
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].caption, "Warning");
+    EXPECT_THAT(prompt.shown[0].text, HasSubstr("'ride.hrm' line " + std::to_string(lineNumber) + ": \"25x\""));
+    EXPECT_THAT(prompt.shown[0].text, HasSubstr("skipped"));
+
+    // A file whose sample lines are mostly bad is no recording with a glitch: it is refused.
+    EXPECT_THAT(ImportError(HrmText("000000000", "120\n12a\n13b\n")), HasSubstr("line 14"));
+}
+
+TEST(HrmImport, TrainingStartsAtTheStartTimeWithItsLapsAsMarkers) {
+    TImported hrm(ReadAll(kRealFiles / "sportstracker__cycling-english.hrm"));
+    const TKLTFile& file = hrm.file;
+    EXPECT_EQ(file.Marker(0).startTime, ((13 * 60 + 10) * 60 + 42) * 100); // StartTime=13:10:42.0
+    // Laps end 0:20:34.6, 0:46:51.2, 0:50:57.6 and 0:51:22.6 into the ride; samples are 15 s apart.
+    ASSERT_EQ(file.MarkerCount(), 5);
+    EXPECT_EQ(file.Marker(1).name, "Lap 1");
+    EXPECT_EQ(std::make_pair(file.Marker(1).first, file.Marker(1).last), std::make_pair(1, 82));
+    EXPECT_EQ(std::make_pair(file.Marker(2).first, file.Marker(2).last), std::make_pair(83, 187));
+    EXPECT_EQ(file.Marker(3).name, "Lap 3");
+    EXPECT_EQ(std::make_pair(file.Marker(3).first, file.Marker(3).last), std::make_pair(188, 204));
+    EXPECT_EQ(std::make_pair(file.Marker(4).first, file.Marker(4).last), std::make_pair(205, 205)); // the last sample
+
+    TImported noLaps(HrmText("000000000", "120\n121\n"));
+    EXPECT_EQ(noLaps.file.MarkerCount(), 1);
+    EXPECT_EQ(noLaps.file.Marker(0).startTime, ((8 * 60 + 59) * 60 + 3) * 100);
 }
 
 TEST(HrmImport, BadInputNamesTheFileAndLine) {

@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
 #include "core/KLTFileRegistry.h"
@@ -111,6 +116,68 @@ TEST_F(TrainingDatabase, RenamingNeverOverwritesAnotherTraining) {
     EXPECT_EQ(check.SampleCount(), 5);
 }
 
+// Several processes placing trainings of one athlete and day at once, as two `klt import` runs
+// or an import beside a download do: every training keeps a name of its own.
+TEST_F(TrainingDatabase, TrainingsPlacedAtOnceNeverReplaceEachOther) {
+    constexpr int kProcesses = 4;
+    constexpr int kEach = 8;
+    const uint16_t date = Day(2026, 12, 9);
+    TrainingEnvironment() = {db_, nullptr, nullptr};
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(gate[1]);
+            char go;
+            (void)::read(gate[0], &go, 1); // all start together
+            std::string placed;
+            for (int i = 0; i < kEach; ++i) {
+                const int count = 10 + p * kEach + i; // tells the trainings apart
+                TKLTFile file(dir_.File("in" + std::to_string(count) + ".hrm"));
+                test::FillTraining(file, count, {{3600000, static_cast<uint16_t>(count)}}, "JD", date);
+                try {
+                    if (!PlaceInDatabase(file, db_)) {
+                        ::_exit(2);
+                    }
+                } catch (const std::exception& e) {
+                    std::fprintf(stderr, "%s\n", e.what());
+                    ::_exit(3);
+                }
+                placed += file.FileName() + "\n";
+            }
+            test::WriteFileBytes(dir_.File("placed" + std::to_string(p)), placed);
+            ::_exit(0);
+        }
+        children.push_back(pid);
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    for (pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    std::set<std::string> paths;
+    for (int p = 0; p < kProcesses; ++p) {
+        std::istringstream lines(test::ReadFileBytes(dir_.File("placed" + std::to_string(p))));
+        for (std::string line; std::getline(lines, line);) {
+            paths.insert(line);
+        }
+    }
+    EXPECT_EQ(paths.size(), size_t{kProcesses * kEach});
+    std::set<int> counts;
+    for (const std::string& path : paths) {
+        TKLTFile check(path);
+        check.ReadFile();
+        counts.insert(check.SampleCount());
+    }
+    EXPECT_EQ(counts.size(), size_t{kProcesses * kEach}) << "a training was replaced by another";
+    EXPECT_EQ(Names(db_ + "/_JD.KLT/2026_12.KLT").size(), size_t{kProcesses * kEach}); // no temporaries left
+}
+
 TEST_F(TrainingDatabase, ChangingDateOrInitialsMovesTheFile) {
     const std::string path = PutTraining("_JD.KLT/2026_12.KLT/J091226A.klt", "JD", Day(2026, 12, 9));
     TKLTFile& file = Open(path);
@@ -140,6 +207,37 @@ TEST_F(TrainingDatabase, OldVersionsAreSavedAsKlt7WhenLoadedInTheDatabase) {
     TKLTFile check(file.FileName());
     check.ReadFile();
     EXPECT_EQ(check.Header().Version(), '7');
+}
+
+TEST_F(TrainingDatabase, AddingCopiesTrainingsAndDatesOldVersionsByTheirOwnName) {
+    const std::string old = dir_.File("A020395x.klt");
+    test::SimpleTraining('4', 10).WriteTo(old);
+    const std::string added = AddTrainingToDatabase(old, db_);
+    EXPECT_EQ(added, db_ + "/_AB.KLT/1995_03.KLT/A020395A.klt");
+    TKLTFile check(added);
+    check.ReadFile();
+    EXPECT_EQ(check.Header().Version(), '7');
+    EXPECT_EQ(check.SampleCount(), 10);
+    EXPECT_TRUE(fs::exists(old)); // the user's file stays
+
+    const std::string current = dir_.File("ride.klt");
+    test::SimpleTraining('7', 12).WriteTo(current);
+    const std::string copy = AddTrainingToDatabase(current, db_);
+    EXPECT_EQ(test::ReadFileBytes(copy), test::ReadFileBytes(current)); // copied as it is
+
+    test::TRawTraining cut = test::SimpleTraining('7', 40);
+    cut.sampleCountField = 0xFFFF;
+    const std::string damaged = dir_.File("damaged.klt");
+    cut.WriteTo(damaged);
+    try {
+        AddTrainingToDatabase(damaged, db_);
+        FAIL() << "a damaged training went into the database";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(std::string(e.what()), "'" + damaged + "': The training file is damaged: it holds 40 of the "
+                                         "65534 samples it announces; the missing ones read as zero.");
+    }
+    std::vector<std::string> names = Names(db_);
+    EXPECT_EQ(names, (std::vector<std::string>{"_AB.KLT"})); // nothing else, no temporary
 }
 
 TEST_F(TrainingDatabase, WalkFiltersByInitialsAndDates) {
@@ -290,11 +388,11 @@ TEST_F(TrainingDatabase, InitialsFromAFileNeverLeadOutOfTheDatabase) {
     TKLTFile& file = Open(path);
     file.EnsureLoaded();
     // The slashes go; the dots are allowed in initials and stay inside one folder name.
-    EXPECT_EQ(file.FileName(), db_ + "/_......escaped.KLT/2026_12.KLT/.091226A.klt");
+    EXPECT_EQ(file.FileName(), db_ + "/_......escaped.KLT/2026_12.KLT/_091226A.klt"); // and is not hidden
     EXPECT_EQ(Names(dir_.Path()), std::vector<std::string>{"_DATA.KLT"});
 }
 
-TEST_F(TrainingDatabase, WhenEverySuffixIsTakenTheTrainingIsInUse) {
+TEST_F(TrainingDatabase, WhenEverySuffixIsTakenTheUserIsToldSo) {
     const uint16_t date = Day(2026, 12, 9);
     const std::string dir = db_ + "/_JD.KLT/2026_12.KLT/";
     fs::create_directories(dir);
@@ -306,10 +404,45 @@ TEST_F(TrainingDatabase, WhenEverySuffixIsTakenTheTrainingIsInUse) {
     try {
         file.EnsureLoaded();
         FAIL() << "no free name, yet loaded";
-    } catch (const EKLTFileInUse& e) {
-        EXPECT_NE(std::string(e.what()).find("is already in use by this application"), std::string::npos);
+    } catch (const EKLTFileDatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("all 36 names for trainings of this athlete on this day are taken"),
+                  std::string::npos)
+            << e.what();
     }
     EXPECT_TRUE(fs::exists(path)); // nothing was moved or lost
+
+    TKLTFile outside(dir_.File("ride.klt"));
+    test::FillTraining(outside, 5, {}, "JD", date);
+    EXPECT_THROW(PlaceInDatabase(outside, db_), EKLTFileDatabaseError);
+    EXPECT_EQ(Names(dir).size(), 36u); // and no temporary stays behind
+}
+
+TEST_F(TrainingDatabase, TemporariesOfKilledRunsGoWithTheNextPlacement) {
+    const uint16_t date = Day(2026, 12, 9);
+    const std::string dir = db_ + "/_JD.KLT/2026_12.KLT/";
+    fs::create_directories(dir);
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(gone, nullptr, 0);
+    const std::string ofGoneRun = ".J091226A.klt." + std::to_string(gone) + "-a1b2c3";
+    const std::string ofLiveRun = ".J091226B.klt." + std::to_string(::getpid()) + "-a1b2c3";
+    for (const std::string& name : {ofGoneRun, ofLiveRun, std::string(".hidden-notes.txt")}) {
+        test::WriteFileBytes(dir + name, "partial");
+    }
+    PlaceNewTraining(db_, "JD", date, [](const std::string& path) { test::WriteTraining(path); });
+    EXPECT_EQ(Names(dir), (std::vector<std::string>{".J091226B.klt." + std::to_string(::getpid()) + "-a1b2c3",
+                                                    ".hidden-notes.txt", "J091226A.klt"}));
+
+    // Names that tell no process go once they have not changed for an hour.
+    const int64_t hour = int64_t{3600} * 1'000'000'000;
+    const int64_t now = 100 * hour;
+    EXPECT_TRUE(IsStaleTrainingTemporary(".incoming-Ab12Cd", now - 2 * hour, now));
+    EXPECT_TRUE(IsStaleTrainingTemporary(".J091226C.klt.Xy12Zq", now - 2 * hour, now));
+    EXPECT_FALSE(IsStaleTrainingTemporary(".J091226C.klt.Xy12Zq", now - hour / 2, now));
+    EXPECT_FALSE(IsStaleTrainingTemporary("J091226C.klt", now - 2 * hour, now));
+    EXPECT_FALSE(IsStaleTrainingTemporary(".hidden-notes.txt", now - 2 * hour, now));
 }
 
 TEST_F(TrainingDatabase, ForeignFilesLoadThroughTheImportHookOnlyWhenAskedFor) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <tuple>
+
 #include "core/Exceptions.h"
 #include "core/KLTFile.h"
 #include "tests/support/MemoryTraining.h"
+#include "tests/support/RawTraining.h"
 
 namespace klt {
 namespace {
@@ -91,6 +95,42 @@ TEST_F(TrainingMarkers, ListStaysSortedAndSameRangeReplaces) {
     file_.DeleteMarker(3);
     EXPECT_EQ(file_.MarkerCount(), 4);
     EXPECT_EQ(file_.Marker(3).name, "d");
+}
+
+// Beyond a few dozen markers their sums come from running sums over the samples: the same values,
+// and a file of markers in any order still reads sorted, one marker per range, the later winning.
+TEST(TrainingMarkerFile, ManyMarkersInAnyOrderGetTheSumsOfTheirRanges) {
+    test::TTempDir dir;
+    test::TRawTraining raw = test::SimpleTraining('7', 500);
+    std::mt19937 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        const auto a = static_cast<uint16_t>(random() % 520);
+        const auto b = static_cast<uint16_t>(random() % 520);
+        raw.markers.push_back({"m" + std::to_string(i), 1, a, b}); // reversed, empty and beyond the end too
+    }
+    raw.markers.push_back({"first", 1, 10, 20});
+    raw.markers.push_back({"later", 1, 20, 10});
+    raw.WriteTo(dir.File("many.klt"));
+    TKLTFile file(dir.File("many.klt"));
+    file.ReadFile();
+    ASSERT_GT(file.MarkerCount(), 2000);
+    for (int i = 1; i < file.MarkerCount(); ++i) {
+        const TKLTMarker& m = file.Marker(i);
+        TKLTMarker fresh;
+        file.ComputeMarker(fresh, m.first, m.last);
+        ASSERT_EQ(std::tie(m.sumPower, m.sumHeartRate, m.sumSpeed, m.sumCadence, m.sumTemperature, m.climb,
+                           m.startTime, m.endTime),
+                  std::tie(fresh.sumPower, fresh.sumHeartRate, fresh.sumSpeed, fresh.sumCadence,
+                           fresh.sumTemperature, fresh.climb, fresh.startTime, fresh.endTime))
+            << i;
+        if (i > 1) {
+            const TKLTMarker& before = file.Marker(i - 1);
+            ASSERT_TRUE(before.first < m.first || (before.first == m.first && before.last > m.last)) << i;
+        }
+        if (m.first == 10 && m.last == 20) {
+            EXPECT_EQ(m.name, "later");
+        }
+    }
 }
 
 TEST_F(TrainingMarkers, SampleTimesFollowTheBlocks) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "core/Exceptions.h"
 #include "core/KLTFile.h"
 #include "tests/support/RawTraining.h"
@@ -86,7 +90,7 @@ TEST_F(TrainingFileRead, UnknownMagicFailsInPhaseTwo) {
         TRawTraining raw = SimpleTraining('7', 3);
         raw.magic = magic;
         raw.markerCountField = 12;
-        EXPECT_EQ(FailureOf(raw), "File isn't a training file or is corrupted (2)\n\rHeader\n\r ID:12")
+        EXPECT_EQ(FailureOf(raw), "File isn't a training file or is corrupted (2)\nHeader\n ID:12")
             << magic;
     }
 }
@@ -94,7 +98,7 @@ TEST_F(TrainingFileRead, UnknownMagicFailsInPhaseTwo) {
 TEST_F(TrainingFileRead, ShortFilesNameThePhaseTheyEndIn) {
     const std::string full = SimpleTraining('7', 3).Bytes();
     EXPECT_EQ(FailureOfBytes(full.substr(0, 10)),
-              "File isn't a training file or is corrupted (2)\n\rRead beyond end of file\n\r ID:0");
+              "File isn't a training file or is corrupted (2)\nRead beyond end of file\n ID:0");
     auto phaseOf = [&](size_t length) {
         const std::string message = FailureOfBytes(full.substr(0, length));
         const auto open = message.find('(');
@@ -112,17 +116,79 @@ TEST_F(TrainingFileRead, MissingFileFailsInPhaseOne) {
         file_.ReadFile();
         FAIL();
     } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "File isn't a training file or is corrupted (1)\n\rFile not found\n\r ID:0");
+        EXPECT_STREQ(e.what(), "File isn't a training file or is corrupted (1)\nFile not found\n ID:0");
     }
+}
+
+TEST_F(TrainingFileRead, PipesAndDevicesAreRefusedWithoutWaiting) {
+    const std::string fifo = dir_.File("fifo.klt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // In a child, so that a read that waits for a writer fails the test instead of hanging it.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(10);
+        int refused = 0;
+        for (const std::string& path : {fifo, std::string("/dev/null"), dir_.Path()}) {
+            TKLTFile file(path);
+            try {
+                file.ReadFile();
+            } catch (const EInOutError&) {
+                ++refused;
+            }
+        }
+        ::_exit(refused);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the read waited on the pipe";
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(FailureOfBytes("KLT"), "File isn't a training file or is corrupted (2)\nRead beyond end of file\n ID:0");
+    file_.SetFileName(fifo);
+    EXPECT_THROW(file_.ReadFile(), EInOutError);
+}
+
+TEST_F(TrainingFileRead, CountBeyondTheSamplesIsReadAsSaidAndMarkedDamaged) {
+    TRawTraining raw = SimpleTraining('7', 3480);
+    raw.sampleCountField = 0xFFFF;
+    Load(raw);
+    EXPECT_EQ(file_.SampleCount(), 65534);
+    ASSERT_TRUE(file_.Damage().has_value());
+    EXPECT_EQ(file_.Damage()->present, 3480);
+    EXPECT_EQ(file_.Damage()->counted, 65534);
+
+    TRawTraining packed = SimpleTraining('6', 100);
+    std::string bytes = packed.Bytes();
+    bytes.resize(bytes.size() - 5 * 30 - 2); // 69 whole samples and part of one more
+    path_ = dir_.File("cut.klt");
+    test::WriteFileBytes(path_, bytes);
+    file_.SetFileName(path_);
+    file_.ReadFile();
+    ASSERT_TRUE(file_.Damage().has_value());
+    EXPECT_EQ(file_.Damage()->present, 69);
+
+    Load(SimpleTraining('7', 20));
+    EXPECT_FALSE(file_.Damage().has_value());
+}
+
+TEST_F(TrainingFileRead, FillAndControlBytesAreNoPartOfCommentsOrNames) {
+    TRawTraining raw = SimpleTraining('7', 3);
+    raw.comment = std::string("\xFF\xFF\xFFHill\x01\x00 repeats\x1B\x7F", 19);
+    raw.markers = {{"JD\xFF\xFF"}, {"\xFF\xFF\xFF", 1, 1, 2}, {"Sp\x02rint\x89", 1, 2, 3}};
+    Load(raw);
+    EXPECT_EQ(file_.Comment(), "Hill repeats");
+    EXPECT_EQ(file_.Marker(0).name, "JD");
+    EXPECT_EQ(file_.Marker(1).name, "");
+    EXPECT_EQ(file_.Marker(2).name, "Sprint\xC3\xAB"); // code page 850 letters stay
 }
 
 TEST_F(TrainingFileRead, BlockAndSampleLimits) {
     TRawTraining raw = SimpleTraining('7', 3);
     raw.blockCountField = 10922;
-    EXPECT_EQ(FailureOf(raw), "File isn't a training file or is corrupted (10)\n\rToo many blocks\n\r ID:0");
+    EXPECT_EQ(FailureOf(raw), "File isn't a training file or is corrupted (10)\nToo many blocks\n ID:0");
 
     TRawTraining empty = SimpleTraining('7', 0);
-    EXPECT_EQ(FailureOf(empty), "File isn't a training file or is corrupted (17)\n\rNo data\n\r ID:0");
+    EXPECT_EQ(FailureOf(empty), "File isn't a training file or is corrupted (17)\nNo data\n ID:0");
 
     TRawTraining huge = SimpleTraining('7', 65535);
     Load(huge);

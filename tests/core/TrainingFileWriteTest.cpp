@@ -106,6 +106,49 @@ TEST_F(TrainingFileWrite, Klt6KeepsPowerCadenceHeartRateAndRoundsSpeed) {
     EXPECT_EQ(six.MarkerCount(), 3);
 }
 
+TEST_F(TrainingFileWrite, Klt7SpeedFieldIsTheSignExtendedSixteenBitValue) {
+    TRawTraining raw = SimpleTraining('7', 3);
+    raw.samples[1].speed = 65504; // the top speed, negative as a 16-bit value
+    std::string bytes = raw.Bytes();
+    const size_t samplesStart = bytes.size() - 24 - 3 * 14;
+    bytes[samplesStart + 14 + 6] = bytes[samplesStart + 14 + 7] = '\0'; // as another program left it
+    const std::string path = dir_.File("zero-extended.klt");
+    test::WriteFileBytes(path, bytes);
+    TKLTFile file;
+    Load(file, path);
+    EXPECT_EQ(file.Sample(2).Speed(), 65504);
+    const std::string out = dir_.File("out.klt");
+    file.WriteKLT7(out, TDateTimeMark::None());
+    const std::string written = test::ReadFileBytes(out);
+    ASSERT_EQ(written.size(), bytes.size());
+    EXPECT_EQ(written.substr(samplesStart + 14 + 4, 4), std::string("\xE0\xFF\xFF\xFF", 4));
+    EXPECT_EQ(written.substr(samplesStart + 4, 4), bytes.substr(samplesStart + 4, 4)); // small speeds stay
+}
+
+TEST_F(TrainingFileWrite, MoreMarkersThanTheCountFieldHoldsAreRefused) {
+    TKLTFile file;
+    LoadRaw(file, SimpleTraining('7', 400));
+    int added = 0;
+    for (int first = 1; first <= 400 && added < 65536; ++first) {
+        for (int last = 400; last >= first && added < 65536; --last, ++added) {
+            file.InsertMarker(TKLTMarker("m", first, last)); // in order, so each insert is quick
+        }
+    }
+    ASSERT_EQ(file.MarkerCount(), 65537);
+    const std::string path = dir_.File("many.klt");
+    try {
+        file.WriteKLT7(path, TDateTimeMark::None());
+        FAIL() << "the marker count wrapped";
+    } catch (const EKLTFileInOutError& e) {
+        EXPECT_EQ(std::string(e.what()), "'" + path + "': Too many markers");
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+    file.DeleteMarker(1);
+    TKLTFile again;
+    SaveAndReload(file, again, "most.klt");
+    EXPECT_EQ(again.MarkerCount(), 65536);
+}
+
 TEST_F(TrainingFileWrite, DroppedMarkerIsNotWrittenBack) {
     TRawTraining raw = SimpleTraining('6', 10);
     raw.markers = {{"AB"}, {"one", 1, 2, 5}, {"off", 0, 3, 4}};

@@ -15,6 +15,8 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app/KLTIni.h"
@@ -270,8 +272,15 @@ TEST_F(KLTMainFormTest, ActiveDocumentPrintsToPdfAndCopiesAsAPicture) {
     test::WriteFileBytes(pdf, "old");
     ASSERT_TRUE(main.PrintActiveDocumentTo(QString::fromStdString(pdf)));
     EXPECT_EQ(test::ReadFileBytes(pdf).substr(0, 5), "%PDF-");
+    const std::string fresh = dir.File("fresh.pdf");
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(main.PrintActiveDocumentTo(QString::fromStdString(fresh)));
+    ::umask(mask);
+    struct stat status {};
+    ASSERT_EQ(::stat(fresh.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u); // not the temporary file's owner-only mode
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
-              3); // database, training, PDF: no leftovers
+              4); // database, training, two PDFs: no leftovers
 
     QApplication::clipboard()->clear();
     Action("CopyBtn")->trigger();
