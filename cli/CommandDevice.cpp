@@ -6,9 +6,11 @@
 #include <ctime>
 #include <memory>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/DevicePrompt.h"
+#include "cli/HeadUnitOptions.h"
 #include "cli/Json.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
@@ -87,69 +89,38 @@ private:
     TJsonWriter* json_;
 };
 
-} // namespace
-
-TVeltrakComPort SerialPortOption(const TArguments& parsed) {
-    TVeltrakComPort port;
-    if (const auto option = parsed.options.find("--port"); option != parsed.options.end()) {
-        port.Name = port.Path = option->second;
-    } else {
-        port = ConfiguredSystemData().VeltrakComPort();
-        if (port.Path.empty()) {
-            throw Exception("No head-unit port is configured; name one with --port PATH");
-        }
-    }
-    return port;
-}
-
-namespace {
-
 struct TDeviceOptions {
     int type = 0;
+    bool usb = false;
     TVeltrakComPort port;
     uint32_t password = 0;
 };
 
-} // namespace
-
-uint32_t ParsePassword(const std::string& text) {
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* digits = text.c_str() + (hex ? 2 : 0);
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(digits, &end, hex ? 16 : 10);
-    if (*digits == '\0' || *digits == '-' || *digits == '+' || *end != '\0' || errno != 0 ||
-        value > 0xFFFFFFFFull) {
-        throw EUsage("--password needs a 32-bit number, decimal or 0x-hexadecimal: " + text);
+// The serial port named by --port, else the configured one; an error when there is none.
+TVeltrakComPort SerialPort(const std::optional<std::string>& port) {
+    if (port) {
+        return TVeltrakComPort(*port, *port, 0);
     }
-    return static_cast<uint32_t>(value);
+    TVeltrakComPort configured = ConfiguredSystemData().VeltrakComPort();
+    if (configured.Path.empty()) {
+        throw Exception("No head-unit port is configured; name one with --port PATH");
+    }
+    return configured;
 }
 
-namespace {
-
-bool IsUsbType(int type) {
-    return type >= 6;
-}
-
-TDeviceOptions ParseDeviceOptions(const TArguments& parsed) {
+TDeviceOptions DeviceOptions(const THeadUnitOptions& given) {
     TDeviceOptions options;
-    const auto type = parsed.options.find("--type");
-    if (type == parsed.options.end() || type->second.size() != 1 || type->second[0] < '4' ||
-        type->second[0] > '7') {
-        throw EUsage("--type 4, 5, 6 or 7 is needed: the generation of the head unit");
-    }
-    options.type = type->second[0] - '0';
-    if (IsUsbType(options.type)) {
-        if (parsed.options.count("--port") != 0 || parsed.options.count("--password") != 0) {
+    options.type = given.type;
+    options.usb = given.Usb();
+    if (given.Usb()) {
+        if (given.port || given.password) {
             throw EUsage("--port and --password are for serial head units (--type 4 or 5)");
         }
         options.port.Name = options.port.Path = "USB";
         return options;
     }
-    options.port = SerialPortOption(parsed);
-    if (const auto password = parsed.options.find("--password"); password != parsed.options.end()) {
-        options.password = ParsePassword(password->second);
-    }
+    options.port = SerialPort(given.port);
+    options.password = given.password.value_or(0);
     return options;
 }
 
@@ -165,7 +136,7 @@ std::unique_ptr<TVeltrakV> ConnectUsb(int type, IPrompt& prompt) {
 
 // A protocol object for the chosen generation on exactly the chosen port.
 std::unique_ptr<TVeltrakV> Connect(const TDeviceOptions& options, IPrompt& prompt) {
-    if (IsUsbType(options.type)) {
+    if (options.usb) {
         return ConnectUsb(options.type, prompt);
     }
     auto veltrak = std::make_unique<TVeltrakV>();
@@ -191,16 +162,15 @@ std::string ClockText(const TVeltrakStatus& status) {
     return FormatIsoDate(status.ClockDay) + " " + FormatTimeOfDay(status.ClockTime, true);
 }
 
-int RunStatus(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json"}, {"--type", "--port", "--password"});
-    const TDeviceOptions options = ParseDeviceOptions(parsed);
+int RunStatus(const THeadUnitOptions& given) {
+    const TDeviceOptions options = DeviceOptions(given);
     TDevicePrompt prompt;
     auto veltrak = Connect(options, prompt);
     veltrak->ReadStatus();
     TVeltrakStatus& status = veltrak->Status();
     const std::string unread = SettingGroupNames(veltrak->FailedSettings());
     const std::string generation = HWVersionName(HWVersionOfType(options.type));
-    if (parsed.flags.count("--json") != 0) {
+    if (given.json) {
         TJsonWriter json;
         json.BeginObject().Field("port", options.port.Path).Field("generation", generation);
         json.Field("firmware", status.SWVersionText()).Field("hardware", status.HWVersionText());
@@ -229,24 +199,24 @@ int RunStatus(const std::vector<std::string>& args) {
     return 0;
 }
 
-int RunClock(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json"}, {"--type", "--port", "--password", "--set"});
-    const TDeviceOptions options = ParseDeviceOptions(parsed);
-    const auto set = parsed.options.find("--set");
-    if (set != parsed.options.end() && set->second != "now") {
-        throw EUsage("--set takes \"now\"");
-    }
+struct TClockOptions {
+    THeadUnitOptions headUnit;
+    std::optional<std::string> set;
+};
+
+int RunClock(const TClockOptions& given) {
+    const TDeviceOptions options = DeviceOptions(given.headUnit);
     TDevicePrompt prompt;
     auto veltrak = Connect(options, prompt);
     TVeltrakStatus& status = veltrak->Status();
-    if (set != parsed.options.end()) {
+    if (given.set) {
         const TDateTimeMark now = TDateTimeMark::Now();
         status.ClockDay = static_cast<uint16_t>(now.days);
         status.ClockTime = now.time;
         veltrak->WriteClock();
     }
     veltrak->ReadClock();
-    if (parsed.flags.count("--json") != 0) {
+    if (given.headUnit.json) {
         TJsonWriter json;
         json.BeginObject().Field("clock", ClockText(status)).EndObject();
         std::printf("%s\n", json.Text().c_str());
@@ -256,26 +226,31 @@ int RunClock(const std::vector<std::string>& args) {
     return 0;
 }
 
+void AddStatusCommand(CLI::App& device, TCommandRun& selected) {
+    auto options = std::make_shared<THeadUnitOptions>();
+    CLI::App& status = *device.add_subcommand(
+        "status", "identify a head unit and read its whole status (6, 7: over USB; KLT_USB_SIM: the simulator's)");
+    AddHeadUnitOptions(status, *options);
+    RunWhenSelected(status, selected, [options] { return RunStatus(*options); });
+}
+
+void AddClockCommand(CLI::App& device, TCommandRun& selected) {
+    auto options = std::make_shared<TClockOptions>();
+    CLI::App& clock = *device.add_subcommand("clock", "read (or set, then read) the head unit's clock");
+    AddHeadUnitOptions(clock, options->headUnit);
+    clock.add_option("--set", options->set, "\"now\": set the clock to this computer's")->check(CLI::IsMember({"now"}));
+    RunWhenSelected(clock, selected, [options] { return RunClock(*options); });
+}
+
 } // namespace
 
-int RunDevice(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        throw EUsage("device needs a subcommand");
-    }
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "ports") {
-        return RunDevicePorts(rest);
-    }
-    if (args[0] == "status") {
-        return RunStatus(rest);
-    }
-    if (args[0] == "clock") {
-        return RunClock(rest);
-    }
-    if (args[0] == "download") {
-        return RunDeviceDownload(rest);
-    }
-    throw EUsage("unknown device subcommand " + args[0]);
+void AddDeviceCommand(CLI::App& klt, TCommandRun& selected) {
+    CLI::App& device = *klt.add_subcommand("device", "serial ports and head units");
+    device.require_subcommand(0, 1);
+    AddDevicePortsCommand(device, selected);
+    AddStatusCommand(device, selected);
+    AddClockCommand(device, selected);
+    AddDeviceDownloadCommand(device, selected);
 }
 
 } // namespace klt::cli

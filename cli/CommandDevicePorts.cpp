@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "cli/TextTable.h"
@@ -8,14 +9,12 @@
 
 namespace klt::cli {
 
-int RunDevicePorts(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json"}, {});
-    if (!parsed.positional.empty()) {
-        throw EUsage("device ports takes no arguments");
-    }
+namespace {
+
+int RunDevicePorts(bool asJson) {
     TVeltrakComPortList list;
     list.Enumerate();
-    if (parsed.flags.count("--json") != 0) {
+    if (asJson) {
         TJsonWriter json;
         json.BeginObject().Key("ports").BeginArray();
         for (const TVeltrakComPort& port : list.Ports()) {
@@ -40,6 +39,15 @@ int RunDevicePorts(const std::vector<std::string>& args) {
     }
     std::fputs(table.Text().c_str(), stdout);
     return 0;
+}
+
+} // namespace
+
+void AddDevicePortsCommand(CLI::App& device, TCommandRun& selected) {
+    auto json = std::make_shared<bool>(false);
+    CLI::App& ports = *device.add_subcommand("ports", "serial ports for head units, \"None\" last");
+    ports.add_flag("--json", *json, "one JSON object {ports}");
+    RunWhenSelected(ports, selected, [json] { return RunDevicePorts(*json); });
 }
 
 } // namespace klt::cli

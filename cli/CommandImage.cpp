@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "app/SystemData.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/Json.h"
@@ -43,15 +44,15 @@ void TrainingsJson(TJsonWriter& json, const std::vector<TImageTraining>& trainin
     json.EndArray();
 }
 
-} // namespace
+struct TImageOptions {
+    std::string path;
+    bool save = false;
+    bool json = false;
+};
 
-int RunImage(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json", "--save"}, {});
-    if (parsed.positional.size() != 1) {
-        throw EUsage("image needs one FILE");
-    }
-    const std::string& path = parsed.positional[0];
-    const bool asJson = parsed.flags.count("--json") != 0;
+int RunImage(const TImageOptions& options) {
+    const std::string& path = options.path;
+    const bool asJson = options.json;
     const TSystemData system = ConfiguredSystemData();
     std::vector<std::string> errors;
     const auto collect = [&](const std::exception& error) {
@@ -69,7 +70,7 @@ int RunImage(const std::vector<std::string>& args) {
     }
     const std::vector<TImageTraining> trainings = image->Trainings();
     std::vector<std::string> written;
-    if (parsed.flags.count("--save") != 0) {
+    if (options.save) {
         TCautiousPrompt prompt;
         TDatabaseSink sink(system.DataBaseDir, prompt);
         try {
@@ -103,6 +104,17 @@ int RunImage(const std::vector<std::string>& args) {
         }
     }
     return errors.empty() ? 0 : 1;
+}
+
+} // namespace
+
+void AddImageCommand(CLI::App& klt, TCommandRun& selected) {
+    auto options = std::make_shared<TImageOptions>();
+    CLI::App& image = *klt.add_subcommand("image", "trainings of a head-unit memory image (.kli, .img)");
+    image.add_option("FILE", options->path, "the memory image")->required();
+    image.add_flag("--save", options->save, "write the trainings into the database");
+    image.add_flag("--json", options->json, "one JSON object {source, trainings, added, errors}");
+    RunWhenSelected(image, selected, [options] { return RunImage(*options); });
 }
 
 } // namespace klt::cli

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "cli/TrainingText.h"
@@ -63,18 +64,26 @@ std::string InfoJson(const TKLTFile& file) {
     return json.Text() + "\n";
 }
 
-} // namespace
-
-int RunInfo(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json"}, {});
-    if (parsed.positional.size() != 1) {
-        throw EUsage("info needs one FILE");
-    }
+int RunInfo(const std::string& path, bool asJson) {
     TKLTFile file;
-    LoadTraining(file, parsed.positional[0]);
-    const std::string text = parsed.flags.count("--json") ? InfoJson(file) : TrainingSummary(file);
+    LoadTraining(file, path);
+    const std::string text = asJson ? InfoJson(file) : TrainingSummary(file);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
+}
+
+} // namespace
+
+void AddInfoCommand(CLI::App& klt, TCommandRun& selected) {
+    struct TOptions {
+        std::string path;
+        bool json = false;
+    };
+    auto options = std::make_shared<TOptions>();
+    CLI::App& info = *klt.add_subcommand("info", "summary of a training file: header, blocks, markers with their values");
+    info.add_option("FILE", options->path, "the training file")->required();
+    info.add_flag("--json", options->json, "one JSON object in raw units");
+    RunWhenSelected(info, selected, [options] { return RunInfo(options->path, options->json); });
 }
 
 } // namespace klt::cli

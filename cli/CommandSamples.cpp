@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "cli/TrainingText.h"
@@ -27,23 +28,29 @@ std::string SamplesJson(const TKLTFile& file) {
     return json.Text() + "\n";
 }
 
-} // namespace
+struct TSamplesOptions {
+    std::string path;
+    bool json = false;
+    bool csv = false;
+};
 
-int RunSamples(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json", "--csv"}, {});
-    if (parsed.positional.size() != 1) {
-        throw EUsage("samples needs one FILE");
-    }
-    if (parsed.flags.size() > 1) {
-        throw EUsage("choose one of --json and --csv");
-    }
+int RunSamples(const TSamplesOptions& options) {
     TKLTFile file;
-    LoadTraining(file, parsed.positional[0]);
-    const std::string text = parsed.flags.count("--csv")    ? SamplesCsv(file)
-                             : parsed.flags.count("--json") ? SamplesJson(file)
-                                                            : SamplesTable(file);
+    LoadTraining(file, options.path);
+    const std::string text = options.csv ? SamplesCsv(file) : options.json ? SamplesJson(file) : SamplesTable(file);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
+}
+
+} // namespace
+
+void AddSamplesCommand(CLI::App& klt, TCommandRun& selected) {
+    auto options = std::make_shared<TSamplesOptions>();
+    CLI::App& samples = *klt.add_subcommand("samples", "every sample: a table, raw units in JSON, display units in CSV");
+    samples.add_option("FILE", options->path, "the training file")->required();
+    CLI::Option* json = samples.add_flag("--json", options->json, "one JSON object in raw units");
+    samples.add_flag("--csv", options->csv, "comma-separated, display units, \".\" as decimal point")->excludes(json);
+    RunWhenSelected(samples, selected, [options] { return RunSamples(*options); });
 }
 
 } // namespace klt::cli
