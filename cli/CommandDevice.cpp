@@ -11,7 +11,7 @@
 #include "cli/DatabaseText.h"
 #include "cli/DevicePrompt.h"
 #include "cli/HeadUnitOptions.h"
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "device/VeltrakExceptions.h"
@@ -25,31 +25,31 @@ namespace {
 // Lists the published properties of a status as JSON members or as "Name = value" lines.
 class TStatusPrinter : public TPropertyVisitor {
 public:
-    explicit TStatusPrinter(TJsonWriter* json) : json_(json) {}
+    explicit TStatusPrinter(TJson* json) : json_(json) {}
     std::string text;
 
     void Boolean(std::string_view name, bool value, const TSetter<bool>&) override {
-        Put(name, value ? "true" : "false", [&] { json_->Value(value); });
+        Put(name, value ? "true" : "false", value);
     }
     void Integer(std::string_view name, int64_t value, int64_t, int64_t, const TSetter<int64_t>&) override {
-        Put(name, std::to_string(value), [&] { json_->Value(value); });
+        Put(name, std::to_string(value), value);
     }
     void Number(std::string_view name, double value, const TSetter<double>&) override {
         char digits[32];
         std::snprintf(digits, sizeof digits, "%.17g", value);
-        Put(name, digits, [&] { json_->Value(value); });
+        Put(name, digits, value);
     }
     void Enumeration(std::string_view name, int value, TValueNames names, const TSetter<int>&) override {
         const std::string shown = value >= 0 && static_cast<size_t>(value) < names.size()
                                       ? std::string(names[static_cast<size_t>(value)])
                                       : std::to_string(value);
-        Put(name, shown, [&] { json_->Value(shown); });
+        Put(name, shown, shown);
     }
     void Flags(std::string_view name, uint32_t value, TValueNames, const TSetter<uint32_t>&) override {
-        Put(name, std::to_string(value), [&] { json_->Value(value); });
+        Put(name, std::to_string(value), value);
     }
     void Text(std::string_view name, const std::string& value, const TSetter<std::string>&) override {
-        Put(name, value, [&] { json_->Value(value); });
+        Put(name, value, value);
     }
     void TextList(std::string_view name, const std::vector<std::string>& value,
                   const TSetter<std::vector<std::string>>&) override {
@@ -57,36 +57,31 @@ public:
         for (const std::string& item : value) {
             joined += (joined.empty() ? "" : ", ") + item;
         }
-        Put(name, joined, [&] {
-            json_->BeginArray();
-            for (const std::string& item : value) {
-                json_->Value(item);
-            }
-            json_->EndArray();
-        });
+        Put(name, joined, value);
     }
     void Object(std::string_view name, const TNestedProperties& visitNested) override {
-        if (json_ != nullptr) {
-            json_->Key(name).BeginObject();
+        if (json_ == nullptr) {
+            visitNested(*this);
+            return;
         }
+        TJson* const outer = json_;
+        TJson nested = TJson::object();
+        json_ = &nested;
         visitNested(*this);
-        if (json_ != nullptr) {
-            json_->EndObject();
-        }
+        json_ = outer;
+        (*json_)[std::string(name)] = std::move(nested);
     }
 
 private:
-    template <class WriteJson>
-    void Put(std::string_view name, const std::string& shown, WriteJson writeJson) {
+    void Put(std::string_view name, const std::string& shown, TJson value) {
         if (json_ != nullptr) {
-            json_->Key(name);
-            writeJson();
+            (*json_)[std::string(name)] = std::move(value);
         } else {
             text += std::string(name) + " = " + shown + "\n";
         }
     }
 
-    TJsonWriter* json_;
+    TJson* json_;
 };
 
 struct TDeviceOptions {
@@ -171,20 +166,22 @@ int RunStatus(const THeadUnitOptions& given) {
     const std::string unread = SettingGroupNames(veltrak->FailedSettings());
     const std::string generation = HWVersionName(HWVersionOfType(options.type));
     if (given.json) {
-        TJsonWriter json;
-        json.BeginObject().Field("port", options.port.Path).Field("generation", generation);
-        json.Field("firmware", status.SWVersionText()).Field("hardware", status.HWVersionText());
-        json.Field("clock", ClockText(status)).Key("properties").BeginObject();
-        TStatusPrinter printer(&json);
+        TJson properties = TJson::object();
+        TStatusPrinter printer(&properties);
         status.VisitProperties(printer);
-        json.EndObject().Key("unread_settings").BeginArray();
+        TJson unreadSettings = TJson::array();
         for (int i = 0; i <= static_cast<int>(TSettingGroup::Telemetry); ++i) {
             if ((veltrak->FailedSettings() & (1u << i)) != 0) {
-                json.Value(SettingGroupName(static_cast<TSettingGroup>(i)));
+                unreadSettings.push_back(SettingGroupName(static_cast<TSettingGroup>(i)));
             }
         }
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"port", options.port.Path},
+                   {"generation", generation},
+                   {"firmware", status.SWVersionText()},
+                   {"hardware", status.HWVersionText()},
+                   {"clock", ClockText(status)},
+                   {"properties", properties},
+                   {"unread_settings", unreadSettings}});
         return 0;
     }
     TStatusPrinter printer(nullptr);
@@ -217,9 +214,7 @@ int RunClock(const TClockOptions& given) {
     }
     veltrak->ReadClock();
     if (given.headUnit.json) {
-        TJsonWriter json;
-        json.BeginObject().Field("clock", ClockText(status)).EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"clock", ClockText(status)}});
     } else {
         std::printf("%s\n", ClockText(status).c_str());
     }

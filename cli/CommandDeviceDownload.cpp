@@ -9,7 +9,7 @@
 #include "cli/DatabaseText.h"
 #include "cli/DevicePrompt.h"
 #include "cli/HeadUnitOptions.h"
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
 #include "flow/ReadDataModel.h"
 #include "flow/SaveDataModel.h"
 
@@ -55,21 +55,11 @@ bool WholeMemoryFlag(const TDownloadOptions& options, const TDownloadConfigurati
 
 void PrintResult(const TDownloadResult& result, bool cleared, bool asJson) {
     if (asJson) {
-        TJsonWriter json;
-        json.BeginObject().Key("files").BeginArray();
-        for (const std::string& file : result.files) {
-            json.Value(file);
-        }
-        json.EndArray().Field("skipped_known", result.skippedKnown).Key("errors").BeginArray();
-        for (const std::string& error : result.errors) {
-            json.Value(error);
-        }
-        json.EndArray().Key("incomplete").BeginArray();
-        for (const std::string& reason : result.incomplete) {
-            json.Value(reason);
-        }
-        json.EndArray().Field("cleared", cleared).EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"files", result.files},
+                   {"skipped_known", result.skippedKnown},
+                   {"errors", result.errors},
+                   {"incomplete", result.incomplete},
+                   {"cleared", cleared}});
         return;
     }
     for (const std::string& file : result.files) {

@@ -3,7 +3,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
 #include "cli/TextTable.h"
 #include "device/transport/ComPorts.h"
 
@@ -15,17 +15,11 @@ int RunDevicePorts(bool asJson) {
     TVeltrakComPortList list;
     list.Enumerate();
     if (asJson) {
-        TJsonWriter json;
-        json.BeginObject().Key("ports").BeginArray();
+        TJson ports = TJson::array();
         for (const TVeltrakComPort& port : list.Ports()) {
-            json.BeginObject()
-                .Field("name", port.Name)
-                .Field("path", port.Path)
-                .Field("number", port.PortNumber)
-                .EndObject();
+            ports.push_back({{"name", port.Name}, {"path", port.Path}, {"number", port.PortNumber}});
         }
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"ports", ports}});
         return 0;
     }
     size_t nameWidth = 4, pathWidth = 4;

@@ -4,7 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
 #include "cli/TextTable.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
@@ -29,19 +29,17 @@ std::string TrainingsTable(const std::vector<TImageTraining>& trainings) {
            (trainings.size() == 1 ? " training\n" : " trainings\n");
 }
 
-void TrainingsJson(TJsonWriter& json, const std::vector<TImageTraining>& trainings) {
-    json.Key("trainings").BeginArray();
+TJson TrainingsJson(const std::vector<TImageTraining>& trainings) {
+    TJson list = TJson::array();
     for (const TImageTraining& t : trainings) {
-        json.BeginObject()
-            .Field("date", t.date)
-            .Field("start_time", t.startTime)
-            .Field("initials", t.initials)
-            .Field("duration", t.duration)
-            .Field("samples", t.samples)
-            .Field("blocks", t.segments)
-            .EndObject();
+        list.push_back({{"date", t.date},
+                        {"start_time", t.startTime},
+                        {"initials", t.initials},
+                        {"duration", t.duration},
+                        {"samples", t.samples},
+                        {"blocks", t.segments}});
     }
-    json.EndArray();
+    return list;
 }
 
 struct TImageOptions {
@@ -84,19 +82,15 @@ int RunImage(const TImageOptions& options) {
         }
     }
     if (asJson) {
-        TJsonWriter json;
-        json.BeginObject().Field("source", path);
-        TrainingsJson(json, trainings);
-        json.Key("added").BeginArray();
+        TJson added = TJson::array();
         for (const std::string& file : written) {
-            json.BeginObject().Field("source", path).Field("path", file).EndObject();
+            added.push_back({{"source", path}, {"path", file}});
         }
-        json.EndArray().Key("errors").BeginArray();
+        TJson failed = TJson::array();
         for (const std::string& message : errors) {
-            json.BeginObject().Field("source", path).Field("message", message).EndObject();
+            failed.push_back({{"source", path}, {"message", message}});
         }
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"source", path}, {"trainings", TrainingsJson(trainings)}, {"added", added}, {"errors", failed}});
     } else {
         std::fputs(TrainingsTable(trainings).c_str(), stdout);
         for (const std::string& file : written) {

@@ -2,30 +2,26 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
 #include "cli/TrainingText.h"
 
 namespace klt::cli {
 namespace {
 
 std::string SamplesJson(const TKLTFile& file) {
-    TJsonWriter json;
-    json.BeginObject().Key("samples").BeginArray();
+    TJson samples = TJson::array();
     for (int i = 1; i <= file.SampleCount(); ++i) {
         const TSampleElement& s = file.Sample(i);
-        json.BeginObject()
-            .Field("index", i)
-            .Field("time", file.SampleTime(i))
-            .Field("power", s.Power())
-            .Field("cadence", s.Cadence())
-            .Field("heart_rate", s.HeartRate())
-            .Field("speed", s.Speed())
-            .Field("altitude", s.Altitude())
-            .Field("temperature", s.Temperature())
-            .EndObject();
+        samples.push_back({{"index", i},
+                           {"time", file.SampleTime(i)},
+                           {"power", s.Power()},
+                           {"cadence", s.Cadence()},
+                           {"heart_rate", s.HeartRate()},
+                           {"speed", s.Speed()},
+                           {"altitude", s.Altitude()},
+                           {"temperature", s.Temperature()}});
     }
-    json.EndArray().EndObject();
-    return json.Text() + "\n";
+    return JsonLine({{"samples", samples}});
 }
 
 struct TSamplesOptions {
