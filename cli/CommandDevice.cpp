@@ -12,6 +12,7 @@
 #include "cli/DevicePrompt.h"
 #include "cli/HeadUnitOptions.h"
 #include "cli/JsonOutput.h"
+#include "cli/TerminalText.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "device/VeltrakExceptions.h"
@@ -77,7 +78,7 @@ private:
         if (json_ != nullptr) {
             (*json_)[std::string(name)] = std::move(value);
         } else {
-            text += std::string(name) + " = " + shown + "\n";
+            text += std::string(name) + " = " + Printable(shown) + "\n";
         }
     }
 

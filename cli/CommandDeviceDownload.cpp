@@ -10,6 +10,7 @@
 #include "cli/DevicePrompt.h"
 #include "cli/HeadUnitOptions.h"
 #include "cli/JsonOutput.h"
+#include "cli/TerminalText.h"
 #include "flow/ReadDataModel.h"
 #include "flow/SaveDataModel.h"
 
@@ -103,7 +104,7 @@ int RunDeviceDownload(const TDownloadOptions& options) {
     read.OnSelectSections() = [](std::vector<TSectionChoice>& choices) {
         // no one to choose: the list is shown and every training is read
         for (const TSectionChoice& choice : choices) {
-            std::fprintf(stderr, "%s\n", choice.line.c_str());
+            std::fprintf(stderr, "%s\n", Printable(choice.line).c_str());
         }
     };
     bool cleared = false;
