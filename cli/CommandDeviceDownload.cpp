@@ -1,6 +1,6 @@
 // klt device download: the read and save dialogs' controllers without their windows.
+#include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 
 #include "app/ProfileDirectory.h"
 #include "app/ProfileOptionSets.h"
@@ -10,6 +10,7 @@
 #include "cli/DevicePrompt.h"
 #include "cli/HeadUnitOptions.h"
 #include "cli/JsonOutput.h"
+#include "cli/ProgressBar.h"
 #include "cli/TerminalText.h"
 #include "flow/ReadDataModel.h"
 #include "flow/SaveDataModel.h"
@@ -77,39 +78,28 @@ void PrintResult(const TDownloadResult& result, bool cleared, bool asJson) {
     }
 }
 
-// The gauge on a terminal: one line, rewritten.
-void ShowProgress(int percent) {
-    if (::isatty(STDERR_FILENO) != 0) {
-        std::fprintf(stderr, "\rReading the Veltrak: %3d %%", percent);
-        std::fflush(stderr);
-    }
-}
-
-void EndProgress() {
-    if (::isatty(STDERR_FILENO) != 0) {
-        std::fputs("\n", stderr);
-    }
-}
-
 int RunDeviceDownload(const TDownloadOptions& options) {
     const TDownloadConfiguration configuration = CommandLineConfiguration(options.headUnit);
     const bool flag = WholeMemoryFlag(options, configuration);
 
+    TProgressLine progress("Reading the Veltrak");
     TDevicePrompt prompt;
+    prompt.progress = &progress;
     TKLTVtrkReadDataModel read(configuration, flag, "%s", "%s", prompt);
     if (options.headUnit.password) {
         read.Veltrak().SetPassword(*options.headUnit.password);
     }
-    read.OnChanged = [&read] { ShowProgress(read.Progress()); };
-    read.OnSelectSections() = [](std::vector<TSectionChoice>& choices) {
+    read.OnChanged = [&read, &progress] { progress.Show(static_cast<size_t>(std::max(read.Progress(), 0)), 100); };
+    read.OnSelectSections() = [&progress](std::vector<TSectionChoice>& choices) {
         // no one to choose: the list is shown and every training is read
+        progress.Clear();
         for (const TSectionChoice& choice : choices) {
             std::fprintf(stderr, "%s\n", Printable(choice.line).c_str());
         }
     };
     bool cleared = false;
     const bool saveFollows = read.Download();
-    EndProgress();
+    progress.Clear();
     if (saveFollows) {
         TKLTVtrkSaveDataModel save(read.Image(), read.Veltrak(), read.Downloaded(), read.Sink(), configuration,
                                    KnownDatabaseInitials(configuration.databaseDir));

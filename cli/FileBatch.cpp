@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "cli/JsonOutput.h"
+#include "cli/ProgressBar.h"
 
 namespace klt::cli {
 
@@ -11,14 +12,19 @@ int ProcessFiles(const std::vector<std::string>& sources, const std::string& key
                  const std::function<std::string(const std::string&)>& process) {
     TJson done = TJson::array();
     TJson errors = TJson::array();
-    for (const std::string& source : sources) {
+    TProgressLine progress("Files");
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const std::string& source = sources[i];
+        progress.Show(i, sources.size());
         try {
             const std::string path = process(source);
+            progress.Clear();
             done.push_back({{"source", source}, {"path", path}});
             if (!asJson) {
                 std::printf("%s -> %s\n", source.c_str(), path.c_str());
             }
         } catch (const std::exception& e) {
+            progress.Clear();
             errors.push_back({{"source", source}, {"message", e.what()}});
             if (!asJson) {
                 std::fprintf(stderr, "%s\n", e.what());
