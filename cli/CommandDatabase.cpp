@@ -113,8 +113,7 @@ void AddListCommand(CLI::App& db, TCommandRun& selected) {
 } // namespace
 
 void AddDatabaseCommand(CLI::App& klt, TCommandRun& selected) {
-    CLI::App& db = *klt.add_subcommand("db", "the training database of the configuration");
-    db.require_subcommand(0, 1);
+    CLI::App& db = AddCommandGroup(klt, "db", "the training database of the configuration");
     AddPathCommand(db, selected);
     AddAddCommand(db, selected);
     AddListCommand(db, selected);

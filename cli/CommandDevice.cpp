@@ -241,8 +241,7 @@ void AddClockCommand(CLI::App& device, TCommandRun& selected) {
 } // namespace
 
 void AddDeviceCommand(CLI::App& klt, TCommandRun& selected) {
-    CLI::App& device = *klt.add_subcommand("device", "serial ports and head units");
-    device.require_subcommand(0, 1);
+    CLI::App& device = AddCommandGroup(klt, "device", "serial ports and head units");
     AddDevicePortsCommand(device, selected);
     AddStatusCommand(device, selected);
     AddClockCommand(device, selected);

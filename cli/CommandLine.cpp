@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "core/KLTDate.h"
 
@@ -23,57 +24,71 @@ bool AllDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// Hands on the number `parse` reads in plain decimal, which CLI11 converts as it is; names what
+// is needed when there is none.
+CLI::Validator Number(std::function<std::optional<long long>(const std::string&)> parse, std::string needed) {
+    return CLI::Validator(
+        [parse = std::move(parse), needed = std::move(needed)](std::string& text) -> std::string {
+            const std::optional<long long> value = parse(text);
+            if (!value) {
+                return "needs " + needed + ", not \"" + text + "\"";
+            }
+            text = std::to_string(*value);
+            return {};
+        },
+        "");
+}
+
 } // namespace
 
 CLI::Validator WholeNumber(int64_t lowest, int64_t highest) {
-    const std::string range = std::to_string(lowest) + " to " + std::to_string(highest);
-    return CLI::Validator(
-        [lowest, highest, range](std::string& text) -> std::string {
+    return Number(
+        [lowest, highest](const std::string& text) -> std::optional<long long> {
             const bool negative = !text.empty() && text[0] == '-';
-            const std::string digits = negative ? text.substr(1) : text;
-            errno = 0;
-            const long long value = AllDigits(digits) ? std::strtoll(text.c_str(), nullptr, 10) : 0;
-            if (!AllDigits(digits) || errno != 0 || value < lowest || value > highest) {
-                return "needs a whole number from " + range + ", not \"" + text + "\"";
+            if (!AllDigits(negative ? text.substr(1) : text)) {
+                return std::nullopt;
             }
-            text = std::to_string(value);
-            return {};
+            errno = 0;
+            const long long value = std::strtoll(text.c_str(), nullptr, 10);
+            return errno == 0 && value >= lowest && value <= highest ? std::optional(value) : std::nullopt;
         },
-        "");
+        "a whole number from " + std::to_string(lowest) + " to " + std::to_string(highest));
 }
 
 CLI::Validator PasswordNumber() {
-    return CLI::Validator(
-        [](std::string& text) -> std::string {
+    return Number(
+        [](const std::string& text) -> std::optional<long long> {
             const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
             const std::string digits = hex ? text.substr(2) : text;
-            const bool wellFormed = !digits.empty() && digits.find_first_not_of(hex ? "0123456789abcdefABCDEF"
-                                                                                     : "0123456789") ==
-                                                           std::string::npos;
-            errno = 0;
-            const unsigned long long value = wellFormed ? std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10) : 0;
-            if (!wellFormed || errno != 0 || value > 0xFFFFFFFFull) {
-                return "needs a 32-bit number, decimal or 0x-hexadecimal, not \"" + text + "\"";
+            if (digits.empty() ||
+                digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos) {
+                return std::nullopt;
             }
-            text = std::to_string(value);
-            return {};
+            errno = 0;
+            const unsigned long long value = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+            return errno == 0 && value <= 0xFFFFFFFFull ? std::optional(static_cast<long long>(value)) : std::nullopt;
         },
-        "");
+        "a 32-bit number, decimal or 0x-hexadecimal");
 }
 
 CLI::Validator IsoDay() {
-    return CLI::Validator(
-        [](std::string& text) -> std::string {
+    return Number(
+        [](const std::string& text) -> std::optional<long long> {
             TCivilDate date;
             char end = 0;
             if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &date.year, &date.month, &date.day, &end) != 3 ||
                 !IsValidCivilDate(date) || DaysSince1880(date) < 0 || DaysSince1880(date) >= kNoDate) {
-                return "not a date (YYYY-MM-DD): " + text;
+                return std::nullopt;
             }
-            text = std::to_string(DaysSince1880(date));
-            return {};
+            return DaysSince1880(date);
         },
-        "");
+        "a date YYYY-MM-DD");
+}
+
+CLI::App& AddCommandGroup(CLI::App& parent, const std::string& name, const std::string& description) {
+    CLI::App& group = *parent.add_subcommand(name, description);
+    group.require_subcommand(0, 1); // none: told after parsing, so that a wrong option is named first
+    return group;
 }
 
 void RunWhenSelected(CLI::App& command, TCommandRun& selected, TCommandRun run) {
@@ -82,7 +97,7 @@ void RunWhenSelected(CLI::App& command, TCommandRun& selected, TCommandRun run) 
 
 void BuildCommandLine(CLI::App& klt, TCommandRun& selected) {
     klt.formatter(HelpFormatter());
-    klt.require_subcommand(0, 1); // none: told after parsing, so that a wrong option is named first
+    klt.require_subcommand(0, 1); // none: told after parsing, as in AddCommandGroup
     klt.footer("Exit status: 0 success, 1 the operation failed (the reason on stderr), 2 wrong arguments.\n"
                "JSON values are raw units; 'klt COMMAND --help' describes a command.");
     AddInfoCommand(klt, selected);

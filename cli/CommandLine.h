@@ -16,6 +16,9 @@ CLI::Validator PasswordNumber();
 // A date YYYY-MM-DD, handed on as its day number since 1 January 1880.
 CLI::Validator IsoDay();
 
+// A command whose own commands do the work ("db", "device").
+CLI::App& AddCommandGroup(CLI::App& parent, const std::string& name, const std::string& description);
+
 // Makes `run` the command to run when the command line selects `command`.
 void RunWhenSelected(CLI::App& command, TCommandRun& selected, TCommandRun run);
 
