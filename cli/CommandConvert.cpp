@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "core/Exceptions.h"
 
@@ -11,28 +12,39 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-int RunConvert(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {}, {"--format"});
-    if (parsed.positional.size() != 2) {
-        throw EUsage("convert needs IN and OUT");
-    }
-    const std::string format = parsed.options.count("--format") ? parsed.options.at("--format") : "klt7";
-    if (format != "klt7" && format != "klt6") {
-        throw EUsage("--format is klt7 or klt6");
-    }
-    const std::string& in = parsed.positional[0];
-    const std::string& out = parsed.positional[1];
+namespace {
+
+struct TConvertOptions {
+    std::string in, out;
+    std::string format = "klt7";
+};
+
+int RunConvert(const TConvertOptions& options) {
+    const std::string& in = options.in;
+    const std::string& out = options.out;
     if (SameFile(in, out)) {
         throw Exception("'" + out + "': the output would overwrite the input");
     }
     TKLTFile file;
     LoadTraining(file, in);
-    if (format == "klt7") {
+    if (options.format == "klt7") {
         file.WriteKLT7(out, TDateTimeMark::None());
     } else {
         file.WriteKLT6(out, TDateTimeMark::None());
     }
     return 0;
+}
+
+} // namespace
+
+void AddConvertCommand(CLI::App& klt, TCommandRun& selected) {
+    auto options = std::make_shared<TConvertOptions>();
+    CLI::App& convert = *klt.add_subcommand("convert", "write the training in another format");
+    convert.add_option("IN", options->in, "the training file")->required();
+    convert.add_option("OUT", options->out, "the file to write")->required();
+    convert.add_option("--format", options->format, "klt7 (the default) or klt6")
+        ->check(CLI::IsMember({"klt7", "klt6"}));
+    RunWhenSelected(convert, selected, [options] { return RunConvert(*options); });
 }
 
 } // namespace klt::cli

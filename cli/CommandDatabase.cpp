@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/FileBatch.h"
@@ -11,71 +12,73 @@
 namespace klt::cli {
 namespace {
 
-uint16_t ParseDate(const std::string& text) {
-    TCivilDate date;
-    char end = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &date.year, &date.month, &date.day, &end) != 3 ||
-        !IsValidCivilDate(date) || DaysSince1880(date) < 0 || DaysSince1880(date) >= kNoDate) {
-        throw EUsage("not a date (YYYY-MM-DD): " + text);
-    }
-    return static_cast<uint16_t>(DaysSince1880(date));
+// The configured training database, where loading moves trainings into place.
+std::string DatabaseInUse() {
+    const std::string databaseDir = ConfiguredDatabaseDir();
+    TrainingEnvironment().databaseDir = databaseDir;
+    return databaseDir;
 }
 
-int RunAdd(const TArguments& parsed, const std::string& databaseDir) {
-    if (parsed.positional.size() < 2) {
-        throw EUsage("db add needs at least one FILE");
-    }
-    const std::vector<std::string> sources(parsed.positional.begin() + 1, parsed.positional.end());
-    return ProcessFiles(sources, "added", parsed.flags.count("--json") != 0,
+int RunAdd(const std::vector<std::string>& sources, bool asJson) {
+    const std::string databaseDir = DatabaseInUse();
+    return ProcessFiles(sources, "added", asJson,
                         [&](const std::string& source) { return AddTrainingToDatabase(source, databaseDir); });
 }
 
-int RunList(const TArguments& parsed, const std::string& databaseDir) {
-    if (parsed.positional.size() != 1) {
-        throw EUsage("db list takes no FILE");
-    }
-    TTrainingFilter filter;
-    if (parsed.options.count("--initials")) {
-        filter.initialsPatterns = parsed.options.at("--initials");
-    }
-    if (parsed.options.count("--from")) {
-        filter.fromDate = ParseDate(parsed.options.at("--from"));
-    }
-    if (parsed.options.count("--to")) {
-        filter.toDate = ParseDate(parsed.options.at("--to"));
-    }
+int RunList(const TTrainingFilter& filter, bool asJson) {
     std::vector<TTrainingRow> rows;
-    ForEachListedTraining(databaseDir, filter, [&](const TListedTraining& training) {
+    ForEachListedTraining(DatabaseInUse(), filter, [&](const TListedTraining& training) {
         rows.push_back(TTrainingRow::Of(training));
         return true;
     });
     std::sort(rows.begin(), rows.end());
-    const std::string text = parsed.flags.count("--json") ? TrainingRowsJson(rows) : TrainingRowsTable(rows);
+    const std::string text = asJson ? TrainingRowsJson(rows) : TrainingRowsTable(rows);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }
 
+void AddPathCommand(CLI::App& db, TCommandRun& selected) {
+    CLI::App& path = *db.add_subcommand("path", "the training database in use");
+    RunWhenSelected(path, selected, [] {
+        std::printf("%s\n", DatabaseInUse().c_str());
+        return 0;
+    });
+}
+
+void AddAddCommand(CLI::App& db, TCommandRun& selected) {
+    struct TOptions {
+        std::vector<std::string> sources;
+        bool json = false;
+    };
+    auto options = std::make_shared<TOptions>();
+    CLI::App& add = *db.add_subcommand("add", "copy trainings into the database, each to its place");
+    add.add_option("FILE", options->sources, "training files")->required();
+    add.add_flag("--json", options->json, "one JSON object {added, errors}");
+    RunWhenSelected(add, selected, [options] { return RunAdd(options->sources, options->json); });
+}
+
+void AddListCommand(CLI::App& db, TCommandRun& selected) {
+    struct TOptions {
+        TTrainingFilter filter;
+        bool json = false;
+    };
+    auto options = std::make_shared<TOptions>();
+    CLI::App& list = *db.add_subcommand("list", "the trainings of the database by date, start time and initials");
+    list.add_option("--initials", options->filter.initialsPatterns,
+                    "athletes' initials: patterns separated by ';', with * and ?");
+    list.add_option("--from", options->filter.fromDate, "the first day")->transform(IsoDay())->type_name("YYYY-MM-DD");
+    list.add_option("--to", options->filter.toDate, "the last day")->transform(IsoDay())->type_name("YYYY-MM-DD");
+    list.add_flag("--json", options->json, "one JSON object {trainings} in raw units");
+    RunWhenSelected(list, selected, [options] { return RunList(options->filter, options->json); });
+}
+
 } // namespace
 
-int RunDatabase(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json"}, {"--initials", "--from", "--to"});
-    if (parsed.positional.empty()) {
-        throw EUsage("db needs path, add or list");
-    }
-    const std::string databaseDir = ConfiguredDatabaseDir();
-    TrainingEnvironment().databaseDir = databaseDir; // where trainings are moved into place
-    const std::string& what = parsed.positional[0];
-    if (what == "path" && parsed.positional.size() == 1) {
-        std::printf("%s\n", databaseDir.c_str());
-        return 0;
-    }
-    if (what == "add") {
-        return RunAdd(parsed, databaseDir);
-    }
-    if (what == "list") {
-        return RunList(parsed, databaseDir);
-    }
-    throw EUsage("db needs path, add or list");
+void AddDatabaseCommand(CLI::App& klt, TCommandRun& selected) {
+    CLI::App& db = AddCommandGroup(klt, "db", "the training database of the configuration");
+    AddPathCommand(db, selected);
+    AddAddCommand(db, selected);
+    AddListCommand(db, selected);
 }
 
 } // namespace klt::cli

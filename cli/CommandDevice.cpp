@@ -6,10 +6,13 @@
 #include <ctime>
 #include <memory>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/DevicePrompt.h"
-#include "cli/Json.h"
+#include "cli/HeadUnitOptions.h"
+#include "cli/JsonOutput.h"
+#include "cli/TerminalText.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "device/VeltrakExceptions.h"
@@ -23,31 +26,31 @@ namespace {
 // Lists the published properties of a status as JSON members or as "Name = value" lines.
 class TStatusPrinter : public TPropertyVisitor {
 public:
-    explicit TStatusPrinter(TJsonWriter* json) : json_(json) {}
+    explicit TStatusPrinter(TJson* json) : json_(json) {}
     std::string text;
 
     void Boolean(std::string_view name, bool value, const TSetter<bool>&) override {
-        Put(name, value ? "true" : "false", [&] { json_->Value(value); });
+        Put(name, value ? "true" : "false", value);
     }
     void Integer(std::string_view name, int64_t value, int64_t, int64_t, const TSetter<int64_t>&) override {
-        Put(name, std::to_string(value), [&] { json_->Value(value); });
+        Put(name, std::to_string(value), value);
     }
     void Number(std::string_view name, double value, const TSetter<double>&) override {
         char digits[32];
         std::snprintf(digits, sizeof digits, "%.17g", value);
-        Put(name, digits, [&] { json_->Value(value); });
+        Put(name, digits, value);
     }
     void Enumeration(std::string_view name, int value, TValueNames names, const TSetter<int>&) override {
         const std::string shown = value >= 0 && static_cast<size_t>(value) < names.size()
                                       ? std::string(names[static_cast<size_t>(value)])
                                       : std::to_string(value);
-        Put(name, shown, [&] { json_->Value(shown); });
+        Put(name, shown, shown);
     }
     void Flags(std::string_view name, uint32_t value, TValueNames, const TSetter<uint32_t>&) override {
-        Put(name, std::to_string(value), [&] { json_->Value(value); });
+        Put(name, std::to_string(value), value);
     }
     void Text(std::string_view name, const std::string& value, const TSetter<std::string>&) override {
-        Put(name, value, [&] { json_->Value(value); });
+        Put(name, value, value);
     }
     void TextList(std::string_view name, const std::vector<std::string>& value,
                   const TSetter<std::vector<std::string>>&) override {
@@ -55,101 +58,65 @@ public:
         for (const std::string& item : value) {
             joined += (joined.empty() ? "" : ", ") + item;
         }
-        Put(name, joined, [&] {
-            json_->BeginArray();
-            for (const std::string& item : value) {
-                json_->Value(item);
-            }
-            json_->EndArray();
-        });
+        Put(name, joined, value);
     }
     void Object(std::string_view name, const TNestedProperties& visitNested) override {
-        if (json_ != nullptr) {
-            json_->Key(name).BeginObject();
+        if (json_ == nullptr) {
+            visitNested(*this);
+            return;
         }
+        TJson* const outer = json_;
+        TJson nested = TJson::object();
+        json_ = &nested;
         visitNested(*this);
-        if (json_ != nullptr) {
-            json_->EndObject();
-        }
+        json_ = outer;
+        (*json_)[std::string(name)] = std::move(nested);
     }
 
 private:
-    template <class WriteJson>
-    void Put(std::string_view name, const std::string& shown, WriteJson writeJson) {
+    void Put(std::string_view name, const std::string& shown, TJson value) {
         if (json_ != nullptr) {
-            json_->Key(name);
-            writeJson();
+            (*json_)[std::string(name)] = std::move(value);
         } else {
-            text += std::string(name) + " = " + shown + "\n";
+            text += std::string(name) + " = " + Printable(shown) + "\n";
         }
     }
 
-    TJsonWriter* json_;
+    TJson* json_;
 };
-
-} // namespace
-
-TVeltrakComPort SerialPortOption(const TArguments& parsed) {
-    TVeltrakComPort port;
-    if (const auto option = parsed.options.find("--port"); option != parsed.options.end()) {
-        port.Name = port.Path = option->second;
-    } else {
-        port = ConfiguredSystemData().VeltrakComPort();
-        if (port.Path.empty()) {
-            throw Exception("No head-unit port is configured; name one with --port PATH");
-        }
-    }
-    return port;
-}
-
-namespace {
 
 struct TDeviceOptions {
     int type = 0;
+    bool usb = false;
     TVeltrakComPort port;
     uint32_t password = 0;
 };
 
-} // namespace
-
-uint32_t ParsePassword(const std::string& text) {
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* digits = text.c_str() + (hex ? 2 : 0);
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(digits, &end, hex ? 16 : 10);
-    if (*digits == '\0' || *digits == '-' || *digits == '+' || *end != '\0' || errno != 0 ||
-        value > 0xFFFFFFFFull) {
-        throw EUsage("--password needs a 32-bit number, decimal or 0x-hexadecimal: " + text);
+// The serial port named by --port, else the configured one; an error when there is none.
+TVeltrakComPort SerialPort(const std::optional<std::string>& port) {
+    if (port) {
+        return TVeltrakComPort(*port, *port, 0);
     }
-    return static_cast<uint32_t>(value);
+    TVeltrakComPort configured = ConfiguredSystemData().VeltrakComPort();
+    if (configured.Path.empty()) {
+        throw Exception("No head-unit port is configured; name one with --port PATH");
+    }
+    return configured;
 }
 
-namespace {
-
-bool IsUsbType(int type) {
-    return type >= 6;
-}
-
-TDeviceOptions ParseDeviceOptions(const TArguments& parsed) {
+TDeviceOptions DeviceOptions(const THeadUnitOptions& given) {
     TDeviceOptions options;
-    const auto type = parsed.options.find("--type");
-    if (type == parsed.options.end() || type->second.size() != 1 || type->second[0] < '4' ||
-        type->second[0] > '7') {
-        throw EUsage("--type 4, 5, 6 or 7 is needed: the generation of the head unit");
-    }
-    options.type = type->second[0] - '0';
-    if (IsUsbType(options.type)) {
-        if (parsed.options.count("--port") != 0 || parsed.options.count("--password") != 0) {
+    options.type = given.type;
+    options.usb = given.Usb();
+    if (given.Usb()) {
+        if (given.port || given.password) {
             throw EUsage("--port and --password are for serial head units (--type 4 or 5)");
         }
         options.port.Name = options.port.Path = "USB";
         return options;
     }
-    options.port = SerialPortOption(parsed);
-    if (const auto password = parsed.options.find("--password"); password != parsed.options.end()) {
-        options.password = ParsePassword(password->second);
-    }
+    options.port = SerialPort(given.port);
+    options.password = given.password.value_or(0);
     return options;
 }
 
@@ -165,7 +132,7 @@ std::unique_ptr<TVeltrakV> ConnectUsb(int type, IPrompt& prompt) {
 
 // A protocol object for the chosen generation on exactly the chosen port.
 std::unique_ptr<TVeltrakV> Connect(const TDeviceOptions& options, IPrompt& prompt) {
-    if (IsUsbType(options.type)) {
+    if (options.usb) {
         return ConnectUsb(options.type, prompt);
     }
     auto veltrak = std::make_unique<TVeltrakV>();
@@ -191,30 +158,31 @@ std::string ClockText(const TVeltrakStatus& status) {
     return FormatIsoDate(status.ClockDay) + " " + FormatTimeOfDay(status.ClockTime, true);
 }
 
-int RunStatus(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json"}, {"--type", "--port", "--password"});
-    const TDeviceOptions options = ParseDeviceOptions(parsed);
+int RunStatus(const THeadUnitOptions& given) {
+    const TDeviceOptions options = DeviceOptions(given);
     TDevicePrompt prompt;
     auto veltrak = Connect(options, prompt);
     veltrak->ReadStatus();
     TVeltrakStatus& status = veltrak->Status();
     const std::string unread = SettingGroupNames(veltrak->FailedSettings());
     const std::string generation = HWVersionName(HWVersionOfType(options.type));
-    if (parsed.flags.count("--json") != 0) {
-        TJsonWriter json;
-        json.BeginObject().Field("port", options.port.Path).Field("generation", generation);
-        json.Field("firmware", status.SWVersionText()).Field("hardware", status.HWVersionText());
-        json.Field("clock", ClockText(status)).Key("properties").BeginObject();
-        TStatusPrinter printer(&json);
+    if (given.json) {
+        TJson properties = TJson::object();
+        TStatusPrinter printer(&properties);
         status.VisitProperties(printer);
-        json.EndObject().Key("unread_settings").BeginArray();
+        TJson unreadSettings = TJson::array();
         for (int i = 0; i <= static_cast<int>(TSettingGroup::Telemetry); ++i) {
             if ((veltrak->FailedSettings() & (1u << i)) != 0) {
-                json.Value(SettingGroupName(static_cast<TSettingGroup>(i)));
+                unreadSettings.push_back(SettingGroupName(static_cast<TSettingGroup>(i)));
             }
         }
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"port", options.port.Path},
+                   {"generation", generation},
+                   {"firmware", status.SWVersionText()},
+                   {"hardware", status.HWVersionText()},
+                   {"clock", ClockText(status)},
+                   {"properties", properties},
+                   {"unread_settings", unreadSettings}});
         return 0;
     }
     TStatusPrinter printer(nullptr);
@@ -229,53 +197,55 @@ int RunStatus(const std::vector<std::string>& args) {
     return 0;
 }
 
-int RunClock(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json"}, {"--type", "--port", "--password", "--set"});
-    const TDeviceOptions options = ParseDeviceOptions(parsed);
-    const auto set = parsed.options.find("--set");
-    if (set != parsed.options.end() && set->second != "now") {
-        throw EUsage("--set takes \"now\"");
-    }
+struct TClockOptions {
+    THeadUnitOptions headUnit;
+    std::optional<std::string> set;
+};
+
+int RunClock(const TClockOptions& given) {
+    const TDeviceOptions options = DeviceOptions(given.headUnit);
     TDevicePrompt prompt;
     auto veltrak = Connect(options, prompt);
     TVeltrakStatus& status = veltrak->Status();
-    if (set != parsed.options.end()) {
+    if (given.set) {
         const TDateTimeMark now = TDateTimeMark::Now();
         status.ClockDay = static_cast<uint16_t>(now.days);
         status.ClockTime = now.time;
         veltrak->WriteClock();
     }
     veltrak->ReadClock();
-    if (parsed.flags.count("--json") != 0) {
-        TJsonWriter json;
-        json.BeginObject().Field("clock", ClockText(status)).EndObject();
-        std::printf("%s\n", json.Text().c_str());
+    if (given.headUnit.json) {
+        PrintJson({{"clock", ClockText(status)}});
     } else {
         std::printf("%s\n", ClockText(status).c_str());
     }
     return 0;
 }
 
+void AddStatusCommand(CLI::App& device, TCommandRun& selected) {
+    auto options = std::make_shared<THeadUnitOptions>();
+    CLI::App& status = *device.add_subcommand(
+        "status", "identify a head unit and read its whole status (6, 7: over USB; KLT_USB_SIM: the simulator's)");
+    AddHeadUnitOptions(status, *options);
+    RunWhenSelected(status, selected, [options] { return RunStatus(*options); });
+}
+
+void AddClockCommand(CLI::App& device, TCommandRun& selected) {
+    auto options = std::make_shared<TClockOptions>();
+    CLI::App& clock = *device.add_subcommand("clock", "read (or set, then read) the head unit's clock");
+    AddHeadUnitOptions(clock, options->headUnit);
+    clock.add_option("--set", options->set, "\"now\": set the clock to this computer's")->check(CLI::IsMember({"now"}));
+    RunWhenSelected(clock, selected, [options] { return RunClock(*options); });
+}
+
 } // namespace
 
-int RunDevice(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        throw EUsage("device needs a subcommand");
-    }
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "ports") {
-        return RunDevicePorts(rest);
-    }
-    if (args[0] == "status") {
-        return RunStatus(rest);
-    }
-    if (args[0] == "clock") {
-        return RunClock(rest);
-    }
-    if (args[0] == "download") {
-        return RunDeviceDownload(rest);
-    }
-    throw EUsage("unknown device subcommand " + args[0]);
+void AddDeviceCommand(CLI::App& klt, TCommandRun& selected) {
+    CLI::App& device = AddCommandGroup(klt, "device", "serial ports and head units");
+    AddDevicePortsCommand(device, selected);
+    AddStatusCommand(device, selected);
+    AddClockCommand(device, selected);
+    AddDeviceDownloadCommand(device, selected);
 }
 
 } // namespace klt::cli

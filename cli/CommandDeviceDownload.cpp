@@ -1,39 +1,46 @@
 // klt device download: the read and save dialogs' controllers without their windows.
+#include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 
 #include "app/ProfileDirectory.h"
 #include "app/ProfileOptionSets.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/DevicePrompt.h"
-#include "cli/Json.h"
+#include "cli/HeadUnitOptions.h"
+#include "cli/JsonOutput.h"
+#include "cli/ProgressBar.h"
+#include "cli/TerminalText.h"
 #include "flow/ReadDataModel.h"
 #include "flow/SaveDataModel.h"
 
 namespace klt::cli {
 namespace {
 
-TDownloadConfiguration CommandLineConfiguration(const TArguments& parsed) {
-    const auto type = parsed.options.find("--type");
-    if (type == parsed.options.end() || type->second.size() != 1 || type->second[0] < '4' || type->second[0] > '7') {
-        throw EUsage("--type 4, 5, 6 or 7 is needed: the generation of the head unit");
-    }
+struct TDownloadOptions {
+    THeadUnitOptions headUnit;
+    bool all = false;
+    bool select = false;
+    bool clear = false;
+};
+
+TDownloadConfiguration CommandLineConfiguration(const THeadUnitOptions& options) {
     const TSystemData system = ConfiguredSystemData();
     TSystemOptionSet profile;
-    profile.VeltrakVersion = type->second[0] - '0';
+    profile.VeltrakVersion = options.type;
     TDownloadConfiguration configuration = DownloadConfiguration(system, profile);
     // exactly the port given or configured (or the download cable when that is gone): a search could
     // end up at another head unit
     configuration.searchAllPorts = false;
     if (configuration.SerialHeadUnit()) {
-        if (const auto port = parsed.options.find("--port"); port != parsed.options.end()) {
-            configuration.port = TVeltrakComPort(port->second, port->second, 0);
+        if (options.port) {
+            configuration.port = TVeltrakComPort(*options.port, *options.port, 0);
         }
-    } else if (parsed.options.count("--port") != 0) {
+    } else if (options.port) {
         throw EUsage("--port is for head units of generation IV and V; VI and 7 are reached over USB");
     }
-    if (parsed.options.count("--password") != 0 && configuration.headUnitType != 4) {
+    if (options.password && configuration.headUnitType != 4) {
         throw EUsage("--password is for head units of generation IV");
     }
     return configuration;
@@ -41,32 +48,20 @@ TDownloadConfiguration CommandLineConfiguration(const TArguments& parsed) {
 
 // The read-whole-memory flag: the whole memory of a serial head unit, the choice of trainings of a
 // USB one.
-bool WholeMemoryFlag(const TArguments& parsed, const TDownloadConfiguration& configuration) {
-    const bool all = parsed.flags.count("--all") != 0;
-    const bool select = parsed.flags.count("--select") != 0;
-    if (configuration.SerialHeadUnit() ? select : all) {
+bool WholeMemoryFlag(const TDownloadOptions& options, const TDownloadConfiguration& configuration) {
+    if (configuration.SerialHeadUnit() ? options.select : options.all) {
         throw EUsage("--all is for generation IV and V, --select for VI and 7");
     }
-    return all || select;
+    return options.all || options.select;
 }
 
 void PrintResult(const TDownloadResult& result, bool cleared, bool asJson) {
     if (asJson) {
-        TJsonWriter json;
-        json.BeginObject().Key("files").BeginArray();
-        for (const std::string& file : result.files) {
-            json.Value(file);
-        }
-        json.EndArray().Field("skipped_known", result.skippedKnown).Key("errors").BeginArray();
-        for (const std::string& error : result.errors) {
-            json.Value(error);
-        }
-        json.EndArray().Key("incomplete").BeginArray();
-        for (const std::string& reason : result.incomplete) {
-            json.Value(reason);
-        }
-        json.EndArray().Field("cleared", cleared).EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"files", result.files},
+                   {"skipped_known", result.skippedKnown},
+                   {"errors", result.errors},
+                   {"incomplete", result.incomplete},
+                   {"cleared", cleared}});
         return;
     }
     for (const std::string& file : result.files) {
@@ -83,50 +78,32 @@ void PrintResult(const TDownloadResult& result, bool cleared, bool asJson) {
     }
 }
 
-// The gauge on a terminal: one line, rewritten.
-void ShowProgress(int percent) {
-    if (::isatty(STDERR_FILENO) != 0) {
-        std::fprintf(stderr, "\rReading the Veltrak: %3d %%", percent);
-        std::fflush(stderr);
-    }
-}
+int RunDeviceDownload(const TDownloadOptions& options) {
+    const TDownloadConfiguration configuration = CommandLineConfiguration(options.headUnit);
+    const bool flag = WholeMemoryFlag(options, configuration);
 
-void EndProgress() {
-    if (::isatty(STDERR_FILENO) != 0) {
-        std::fputs("\n", stderr);
-    }
-}
-
-} // namespace
-
-int RunDeviceDownload(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--all", "--select", "--clear", "--json"},
-                                                {"--type", "--port", "--password"});
-    if (!parsed.positional.empty()) {
-        throw EUsage("device download takes no arguments besides its options");
-    }
-    const TDownloadConfiguration configuration = CommandLineConfiguration(parsed);
-    const bool flag = WholeMemoryFlag(parsed, configuration);
-
+    TProgressLine progress("Reading the Veltrak");
     TDevicePrompt prompt;
+    prompt.progress = &progress;
     TKLTVtrkReadDataModel read(configuration, flag, "%s", "%s", prompt);
-    if (const auto password = parsed.options.find("--password"); password != parsed.options.end()) {
-        read.Veltrak().SetPassword(ParsePassword(password->second));
+    if (options.headUnit.password) {
+        read.Veltrak().SetPassword(*options.headUnit.password);
     }
-    read.OnChanged = [&read] { ShowProgress(read.Progress()); };
-    read.OnSelectSections() = [](std::vector<TSectionChoice>& choices) {
+    read.OnChanged = [&read, &progress] { progress.Show(static_cast<size_t>(std::max(read.Progress(), 0)), 100); };
+    read.OnSelectSections() = [&progress](std::vector<TSectionChoice>& choices) {
         // no one to choose: the list is shown and every training is read
+        progress.Clear();
         for (const TSectionChoice& choice : choices) {
-            std::fprintf(stderr, "%s\n", choice.line.c_str());
+            std::fprintf(stderr, "%s\n", Printable(choice.line).c_str());
         }
     };
     bool cleared = false;
     const bool saveFollows = read.Download();
-    EndProgress();
+    progress.Clear();
     if (saveFollows) {
         TKLTVtrkSaveDataModel save(read.Image(), read.Veltrak(), read.Downloaded(), read.Sink(), configuration,
                                    KnownDatabaseInitials(configuration.databaseDir));
-        if (parsed.flags.count("--clear") != 0) {
+        if (options.clear) {
             save.SaveAndClear(false);
         } else {
             save.SaveAndKeep(false);
@@ -134,9 +111,21 @@ int RunDeviceDownload(const std::vector<std::string>& args) {
         cleared = save.Cleared();
     }
     const TDownloadResult& result = read.Downloaded();
-    PrintResult(result, cleared, parsed.flags.count("--json") != 0);
-    const bool failed = !result.Complete() || (parsed.flags.count("--clear") != 0 && !cleared);
+    PrintResult(result, cleared, options.headUnit.json);
+    const bool failed = !result.Complete() || (options.clear && !cleared);
     return failed ? 1 : 0;
+}
+
+} // namespace
+
+void AddDeviceDownloadCommand(CLI::App& device, TCommandRun& selected) {
+    auto options = std::make_shared<TDownloadOptions>();
+    CLI::App& download = *device.add_subcommand("download", "the head unit's trainings into the training database");
+    AddHeadUnitOptions(download, options->headUnit);
+    download.add_flag("--all", options->all, "read the whole memory (generations IV and V)");
+    download.add_flag("--select", options->select, "list the trainings first (generations VI and 7)");
+    download.add_flag("--clear", options->clear, "start a new recording when every training was saved");
+    RunWhenSelected(download, selected, [options] { return RunDeviceDownload(*options); });
 }
 
 } // namespace klt::cli

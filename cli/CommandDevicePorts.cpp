@@ -1,32 +1,25 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
 #include "cli/TextTable.h"
 #include "device/transport/ComPorts.h"
 
 namespace klt::cli {
 
-int RunDevicePorts(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json"}, {});
-    if (!parsed.positional.empty()) {
-        throw EUsage("device ports takes no arguments");
-    }
+namespace {
+
+int RunDevicePorts(bool asJson) {
     TVeltrakComPortList list;
     list.Enumerate();
-    if (parsed.flags.count("--json") != 0) {
-        TJsonWriter json;
-        json.BeginObject().Key("ports").BeginArray();
+    if (asJson) {
+        TJson ports = TJson::array();
         for (const TVeltrakComPort& port : list.Ports()) {
-            json.BeginObject()
-                .Field("name", port.Name)
-                .Field("path", port.Path)
-                .Field("number", port.PortNumber)
-                .EndObject();
+            ports.push_back({{"name", port.Name}, {"path", port.Path}, {"number", port.PortNumber}});
         }
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"ports", ports}});
         return 0;
     }
     size_t nameWidth = 4, pathWidth = 4;
@@ -40,6 +33,15 @@ int RunDevicePorts(const std::vector<std::string>& args) {
     }
     std::fputs(table.Text().c_str(), stdout);
     return 0;
+}
+
+} // namespace
+
+void AddDevicePortsCommand(CLI::App& device, TCommandRun& selected) {
+    auto json = std::make_shared<bool>(false);
+    CLI::App& ports = *device.add_subcommand("ports", "serial ports for head units, \"None\" last");
+    ports.add_flag("--json", *json, "one JSON object {ports}");
+    RunWhenSelected(ports, selected, [json] { return RunDevicePorts(*json); });
 }
 
 } // namespace klt::cli

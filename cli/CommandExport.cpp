@@ -1,43 +1,48 @@
+#include <limits>
+#include <memory>
+
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "core/Exceptions.h"
 #include "core/TextExport.h"
 
 namespace klt::cli {
+namespace {
 
-int RunExport(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {}, {"--format", "--marker"});
-    if (parsed.positional.size() != 2) {
-        throw EUsage("export needs FILE and OUT");
-    }
-    const std::string format = parsed.options.count("--format") ? parsed.options.at("--format") : "text";
-    if (format != "text" && format != "text-ext") {
-        throw EUsage("--format is text or text-ext");
-    }
+struct TExportOptions {
+    std::string in, out;
+    std::string format = "text";
     int marker = 0;
-    if (parsed.options.count("--marker")) {
-        const std::string& text = parsed.options.at("--marker");
-        size_t used = 0;
-        try {
-            marker = std::stoi(text, &used);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used == 0 || used != text.size() || marker < 0) {
-            throw EUsage("--marker is a marker number (0: the whole training)");
-        }
-    }
-    const std::string& in = parsed.positional[0];
-    const std::string& out = parsed.positional[1];
-    if (SameFile(in, out)) {
-        throw Exception("'" + out + "': the output would overwrite the input");
+};
+
+int RunExport(const TExportOptions& options) {
+    if (SameFile(options.in, options.out)) {
+        throw Exception("'" + options.out + "': the output would overwrite the input");
     }
     TKLTFile file;
-    LoadTraining(file, in);
-    if (marker >= file.MarkerCount()) {
-        throw Exception("'" + in + "' has no marker " + std::to_string(marker));
+    LoadTraining(file, options.in);
+    if (options.marker >= file.MarkerCount()) {
+        throw Exception("'" + options.in + "' has no marker " + std::to_string(options.marker));
     }
-    ExportTrainingText(file, marker, format == "text" ? TTextExportForm::Basic : TTextExportForm::Extended, out);
+    ExportTrainingText(file, options.marker,
+                       options.format == "text" ? TTextExportForm::Basic : TTextExportForm::Extended, options.out);
     return 0;
+}
+
+} // namespace
+
+void AddExportCommand(CLI::App& klt, TCommandRun& selected) {
+    auto options = std::make_shared<TExportOptions>();
+    CLI::App& command = *klt.add_subcommand(
+        "export", "the training (or marker N) as column text in display units; text-ext adds altitude, "
+                  "temperature and the time of day");
+    command.add_option("FILE", options->in, "the training file")->required();
+    command.add_option("OUT", options->out, "the text file to write")->required();
+    command.add_option("--format", options->format, "text (the default) or text-ext")
+        ->check(CLI::IsMember({"text", "text-ext"}));
+    command.add_option("--marker", options->marker, "the marker to export (0, the default: the whole training)")
+        ->transform(WholeNumber(0, std::numeric_limits<int>::max()));
+    RunWhenSelected(command, selected, [options] { return RunExport(*options); });
 }
 
 } // namespace klt::cli

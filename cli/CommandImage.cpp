@@ -1,9 +1,10 @@
 #include <cstdio>
 
 #include "app/SystemData.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
 #include "cli/TextTable.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
@@ -28,30 +29,28 @@ std::string TrainingsTable(const std::vector<TImageTraining>& trainings) {
            (trainings.size() == 1 ? " training\n" : " trainings\n");
 }
 
-void TrainingsJson(TJsonWriter& json, const std::vector<TImageTraining>& trainings) {
-    json.Key("trainings").BeginArray();
+TJson TrainingsJson(const std::vector<TImageTraining>& trainings) {
+    TJson list = TJson::array();
     for (const TImageTraining& t : trainings) {
-        json.BeginObject()
-            .Field("date", t.date)
-            .Field("start_time", t.startTime)
-            .Field("initials", t.initials)
-            .Field("duration", t.duration)
-            .Field("samples", t.samples)
-            .Field("blocks", t.segments)
-            .EndObject();
+        list.push_back({{"date", t.date},
+                        {"start_time", t.startTime},
+                        {"initials", t.initials},
+                        {"duration", t.duration},
+                        {"samples", t.samples},
+                        {"blocks", t.segments}});
     }
-    json.EndArray();
+    return list;
 }
 
-} // namespace
+struct TImageOptions {
+    std::string path;
+    bool save = false;
+    bool json = false;
+};
 
-int RunImage(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json", "--save"}, {});
-    if (parsed.positional.size() != 1) {
-        throw EUsage("image needs one FILE");
-    }
-    const std::string& path = parsed.positional[0];
-    const bool asJson = parsed.flags.count("--json") != 0;
+int RunImage(const TImageOptions& options) {
+    const std::string& path = options.path;
+    const bool asJson = options.json;
     const TSystemData system = ConfiguredSystemData();
     std::vector<std::string> errors;
     const auto collect = [&](const std::exception& error) {
@@ -69,7 +68,7 @@ int RunImage(const std::vector<std::string>& args) {
     }
     const std::vector<TImageTraining> trainings = image->Trainings();
     std::vector<std::string> written;
-    if (parsed.flags.count("--save") != 0) {
+    if (options.save) {
         TCautiousPrompt prompt;
         TDatabaseSink sink(system.DataBaseDir, prompt);
         try {
@@ -83,19 +82,15 @@ int RunImage(const std::vector<std::string>& args) {
         }
     }
     if (asJson) {
-        TJsonWriter json;
-        json.BeginObject().Field("source", path);
-        TrainingsJson(json, trainings);
-        json.Key("added").BeginArray();
+        TJson added = TJson::array();
         for (const std::string& file : written) {
-            json.BeginObject().Field("source", path).Field("path", file).EndObject();
+            added.push_back({{"source", path}, {"path", file}});
         }
-        json.EndArray().Key("errors").BeginArray();
+        TJson failed = TJson::array();
         for (const std::string& message : errors) {
-            json.BeginObject().Field("source", path).Field("message", message).EndObject();
+            failed.push_back({{"source", path}, {"message", message}});
         }
-        json.EndArray().EndObject();
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{"source", path}, {"trainings", TrainingsJson(trainings)}, {"added", added}, {"errors", failed}});
     } else {
         std::fputs(TrainingsTable(trainings).c_str(), stdout);
         for (const std::string& file : written) {
@@ -103,6 +98,17 @@ int RunImage(const std::vector<std::string>& args) {
         }
     }
     return errors.empty() ? 0 : 1;
+}
+
+} // namespace
+
+void AddImageCommand(CLI::App& klt, TCommandRun& selected) {
+    auto options = std::make_shared<TImageOptions>();
+    CLI::App& image = *klt.add_subcommand("image", "trainings of a head-unit memory image (.kli, .img)");
+    image.add_option("FILE", options->path, "the memory image")->required();
+    image.add_flag("--save", options->save, "write the trainings into the database");
+    image.add_flag("--json", options->json, "one JSON object {source, trainings, added, errors}");
+    RunWhenSelected(image, selected, [options] { return RunImage(*options); });
 }
 
 } // namespace klt::cli

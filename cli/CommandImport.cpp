@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/FileBatch.h"
@@ -37,23 +39,34 @@ std::string ImportIntoDatabase(const std::string& source, const TForeignImportOp
     return file.FileName();
 }
 
-} // namespace
+struct TImportOptions {
+    std::vector<std::string> sources;
+    TForeignImportOptions import;
+    bool json = false;
+};
 
-int RunImport(const std::vector<std::string>& args) {
-    const TArguments parsed = TArguments::Parse(args, {"--json", "--altitude-as-power"}, {"--initials"});
-    if (parsed.positional.empty()) {
-        throw EUsage("import needs at least one FILE");
-    }
+int RunImport(const TImportOptions& options) {
     const std::string databaseDir = ConfiguredDatabaseDir();
     if (databaseDir.empty()) {
         throw EKLTFileDatabaseError("No training database is set up to receive the trainings.");
     }
     TrainingEnvironment().databaseDir = databaseDir;
-    const TForeignImportOptions options{
-        .altitudeAsPower = parsed.flags.count("--altitude-as-power") != 0,
-        .initials = parsed.options.count("--initials") != 0 ? parsed.options.at("--initials") : std::string()};
-    return ProcessFiles(parsed.positional, "imported", parsed.flags.count("--json") != 0,
-                        [&](const std::string& source) { return ImportIntoDatabase(source, options, databaseDir); });
+    return ProcessFiles(options.sources, "imported", options.json, [&](const std::string& source) {
+        return ImportIntoDatabase(source, options.import, databaseDir);
+    });
+}
+
+} // namespace
+
+void AddImportCommand(CLI::App& klt, TCommandRun& selected) {
+    auto options = std::make_shared<TImportOptions>();
+    CLI::App& import = *klt.add_subcommand("import", "text, Polar HRM and RAW files as trainings in the database");
+    import.add_option("FILE", options->sources, "files to import")->required();
+    import.add_option("--initials", options->import.initials, "the athlete of the imported trainings");
+    import.add_flag("--altitude-as-power", options->import.altitudeAsPower,
+                    "an HRM file without power: its altitude column as the power");
+    import.add_flag("--json", options->json, "one JSON object {imported, errors}");
+    RunWhenSelected(import, selected, [options] { return RunImport(*options); });
 }
 
 } // namespace klt::cli

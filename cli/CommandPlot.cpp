@@ -2,12 +2,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include "app/OptionData.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "core/Exceptions.h"
 #include "ui/canvas/RenderDiagram.h"
@@ -17,20 +19,14 @@ namespace {
 
 constexpr int kMaxImageSide = 16384;
 
-int IntegerOption(const TArguments& parsed, const std::string& name, int fallback, int lowest, int highest) {
-    const auto found = parsed.options.find(name);
-    if (found == parsed.options.end()) {
-        return fallback;
-    }
-    const std::string& text = found->second;
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < lowest || value > highest) {
-        throw EUsage(name + " must be a whole number from " + std::to_string(lowest) + " to " +
-                     std::to_string(highest));
-    }
-    return static_cast<int>(value);
-}
+struct TPlotOptions {
+    std::string path, out;
+    std::string view = "multi";
+    std::optional<int> rows; // the view's own when not given
+    int marker = 0;
+    int width = 1600;
+    int height = 900;
+};
 
 TKLTDiagrammMehrZData& DiagramOfView(TOptionData& options, const std::string& view) {
     if (view == "single") {
@@ -39,10 +35,7 @@ TKLTDiagrammMehrZData& DiagramOfView(TOptionData& options, const std::string& vi
     if (view == "trend") {
         return options.DiagrammEinZTrend;
     }
-    if (view == "multi") {
-        return options.DiagrammMehrZ;
-    }
-    throw EUsage("--view is single, trend or multi");
+    return options.DiagrammMehrZ;
 }
 
 // Drawing needs the GUI module, but never a display.
@@ -76,33 +69,14 @@ void SavePng(const QImage& image, const std::string& path) {
     }
 }
 
-} // namespace
-
-int RunPlot(const std::vector<std::string>& args) {
-    std::vector<std::string> normalised = args;
-    for (std::string& arg : normalised) {
-        if (arg == "-o") {
-            arg = "--output";
-        }
-    }
-    const TArguments parsed = TArguments::Parse(
-        normalised, {}, {"--view", "--rows", "--marker", "--width", "--height", "--output"});
-    if (parsed.positional.size() != 1) {
-        throw EUsage("plot needs one FILE");
-    }
-    if (parsed.options.count("--output") == 0) {
-        throw EUsage("plot needs -o OUT.png");
-    }
+int RunPlot(const TPlotOptions& plot) {
     TOptionData options;
     options.SetToDefaults();
-    const std::string viewName = parsed.options.count("--view") ? parsed.options.at("--view") : "multi";
-    TKLTDiagrammMehrZData& diagram = DiagramOfView(options, viewName);
-    diagram.MaxAnzahlDiagramme = IntegerOption(parsed, "--rows", diagram.MaxAnzahlDiagramme, 1, 5);
-    const int marker = IntegerOption(parsed, "--marker", 0, 0, 65535);
-    const int width = IntegerOption(parsed, "--width", 1600, 1, kMaxImageSide);
-    const int height = IntegerOption(parsed, "--height", 900, 1, kMaxImageSide);
-    const std::string& path = parsed.positional[0];
-    const std::string& out = parsed.options.at("--output");
+    TKLTDiagrammMehrZData& diagram = DiagramOfView(options, plot.view);
+    diagram.MaxAnzahlDiagramme = plot.rows.value_or(diagram.MaxAnzahlDiagramme);
+    const int marker = plot.marker, width = plot.width, height = plot.height;
+    const std::string& path = plot.path;
+    const std::string& out = plot.out;
 
     TKLTFile file;
     LoadTraining(file, path);
@@ -126,6 +100,26 @@ int RunPlot(const std::vector<std::string>& args) {
     }
     SavePng(image, out);
     return 0;
+}
+
+} // namespace
+
+void AddPlotCommand(CLI::App& klt, TCommandRun& selected) {
+    auto options = std::make_shared<TPlotOptions>();
+    CLI::App& plot = *klt.add_subcommand("plot", "draw a diagram of the training into a PNG image, as the window does");
+    plot.add_option("FILE", options->path, "the training file")->required();
+    plot.add_option("-o,--output", options->out, "the PNG image to write")->required()->type_name("OUT.png");
+    plot.add_option("--view", options->view, "single, trend or multi (the default)")
+        ->check(CLI::IsMember({"single", "trend", "multi"}));
+    plot.add_option("--rows", options->rows, "rows of the multi-line view (default: the view's)")
+        ->transform(WholeNumber(1, 5));
+    plot.add_option("--marker", options->marker, "the marker to show (default 0: the whole training)")
+        ->transform(WholeNumber(0, 65535));
+    plot.add_option("--width", options->width, "image width in pixels (default 1600)")
+        ->transform(WholeNumber(1, kMaxImageSide));
+    plot.add_option("--height", options->height, "image height in pixels (default 900)")
+        ->transform(WholeNumber(1, kMaxImageSide));
+    RunWhenSelected(plot, selected, [options] { return RunPlot(*options); });
 }
 
 } // namespace klt::cli

@@ -2,7 +2,7 @@
 
 #include "app/ConfigurationPaths.h"
 #include "app/KLTIni.h"
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
 #include "cli/TextTable.h"
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
@@ -18,31 +18,27 @@ TTrainingRow TTrainingRow::Of(const TListedTraining& training) {
 }
 
 std::string TrainingRowsJson(const std::vector<TTrainingRow>& rows) {
-    TJsonWriter json;
-    json.BeginObject().Key("trainings").BeginArray();
+    TJson trainings = TJson::array();
     for (const TTrainingRow& r : rows) {
-        json.BeginObject()
-            .Field("path", r.path)
-            .Field("date", r.date)
-            .Field("start_time", r.startTime)
-            .Field("initials", r.initials)
-            .Field("duration", r.duration)
-            .Field("work", r.work)
-            .Field("distance", r.distance)
-            .Field("avg_power", r.avgPower)
-            .Field("avg_heart_rate", r.avgHeartRate)
-            .Field("avg_speed", r.avgSpeed)
-            .Field("avg_cadence", r.avgCadence)
-            .Field("climb", r.climb)
-            .Field("avg_temperature", r.avgTemperature)
-            .Field("comment", r.comment)
-            .Field("slope", r.slope)
-            .Field("zero_offset", r.zeroOffset)
-            .Field("circumference", r.circumference)
-            .EndObject();
+        trainings.push_back({{"path", r.path},
+                             {"date", r.date},
+                             {"start_time", r.startTime},
+                             {"initials", r.initials},
+                             {"duration", r.duration},
+                             {"work", r.work},
+                             {"distance", r.distance},
+                             {"avg_power", r.avgPower},
+                             {"avg_heart_rate", r.avgHeartRate},
+                             {"avg_speed", r.avgSpeed},
+                             {"avg_cadence", r.avgCadence},
+                             {"climb", r.climb},
+                             {"avg_temperature", r.avgTemperature},
+                             {"comment", r.comment},
+                             {"slope", r.slope},
+                             {"zero_offset", r.zeroOffset},
+                             {"circumference", r.circumference}});
     }
-    json.EndArray().EndObject();
-    return json.Text() + "\n";
+    return JsonLine({{"trainings", trainings}});
 }
 
 std::string TrainingRowsTable(const std::vector<TTrainingRow>& rows) {

@@ -2,38 +2,37 @@
 
 #include <cstdio>
 #include <exception>
-#include <utility>
 
-#include "cli/Json.h"
+#include "cli/JsonOutput.h"
+#include "cli/ProgressBar.h"
 
 namespace klt::cli {
 
 int ProcessFiles(const std::vector<std::string>& sources, const std::string& key, bool asJson,
                  const std::function<std::string(const std::string&)>& process) {
-    TJsonWriter json;
-    json.BeginObject().Key(key).BeginArray();
-    std::vector<std::pair<std::string, std::string>> errors;
-    for (const std::string& source : sources) {
+    TJson done = TJson::array();
+    TJson errors = TJson::array();
+    TProgressLine progress("Files");
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const std::string& source = sources[i];
+        progress.Show(i, sources.size());
         try {
             const std::string path = process(source);
-            json.BeginObject().Field("source", source).Field("path", path).EndObject();
+            progress.Clear();
+            done.push_back({{"source", source}, {"path", path}});
             if (!asJson) {
                 std::printf("%s -> %s\n", source.c_str(), path.c_str());
             }
         } catch (const std::exception& e) {
-            errors.emplace_back(source, e.what());
+            progress.Clear();
+            errors.push_back({{"source", source}, {"message", e.what()}});
             if (!asJson) {
                 std::fprintf(stderr, "%s\n", e.what());
             }
         }
     }
-    json.EndArray().Key("errors").BeginArray();
-    for (const auto& [source, message] : errors) {
-        json.BeginObject().Field("source", source).Field("message", message).EndObject();
-    }
-    json.EndArray().EndObject();
     if (asJson) {
-        std::printf("%s\n", json.Text().c_str());
+        PrintJson({{key, done}, {"errors", errors}});
     }
     return errors.empty() ? 0 : 1;
 }

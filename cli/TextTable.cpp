@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/TerminalText.h"
+
 namespace klt::cli {
 
 TTextTable::TTextTable(std::vector<TColumn> columns) : columns_(std::move(columns)) {
@@ -17,7 +19,7 @@ void TTextTable::AddRow(const std::vector<std::string>& cells) { AddLine(cells);
 void TTextTable::AddLine(const std::vector<std::string>& cells) {
     std::string line;
     for (size_t c = 0; c < columns_.size() && c < cells.size(); ++c) {
-        line += (c == 0 ? "" : " ") + PaddedText(cells[c], columns_[c].width, columns_[c].right);
+        line += (c == 0 ? "" : " ") + PaddedText(Printable(cells[c]), columns_[c].width, columns_[c].right);
     }
     while (!line.empty() && line.back() == ' ') {
         line.pop_back();

@@ -13,6 +13,7 @@ struct TColumn {
     bool right;   // right-aligned
 };
 
+// Control characters of the cells show escaped (Printable).
 class TTextTable {
 public:
     explicit TTextTable(std::vector<TColumn> columns);

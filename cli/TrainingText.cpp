@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "cli/TerminalText.h"
 #include "cli/TextTable.h"
 #include "core/NumberFormat.h"
 #include "core/PRMesWrt.h"
@@ -35,7 +36,9 @@ std::string Value(TMesswertArtType kind, double raw, int decimals = -1) {
     return MesswertArt(kind).FormatValue(raw, decimals, true);
 }
 
-std::string Line(const std::string& label, const std::string& value) { return PaddedText(label, 15, false) + value + "\n"; }
+std::string Line(const std::string& label, const std::string& value) {
+    return PaddedText(label, 15, false) + Printable(value) + "\n";
+}
 
 std::string TimeOfDay(const TKLTFile& file, int64_t time) {
     return FormatTimeOfDay(time, file.TimeFormat() == TZeitFormat::ZeitFormatHHMMSSTT);

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "app/ConfigurationPaths.h"
 #include "app/SerialProbePorts.h"
@@ -23,6 +24,7 @@
 #include "ui/QtPrompt.h"
 #include "ui/SimulatorProcess.h"
 #include "ui/ToolBarIcons.h"
+#include "ui/kltwin/WindowArguments.h"
 
 namespace {
 
@@ -44,6 +46,11 @@ std::vector<std::string> PrepareDemo(const std::string& dir, std::string& databa
 } // namespace
 
 int main(int argc, char** argv) {
+    // The help needs no display: it is answered before Qt looks for one.
+    if (const std::vector<std::string> raw(argv + 1, argv + argc); klt::kltwin::AsksForHelp(raw)) {
+        klt::kltwin::TWindowArguments ignored;
+        return klt::kltwin::ReadWindowArguments(raw, ignored).value_or(0);
+    }
     klt::TKLTApplication application(argc, argv);
     QApplication::setApplicationName("KLT Training System");
     QApplication::setWindowIcon(klt::ToolGlyphIcon(klt::TToolGlyph::MultiRow));
@@ -53,27 +60,21 @@ int main(int argc, char** argv) {
 
     klt::TKLTMainForm::TStartup startup;
     startup.probePorts = std::make_unique<klt::TSerialProbePorts>();
-    Qt::WindowStates state = Qt::WindowNoState;
-    QString screenshot;
-    QString demoDir;
-    bool simulate = false;
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == "--demo" && i + 1 < arguments.size()) {
-            demoDir = arguments[++i];
-        } else if (argument == "--simulate") {
-            simulate = true;
-        } else if (argument == "--screenshot" && i + 1 < arguments.size()) {
-            screenshot = arguments[++i];
-        } else if (argument == "--maximized") {
-            state = Qt::WindowMaximized;
-        } else if (argument == "--minimized") {
-            state = Qt::WindowMinimized;
-        } else {
-            startup.arguments.push_back(QFile::encodeName(argument).toStdString());
-        }
+    // Qt's own options are gone from these.
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        arguments.push_back(QFile::encodeName(argument).toStdString());
     }
+    klt::kltwin::TWindowArguments parsed;
+    if (const std::optional<int> exitStatus = klt::kltwin::ReadWindowArguments(arguments, parsed)) {
+        return *exitStatus;
+    }
+    startup.arguments = parsed.files;
+    const Qt::WindowStates state =
+        parsed.maximized ? Qt::WindowMaximized : parsed.minimized ? Qt::WindowMinimized : Qt::WindowNoState;
+    const QString screenshot = QFile::decodeName(parsed.screenshot.c_str());
+    QString demoDir = QFile::decodeName(parsed.demoDir.c_str());
+    const bool simulate = parsed.simulate;
     QTemporaryDir freshDemo;
     if (simulate && demoDir.isEmpty()) {
         if (!freshDemo.isValid()) {
