@@ -12,6 +12,7 @@
 #include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
+#include "core/TrainingIndexFormat.h"
 #include "core/KLTFileRegistry.h"
 #include "core/TrainingEnvironment.h"
 #include "tests/support/MemoryTraining.h"
@@ -61,10 +62,13 @@ protected:
         return path;
     }
 
+    // What a folder holds besides its index.
     std::vector<std::string> Names(const std::string& dir) {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir)) {
-            names.push_back(entry.path().filename().string());
+            if (entry.path().filename() != kTrainingIndexName) {
+                names.push_back(entry.path().filename().string());
+            }
         }
         std::sort(names.begin(), names.end());
         return names;
