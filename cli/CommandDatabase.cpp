@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/CommandLine.h"
+#include "cli/TerminalText.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/FileBatch.h"
@@ -40,7 +41,7 @@ int RunList(const TTrainingFilter& filter, bool asJson) {
 void AddPathCommand(CLI::App& db, TCommandRun& selected) {
     CLI::App& path = *db.add_subcommand("path", "the training database in use");
     RunWhenSelected(path, selected, [] {
-        std::printf("%s\n", DatabaseInUse().c_str());
+        std::printf("%s\n", Printable(DatabaseInUse()).c_str());
         return 0;
     });
 }

@@ -65,13 +65,13 @@ void PrintResult(const TDownloadResult& result, bool cleared, bool asJson) {
         return;
     }
     for (const std::string& file : result.files) {
-        std::printf("%s\n", file.c_str());
+        std::printf("%s\n", Printable(file).c_str());
     }
     if (result.skippedKnown > 0) {
         std::printf("%d trainings already in the database were not read again\n", result.skippedKnown);
     }
     for (const std::string& reason : result.incomplete) {
-        std::fprintf(stderr, "%s\n", reason.c_str());
+        std::fprintf(stderr, "%s\n", PrintableLines(reason).c_str());
     }
     if (cleared) {
         std::printf("A new recording was started: the head unit's memory is empty.\n");

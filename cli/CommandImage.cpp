@@ -2,6 +2,7 @@
 
 #include "app/SystemData.h"
 #include "cli/CommandLine.h"
+#include "cli/TerminalText.h"
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/JsonOutput.h"
@@ -56,7 +57,7 @@ int RunImage(const TImageOptions& options) {
     const auto collect = [&](const std::exception& error) {
         errors.emplace_back(error.what());
         if (!asJson) {
-            std::fprintf(stderr, "%s\n", error.what());
+            std::fprintf(stderr, "%s\n", PrintableLines(error.what()).c_str());
         }
     };
     std::unique_ptr<TMemoryImageFile> image;
@@ -94,7 +95,7 @@ int RunImage(const TImageOptions& options) {
     } else {
         std::fputs(TrainingsTable(trainings).c_str(), stdout);
         for (const std::string& file : written) {
-            std::printf("%s -> %s\n", path.c_str(), file.c_str());
+            std::printf("%s -> %s\n", Printable(path).c_str(), Printable(file).c_str());
         }
     }
     return errors.empty() ? 0 : 1;

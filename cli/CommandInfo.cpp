@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/CommandLine.h"
+#include "cli/TerminalText.h"
 #include "cli/Commands.h"
 #include "cli/JsonOutput.h"
 #include "cli/TrainingText.h"
@@ -60,7 +61,7 @@ int RunInfo(const std::string& path, bool asJson) {
     const std::string text = asJson ? InfoJson(file) : TrainingSummary(file);
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (file.Damage()) {
-        std::fprintf(stderr, "'%s': %s\n", parsed.positional[0].c_str(), file.Damage()->Text().c_str());
+        std::fprintf(stderr, "'%s': %s\n", Printable(path).c_str(), file.Damage()->Text().c_str());
         return 1;
     }
     return 0;

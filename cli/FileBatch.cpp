@@ -5,6 +5,7 @@
 
 #include "cli/JsonOutput.h"
 #include "cli/ProgressBar.h"
+#include "cli/TerminalText.h"
 
 namespace klt::cli {
 
@@ -21,13 +22,13 @@ int ProcessFiles(const std::vector<std::string>& sources, const std::string& key
             progress.Clear();
             done.push_back({{"source", source}, {"path", path}});
             if (!asJson) {
-                std::printf("%s -> %s\n", source.c_str(), path.c_str());
+                std::printf("%s -> %s\n", Printable(source).c_str(), Printable(path).c_str());
             }
         } catch (const std::exception& e) {
             progress.Clear();
             errors.push_back({{"source", source}, {"message", e.what()}});
             if (!asJson) {
-                std::fprintf(stderr, "%s\n", e.what());
+                std::fprintf(stderr, "%s\n", PrintableLines(e.what()).c_str());
             }
         }
     }

@@ -24,4 +24,14 @@ std::string Printable(std::string_view text) {
     return out;
 }
 
+std::string PrintableLines(std::string_view text) {
+    std::string out;
+    size_t start = 0;
+    for (size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', start)) {
+        out += Printable(text.substr(start, end - start)) + '\n';
+        start = end + 1;
+    }
+    return out + Printable(text.substr(start));
+}
+
 } // namespace klt::cli

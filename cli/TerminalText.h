@@ -11,4 +11,7 @@ namespace klt::cli {
 // backslashes included, stays as it is.
 std::string Printable(std::string_view text);
 
+// The same for a message of several lines: its line breaks stay breaks.
+std::string PrintableLines(std::string_view text);
+
 } // namespace klt::cli

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/CommandLine.h"
+#include "cli/TerminalText.h"
 #include "cli/Commands.h"
 #include "core/ForeignImport.h"
 
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
     } catch (const klt::cli::EUsage& e) {
         return UsageError(klt, e.what());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "%s\n", klt::cli::PrintableLines(e.what()).c_str());
         return 1;
     }
 }
