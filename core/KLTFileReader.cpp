@@ -91,7 +91,7 @@ private:
             ConvertOldVersion();
         }
         if (packed) {
-            UnpackSamples(*packed);
+            UnpackSamples(*packed, arrived);
         }
 
         phase_ = 16;
@@ -188,11 +188,24 @@ private:
         first.name = OldInitials(first.name, f_.fileName_);
     }
 
-    void UnpackSamples(TPagedDataArrayOldDataFormat& packed) {
+    // Samples the file did not hold are zero records, all alike: the first of them is unpacked,
+    // the rest copied (nothing at all when it unpacks to zeros, which the count's zeroing gave).
+    void UnpackSamples(TPagedDataArrayOldDataFormat& packed, size_t arrivedBytes) {
         f_.SetSampleCount(sampleCount_);
-        for (int i = 0; i < sampleCount_; ++i) {
+        const int held = static_cast<int>(std::min(arrivedBytes / 5, static_cast<size_t>(sampleCount_)));
+        for (int i = 0; i < std::min(held + 1, sampleCount_); ++i) {
             const TPackedSample s = DecodePackedSample(packed.Items(i), Version());
             f_.Sample(i + 1).SetShort(s.watts * 8, s.cadence * 32, s.heartRate * 64, s.speed);
+        }
+        if (held + 1 >= sampleCount_) {
+            return;
+        }
+        const TSampleElement missing = f_.Sample(held + 1);
+        if (std::all_of(std::begin(missing.bytes), std::end(missing.bytes), [](uint8_t b) { return b == 0; })) {
+            return;
+        }
+        for (int i = held + 1; i < sampleCount_; ++i) {
+            f_.Sample(i + 1) = missing;
         }
     }
 
