@@ -14,10 +14,19 @@ namespace {
 
 using klt::fuzz::Check;
 
+// The same record, except that the upper half of the speed field (bytes 6 and 7) is kept as read
+// and written as the sign extension of the lower half.
+void CheckSameSample(const klt::TSampleElement& read, const klt::TSampleElement& written) {
+    Check(std::memcmp(read.bytes, written.bytes, 6) == 0);
+    Check(std::memcmp(read.bytes + 8, written.bytes + 8, klt::TSampleElement::kSize - 8) == 0);
+    const uint8_t extension = (written.bytes[5] & 0x80) != 0 ? 0xFF : 0x00;
+    Check(written.bytes[6] == extension && written.bytes[7] == extension);
+}
+
 void CheckSame(const klt::TKLTFile& a, const klt::TKLTFile& b) {
     Check(a.SampleCount() == b.SampleCount());
     for (int i = 1; i <= a.SampleCount(); ++i) {
-        Check(std::memcmp(a.Sample(i).bytes, b.Sample(i).bytes, klt::TSampleElement::kSize) == 0);
+        CheckSameSample(a.Sample(i), b.Sample(i));
     }
     Check(a.MarkerCount() == b.MarkerCount());
     for (int i = 0; i < a.MarkerCount(); ++i) {
