@@ -178,16 +178,22 @@ public:
             comment += NoteText(lines_[note + 1].text);
         }
 
-        file.EditHeader().date = date;
-        file.EditHeader().intervalNumerator = static_cast<uint8_t>(beatToBeat ? 1 : *interval);
-        file.EditHeader().intervalDenominator = 1;
-        file.SetCommentText(comment);
-        file.SetSampleCount(static_cast<int>(samples.size()));
-        for (size_t i = 0; i < samples.size(); ++i) {
-            file.Sample(static_cast<int>(i) + 1) = samples[i];
+        // A start time or lap that proves unreadable only now leaves no half-imported training.
+        try {
+            file.EditHeader().date = date;
+            file.EditHeader().intervalNumerator = static_cast<uint8_t>(beatToBeat ? 1 : *interval);
+            file.EditHeader().intervalDenominator = 1;
+            file.SetCommentText(comment);
+            file.SetSampleCount(static_cast<int>(samples.size()));
+            for (size_t i = 0; i < samples.size(); ++i) {
+                file.Sample(static_cast<int>(i) + 1) = samples[i];
+            }
+            FinishImport(file, static_cast<int>(samples.size()), StartTime());
+            AddLaps(file, beatToBeat ? 1 : *interval);
+        } catch (...) {
+            file.Clear();
+            throw;
         }
-        FinishImport(file, static_cast<int>(samples.size()), StartTime());
-        AddLaps(file, beatToBeat ? 1 : *interval);
         if (!skipped_.empty()) {
             std::string text = skipped_.front() + " (line skipped";
             if (skipped_.size() > 1) {

@@ -247,6 +247,15 @@ TEST(HrmImport, TrainingStartsAtTheStartTimeWithItsLapsAsMarkers) {
     EXPECT_EQ(noLaps.file.Marker(0).startTime, ((8 * 60 + 59) * 60 + 3) * 100);
 }
 
+// Found by fuzzing: the start time is read after the samples are in place.
+TEST(HrmImport, UnreadableStartTimeLeavesNoHalfImportedTraining) {
+    std::string content = HrmText("000000000", "120\n121\n");
+    content.replace(content.find("StartTime=8:59:03.0"), 19, "StartTime=0(:59:07.0");
+    TKLTFile file("ride.hrm");
+    EXPECT_THROW(ImportHrmTraining(file, content, false), EKLTFileInOutError);
+    EXPECT_EQ(file.SampleCount(), 0);
+}
+
 TEST(HrmImport, BadInputNamesTheFileAndLine) {
     EXPECT_THAT(ImportError(HrmText("000000000", "120\n12a\n")), HasSubstr("'ride.hrm' line 14: \"12a\""));
     EXPECT_THAT(ImportError(HrmText("101000000", "120\t200\t80\n120\t200\n")), HasSubstr("line 14"));
