@@ -81,6 +81,9 @@ TDateTimeMark FromUnixTime(std::time_t seconds, int32_t hundredths) {
 }
 
 std::optional<int64_t> ParseTimeText(std::string_view text) {
+    if (text.empty()) {
+        return std::nullopt; // an empty view may have no characters to point into at all
+    }
     int hours = 0, minutes = 0, seconds = 0, hundredths = 0;
     const char* p = text.data();
     const char* end = text.data() + text.size();

@@ -254,6 +254,16 @@ TEST(HrmImport, UnreadableStartTimeLeavesNoHalfImportedTraining) {
     TKLTFile file("ride.hrm");
     EXPECT_THROW(ImportHrmTraining(file, content, false), EKLTFileInOutError);
     EXPECT_EQ(file.SampleCount(), 0);
+
+    // An empty start time is no time at all, not a read before the text.
+    std::string empty = HrmText("000000000", "120\n121\n");
+    empty.replace(empty.find("StartTime=8:59:03.0"), 19, "StartTime=");
+    TKLTFile undated("ride.hrm");
+    try {
+        ImportHrmTraining(undated, empty, false);
+    } catch (const EKLTFileInOutError&) {
+        EXPECT_EQ(undated.SampleCount(), 0);
+    }
 }
 
 TEST(HrmImport, BadInputNamesTheFileAndLine) {
