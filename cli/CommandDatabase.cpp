@@ -8,17 +8,9 @@
 #include "cli/FileBatch.h"
 #include "core/Exceptions.h"
 #include "core/KLTDatabase.h"
-#include "core/TrainingEnvironment.h"
 
 namespace klt::cli {
 namespace {
-
-// The configured training database, where loading moves trainings into place.
-std::string DatabaseInUse() {
-    const std::string databaseDir = ConfiguredDatabaseDir();
-    TrainingEnvironment().databaseDir = databaseDir;
-    return databaseDir;
-}
 
 int RunAdd(const std::vector<std::string>& sources, bool asJson) {
     const std::string databaseDir = DatabaseInUse();

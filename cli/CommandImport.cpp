@@ -9,7 +9,6 @@
 #include "core/Exceptions.h"
 #include "core/ForeignImport.h"
 #include "core/KLTDatabase.h"
-#include "core/TrainingEnvironment.h"
 
 namespace klt::cli {
 namespace {
@@ -46,11 +45,10 @@ struct TImportOptions {
 };
 
 int RunImport(const TImportOptions& options) {
-    const std::string databaseDir = ConfiguredDatabaseDir();
+    const std::string databaseDir = DatabaseInUse();
     if (databaseDir.empty()) {
         throw EKLTFileDatabaseError("No training database is set up to receive the trainings.");
     }
-    TrainingEnvironment().databaseDir = databaseDir;
     return ProcessFiles(options.sources, "imported", options.json, [&](const std::string& source) {
         return ImportIntoDatabase(source, options.import, databaseDir);
     });

@@ -7,6 +7,7 @@
 #include "core/Exceptions.h"
 #include "core/KLTDate.h"
 #include "core/SmallFile.h"
+#include "core/TrainingEnvironment.h"
 
 namespace klt::cli {
 
@@ -75,5 +76,11 @@ TSystemData ConfiguredSystemData() {
 }
 
 std::string ConfiguredDatabaseDir() { return ConfiguredSystemData().DataBaseDir; }
+
+std::string DatabaseInUse() {
+    const std::string databaseDir = ConfiguredDatabaseDir();
+    TrainingEnvironment().databaseDir = databaseDir;
+    return databaseDir;
+}
 
 } // namespace klt::cli

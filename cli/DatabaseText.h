@@ -34,4 +34,7 @@ TSystemData ConfiguredSystemData();
 // The training database of the configuration (KLT_DATABASE and KLT_CONFIG apply).
 std::string ConfiguredDatabaseDir();
 
+// The configured training database, made the one trainings are placed in and kept current.
+std::string DatabaseInUse();
+
 } // namespace klt::cli
