@@ -27,6 +27,14 @@ std::string_view TOnlineOptionReader::NextLine() {
     return line;
 }
 
+bool TOnlineOptionReader::OpensWithDeclaration() {
+    try {
+        return NextLine().find(kProfileDeclaration) != std::string_view::npos;
+    } catch (const EInOutError&) {
+        return false;
+    }
+}
+
 void TOnlineOptionReader::SkipPast(std::string_view text) {
     while (NextLine().find(text) == std::string_view::npos) {
     }

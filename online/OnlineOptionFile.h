@@ -15,6 +15,8 @@ class TOnlineOptionReader {
 public:
     explicit TOnlineOptionReader(std::string_view text);
 
+    // Reads the first line: whether it holds the XML declaration.
+    bool OpensWithDeclaration();
     // The next line without its line break. Throws EInOutError at an empty line or the end of the
     // text: a file that ends before its closing tag is cut short.
     std::string_view NextLine();
