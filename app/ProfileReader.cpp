@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/ColorNames.h"
-#include "app/ProfileText.h"
+#include "core/ProfileText.h"
 #include "core/Exceptions.h"
 #include "core/Prompt.h"
 #include "core/Texts.h"

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/ColorNames.h"
-#include "app/ProfileText.h"
+#include "core/ProfileText.h"
 
 namespace klt {
 namespace {

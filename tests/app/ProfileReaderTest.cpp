@@ -2,7 +2,7 @@
 
 #include "app/ColorNames.h"
 #include "app/ProfileReader.h"
-#include "app/ProfileText.h"
+#include "core/ProfileText.h"
 #include "app/ProfileWriter.h"
 #include "tests/support/ScriptedPrompt.h"
 

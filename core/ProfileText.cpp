@@ -1,4 +1,4 @@
-#include "app/ProfileText.h"
+#include "core/ProfileText.h"
 
 #include <algorithm>
 #include <charconv>
