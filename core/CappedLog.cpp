@@ -8,19 +8,20 @@
 namespace klt {
 
 bool TCappedLog::Open(const std::string& path) {
+    const std::lock_guard lock(mutex_);
     file_.reset();
     written_ = 0;
-    path_ = path;
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) {
         std::filesystem::create_directories(folder, error);
     }
     file_.reset(std::fopen(path.c_str(), "wb"));
-    return IsOpen();
+    return file_ != nullptr;
 }
 
 void TCappedLog::Line(const std::string& line) {
+    const std::lock_guard lock(mutex_);
     if (file_ == nullptr) {
         return;
     }

@@ -1,10 +1,11 @@
 #pragma once
 // A plain-text debug log that a long run cannot let grow without bound: once it holds `capBytes`,
 // it starts afresh (the newest lines are the ones worth reading). It never throws: a log that
-// cannot be written must not stop the work it watches. Not shared between threads by itself.
+// cannot be written must not stop the work it watches. Lines from several threads never mix.
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace klt {
@@ -18,8 +19,6 @@ public:
     // Creates the folders of `path` when missing and starts the file empty. False when it cannot
     // be created; the log then stays closed and writes nothing.
     bool Open(const std::string& path);
-    bool IsOpen() const { return file_ != nullptr; }
-    const std::string& Path() const { return path_; }
 
     // Appends `line` and a line end, flushed at once so the log shows how far a run got.
     void Line(const std::string& line);
@@ -29,9 +28,9 @@ private:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
+    std::mutex mutex_;
     uint64_t capBytes_;
     uint64_t written_ = 0;
-    std::string path_;
     std::unique_ptr<std::FILE, TCloser> file_;
 };
 
