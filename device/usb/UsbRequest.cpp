@@ -110,6 +110,9 @@ bool TUsbRequestLink::ReadByte(uint8_t& byte) {
     if (read == 1 && log_ != nullptr) {
         log_->Received(std::span(&byte, 1));
     }
+    if (read == 0 && idle_) {
+        idle_(); // a silent head unit is where an abort is most wanted
+    }
     return read == 1;
 }
 

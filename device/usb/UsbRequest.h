@@ -35,7 +35,8 @@ public:
     static constexpr int kFailuresBeforeGivingUp = 7;
     static constexpr size_t kMaxReplyLength = 4096;
 
-    // idle runs while a busy head unit is waited for; waitWhileBusy asks whether to (false aborts);
+    // idle runs while a busy head unit is waited for and after each read that timed out;
+    // waitWhileBusy asks whether to (false aborts);
     // log may be null.
     TUsbRequestLink(IFtdiLink& link, IProtocolClock& clock, TUsbTrafficLog* log, std::function<void()> idle,
                     std::function<bool()> waitWhileBusy);
