@@ -41,4 +41,9 @@ void TCappedLog::Line(const std::string& line) {
     written_ += size;
 }
 
+bool TCappedLog::IsOpen() const {
+    const std::lock_guard lock(mutex_);
+    return file_ != nullptr;
+}
+
 } // namespace klt

@@ -22,13 +22,14 @@ public:
 
     // Appends `line` and a line end, flushed at once so the log shows how far a run got.
     void Line(const std::string& line);
+    bool IsOpen() const;
 
 private:
     struct TCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     uint64_t capBytes_;
     uint64_t written_ = 0;
     std::unique_ptr<std::FILE, TCloser> file_;

@@ -60,7 +60,7 @@ void TVeltrakReadThread::Start() {
     if (Running()) {
         return;
     }
-    logs_ = TLiveLogs(settings_.logDirectory);
+    logs_.Open(settings_.logDirectory);
     TakeProtocol();
     stopping_ = false;
     thread_ = std::thread([this] { Run(); });
@@ -93,13 +93,7 @@ void TVeltrakReadThread::Resume() {
 }
 
 void TVeltrakReadThread::TakeProtocol() {
-    saved_ = {veltrak_.OnIdle, veltrak_.OnAbort, veltrak_.ProcessPendingEvent, &veltrak_.UserPrompt(),
-              &veltrak_.Status()};
-    if (settings_.mode == TReadMode::Polling) {
-        // the polled values go to the thread's own copy, with the head unit's identity in it
-        riders_[0].Assign(veltrak_.Status());
-        veltrak_.LinkStatus(&riders_[0]);
-    }
+    saved_ = {veltrak_.OnIdle, veltrak_.OnAbort, veltrak_.ProcessPendingEvent, &veltrak_.UserPrompt()};
     veltrak_.OnIdle = [this] {
         if (reading_ && Stopping()) {
             veltrak_.RequestAbort();
@@ -115,7 +109,6 @@ void TVeltrakReadThread::ReturnProtocol() {
     veltrak_.OnAbort = saved_.onAbort;
     veltrak_.ProcessPendingEvent = saved_.processPendingEvent;
     veltrak_.SetPrompt(*saved_.prompt);
-    veltrak_.LinkStatus(saved_.status);
 }
 
 int64_t TVeltrakReadThread::NowMs() const { return MillisecondsBetween(epoch_, TClock::now()); }
@@ -186,6 +179,9 @@ bool TVeltrakReadThread::Poll(TPollErrorCount& errors) {
         const TDeviceAccess::TLock lock = access_.Acquire();
         const TAbortableExchange exchange(reading_);
         veltrak_.ReadLiveValues();
+        // The head unit's status stays the protocol's, shared with the brake control under the
+        // lock; the thread hands on its own copy.
+        riders_[0].Assign(veltrak_.Status());
         errors.Success(NowMs());
         return true;
     } catch (const EVeltrakAbort&) {

@@ -99,7 +99,6 @@ private:
         TVeltrakInternal::TEvent onIdle, onAbort;
         std::function<void()> processPendingEvent;
         IPrompt* prompt = nullptr;
-        TVeltrakStatus* status = nullptr;
     } saved_;
     const std::chrono::steady_clock::time_point epoch_ = std::chrono::steady_clock::now();
 

@@ -1,0 +1,79 @@
+#pragma once
+// A whole ergo program ridden on the ergometer without a window: the read thread polls the head
+// unit, the brake regulator follows the program's targets, and the run records a sample per read,
+// two a second. `klt ergo run` and the regulation benchmark drive it.
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/KLTDate.h"
+#include "device/kltcomm.h"
+#include "online/BrakeEvents.h"
+#include "online/ErgoProgramPlayer.h"
+#include "online/KLTOnlineData.h"
+#include "online/OnlineCommonOptionSet.h"
+#include "online/RegulationFigures.h"
+
+namespace klt {
+
+struct TErgoRunSettings {
+    // Real time between two samples: half a second, shorter against a simulator that runs faster.
+    std::chrono::milliseconds cycle{500};
+    // Below it the reader's and the regulator's logs; none when empty.
+    std::string logDirectory;
+    TOnlineCommonOptionSet options;
+    // How many samples the rider may take to start pedalling before the run gives up.
+    int startSamples = 120;
+};
+
+struct TErgoRunProgress {
+    int sample = 0;
+    int step = 0;
+    int64_t elapsedMs = 0; // of the program, two samples a second
+    int64_t totalMs = 0;
+    int targetWatts = 0;
+    int watts = 0;
+};
+
+// The regulator's warnings, kept for the caller to show once the run is over.
+class TCollectedWarnings : public IBrakeEvents {
+public:
+    void Warning(const std::string& caption, const std::string& text) override;
+    std::vector<std::string> Texts() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> texts_;
+};
+
+class TErgoRun {
+public:
+    TErgoRun(TVeltrakOld& veltrak, const TKLTErgoFile& program, TErgoRunSettings settings);
+
+    // Waits for the rider to pedal, then plays the program to its end; `progress` after each sample.
+    // Returns early when `cancel` becomes true. The brake is released however the run ends; a lost
+    // head unit, a failing brake or a rider who never starts throw after that.
+    void Run(const std::function<void(const TErgoRunProgress&)>& progress, const std::atomic<bool>& cancel);
+
+    const TKLTOnlineDatas& Samples() const { return samples_; }
+    // When the rider started: the training's date and start time.
+    const TDateTimeMark& Started() const { return started_; }
+    // Seconds, target and measured power of every sample, for MeasureRegulation.
+    std::vector<TRegulationSample> RegulationSamples() const;
+    std::vector<std::string> Warnings() const { return warnings_.Texts(); }
+
+private:
+    class TBrakeSession;
+
+    TVeltrakOld& veltrak_;
+    TErgoProgramPlayer player_;
+    TErgoRunSettings settings_;
+    TKLTOnlineDatas samples_;
+    TCollectedWarnings warnings_;
+    TDateTimeMark started_;
+};
+
+} // namespace klt
