@@ -1,0 +1,108 @@
+// A whole ergo program ridden headless against the simulated ergometer running faster than real
+// time: every step is played, the ride is recorded two samples a second, the brake is released at
+// the end, and the regulator brings the power near its targets.
+#include <gtest/gtest.h>
+
+#include "device/transport/SimFtdiLink.h"
+#include "device/transport/UsbLink.h"
+#include "device/usb/VeltrakVI.h"
+#include "online/ErgoRun.h"
+#include "online/LiveTraining.h"
+#include "tests/device/FakeLine.h"
+#include "tests/integration/SimulatorRig.h"
+#include "tests/support/RawTraining.h"
+#include "tools/sim/LiveErgometer.h"
+
+namespace klt {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kSpeedup = 20;
+
+TKLTErgoSection PowerStep(int seconds, int watts) {
+    TKLTErgoSection step;
+    step.Time.Value = seconds * 100;
+    step.Power = {watts * 8, true};
+    return step;
+}
+
+// The simulator starts before the link to it is made.
+struct TStartedErgometer {
+    TStartedErgometer() : sim(Options()) { sim.Start(); }
+    static sim::TSimOptions Options() {
+        sim::TSimOptions options = test::SimOptions(7);
+        options.ergometer = true;
+        options.speedup = kSpeedup;
+        options.seed = 7;
+        return options;
+    }
+    sim::THeadUnitSimulator sim;
+};
+
+struct TErgometerRig : TStartedErgometer {
+    TSimFtdiLink link{sim.SocketPath()};
+    TUsbLink usb{link};
+    TVeltrak veltrak{std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {}),
+                     nullptr, &usb};
+};
+
+TEST(ErgoRunTest, AProgramIsPlayedToItsEndRecordedAndTheBrakeReleased) {
+    TErgometerRig rig;
+    rig.usb.SetErrorDisplay(false);
+    rig.veltrak.SetPrompt(test::InstalledPrompt());
+    ASSERT_TRUE(rig.veltrak.ConnectV7());
+    TKLTErgoFile program;
+    program.PutSection(0, PowerStep(30, 120));
+    program.PutSection(1, PowerStep(30, 180));
+    test::TTempDir logs;
+    TErgoRunSettings settings;
+    settings.cycle = std::chrono::milliseconds(500 / kSpeedup);
+    settings.logDirectory = logs.Path();
+    TErgoRun run(rig.veltrak, program, settings);
+    std::vector<TErgoRunProgress> progress;
+    const std::atomic<bool> cancel{false};
+    run.Run([&](const TErgoRunProgress& p) { progress.push_back(p); }, cancel);
+
+    ASSERT_EQ(run.Samples().Count(), 120); // 60 s at two samples a second
+    EXPECT_EQ(progress.back().step, 1);
+    EXPECT_EQ(run.Samples().Sample(0)->SetPower, 120);
+    EXPECT_EQ(run.Samples().Sample(119)->SetPower, 180);
+    // released: the brake values the head unit holds now brake nothing
+    EXPECT_LE(rig.sim.Ergometer()->Truth().brake.offset, 33280);
+    EXPECT_EQ(rig.sim.Ergometer()->Truth().brake.slope, 0);
+    // the regulator brought the power near each target by the end of its step
+    const std::vector<TRegulationSample> ride = run.RegulationSamples();
+    ASSERT_EQ(MeasureRegulation(ride).steps.size(), 2u);
+    for (const int end : {60, 120}) {
+        double mean = 0;
+        for (int i = end - 10; i < end; ++i) {
+            mean += ride[static_cast<size_t>(i)].watts / 10.0;
+        }
+        const int target = ride[static_cast<size_t>(end - 1)].targetWatts;
+        EXPECT_NEAR(mean, target, 0.25 * target) << "the step ending at sample " << end;
+    }
+
+    const TTrainingData training = LiveTraining(run.Samples(), StartedAt(run.Started()));
+    EXPECT_EQ(training.SampleCount(), 120);
+    EXPECT_DOUBLE_EQ(training.IntervalSeconds(), 0.5);
+}
+
+TEST(ErgoRunTest, ACancelledRunEndsAtOnceWithTheBrakeReleased) {
+    TErgometerRig rig;
+    rig.usb.SetErrorDisplay(false);
+    rig.veltrak.SetPrompt(test::InstalledPrompt());
+    ASSERT_TRUE(rig.veltrak.ConnectV7());
+    TKLTErgoFile program;
+    program.PutSection(0, PowerStep(600, 200));
+    TErgoRunSettings settings;
+    settings.cycle = std::chrono::milliseconds(500 / kSpeedup);
+    TErgoRun run(rig.veltrak, program, settings);
+    std::atomic<bool> cancel{false};
+    run.Run([&](const TErgoRunProgress& p) { cancel = p.sample >= 30; }, cancel);
+    EXPECT_LT(run.Samples().Count(), 40);
+    EXPECT_LE(rig.sim.Ergometer()->Truth().brake.offset, 33280);
+}
+
+} // namespace
+} // namespace klt
