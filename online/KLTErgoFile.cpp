@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <utility>
 
-#include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/IgnoreCase.h"
 #include "core/ProfileText.h"
@@ -188,22 +187,8 @@ std::string TKLTErgoFile::WriteText() const {
 }
 
 void TKLTErgoFile::Save() const {
-    if (directory_.empty()) {
-        return;
-    }
-    const std::string path = Path();
-    try {
-        std::filesystem::create_directories(directory_);
-    } catch (const std::filesystem::filesystem_error&) {
-        throw EInOutError(FormatText("Cannot open File %s", {path}));
-    }
-    const std::string text = WriteText();
-    try {
-        TAtomicFileWriter writer(path);
-        writer.Write(text.data(), text.size());
-        writer.Commit();
-    } catch (const EInOutError& error) {
-        throw EInOutError(FormatText("Cannot open File %s", {path}) + "\r\n" + error.Message());
+    if (!directory_.empty()) {
+        WriteOptionFile(Path(), WriteText());
     }
 }
 
