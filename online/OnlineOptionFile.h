@@ -51,6 +51,10 @@ private:
     int level_ = 0;
 };
 
+// Replaces the file at path by text atomically, creating its folder. Throws EInOutError "Cannot open
+// File <path>" with the failure; the old file then stays as it was.
+void WriteOptionFile(const std::string& path, std::string_view text);
+
 // Whether a line holds the opening tag "<tag>".
 bool HoldsOpeningTag(std::string_view line, std::string_view tag);
 

@@ -136,10 +136,12 @@ TEST(KLTErgoFile, RenamingKeepsTheProgramWhenTheNewFileCannotBeWritten) {
     TKLTErgoFile program = TwoSteps(dir.Path());
     program.Save();
     const std::string oldPath = program.Path();
-    EXPECT_THROW(program.Rename("no such folder/Intervals"), EInOutError);
+    std::filesystem::create_directory(dir.File("Hills.erg")); // nothing can be written there
+    EXPECT_THROW(program.Rename("Hills"), EInOutError);
     EXPECT_TRUE(std::filesystem::exists(oldPath));
     EXPECT_EQ(program.Name(), "Intervals");
 
+    std::filesystem::remove(dir.File("Hills.erg"));
     program.Rename("Hills");
     EXPECT_FALSE(std::filesystem::exists(oldPath));
     TKLTErgoFile renamed = TKLTErgoFile::AtPath(dir.File("Hills.erg"));
