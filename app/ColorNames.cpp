@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/IgnoreCase.h"
+#include "core/IgnoreCase.h"
 
 namespace klt {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/IgnoreCase.h"
+#include "core/IgnoreCase.h"
 #include "core/Initials.h"
 
 namespace klt {

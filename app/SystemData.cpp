@@ -3,7 +3,7 @@
 #include <limits>
 #include <utility>
 
-#include "app/IgnoreCase.h"
+#include "core/IgnoreCase.h"
 #include "core/PRMesWrt.h"
 #include "core/Utf8Chars.h"
 

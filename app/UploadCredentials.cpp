@@ -4,7 +4,7 @@
 #include <charconv>
 #include <optional>
 
-#include "app/IgnoreCase.h"
+#include "core/IgnoreCase.h"
 #include "app/ProfileOptionSets.h"
 #include "core/BinaryFile.h"
 #include "core/Exceptions.h"

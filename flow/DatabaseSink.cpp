@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/IgnoreCase.h"
+#include "core/IgnoreCase.h"
 #include "core/Exceptions.h"
 #include "core/Initials.h"
 #include "core/KLTDatabase.h"

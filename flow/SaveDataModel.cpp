@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/IgnoreCase.h"
+#include "core/IgnoreCase.h"
 #include "core/Initials.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"

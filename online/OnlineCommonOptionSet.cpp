@@ -49,11 +49,7 @@ bool TOnlineCommonOptionSet::ReadVariable(const TProfileVariable& variable) {
 }
 
 bool TOnlineCommonOptionSet::ReadChild(std::string_view line, TOnlineOptionReader& reader) {
-    if (!HoldsOpeningTag(line, "BrakeOptionSet")) {
-        return false;
-    }
-    BrakeOptionSet.LoadSet(reader);
-    return true;
+    return LoadChildOpenedBy(line, reader, {&BrakeOptionSet});
 }
 
 void TOnlineCommonOptionSet::WriteContent(TOnlineOptionWriter& writer) const {

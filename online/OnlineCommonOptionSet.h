@@ -19,8 +19,9 @@ public:
     void AssignFrom(const TBrakeOptionSet& other) { *this = other; }
     bool operator==(const TBrakeOptionSet&) const = default;
 
-protected:
     std::string_view Tag() const override { return "BrakeOptionSet"; }
+
+protected:
     bool ReadVariable(const TProfileVariable& variable) override;
     void WriteContent(TOnlineOptionWriter& writer) const override;
 };
@@ -48,8 +49,9 @@ public:
     void AssignFrom(const TOnlineCommonOptionSet& other) { *this = other; }
     bool operator==(const TOnlineCommonOptionSet&) const = default;
 
-protected:
     std::string_view Tag() const override { return "OnlineCommonOptionSet"; }
+
+protected:
     bool ReadVariable(const TProfileVariable& variable) override;
     bool ReadChild(std::string_view line, TOnlineOptionReader& reader) override;
     void WriteContent(TOnlineOptionWriter& writer) const override;

@@ -1,5 +1,8 @@
 #include "online/OnlineOptionFile.h"
 
+#include <filesystem>
+
+#include "core/BinaryFile.h"
 #include "core/Exceptions.h"
 #include "core/ProfileText.h"
 #include "core/Texts.h"
@@ -25,6 +28,14 @@ std::string_view TOnlineOptionReader::NextLine() {
         throw EInOutError("The options hold an empty line");
     }
     return line;
+}
+
+bool TOnlineOptionReader::OpensWithDeclaration() {
+    try {
+        return NextLine().find(kProfileDeclaration) != std::string_view::npos;
+    } catch (const EInOutError&) {
+        return false;
+    }
 }
 
 void TOnlineOptionReader::SkipPast(std::string_view text) {
@@ -60,6 +71,17 @@ void TOnlineOptionWriter::Integer(std::string_view name, int64_t value) {
 
 void TOnlineOptionWriter::Boolean(std::string_view name, bool value) {
     Text(name, value ? "-1" : "0");
+}
+
+void WriteOptionFile(const std::string& path, std::string_view text) {
+    try {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        TAtomicFileWriter writer(path);
+        writer.Write(text.data(), text.size());
+        writer.Commit();
+    } catch (const std::exception& error) {
+        throw EInOutError(FormatText("Cannot open File %s", {path}) + "\r\n" + error.what());
+    }
 }
 
 bool HoldsOpeningTag(std::string_view line, std::string_view tag) {

@@ -15,6 +15,8 @@ class TOnlineOptionReader {
 public:
     explicit TOnlineOptionReader(std::string_view text);
 
+    // Reads the first line: whether it holds the XML declaration.
+    bool OpensWithDeclaration();
     // The next line without its line break. Throws EInOutError at an empty line or the end of the
     // text: a file that ends before its closing tag is cut short.
     std::string_view NextLine();
@@ -48,6 +50,10 @@ private:
     std::string text_;
     int level_ = 0;
 };
+
+// Replaces the file at path by text atomically, creating its folder. Throws EInOutError "Cannot open
+// File <path>" with the failure; the old file then stays as it was.
+void WriteOptionFile(const std::string& path, std::string_view text);
 
 // Whether a line holds the opening tag "<tag>".
 bool HoldsOpeningTag(std::string_view line, std::string_view tag);

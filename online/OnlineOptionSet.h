@@ -1,6 +1,7 @@
 #pragma once
 // The common shape of the live-mode option sets: defaults, and reading and writing their element
 // of the online options file. Comparing and copying are each set's own SameAs and AssignFrom.
+#include <initializer_list>
 #include <string_view>
 
 #include "core/ProfileText.h"
@@ -23,20 +24,30 @@ public:
     // No members of its own: lets each set compare field by field with `= default`.
     bool operator==(const TOnlineOptionSet&) const = default;
 
+    // The element's tag name, as in "<BrakeOptionSet>".
+    virtual std::string_view Tag() const = 0;
+
 protected:
     TOnlineOptionSet() = default;
     TOnlineOptionSet(const TOnlineOptionSet&) = default;
     TOnlineOptionSet& operator=(const TOnlineOptionSet&) = default;
-    // The element's tag name, as in "<BrakeOptionSet>".
-    virtual std::string_view Tag() const = 0;
     // What every variable line of the set holds; a line without it and no key is a format error.
     virtual std::string_view VariableMarker() const { return "<Variable "; }
     // Takes the value of one of the set's keys; false for a name that is none of them.
     virtual bool ReadVariable(const TProfileVariable& variable) = 0;
     // Reads a child element whose opening tag the line holds; false when it holds none.
     virtual bool ReadChild(std::string_view line, TOnlineOptionReader& reader);
+
     // The variables and children between the tags.
     virtual void WriteContent(TOnlineOptionWriter& writer) const = 0;
+    // Called before the first line and at the closing tag, for values that only make sense
+    // together.
+    virtual void LoadStarted() {}
+    virtual void LoadFinished() {}
 };
+
+// Reads the child element whose opening tag the line holds; false when it holds none of theirs.
+bool LoadChildOpenedBy(std::string_view line, TOnlineOptionReader& reader,
+                       std::initializer_list<TOnlineOptionSet*> children);
 
 } // namespace klt
