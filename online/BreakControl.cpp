@@ -78,7 +78,7 @@ std::string Number(double value) {
 
 struct TBreakControl::TStepValues {
     TBrakeControlBy control = TBrakeControlBy::Power;
-    int mode = 0;
+    TErgometerMode mode = emPredefinedFile;
     int target = 0;
     int speed = 0;
     int difference = 0;
@@ -351,10 +351,10 @@ void TBreakControl::Step() {
     if (step.control == TBrakeControlBy::HeartRate) {
         ControlHeartRate(step, samples);
     }
-    if (step.mode == kOpenEndTestMode) {
+    if (step.mode == emOpenEndTest) {
         step.offset = RoundedOffset(speed * 0.036 * step.target) + kLowestOffset;
     }
-    if (step.mode == kCalibrationMode) {
+    if (step.mode == emCalibrationMode) {
         switch (step.target) {
         case 997: step.offset = 35168; break;
         case 998: step.offset = 35768; break;
@@ -381,7 +381,7 @@ void TBreakControl::Step() {
 }
 
 void TBreakControl::TrackSteadiness(TStepValues& step, const TRegulationSamples& samples) {
-    const bool calibration = step.mode == kCalibrationMode;
+    const bool calibration = step.mode == emCalibrationMode;
     if (step.target == 0 && !calibration) {
         return;
     }

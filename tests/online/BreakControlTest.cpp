@@ -89,6 +89,20 @@ TEST(BreakControl, AStepDownFrom400To300EasesTheModelBy3Percent) {
     EXPECT_EQ(sent.Offset, 34288); // round(33280 + (2378 - 33280 + 32768) * 0.54); 34328 without the easing
 }
 
+TEST(BreakControl, TwentySteadyStepsCorrectTheModelWithinItsLimit) {
+    TBrakeRig rig;
+    rig.Start(200);
+    for (int i = 0; i < 20; ++i) {
+        rig.Ride(i % 2 == 0 ? 199 : 200);
+    }
+    EXPECT_EQ(rig.control->BrakeOptions().OffsetCorrection, 0);
+    // The brake held 200 W at about 535 over the lowest point where the model says 1941:
+    // (535 - 1941) * 0.95 is beyond the limit.
+    rig.Ride(199);
+    EXPECT_EQ(rig.control->BrakeOptions().OffsetCorrection, -1000);
+    EXPECT_EQ(rig.options.BrakeOptionSet.OffsetCorrection, 0); // the owner's options stay its own
+}
+
 TEST(BreakControl, AStandingFlywheelOrCrankReleasesTheBrakeForTheStep) {
     TBrakeRig rig;
     rig.Start(200);
@@ -112,7 +126,7 @@ TEST(BreakControl, TheStopButtonBrakesTheFlywheelUntilTheRiderPedalsAgain) {
 
 TEST(BreakControl, ElevenStepsBeyondThePowerSupplyReleaseTheBrakeAndWarnOnce) {
     TBrakeRig rig;
-    rig.control->SetErgometerMode(TBreakControl::kOpenEndTestMode);
+    rig.control->SetErgometerMode(emOpenEndTest);
     rig.Start(30); // open end: round(9652 * 0.036 * 30) + 32768 = 43192
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(rig.Ride(100).Offset, 43192);
@@ -260,7 +274,7 @@ TEST(BreakControl, HeartRateControlMovesItsFactorAndWaits) {
 
 TEST(BreakControl, CalibrationSendsItsFixedOffsetsAndReportsWhenSettled) {
     TBrakeRig rig;
-    rig.control->SetErgometerMode(TBreakControl::kCalibrationMode);
+    rig.control->SetErgometerMode(emCalibrationMode);
     rig.Start(997);
     EXPECT_EQ(rig.Ride(300, 6000).Offset, 35168);
     rig.control->SetTargetPower(998);
