@@ -320,14 +320,14 @@ TEST(BreakControl, TheRegulatorLogsEachStepAndGoesOnWithoutItsLog) {
     std::filesystem::remove_all(dir);
 }
 
+// Even a read slowed by a time-out: a write that went ahead after 100 ms would mix two exchanges.
 TEST(BreakControl, ABrakeWriteWaitsForTheReadInProgress) {
     TBrakeRig rig;
     std::promise<void> holding;
-    std::promise<void> done;
     std::thread reader([&] {
         const TDeviceAccess::TLock lock = rig.access.Acquire();
         holding.set_value();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
         rig.device.sent.push_back({1, 1, 1, 1}); // the read's own exchange, lock held
     });
     holding.get_future().wait();
