@@ -189,7 +189,9 @@ void TBreakControl::SetTargetPower(int watts) {
     SetTargetPowerLocked(watts);
 }
 
-void TBreakControl::SetTargetPowerLocked(int watts) {
+void TBreakControl::SetTargetPowerLocked(int target) {
+    // What a sample can record; the regulator's arithmetic stays far from overflowing with it.
+    const int watts = std::clamp(target, 0, int{std::numeric_limits<int16_t>::max()});
     targetPower_ = watts;
     const int current = samples_.LastIndex();
     samples_.SetSetPower(current, watts);
@@ -216,13 +218,8 @@ void TBreakControl::ResetRegulation() {
     calibrationDone_ = false;
     const std::lock_guard lock(mutex_);
     hold_ = 0;
-    try {
-        SetTargetPowerLocked(targetPower_);
-        currentOffset_ = kReleasedOffset;
-    } catch (const std::exception&) {
-        ReleaseBrakeLocked(kLowestOffset);
-        throw;
-    }
+    SetTargetPowerLocked(targetPower_);
+    currentOffset_ = kReleasedOffset;
 }
 
 void TBreakControl::ApplyOptions(const TOnlineCommonOptionSet& options) {
@@ -325,7 +322,8 @@ void TBreakControl::Step() {
         averagingDepth_ = -1; // no averaging while a new set point is approached
     }
     averagingDepth_ = std::min(averagingDepth_ + 1, 3);
-    currentOffset_ = status_.BremseOffset != 0 ? status_.BremseOffset : kReleasedOffset;
+    // Whatever the head unit reports back, the regulator starts from a brake offset.
+    currentOffset_ = status_.BremseOffset != 0 ? std::clamp(status_.BremseOffset, 0, kStopOffset) : kReleasedOffset;
 
     TStepValues step;
     step.control = controlBy_;
@@ -352,7 +350,7 @@ void TBreakControl::Step() {
         ControlHeartRate(step, samples);
     }
     if (step.mode == emOpenEndTest) {
-        step.offset = RoundedOffset(speed * 0.036 * step.target) + kLowestOffset;
+        step.offset = RoundedOffset(speed * 0.036 * step.target + kLowestOffset);
     }
     if (step.mode == emCalibrationMode) {
         switch (step.target) {
@@ -490,7 +488,7 @@ void TBreakControl::ControlHeartRate(TStepValues& step, const TRegulationSamples
             hold_ = kHeartRateHold;
         }
     }
-    step.offset = RoundedOffset(step.speed * heartRateFactor_) + kLowestOffset;
+    step.offset = RoundedOffset(step.speed * heartRateFactor_ + kLowestOffset);
 }
 
 bool TBreakControl::PowerSupplyOverloaded(bool overloaded) {

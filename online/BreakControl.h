@@ -76,7 +76,7 @@ public:
     void SetControlBy(TBrakeControlBy control);
     // The open-end test and calibration regulate apart from the other modes.
     void SetErgometerMode(TErgometerMode mode) { ergometerMode_ = mode; }
-    // Also stored as the current sample's set power.
+    // Also stored as the current sample's set power (0..32767).
     void SetTargetPower(int watts);
     int TargetPower() const { return targetPower_; }
     void SetTargetCadence(int perMinute);
@@ -111,7 +111,7 @@ private:
     // Counts a step beyond what the power supply can feed; past ten in a row the brake is
     // released and the rider is to be warned. True when that happened.
     bool PowerSupplyOverloaded(bool overloaded);
-    void SetTargetPowerLocked(int watts);
+    void SetTargetPowerLocked(int target);
     void ReleaseBrakeLocked(int32_t offset);
     // Sends with the head unit held, so the write never cuts into a read; up to `attempts` tries.
     void Send(const TBrakeValues& values, int attempts = 1);

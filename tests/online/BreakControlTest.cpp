@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -144,6 +145,25 @@ TEST(BreakControl, ElevenStepsBeyondThePowerSupplyReleaseTheBrakeAndWarnOnce) {
         EXPECT_EQ(rig.Ride(100).Offset, 43192);
     }
     EXPECT_EQ(rig.events.warnings.size(), 1u);
+}
+
+TEST(BreakControl, AbsurdTargetsAndHeadUnitValuesNeverOverflow) {
+    TBrakeRig rig;
+    rig.control->SetErgometerMode(emOpenEndTest);
+    rig.Start(INT_MAX); // held at what a sample records, 32767 W
+    EXPECT_EQ(rig.control->TargetPower(), 32767);
+    EXPECT_EQ(rig.Ride(100).Offset, 11418383); // round(9652 * 0.036 * 32767) + 32768
+    rig.control->SetTargetPower(INT_MIN);
+    EXPECT_EQ(rig.control->TargetPower(), 0);
+
+    rig.control->SetErgometerMode(emPredefinedFile);
+    rig.control->SetTargetPower(200);
+    rig.device.Status().BremseOffset = INT_MIN; // a garbled read-back
+    EXPECT_GE(rig.Ride(100).Offset, TBreakControl::kLowestOffset);
+
+    rig.control->SetControlBy(TBrakeControlBy::Cadence);
+    rig.control->SetTargetCadence(INT_MAX);
+    EXPECT_EQ(rig.Ride(200, -9652, -5).Grenze, 0); // round(86 / INT_MAX * ...) with the default ratio
 }
 
 TEST(BreakControl, OneFailedStepIsForgivenTwoInARowSendZerosAndRaise) {
