@@ -3,12 +3,11 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <future>
-#include <sstream>
 #include <thread>
 
 #include "BrakeRig.h"
+#include "tests/support/RawTraining.h"
 
 namespace klt {
 namespace {
@@ -310,34 +309,24 @@ TEST(BreakControl, CalibrationSendsItsFixedOffsetsAndReportsWhenSettled) {
     EXPECT_FALSE(rig.control->CalibrationDone());
 }
 
-std::string Text(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(BreakControl, TheRegulatorLogsEachStepAndGoesOnWithoutItsLog) {
-    const auto dir = std::filesystem::path(testing::TempDir()) / "break-control-logs";
-    std::filesystem::remove_all(dir);
+    const test::TTempDir dir;
     {
-        TBrakeRig rig(6, dir.string());
+        TBrakeRig rig(6, dir.Path());
         rig.Start(200);
         rig.Ride(190);
     }
-    const std::string log = Text(dir / "OnlineTestwerte" / "Testwerte.txt");
+    const std::string log = test::ReadFileBytes(dir.File("OnlineTestwerte/Testwerte.txt"));
     EXPECT_NE(log.find("RegBreak On\nFCorrectOffsetCount=0\nWrite to Veltrak\n TPower:200Bremse Grenze:0 PowerDif:10"), std::string::npos) << log;
     EXPECT_NE(log.find(" Reg:12\nRegBreak Off\n"), std::string::npos) << log;
-    EXPECT_TRUE(std::filesystem::exists(dir / "ErgoFiles" / "LogFile.log"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("ErgoFiles/LogFile.log")));
 
-    std::ofstream(dir / "blocked") << "a file where the folder should be";
-    TBrakeRig blocked(6, (dir / "blocked").string());
+    test::WriteFileBytes(dir.File("blocked"), "a file where the folder should be");
+    TBrakeRig blocked(6, dir.File("blocked"));
     ASSERT_EQ(blocked.events.warnings.size(), 1u);
-    EXPECT_EQ(blocked.events.warnings[0].second,
-              "Cannot open File " + (dir / "blocked" / "OnlineTestwerte" / "Testwerte.txt").string());
+    EXPECT_EQ(blocked.events.warnings[0].second, "Cannot open File " + dir.File("blocked/OnlineTestwerte/Testwerte.txt"));
     blocked.Start(200);
     EXPECT_EQ(blocked.Ride(190).Offset, 33334);
-    std::filesystem::remove_all(dir);
 }
 
 // Even a read slowed by a time-out: a write that went ahead after 100 ms would mix two exchanges.
