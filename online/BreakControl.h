@@ -17,6 +17,7 @@
 #include "online/KLTOnlineData.h"
 #include "online/OffsetTable.h"
 #include "online/OnlineCommonOptionSet.h"
+#include "online/OnlineErgometerOptions.h"
 #include "online/RegulationSamples.h"
 
 namespace klt {
@@ -44,9 +45,6 @@ public:
     static constexpr int32_t kStopOffset = 0x11000;      // brakes the flywheel to a stop
     static constexpr int32_t kRegulatingSlope = 0xF00000; // what power and cadence control send
     static constexpr int kReleaseAttempts = 5;
-    // Ergometer modes the regulator treats apart (the live options' "ErgometerMode").
-    static constexpr int kOpenEndTestMode = 1;
-    static constexpr int kCalibrationMode = 3;
 
     // `device` sends the brake values from `status` (the status it is linked to), which the read
     // thread fills with the live values; `samples` are the rider's live samples, whose current one
@@ -76,9 +74,9 @@ public:
     void ReleaseBrake(int32_t offset);
 
     void SetControlBy(TBrakeControlBy control);
-    // The ergometer mode of the live options (predefined file, open-end test, calibration, ...).
-    void SetErgometerMode(int mode) { ergometerMode_ = mode; }
-    // Also stored as the current sample's set power.
+    // The open-end test and calibration regulate apart from the other modes.
+    void SetErgometerMode(TErgometerMode mode) { ergometerMode_ = mode; }
+    // Also stored as the current sample's set power (0..32767).
     void SetTargetPower(int watts);
     int TargetPower() const { return targetPower_; }
     void SetTargetCadence(int perMinute);
@@ -113,7 +111,7 @@ private:
     // Counts a step beyond what the power supply can feed; past ten in a row the brake is
     // released and the rider is to be warned. True when that happened.
     bool PowerSupplyOverloaded(bool overloaded);
-    void SetTargetPowerLocked(int watts);
+    void SetTargetPowerLocked(int target);
     void ReleaseBrakeLocked(int32_t offset);
     // Sends with the head unit held, so the write never cuts into a read; up to `attempts` tries.
     void Send(const TBrakeValues& values, int attempts = 1);
@@ -131,7 +129,7 @@ private:
     std::atomic<bool> active_{false};
     std::atomic<bool> brakeEnabled_{true};
     std::atomic<TBrakeControlBy> controlBy_{TBrakeControlBy::Power};
-    std::atomic<int> ergometerMode_{0};
+    std::atomic<TErgometerMode> ergometerMode_{emPredefinedFile};
     std::atomic<int> targetPower_{0};
     std::atomic<int> targetCadence_{0};
     std::atomic<bool> targetCadenceChanged_{false};

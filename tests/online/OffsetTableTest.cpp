@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "online/OffsetTable.h"
+#include "tests/support/RawTraining.h"
 
 namespace klt {
 namespace {
@@ -101,18 +102,15 @@ TEST(OffsetTable, AdaptationMovesTheCorrectionAndStaysWithinAThousand) {
 }
 
 TEST(OffsetTable, LogsStartEmptyBelowTheDatabase) {
-    const auto dir = std::filesystem::path(testing::TempDir()) / "offset-table-logs";
-    std::filesystem::remove_all(dir);
+    const test::TTempDir dir;
     TBrakeOptionSet brake;
-    {
-        TOffsetTable table(brake, dir.string());
-        EXPECT_EQ(std::filesystem::file_size(dir / "ErgoFiles" / "OffsetLogFile.log"), 0u);
-        EXPECT_EQ(std::filesystem::file_size(dir / "ErgoFiles" / "LogFile.log"), 0u);
-        table.AdaptCorrection(9652, 200, 2100);
-    }
-    EXPECT_GT(std::filesystem::file_size(dir / "ErgoFiles" / "OffsetLogFile.log"), 0u);
-    EXPECT_GT(std::filesystem::file_size(dir / "ErgoFiles" / "LogFile.log"), 0u);
-    std::filesystem::remove_all(dir);
+    TOffsetTable table(brake, dir.Path());
+    EXPECT_EQ(std::filesystem::file_size(dir.File("ErgoFiles/OffsetLogFile.log")), 0u);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("ErgoFiles/LogFile.log")), 0u);
+    table.AdaptCorrection(9652, 200, 2100);
+    EXPECT_EQ(test::ReadFileBytes(dir.File("ErgoFiles/OffsetLogFile.log")),
+              "Speed:9652 Power:200 AvrOffset:2100 OffsetCorrection:0 -> 151\n");
+    EXPECT_NE(test::ReadFileBytes(dir.File("ErgoFiles/LogFile.log")).find(" Offset:1941\n"), std::string::npos);
 }
 
 } // namespace
