@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "device/live/LiveLogs.h"
 #include "tests/support/RawTraining.h"
@@ -13,13 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(LiveLogsTest, TheThreeLogsStartEmptyBelowTheDatabase) {
     test::TTempDir db;
     const fs::path dir = db.Path();
@@ -28,7 +20,7 @@ TEST(LiveLogsTest, TheThreeLogsStartEmptyBelowTheDatabase) {
         TLiveLogs logs(dir);
         logs.timing.Line(" SleepTime:500");
     }
-    EXPECT_EQ(Contents(dir / "ErgoFiles" / "Testwerte.txt"), " SleepTime:500\n");
+    EXPECT_EQ(test::ReadFileBytes(dir / "ErgoFiles" / "Testwerte.txt"), " SleepTime:500\n");
     EXPECT_TRUE(fs::exists(dir / "Telemetrie" / "Testwerte.txt"));
     EXPECT_TRUE(fs::exists(dir / "Telemetrie" / "TestwerteAll.txt"));
     TLiveLogs again(dir); // a new run starts them afresh
