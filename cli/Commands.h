@@ -48,6 +48,8 @@ void AddDevicePortsCommand(CLI::App& device, TCommandRun& selected);
 // the head unit's trainings into the training database, clearing it afterwards only when all were
 // saved.
 void AddDeviceDownloadCommand(CLI::App& device, TCommandRun& selected);
+// live --type 4|5|6|7 [--port PATH] [--seconds N] [--telemetry] [--json]: live values as they come.
+void AddLiveCommand(CLI::App& klt, TCommandRun& selected);
 
 // Reads a training; errors carry the path in single quotes like every error about opening a file.
 void LoadTraining(TKLTFile& file, const std::string& path);

@@ -3,7 +3,7 @@
 
 _klt_words() {
     case "$1" in
-    "") echo "info samples convert export plot db import image device --help --version" ;;
+    "") echo "info samples convert export plot db import image device live --help --version" ;;
     db) echo "path add list --help" ;;
     device) echo "ports status clock download --help" ;;
     info) echo "--json --help" ;;
@@ -13,6 +13,7 @@ _klt_words() {
     plot) echo "-o --output --view --rows --marker --width --height --help" ;;
     import) echo "--initials --altitude-as-power --json --help" ;;
     image) echo "--save --json --help" ;;
+    live) echo "--type --port --password --seconds --telemetry --json --help" ;;
     "db path") echo "--help" ;;
     "db add") echo "--json --help" ;;
     "db list") echo "--initials --from --to --json --help" ;;
@@ -29,7 +30,7 @@ _klt_values() {
     "convert --format") echo "klt7 klt6" ;;
     "export --format") echo "text text-ext" ;;
     "plot --view") echo "single trend multi" ;;
-    "device "*" --type") echo "4 5 6 7" ;;
+    "device "*" --type" | "live --type") echo "4 5 6 7" ;;
     "device clock --set") echo "now" ;;
     *) return 1 ;;
     esac
@@ -53,7 +54,7 @@ _klt() {
     fi
     case "$previous" in
     --port) mapfile -t COMPREPLY < <(compgen -f -- "${current:-/dev/tty}"); return ;;
-    -o | --output | --initials | --from | --to | --rows | --marker | --width | --height | --password) return ;;
+    -o | --output | --initials | --from | --to | --rows | --marker | --width | --height | --password | --seconds) return ;;
     esac
     if [[ $current == -* || $command == "" || $command == db || $command == device ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$(_klt_words "$command")" -- "$current")

@@ -15,16 +15,17 @@ public:
 
     TLock Acquire() { return TLock(mutex_); }
     // Waits at most `wait` for an exchange in progress; the lock is not owned when it took longer.
-    // Polled, not a timed lock: ThreadSanitizer does not see timed locks taken and reports their
-    // unlocking as a fault.
+    // Polled in millisecond steps rather than a timed lock, which ThreadSanitizer does not follow
+    // (it then reports the unlock of a mutex never locked).
     TLock TryAcquire(std::chrono::milliseconds wait) {
         const auto deadline = std::chrono::steady_clock::now() + wait;
-        TLock lock(mutex_, std::try_to_lock);
-        while (!lock.owns_lock() && std::chrono::steady_clock::now() < deadline) {
+        for (;;) {
+            TLock lock(mutex_, std::try_to_lock);
+            if (lock.owns_lock() || std::chrono::steady_clock::now() >= deadline) {
+                return lock;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            lock.try_lock();
         }
-        return lock;
     }
 
 private:

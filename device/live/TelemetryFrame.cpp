@@ -61,7 +61,12 @@ TTelemetryStatusBytes ReadStatusMessage(ITelemetryByteSource& source) {
     return message;
 }
 
-int Bcd(uint8_t value, uint8_t tensMask) { return ((value >> 4) & tensMask) * 10 + (value & 0x0F); }
+// A BCD number below `limit`; none for digits beyond 9 or a value out of range.
+std::optional<int> Bcd(uint8_t value, uint8_t tensMask, int limit) {
+    const int tens = (value >> 4) & tensMask, units = value & 0x0F;
+    const int number = tens * 10 + units;
+    return tens <= 9 && units <= 9 && number < limit ? std::optional(number) : std::nullopt;
+}
 
 uint32_t Word(const TTelemetryFrame& frame, size_t first) {
     return static_cast<uint32_t>(frame[first] << 8 | frame[first + 1]);
@@ -100,14 +105,17 @@ std::optional<TTelemetryFrame> CheckTelemetryFrame(TTelemetryFrame frame) {
 
 std::optional<TTelemetryValues> DecodeTelemetryFrame(const TTelemetryFrame& frame) {
     const uint32_t power = Word(frame, 5);
-    if (power > kTelemetryMaxPower) {
+    const std::optional<int> hours = Bcd(frame[2], 0x03, 24), minutes = Bcd(frame[3], 0x0F, 60),
+                             seconds = Bcd(frame[4], 0x0F, 60);
+    // an impossible time would upset the rider's watchdog, which reckons with the frames' times
+    if (power > kTelemetryMaxPower || !hours || !minutes || !seconds) {
         return std::nullopt;
     }
     const bool perMinute = (frame[2] & 0x80) != 0;
     const int64_t speed = Word(frame, 7);
     TTelemetryValues values;
     values.rider = frame[1];
-    values.timeOfDay = Bcd(frame[2], 0x03) * 3600 + Bcd(frame[3], 0x0F) * 60 + Bcd(frame[4], 0x0F);
+    values.timeOfDay = *hours * 3600 + *minutes * 60 + *seconds;
     values.power = static_cast<int32_t>(power * 8);
     values.speed = static_cast<int32_t>(perMinute ? speed * 1000 / 60 : speed * 100000 / 3600);
     values.cadence = frame[9] * 32;

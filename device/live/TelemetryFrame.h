@@ -56,7 +56,8 @@ struct TTelemetryValues {
     uint32_t counter = 0;
 };
 
-// None when the power lies above what a head unit measures (the frame is ignored).
+// None when the power lies above what a head unit measures or the time is impossible (the frame is
+// ignored).
 std::optional<TTelemetryValues> DecodeTelemetryFrame(const TTelemetryFrame& frame);
 
 } // namespace klt

@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "tests/cli/KltRun.h"
 #include "tests/support/RawTraining.h"
@@ -230,6 +233,36 @@ TEST_F(KltDeviceSimulator, DownloadOptionsAreChecked) {
     EXPECT_EQ(Klt("device download --type 6 --all").status, 2);
     EXPECT_EQ(Klt("device download --type 4 --select --port /dev/null").status, 2);
     EXPECT_EQ(Klt("device download --type 6 --port /dev/null").status, 2);
+}
+
+TEST_F(KltDeviceSimulator, LiveValuesOfAGeneration7HeadUnitAsJsonLines) {
+    const std::string socket = StartUsbSimulator({"--generation", "7"});
+    ASSERT_FALSE(socket.empty());
+    const std::string environment =
+        "KLT_USB_SIM=" + socket + " KLT_CONFIG=" + dir_.File("cfg/KLTWIN.CFG") + " KLT_DATABASE=" + Database();
+    const TRun run = test::RunKlt(dir_, environment, "live --type 7 --seconds 2 --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    std::string line;
+    int sets = 0;
+    while (std::getline(lines, line)) {
+        const nlohmann::json set = nlohmann::json::parse(line);
+        for (const char* key : {"time", "rider", "power", "cadence", "heart_rate", "speed"}) {
+            EXPECT_TRUE(set.contains(key)) << key << " in " << line;
+        }
+        EXPECT_EQ(set["raw"]["temperature"], 215) << line;
+        ++sets;
+    }
+    EXPECT_GE(sets, 2) << run.out; // twice a second for two seconds, whatever the machine's load
+    EXPECT_TRUE(std::filesystem::exists(Database() + "/ErgoFiles/Testwerte.txt"));
+
+    // Ctrl+C ends it cleanly too
+    const TRun interrupted =
+        test::RunKlt(dir_, environment + " timeout --preserve-status -s INT 1.5", "live --type 7");
+    EXPECT_EQ(interrupted.status, 0) << interrupted.err;
+    EXPECT_NE(interrupted.out.find(" rider 1 "), std::string::npos) << interrupted.out;
+
+    EXPECT_EQ(test::RunKlt(dir_, environment, "live --type 7 --telemetry").status, 2); // telemetry is serial
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "device/live/LiveLogs.h"
 #include "tests/support/RawTraining.h"
@@ -12,13 +11,6 @@ namespace klt {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(LiveLogsTest, TheThreeLogsStartEmptyBelowTheDatabase) {
     test::TTempDir db;
@@ -29,7 +21,7 @@ TEST(LiveLogsTest, TheThreeLogsStartEmptyBelowTheDatabase) {
         logs.Open(dir);
         logs.timing.Line(" SleepTime:500");
     }
-    EXPECT_EQ(Contents(dir / "ErgoFiles" / "Testwerte.txt"), " SleepTime:500\n");
+    EXPECT_EQ(test::ReadFileBytes(dir / "ErgoFiles" / "Testwerte.txt"), " SleepTime:500\n");
     EXPECT_TRUE(fs::exists(dir / "Telemetrie" / "Testwerte.txt"));
     EXPECT_TRUE(fs::exists(dir / "Telemetrie" / "TestwerteAll.txt"));
     TLiveLogs again;

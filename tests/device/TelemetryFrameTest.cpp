@@ -126,5 +126,13 @@ TEST(TelemetryFrameTest, DecodingTimeSpeedAndValues) {
     EXPECT_FALSE(DecodeTelemetryFrame(AsFrame(RawFrame(values))));
 }
 
+TEST(TelemetryFrameTest, AFrameWithAnImpossibleTimeIsIgnored) {
+    for (const auto& [index, value] : {std::pair{2, 0x24}, {2, 0x1A}, {3, 0x60}, {4, 0x5A}, {4, 0xF0}}) {
+        TTelemetryFrame frame = AsFrame(RawFrame({}));
+        frame[static_cast<size_t>(index)] = static_cast<uint8_t>(value);
+        EXPECT_FALSE(DecodeTelemetryFrame(frame)) << index << " " << value;
+    }
+}
+
 } // namespace
 } // namespace klt

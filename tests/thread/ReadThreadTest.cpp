@@ -3,9 +3,7 @@
 // and stopping at any moment.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "device/VeltrakExceptions.h"
 #include "device/live/VeltrakReadThread.h"
@@ -52,12 +50,7 @@ protected:
         settings.logDirectory = dir_.Path();
         return settings;
     }
-    std::string Log() const {
-        std::ifstream in(dir_.File("ErgoFiles/Testwerte.txt"));
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Log() const { return test::ReadFileBytes(dir_.File("ErgoFiles/Testwerte.txt")); }
 
     test::TTempDir dir_;
     TFakeLiveProtocol protocol_;

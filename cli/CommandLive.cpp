@@ -1,0 +1,152 @@
+// klt live --type 4|5|6|7 [--port PATH] [--seconds N] [--telemetry] [--json]: the head unit's live
+// values as they come, read by the live read thread, until the time is up or Ctrl+C.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <pthread.h>
+
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "cli/DatabaseText.h"
+#include "cli/DevicePrompt.h"
+#include "cli/HeadUnitConnection.h"
+#include "cli/HeadUnitOptions.h"
+#include "cli/JsonOutput.h"
+#include "device/live/VeltrakReadThread.h"
+
+namespace klt::cli {
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+struct TLiveOptions {
+    THeadUnitOptions headUnit;
+    std::optional<int> seconds;
+    bool telemetry = false;
+};
+
+volatile std::sig_atomic_t interrupted = 0;
+
+// Ctrl+C ends the reading cleanly instead of killing the program in the middle of an exchange. The
+// read thread starts with the signal blocked, so it lands on this thread.
+class TInterruptScope {
+public:
+    TInterruptScope() {
+        interrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = [](int) { interrupted = 1; };
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+        sigemptyset(&blocked_);
+        sigaddset(&blocked_, SIGINT);
+    }
+    ~TInterruptScope() { sigaction(SIGINT, &previous_, nullptr); }
+    TInterruptScope(const TInterruptScope&) = delete;
+    TInterruptScope& operator=(const TInterruptScope&) = delete;
+
+    // Runs `start` with the signal blocked, so that threads it starts never take it.
+    template <class F> void StartBlocked(F&& start) {
+        pthread_sigmask(SIG_BLOCK, &blocked_, nullptr);
+        start();
+        pthread_sigmask(SIG_UNBLOCK, &blocked_, nullptr);
+    }
+
+private:
+    struct sigaction previous_ {};
+    sigset_t blocked_{};
+};
+
+// Seconds to the millisecond.
+double SecondsSince(TClock::time_point start, TClock::time_point when) {
+    return static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(when - start).count()) / 1000.0;
+}
+
+void PrintValueSet(const TLiveValueSet& set, double time, bool json) {
+    const double power = set.power / 8.0, cadence = set.cadence / 32.0, heartRate = set.heartRate / 64.0;
+    const double speed = set.speed * 3.6 / 1000.0; // mm/s to km/h
+    if (json) {
+        PrintJson({{"time", time},
+                   {"rider", set.rider},
+                   {"power", power},
+                   {"cadence", cadence},
+                   {"heart_rate", heartRate},
+                   {"speed", speed},
+                   {"raw",
+                    {{"power", set.power},
+                     {"cadence", set.cadence},
+                     {"heart_rate", set.heartRate},
+                     {"speed", set.speed},
+                     {"temperature", set.temperature},
+                     {"elapsed_ms", set.elapsedMs}}}});
+    } else {
+        std::printf("%8.3f s  rider %d  %6.1f W  %5.1f rpm  %5.1f bpm  %5.1f km/h\n", time, set.rider, power, cadence,
+                    heartRate, speed);
+    }
+}
+
+void PrintEvent(const TLiveEvent& event, double time, bool json) {
+    if (const auto* set = std::get_if<TLiveValueSet>(&event)) {
+        PrintValueSet(*set, time, json);
+        return;
+    }
+    const char* what = std::holds_alternative<TLiveConnectionLost>(event) ? "connection lost"
+                       : std::holds_alternative<TLiveStatusMessage>(event) ? "status message"
+                                                                             : "brake failure";
+    if (json) {
+        PrintJson({{"time", time}, {"event", what}});
+    } else {
+        std::printf("%8.3f s  %s\n", time, what);
+    }
+}
+
+int RunLive(const TLiveOptions& given) {
+    if (given.telemetry && given.headUnit.Usb()) {
+        throw EUsage("--telemetry is for serial head units (--type 4 or 5)");
+    }
+    const TDeviceOptions options = DeviceOptions(given.headUnit);
+    TDevicePrompt prompt;
+    const std::unique_ptr<TVeltrakV> veltrak =
+        given.telemetry ? SerialHeadUnit(options, prompt) : Connect(options, prompt);
+    TReadThreadSettings settings;
+    settings.mode = given.telemetry ? TReadMode::Telemetry : TReadMode::Polling;
+    settings.logDirectory = ConfiguredDatabaseDir();
+    TLiveEventQueue queue;
+    TDeviceAccess access;
+    TVeltrakReadThread thread(*veltrak, settings, access, nullptr, queue);
+
+    TInterruptScope interrupt;
+    const TClock::time_point start = TClock::now();
+    const std::optional<TClock::time_point> end =
+        given.seconds ? std::optional(start + std::chrono::seconds(*given.seconds)) : std::nullopt;
+    interrupt.StartBlocked([&] { thread.Start(); });
+    const auto print = [&](std::vector<TLiveEvent> events) {
+        for (const TLiveEvent& event : events) {
+            const TClock::time_point when =
+                std::holds_alternative<TLiveValueSet>(event) ? std::get<TLiveValueSet>(event).stamp : TClock::now();
+            PrintEvent(event, SecondsSince(start, when), given.headUnit.json);
+        }
+        std::fflush(stdout);
+    };
+    while (interrupted == 0 && (!end || TClock::now() < *end)) {
+        print(queue.WaitAndDrain(std::chrono::milliseconds(50)));
+    }
+    thread.Stop();
+    print(queue.Drain());
+    return 0;
+}
+
+} // namespace
+
+void AddLiveCommand(CLI::App& klt, TCommandRun& selected) {
+    auto options = std::make_shared<TLiveOptions>();
+    CLI::App& live = *klt.add_subcommand("live", "a head unit's live values as they come, until the time is up or Ctrl+C");
+    AddHeadUnitOptions(live, options->headUnit);
+    live.add_option("--seconds", options->seconds, "stop after this many seconds")
+        ->transform(WholeNumber(1, 86400))
+        ->type_name("N");
+    live.add_flag("--telemetry", options->telemetry, "receive the telemetry frames of riders 1 and 2 instead of polling");
+    RunWhenSelected(live, selected, [options] { return RunLive(*options); });
+}
+
+} // namespace klt::cli
