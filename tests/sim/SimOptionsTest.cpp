@@ -100,7 +100,7 @@ TEST(SimOptionsTest, ReadsTheUsbOptions) {
 
 TEST(SimOptionsTest, ReadsTheErgometerAndTelemetryOptions) {
     const TSimOptions o = Parse({"--generation", "7", "--ergometer", "--rider", "tired", "--speedup", "50",
-                                 "--telemetry", "2", "--encoding", "text", "--fault", "bad-checksum=3", "--fault",
+                                 "--telemetry", "2", "--encoding", "text", "--telemetry-status", "10", "--fault", "bad-checksum=3", "--fault",
                                  "short-frame=4", "--fault", "rider-ff=5"});
     EXPECT_TRUE(o.ergometer);
     EXPECT_EQ(o.rider, TRiderKind::Tired);
@@ -110,6 +110,7 @@ TEST(SimOptionsTest, ReadsTheErgometerAndTelemetryOptions) {
     EXPECT_EQ(o.faults.telemetryChecksumEvery, 3);
     EXPECT_EQ(o.faults.shortFrameEvery, 4);
     EXPECT_EQ(o.faults.riderFfEvery, 5);
+    EXPECT_EQ(o.telemetryStatusEvery, 10);
     const TSimOptions plain = Parse({"--generation", "6", "--ergometer"});
     EXPECT_EQ(plain.rider, TRiderKind::Steady);
     EXPECT_EQ(plain.speedup, 1);
@@ -198,7 +199,7 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
           "headless=N",       "extrarecords=N",  "--line-rate",  "--long-ride", "--address",
           "--temperature",    "--odometer-year", "--power-down", "--battery",   "--end-every-block",
           "--leading-pauses", "--ergometer",   "--rider",      "--speedup",   "--telemetry",
-          "--encoding",       "bad-checksum=N",  "short-frame=N", "rider-ff=N"}) {
+          "--encoding",       "--telemetry-status", "bad-checksum=N",  "short-frame=N", "rider-ff=N"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

@@ -71,7 +71,8 @@ struct TTelemetryRig {
         return options;
     }
     // What one cycle put on the line (the frames of every rider come together).
-    TBytes Cycle() {
+    TBytes Cycle() { return Read(port); }
+    static TBytes Read(test::TSerialTestPort& port) {
         for (int wait = 0; wait < 40; ++wait) {
             TBytes bytes = port.Read(4096, 60);
             if (!bytes.empty()) {
@@ -157,6 +158,32 @@ TEST_P(TelemetryTest, FaultsSpoilTheFramesTheyCount) {
     EXPECT_GE(shortFrames, 2);
     EXPECT_GE(badChecksums, 2);
     EXPECT_GE(unknownRiders, 1);
+}
+
+TEST(TelemetryStatusTest, AStatusMessageGoesBeforeTheFramesOfItsCycle) {
+    TSimOptions options = TTelemetryRig::Options(TTelemetryEncoding::Binary, 1, {});
+    options.telemetryStatusEvery = 2;
+    THeadUnitSimulator sim(options);
+    sim.Start();
+    test::TSerialTestPort port(sim.TelemetryPath(), 9600);
+    int statusMessages = 0;
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        const TBytes line = TTelemetryRig::Read(port);
+        size_t at = 0;
+        if (!line.empty() && line[0] == 0x04) {
+            const std::string text = "\x04Monitor: riders 1, cycle 1 s\x03";
+            const TBytes expected(text.begin(), text.end());
+            ASSERT_GE(line.size(), expected.size());
+            EXPECT_EQ(TBytes(line.begin(), line.begin() + static_cast<long>(expected.size())), expected);
+            at = expected.size();
+            ++statusMessages;
+        }
+        const std::optional<TFrame> frame = NextFrame(line, at);
+        ASSERT_TRUE(frame);
+        EXPECT_TRUE(ChecksumFits(*frame));
+        EXPECT_EQ(line[0] == 0x04, (*frame)[14] % 2 == 0) << "with every second frame";
+    }
+    EXPECT_GE(statusMessages, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, TelemetryTest,
