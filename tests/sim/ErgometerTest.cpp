@@ -6,6 +6,7 @@
 
 #include "tools/sim/Ergometer.h"
 #include "tools/sim/LiveErgometer.h"
+#include "tools/sim/SimClock.h"
 
 namespace klt::sim {
 namespace {
@@ -129,6 +130,15 @@ TEST(ErgometerTest, ABrakeBeyondTheRidersTorqueSlowsHimAndTheStopBrakeStopsTheFl
     EXPECT_NEAR(stopping.Truth().cadence, 90, 4);
 }
 
+TEST(ErgometerTest, CadenceControlHoldsTheRiderNearTheLimitsCadence) {
+    TErgometer ergometer = Settled(kBrakeWorkingPoint + 1000);
+    // The limit the regulator computes for 80 rpm at the gear ratio 3.35139769.
+    ergometer.SetBrake({.offset = 0, .limit = 8806, .slope = 0xF00000, .divisor = 1});
+    ergometer.Advance(30);
+    EXPECT_NEAR(ergometer.Truth().cadence, 80, 4);
+    EXPECT_GT(ergometer.Truth().brakePower, 150); // the rider still pushes for his 90 rpm
+}
+
 TEST(ErgometerTest, HeartRateFollowsAPowerStepWithALag) {
     TErgometer ergometer = Settled(kBrakeWorkingPoint + 800);
     ergometer.AdvanceTo(240);
@@ -161,6 +171,14 @@ TEST(ErgometerTest, SameSeedSameRideOtherSeedOtherNoise) {
     EXPECT_EQ(a.crankTorque, b.crankTorque);
     EXPECT_EQ(a.heartRate, b.heartRate);
     EXPECT_NE(a.crankTorque, c.crankTorque);
+}
+
+TEST(LiveErgometerTest, TheHeadUnitsClockRunsWithTheSpeedup) {
+    THeadUnitClock clock(1000, 100);
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(50)) {
+    }
+    EXPECT_GE(clock.Now().seconds, 1005);
 }
 
 TEST(LiveErgometerTest, SimulatedTimeRunsSpeedupTimesRealTime) {

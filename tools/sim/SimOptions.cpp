@@ -245,6 +245,8 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.speedup = static_cast<int>(ParseNumber(option, value, 1, 1000));
         } else if (option == "--telemetry") {
             options.telemetryRiders = static_cast<int>(ParseNumber(option, value, 1, 2));
+        } else if (option == "--telemetry-status") {
+            options.telemetryStatusEvery = static_cast<int>(ParseNumber(option, value, 1, 1000000));
         } else if (option == "--encoding") {
             if (value != "binary" && value != "text") {
                 throw ESimUsage("--encoding: \"" + value + "\" is not binary or text");
@@ -338,6 +340,8 @@ Options:
                         pseudo-terminal of its own at 9600 baud, printed as "PORT <slave path>"
                         after the USB line; rider 1 is the ergometer's, rider 2 rides one of his own
   --encoding binary|text  telemetry frames as "J" and raw bytes (default) or 0x02, characters, 0x03
+  --telemetry-status N  every N-th telemetry cycle a status message goes before the frames: 0x04,
+                        a line of text, 0x03
   --fault NAME=VALUE    inject a fault; may be repeated:
       checksum=N        every n-th register reply has a wrong checksum (generation 5: every
                         n-th memory block arrives with line noise; 6 and 7: every n-th reply)

@@ -72,6 +72,7 @@ struct TSimOptions {
     int speedup = 1;              // simulated time runs this many times faster than real time
     int telemetryRiders = 0;      // 1 or 2: telemetry frames on a pseudo-terminal of their own
     TTelemetryEncoding telemetryEncoding = TTelemetryEncoding::Binary;
+    int telemetryStatusEvery = 0; // every n-th telemetry cycle a status message goes first
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
     int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long

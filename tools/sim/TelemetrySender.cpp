@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 
 #include "tools/sim/LiveErgometer.h"
 #include "tools/sim/TelemetryFrame.h"
@@ -12,6 +13,7 @@ namespace {
 constexpr uint8_t kUnknownRider = 0xFF;
 // A frame cut short keeps "J", the rider and the time.
 constexpr size_t kShortFrameBytes = 5;
+constexpr uint8_t kStatusStart = 0x04, kStatusEnd = 0x03;
 
 } // namespace
 
@@ -37,6 +39,13 @@ void TTelemetrySender::Serve() {
 void TTelemetrySender::SendCycle() {
     const int64_t now = clock_.Now().seconds;
     ++cycles_;
+    if (options_.telemetryStatusEvery > 0 && cycles_ % static_cast<uint32_t>(options_.telemetryStatusEvery) == 0) {
+        const std::string text = "Monitor: riders " + std::to_string(riders_.size()) + ", cycle 1 s";
+        std::vector<uint8_t> message = {kStatusStart};
+        message.insert(message.end(), text.begin(), text.end());
+        message.push_back(kStatusEnd);
+        line_.Send(message);
+    }
     for (size_t index = 0; index < riders_.size(); ++index) {
         const TErgometerReading reading = riders_[index]->Reading();
         ++framesSent_;

@@ -1,7 +1,7 @@
 #pragma once
 // Head units in monitor mode: once every simulated second one telemetry frame per rider, from that
 // rider's ergometer, on a pseudo-terminal of their own at 9600 baud, with the telemetry faults of
-// the options applied frame by frame.
+// the options applied frame by frame; on demand a status message (0x04, text, 0x03) now and then.
 #include <cstdint>
 #include <string>
 #include <vector>
