@@ -13,7 +13,6 @@ namespace {
 constexpr int64_t kSampleMs = 500; // two samples a second, whatever the real cycle
 constexpr double kMsPerDay = 86'400'000.0;
 constexpr double kHundredthsPerDay = 8'640'000.0;
-constexpr int kNoFreeWheel = 0; // the program mode of the live options
 
 int Unscaled(int32_t raw, double scale) { return static_cast<int>(std::lround(raw / scale)); }
 
@@ -91,7 +90,7 @@ void TErgoRun::Run(const std::function<void(const TErgoRunProgress&)>& progress,
     TVeltrakReadThread reader(veltrak_, reading, access, &brake, queue);
     const TStopAndRelease stopAndRelease(reader, brake);
 
-    brake.SetErgometerMode(kNoFreeWheel);
+    brake.SetErgometerMode(emPredefinedFile);
     brake.SetActive(true);
     brake.SetBrakeEnabled(true);
     int step = 0;

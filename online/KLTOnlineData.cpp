@@ -63,7 +63,9 @@ int TKLTOnlineDatas::Append(const TKLTOnlineData& sample) {
     TLock lock(mutex_);
     TKLTOnlineData next = sample;
     next.SetPower = samples_.empty() ? int16_t{0} : samples_.back().SetPower;
-    next.BrakeOffset = samples_.empty() ? uint16_t{0} : samples_.back().BrakeOffset;
+    if (next.BrakeOffset == 0 && !samples_.empty()) {
+        next.BrakeOffset = samples_.back().BrakeOffset;
+    }
     AppendUnlocked(next);
     return static_cast<int>(samples_.size()) - 1;
 }

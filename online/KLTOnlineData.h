@@ -68,9 +68,10 @@ public:
     // Replaces sample i, or appends it when i is LastIndex() + 1; its sums are computed, the sums
     // of the following samples follow. False, and nothing changes, for any other index.
     bool PutSample(int i, const TKLTOnlineData& sample);
-    // Appends sample as the next one with the set power and the brake offset of the current last
-    // sample: a target and a brake setting stay in force until they are changed, and the brake
-    // step, which runs on its own thread, may store its offset before or after the append.
+    // Appends sample as the next one with the set power of the current last sample, and its brake
+    // offset unless the sample brings one: a target and a brake setting stay in force until they
+    // are changed, and the brake step, which runs on its own thread, may store its offset before
+    // or after the append.
     // Returns the new sample's index.
     int Append(const TKLTOnlineData& sample);
 

@@ -79,9 +79,10 @@ TEST_F(ReadThreadTest, ValueSetsArriveAsCopiesAndTheBrakeStepFollowsReadsWithout
     EXPECT_GE(brake_.steps, 1);
     EXPECT_LE(brake_.steps, static_cast<int>(sets.size()));
     EXPECT_EQ(brake_.stepsUnderLock, 0);
-    // the window's status and hooks are as they were
+    // the head unit's status stays the protocol's: the brake control reads the live values there,
+    // under the device lock; the hooks are as they were
     EXPECT_EQ(&protocol_.Status(), &callers);
-    EXPECT_EQ(callers.Leistung, 0);
+    EXPECT_EQ(callers.Leistung, 800);
     ASSERT_TRUE(protocol_.OnIdle);
     protocol_.OnIdle();
     EXPECT_TRUE(idled);
