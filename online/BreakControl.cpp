@@ -176,13 +176,15 @@ void TBreakControl::Regulate() {
         std::atomic<bool>& flag;
         ~TRunning() { flag = false; }
     } running{running_};
-    if (!brakeEnabled_) {
-        log_.Line("not Enabled");
-        return;
-    }
     bool warnOfPowerSupply = false;
     {
         const std::lock_guard lock(mutex_);
+        // Looked at under the lock: a brake switched off meanwhile has been released by now, and
+        // this step must not engage it again.
+        if (!brakeEnabled_) {
+            log_.Line("not Enabled");
+            return;
+        }
         powerSupplyOverloaded_ = false;
         try {
             Step();
