@@ -28,13 +28,13 @@ public:
 
 struct TUnitTag {
     std::string_view name;
-    TKLTErgoSectionDataUnit TKLTErgoSection::*unit;
+    TErgoUnit unit;
 };
 constexpr std::array<TUnitTag, 4> kUnits = {{
-    {"Time", &TKLTErgoSection::Time},
-    {"Power", &TKLTErgoSection::Power},
-    {"Heartrate", &TKLTErgoSection::Heartrate},
-    {"Cadence", &TKLTErgoSection::Cadence},
+    {"Time", TErgoUnit::Time},
+    {"Power", TErgoUnit::Power},
+    {"Heartrate", TErgoUnit::Heartrate},
+    {"Cadence", TErgoUnit::Cadence},
 }};
 
 bool Holds(std::string_view line, std::string_view text) {
@@ -73,7 +73,7 @@ void ReadSection(TOnlineOptionReader& reader, TKLTErgoSection& section) {
         bool read = false;
         for (const TUnitTag& unit : kUnits) {
             if (HoldsOpeningTag(line, unit.name)) {
-                ReadUnit(reader, unit.name, section.*unit.unit);
+                ReadUnit(reader, unit.name, section.Unit(unit.unit));
                 read = true;
                 break;
             }
@@ -85,6 +85,24 @@ void ReadSection(TOnlineOptionReader& reader, TKLTErgoSection& section) {
 }
 
 } // namespace
+
+TKLTErgoSectionDataUnit& TKLTErgoSection::Unit(TErgoUnit unit) {
+    switch (unit) {
+    case TErgoUnit::Power:
+        return Power;
+    case TErgoUnit::Heartrate:
+        return Heartrate;
+    case TErgoUnit::Cadence:
+        return Cadence;
+    case TErgoUnit::Time:
+        break;
+    }
+    return Time;
+}
+
+const TKLTErgoSectionDataUnit& TKLTErgoSection::Unit(TErgoUnit unit) const {
+    return const_cast<TKLTErgoSection&>(*this).Unit(unit);
+}
 
 TErgoControl TKLTErgoSection::ControlledBy() const {
     if (Heartrate.Checked) {
@@ -174,7 +192,7 @@ std::string TKLTErgoFile::WriteText() const {
     for (const TKLTErgoSection& section : sections_) {
         writer.Open("Section");
         for (const TUnitTag& tag : kUnits) {
-            const TKLTErgoSectionDataUnit& unit = section.*tag.unit;
+            const TKLTErgoSectionDataUnit& unit = section.Unit(tag.unit);
             writer.Open(tag.name);
             writer.Integer("Value", unit.Value);
             writer.Text("Checked", unit.Checked ? "1" : "0");
@@ -247,6 +265,22 @@ void TKLTErgoFile::SwapSections(int i, int j) {
     if (Section(i) && Section(j)) {
         std::swap(sections_[static_cast<size_t>(i)], sections_[static_cast<size_t>(j)]);
     }
+}
+
+int64_t TKLTErgoFile::TotalTime() const {
+    int64_t total = 0;
+    for (const TKLTErgoSection& section : sections_) {
+        total += section.Time.Value;
+    }
+    return total;
+}
+
+double TKLTErgoFile::TotalWork() const {
+    double joules = 0.0;
+    for (const TKLTErgoSection& section : sections_) {
+        joules += section.Power.Value / 8.0 * std::max(section.Time.Value, 0) / 100.0;
+    }
+    return joules / 1000.0;
 }
 
 bool TKLTErgoFile::SameAs(const TKLTErgoFile& other) const {

@@ -16,6 +16,9 @@ public:
     bool operator==(const TKLTErgoSectionDataUnit&) const = default;
 };
 
+// The values of a step, in the order of the file.
+enum class TErgoUnit { Time, Power, Heartrate, Cadence };
+
 // The quantity that controls the brake during a step.
 enum class TErgoControl { None, Power, Cadence, Heartrate };
 
@@ -27,6 +30,9 @@ public:
     TKLTErgoSectionDataUnit Power;
     TKLTErgoSectionDataUnit Heartrate;
     TKLTErgoSectionDataUnit Cadence;
+
+    TKLTErgoSectionDataUnit& Unit(TErgoUnit unit);
+    const TKLTErgoSectionDataUnit& Unit(TErgoUnit unit) const;
 
     // The last checked of Power, Cadence, Heartrate.
     TErgoControl ControlledBy() const;
@@ -79,6 +85,11 @@ public:
     void InsertSection(int i);
     // Swaps steps i and j; ignored unless both exist.
     void SwapSections(int i, int j);
+
+    // Sum of the step times, in 1/100 s.
+    int64_t TotalTime() const;
+    // Work of the power targets over the step times, in kJ (steps without time add nothing).
+    double TotalWork() const;
 
     // Equal steps, names and commentaries; the directory is not compared.
     bool SameAs(const TKLTErgoFile& other) const;
