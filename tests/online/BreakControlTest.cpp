@@ -331,7 +331,8 @@ TEST(BreakControl, TheRegulatorLogsEachStepAndGoesOnWithoutItsLog) {
 
 // Even a read slowed by a time-out: a write that went ahead after 100 ms would mix two exchanges.
 TEST(BreakControl, ABrakeWriteWaitsForTheReadInProgress) {
-    TBrakeRig rig;
+    const test::TTempDir dir;
+    TBrakeRig rig(6, dir.Path());
     std::promise<void> holding;
     std::thread reader([&] {
         const TDeviceAccess::TLock lock = rig.access.Acquire();
@@ -345,6 +346,9 @@ TEST(BreakControl, ABrakeWriteWaitsForTheReadInProgress) {
     ASSERT_GE(rig.device.sent.size(), 2u);
     EXPECT_EQ(rig.device.sent[rig.device.sent.size() - 2], (TBrakeValues{1, 1, 1, 1}));
     EXPECT_EQ(rig.device.sent.back().Offset, TBreakControl::kLowestOffset);
+    EXPECT_NE(test::ReadFileBytes(dir.File("OnlineTestwerte/Testwerte.txt"))
+                  .find("Wait for Veltrak\nVTReadEvent\nWrite to Veltrak\n"),
+              std::string::npos);
 }
 
 } // namespace
