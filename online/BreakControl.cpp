@@ -28,10 +28,11 @@ std::string ClassName(const std::exception& failure) {
 TBreakControl::TBreakControl(TVeltrakInternal& device, TVeltrakStatus& status, TKLTOnlineDatas& samples,
                              const TOnlineCommonOptionSet& options, const std::string& databaseDir,
                              TDeviceAccess& access, IBrakeEvents& events)
-    : device_(device), status_(status), samples_(samples), access_(access), events_(events), options_(options),
-      table_(options_.BrakeOptionSet, databaseDir) {
+    : device_(device), status_(status), samples_(samples), access_(access), events_(events),
+      options_(options), table_(options_.BrakeOptionSet, databaseDir) {
     if (!databaseDir.empty()) {
-        const std::string path = (std::filesystem::path(databaseDir) / "OnlineTestwerte" / "Testwerte.txt").string();
+        const std::string path =
+            (std::filesystem::path(databaseDir) / "OnlineTestwerte" / "Testwerte.txt").string();
         if (!log_.Open(path)) {
             events_.Warning("Warning", FormatText("Cannot open File %s", {path}));
         }
