@@ -212,7 +212,7 @@ void TBreakControl::TrackSteadiness(TStepValues& step, const TRegulationSamples&
     averagingDepth_ = 3;
     const bool heldUnderPower = steadyCount_ == kSteadySteps && step.control == TBrakeControlBy::Power &&
                                 currentOffset_ >= kCalibrationSettledOffset;
-    const bool calibrationTarget = step.target >= 997 && step.target <= 999;
+    const bool calibrationTarget = CalibrationOffset(step.target) != 0;
     const bool flywheelSettled =
         speedChange < 50 && step.speed > 5000 &&
         ((step.target == 0 && samples.Last() > 20) ||
