@@ -28,10 +28,11 @@ std::string ClassName(const std::exception& failure) {
 TBreakControl::TBreakControl(TVeltrakInternal& device, TVeltrakStatus& status, TKLTOnlineDatas& samples,
                              const TOnlineCommonOptionSet& options, const std::string& databaseDir,
                              TDeviceAccess& access, IBrakeEvents& events)
-    : device_(device), status_(status), samples_(samples), access_(access), events_(events), options_(options),
-      table_(options_.BrakeOptionSet, databaseDir) {
+    : device_(device), status_(status), samples_(samples), access_(access), events_(events),
+      options_(options), table_(options_.BrakeOptionSet, databaseDir) {
     if (!databaseDir.empty()) {
-        const std::string path = (std::filesystem::path(databaseDir) / "OnlineTestwerte" / "Testwerte.txt").string();
+        const std::string path =
+            (std::filesystem::path(databaseDir) / "OnlineTestwerte" / "Testwerte.txt").string();
         if (!log_.Open(path)) {
             events_.Warning("Warning", FormatText("Cannot open File %s", {path}));
         }
@@ -176,13 +177,15 @@ void TBreakControl::Regulate() {
         std::atomic<bool>& flag;
         ~TRunning() { flag = false; }
     } running{running_};
-    if (!brakeEnabled_) {
-        log_.Line("not Enabled");
-        return;
-    }
     bool warnOfPowerSupply = false;
     {
         const std::lock_guard lock(mutex_);
+        // Looked at under the lock: a brake switched off meanwhile has been released by now, and
+        // this step must not engage it again.
+        if (!brakeEnabled_) {
+            log_.Line("not Enabled");
+            return;
+        }
         powerSupplyOverloaded_ = false;
         try {
             Step();

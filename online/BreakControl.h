@@ -42,7 +42,7 @@ class TBreakControl : public IBrakeStep {
 public:
     static constexpr int32_t kLowestOffset = TRegulationSamples::kLowestOffset;
     static constexpr int32_t kReleasedOffset = TRegulationSamples::kReleasedOffset;
-    static constexpr int32_t kStopOffset = 0x11000;      // brakes the flywheel to a stop
+    static constexpr int32_t kStopOffset = 0x11000;       // brakes the flywheel to a stop
     static constexpr int32_t kRegulatingSlope = 0xF00000; // what power and cadence control send
     static constexpr int kReleaseAttempts = 5;
 
@@ -53,8 +53,8 @@ public:
     // `databaseDir` (none without one). Starts inactive, which releases the brake; a failure to
     // send that is thrown.
     TBreakControl(TVeltrakInternal& device, TVeltrakStatus& status, TKLTOnlineDatas& samples,
-                  const TOnlineCommonOptionSet& options, const std::string& databaseDir, TDeviceAccess& access,
-                  IBrakeEvents& events);
+                  const TOnlineCommonOptionSet& options, const std::string& databaseDir,
+                  TDeviceAccess& access, IBrakeEvents& events);
     // Releases the brake (offset 0) when active.
     ~TBreakControl() override;
     TBreakControl(const TBreakControl&) = delete;

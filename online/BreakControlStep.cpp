@@ -13,10 +13,10 @@ namespace klt {
 
 namespace {
 
-constexpr int32_t kPowerSupplyOffset = 40768;  // more than the brake's supply can hold for long
-constexpr int32_t kPowerSupplyLimit = 20480;   // the same for the isokinetic limit
-constexpr int kPowerSupplySteps = 10;          // steps beyond it in a row before the brake is freed
-constexpr int kSteadySteps = 20;               // steady steps before the model is corrected
+constexpr int32_t kPowerSupplyOffset = 40768; // more than the brake's supply can hold for long
+constexpr int32_t kPowerSupplyLimit = 20480;  // the same for the isokinetic limit
+constexpr int kPowerSupplySteps = 10;         // steps beyond it in a row before the brake is freed
+constexpr int kSteadySteps = 20;              // steady steps before the model is corrected
 constexpr int kCalibrationSettledOffset = 34269;
 constexpr double kDefaultGearRatio = 3.35139769;
 
@@ -41,6 +41,20 @@ int32_t CadenceLimit(int cadence, double ratio) {
         return 0;
     }
     return RoundedOffset(86.0 / cadence * 8192 * (kDefaultGearRatio / ratio));
+}
+
+// The fixed offsets the calibration targets stand for; 0 for any other target.
+int32_t CalibrationOffset(int target) {
+    switch (target) {
+    case 997:
+        return 35168;
+    case 998:
+        return 35768;
+    case 999:
+        return 35268;
+    default:
+        return 0;
+    }
 }
 
 // The divisors the regulator moves by: a falling power is followed more gently, a fast control
@@ -82,7 +96,8 @@ void TBreakControl::Step() {
     const int rawCadence = status_.Tretfrequenz;
     const int rawPower = status_.Leistung;
     headUnitPower_ = rawPower / 8;
-    const TRegulationSamples samples(samples_, {.Power = rawPower / 8, .HeartRate = status_.Herzfrequenz / 64, .Speed = speed});
+    const TRegulationSamples samples(
+        samples_, {.Power = rawPower / 8, .HeartRate = status_.Herzfrequenz / 64, .Speed = speed});
 
     if (rawCadence > 0) {
         stopRequested_ = false;
@@ -121,7 +136,8 @@ void TBreakControl::Step() {
     }
     averagingDepth_ = std::min(averagingDepth_ + 1, 3);
     // Whatever the head unit reports back, the regulator starts from a brake offset.
-    currentOffset_ = status_.BremseOffset != 0 ? std::clamp(status_.BremseOffset, 0, kStopOffset) : kReleasedOffset;
+    currentOffset_ =
+        status_.BremseOffset != 0 ? std::clamp(status_.BremseOffset, 0, kStopOffset) : kReleasedOffset;
 
     TStepValues step;
     step.control = controlBy_;
@@ -150,13 +166,8 @@ void TBreakControl::Step() {
     if (step.mode == emOpenEndTest) {
         step.offset = RoundedOffset(speed * 0.036 * step.target + kLowestOffset);
     }
-    if (step.mode == emCalibrationMode) {
-        switch (step.target) {
-        case 997: step.offset = 35168; break;
-        case 998: step.offset = 35768; break;
-        case 999: step.offset = 35268; break;
-        default: break;
-        }
+    if (step.mode == emCalibrationMode && CalibrationOffset(step.target) != 0) {
+        step.offset = CalibrationOffset(step.target);
     }
     if (step.offset < kLowestOffset) {
         step.offset = kLowestOffset;
@@ -201,7 +212,7 @@ void TBreakControl::TrackSteadiness(TStepValues& step, const TRegulationSamples&
     averagingDepth_ = 3;
     const bool heldUnderPower = steadyCount_ == kSteadySteps && step.control == TBrakeControlBy::Power &&
                                 currentOffset_ >= kCalibrationSettledOffset;
-    const bool calibrationTarget = step.target >= 997 && step.target <= 999;
+    const bool calibrationTarget = CalibrationOffset(step.target) != 0;
     const bool flywheelSettled =
         speedChange < 50 && step.speed > 5000 &&
         ((step.target == 0 && samples.Last() > 20) ||
@@ -230,7 +241,8 @@ void TBreakControl::RegulatePhase(TStepValues& step) {
         if (step.reg != 1) {
             hold_ = 1;
         }
-    } else if ((step.speedChange >= 1 && step.difference >= 1) || (step.speedChange < 0 && step.difference < 0)) {
+    } else if ((step.speedChange >= 1 && step.difference >= 1) ||
+               (step.speedChange < 0 && step.difference < 0)) {
         // The flywheel already moves the way the power must go: follow only part of the way.
         step.offset = RoundedOffset(m + correction * 7 / 10);
         step.reg = 6;
@@ -342,16 +354,17 @@ void TBreakControl::LogStep(const TStepValues& step) {
     const std::string offset = std::to_string(step.offset - kLowestOffset);
     log_.Line(" TPower:" + std::to_string(step.target) + "Bremse Grenze:" + std::to_string(step.limit) +
               " PowerDif:" + std::to_string(step.difference) + " CalcOffset" + "Offset:" + offset +
-              "SpeedChangeRate:" + std::to_string(step.speedChange) + " PowerMultiOffsetPerWatt:" + GainText(step.gain) +
-              " Speed:" + std::to_string(step.speed) + " AvrOffset:" + std::to_string(step.meanOffset) +
-              " Reg:" + std::to_string(step.reg));
+              "SpeedChangeRate:" + std::to_string(step.speedChange) +
+              " PowerMultiOffsetPerWatt:" + GainText(step.gain) + " Speed:" + std::to_string(step.speed) +
+              " AvrOffset:" + std::to_string(step.meanOffset) + " Reg:" + std::to_string(step.reg));
     log_.Line(" TPower:" + std::to_string(step.target) + " PowerDif:" + std::to_string(step.difference) +
               "Hysterese" + std::to_string(hold_) + " CalcOffset" + "Offset:" + offset +
               " CorrectionOffsetFactor:" + std::to_string(options_.BrakeOptionSet.OffsetCorrection) +
-              "OldOffset:" + std::to_string(step.lastSent) + "NewOffsetCount:" + std::to_string(newOffsetCount_) +
-              "AvrCountSet:" + std::to_string(averagingDepth_) + "SpeedChangeRate:" + std::to_string(step.speedChange) +
-              " PowerMulti:" + GainText(step.gain) + " Speed:" + std::to_string(step.speed) +
-              " AvrOffset:" + std::to_string(step.meanOffset) + " Reg:" + std::to_string(step.reg));
+              "OldOffset:" + std::to_string(step.lastSent) + "NewOffsetCount:" +
+              std::to_string(newOffsetCount_) + "AvrCountSet:" + std::to_string(averagingDepth_) +
+              "SpeedChangeRate:" + std::to_string(step.speedChange) + " PowerMulti:" + GainText(step.gain) +
+              " Speed:" + std::to_string(step.speed) + " AvrOffset:" + std::to_string(step.meanOffset) +
+              " Reg:" + std::to_string(step.reg));
 }
 
 } // namespace klt

@@ -86,7 +86,8 @@ double StepDownEasing(int64_t netPower) {
         int64_t upTo;
         double rate;
     };
-    constexpr std::array<TEasing, 6> kEasings{{{150, 0.08}, {200, 0.06}, {250, 0.04}, {300, 0.03}, {350, 0}, {500, 0.02}}};
+    constexpr std::array<TEasing, 6> kEasings{
+        {{150, 0.08}, {200, 0.06}, {250, 0.04}, {300, 0.03}, {350, 0}, {500, 0.02}}};
     for (const TEasing& easing : kEasings) {
         if (netPower <= easing.upTo) {
             return easing.rate;
@@ -102,12 +103,15 @@ int64_t ModelOffset(const TBrakeOptionSet& brake, int speed, int64_t torque) {
     const double fixpoint = brake.Fixpoint * efficiency;
     const double slope = brake.Slope;
     if (torque >= kBentTorque) {
-        return Rounded(slope / 100 * static_cast<double>(Rounded(static_cast<double>(torque) - fixpoint)) * (1 / efficiency)) +
+        return Rounded(slope / 100 * static_cast<double>(Rounded(static_cast<double>(torque) - fixpoint)) *
+                       (1 / efficiency)) +
                kBase;
     }
-    int64_t offset = Rounded(slope / 100 * static_cast<double>(Rounded(kBentTorque - fixpoint)) / efficiency) + kBase;
+    int64_t offset =
+        Rounded(slope / 100 * static_cast<double>(Rounded(kBentTorque - fixpoint)) / efficiency) + kBase;
     for (const TTorqueBand& band : kTorqueBands) {
-        offset += Rounded(slope * band.steepness / 100 * static_cast<double>(PartInBand(torque, band)) / efficiency);
+        offset += Rounded(slope * band.steepness / 100 * static_cast<double>(PartInBand(torque, band)) /
+                          efficiency);
     }
     return Rounded(static_cast<double>(offset));
 }
@@ -140,12 +144,15 @@ int TOffsetTable::BrakeOffsetFor(int speed, int power) {
         offset = static_cast<int64_t>(std::nearbyint(static_cast<double>(offset) * 0.85));
     }
     if (stepDown_ != 0) {
-        offset = static_cast<int64_t>(std::nearbyint(static_cast<double>(offset) * (1 - StepDownEasing(netPower))));
+        offset = static_cast<int64_t>(
+            std::nearbyint(static_cast<double>(offset) * (1 - StepDownEasing(netPower))));
     }
     offset += brake_.OffsetCorrection;
-    const int result = static_cast<int>(std::clamp<int64_t>(offset, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-    modelLog_.Line("Speed:" + std::to_string(speed) + " Power:" + std::to_string(power) + " NetPower:" +
-                   std::to_string(netPower) + " Torque:" + std::to_string(torque) + " StepDown:" + std::to_string(stepDown_) +
+    const int result = static_cast<int>(
+        std::clamp<int64_t>(offset, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    modelLog_.Line("Speed:" + std::to_string(speed) + " Power:" + std::to_string(power) +
+                   " NetPower:" + std::to_string(netPower) + " Torque:" + std::to_string(torque) +
+                   " StepDown:" + std::to_string(stepDown_) +
                    " BigStepUp:" + std::to_string(bigStepUp_ ? 1 : 0) + " Offset:" + std::to_string(result));
     return result;
 }
@@ -166,10 +173,11 @@ double TOffsetTable::RegulationGain(int speed, int power, int offset) const {
 void TOffsetTable::AdaptCorrection(int speed, int power, int averageOffset) {
     const int before = brake_.OffsetCorrection;
     const double wanted = (static_cast<double>(averageOffset) + before - BrakeOffsetFor(speed, power)) * 0.95;
-    brake_.OffsetCorrection = static_cast<int>(std::clamp(std::nearbyint(wanted), double{-kCorrectionLimit}, double{kCorrectionLimit}));
+    brake_.OffsetCorrection = static_cast<int>(
+        std::clamp(std::nearbyint(wanted), double{-kCorrectionLimit}, double{kCorrectionLimit}));
     adaptationLog_.Line("Speed:" + std::to_string(speed) + " Power:" + std::to_string(power) + " AvrOffset:" +
-                        std::to_string(averageOffset) + " OffsetCorrection:" + std::to_string(before) + " -> " +
-                        std::to_string(brake_.OffsetCorrection));
+                        std::to_string(averageOffset) + " OffsetCorrection:" + std::to_string(before) +
+                        " -> " + std::to_string(brake_.OffsetCorrection));
 }
 
 } // namespace klt

@@ -53,7 +53,8 @@ int TRegulationSamples::HeartRateChange(int samples) const {
 }
 
 int TRegulationSamples::MeanBrakeOffset(int depth) const {
-    return std::max(kLowestOffset, Mean(TOnlineChannel::BrakeOffset, std::min(depth, last_) + 1, kLowestOffset));
+    return std::max(kLowestOffset,
+                    Mean(TOnlineChannel::BrakeOffset, std::min(depth, last_) + 1, kLowestOffset));
 }
 
 int TRegulationSamples::LastSentOffset() const {

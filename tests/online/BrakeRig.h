@@ -24,14 +24,17 @@ public:
             throw EVeltrakTimeout("fake port");
         }
         const TVeltrakStatus& status = Status();
-        sent.push_back({status.BremseOffset, status.BremseSteigung, status.BremseGrenze, status.BremseTeiler});
+        sent.push_back(
+            {status.BremseOffset, status.BremseSteigung, status.BremseGrenze, status.BremseTeiler});
     }
 };
 
 class TRecordedBrakeEvents : public IBrakeEvents {
 public:
     std::vector<std::pair<std::string, std::string>> warnings;
-    void Warning(const std::string& caption, const std::string& text) override { warnings.emplace_back(caption, text); }
+    void Warning(const std::string& caption, const std::string& text) override {
+        warnings.emplace_back(caption, text);
+    }
 };
 
 inline bool operator==(const TBrakeValues& a, const TBrakeValues& b) {
@@ -52,7 +55,8 @@ struct TBrakeRig {
     }
 
     void Create(const std::string& databaseDir = {}) {
-        control = std::make_unique<TBreakControl>(device, device.Status(), samples, options, databaseDir, access, events);
+        control = std::make_unique<TBreakControl>(device, device.Status(), samples, options, databaseDir,
+                                                  access, events);
     }
 
     // What the live window does once the head unit reports a brake.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "BrakeRig.h"
 #include "tests/support/RawTraining.h"
@@ -39,39 +40,61 @@ void ExpectSteps(TBrakeRig& rig, const std::vector<TExpectedStep>& steps) {
 TEST(BreakControl, SmallDifferencesSettleFromTheReleasedBrake) {
     TBrakeRig rig;
     rig.Start(200);
-    ExpectSteps(rig, {
-        {198, 9652, 33280, 11}, // new set point, |d| 2 < 6: unchanged; moving against d ends the phase
-        {198, 9652, 33285, 1},  // round(33280 + 2 * 10 / 4)
-        {190, 9652, 33298, 2},  // d 200 - (198 + 190) / 2 = 6; m (33280 + 33285 + 33285) / 3 = 33283; + 60 / 4
-        {190, 9652, 33298, 0},  // held one step
-    });
+    const std::vector<TExpectedStep> steps = {
+        // A new set point, |d| 2 < 6: unchanged; not moving with d ends the set-point phase.
+        {198, 9652, 33280, 11},
+        {198, 9652, 33285, 1}, // round(33280 + 2 * 10 / 4)
+        // d 200 - (198 + 190) / 2 = 6; m (33280 + 33285 + 33285) / 3 = 33283; + 6 * 10 / 4
+        {190, 9652, 33298, 2},
+        {190, 9652, 33298, 0}, // held one step
+    };
+    ExpectSteps(rig, steps);
 }
 
 TEST(BreakControl, ANewSetPointThenTheFlywheelDecidesTheRule) {
     TBrakeRig rig;
     rig.Start(200);
-    ExpectSteps(rig, {
-        {190, 9652, 33334, 12}, // d 10: round(33280 + 10 * 10 * 9 * 0.6 / 10), held 4
-        {190, 9652, 33334, 0},  {150, 9652, 33334, 0}, {150, 9700, 33334, 0}, {150, 9700, 33334, 0},
-        {150, 9700, 33334, 0},  // the phase's last step holds 2 at rate 6
+    const std::vector<TExpectedStep> steps = {
+        // d 10: round(33280 + 10 * 10 * 9 * 0.6 / 10), held 4
+        {190, 9652, 33334, 12},
+        {190, 9652, 33334, 0},
+        {150, 9652, 33334, 0},
         {150, 9700, 33334, 0},
-        {150, 9700, 33501, 3},  // d 50, m 33334: round(33334 + 50 * 10 / 3)
+        {150, 9700, 33334, 0},
+        // the set-point phase's last step: held 2 at rate 6
+        {150, 9700, 33334, 0},
+        {150, 9700, 33334, 0},
+        // d 50, m 33334: round(33334 + 50 * 10 / 3)
+        {150, 9700, 33501, 3},
         {150, 9700, 33501, 0},
-        {150, 9640, 33541, 7},  // speed -60 against d 50: round(33459 + 50 * 10 / 6 - 1)
-        {150, 9640, 33541, 0},  {150, 9640, 33541, 0}, {150, 9640, 33541, 0}, {150, 9640, 33541, 0},
-        {150, 9700, 33891, 6},  // speed +60 with d 50: round(33541 + 50 * 10 * 0.7)
-    });
+        // speed -60 against d 50: round(33459 + 50 * 10 / 6 - 1)
+        {150, 9640, 33541, 7},
+        {150, 9640, 33541, 0},
+        {150, 9640, 33541, 0},
+        {150, 9640, 33541, 0},
+        {150, 9640, 33541, 0},
+        // speed +60 with d 50: round(33541 + 50 * 10 * 0.7)
+        {150, 9700, 33891, 6},
+    };
+    ExpectSteps(rig, steps);
 }
 
 TEST(BreakControl, LargeDifferencesGoHalfWayToTheModel) {
     TBrakeRig rig;
     rig.Start(700); // a big step up from nothing: the model asks 15 % less from here on
     // Model at 9652 and 700 W: round(4502 * 0.85) = 3827. Reg 15: m + (3827 - m + 32768) * 0.54.
-    ExpectSteps(rig, {
-        {100, 9652, 35070, 15}, {100, 9652, 35894, 15}, {100, 9652, 36273, 15}, {100, 9652, 36447, 15},
-        {100, 9652, 36527, 15}, {100, 9652, 36527, 0},  {100, 9652, 36527, 0},
-        {100, 9652, 36550, 4}, // d 600: round(36527 + (3827 - 36527 + 32768) / 3)
-    });
+    const std::vector<TExpectedStep> steps = {
+        {100, 9652, 35070, 15},
+        {100, 9652, 35894, 15},
+        {100, 9652, 36273, 15},
+        {100, 9652, 36447, 15},
+        {100, 9652, 36527, 15},
+        {100, 9652, 36527, 0},
+        {100, 9652, 36527, 0},
+        // d 600: round(36527 + (3827 - 36527 + 32768) / 3)
+        {100, 9652, 36550, 4},
+    };
+    ExpectSteps(rig, steps);
 }
 
 TEST(BreakControl, AStepDownFrom400To300EasesTheModelBy3Percent) {
@@ -247,7 +270,7 @@ TEST(BreakControl, CadenceControlHoldsTheLimitUntilTheTargetChanges) {
     // Ratio 9652 / (90 * 32); limit round(86 / 90 * 8192 * (3.35139769 / ratio)) = 7828.
     EXPECT_EQ(rig.Ride(200, 9652, 90), (TBrakeValues{0, kSlope, 7828, 1}));
     EXPECT_EQ(rig.Ride(100, 9000, 90).Grenze, 7828); // target met: kept
-    rig.control->SetTargetCadence(0); // no cadence to hold: no limit, never a division by zero
+    rig.control->SetTargetCadence(0);                // no cadence to hold: no limit, never a division by zero
     EXPECT_EQ(rig.Ride(200, 9652, 90).Grenze, 0);
 
     rig.options.Gearing = 1; // fixed 53/13: ratio 53 / 13 - 1
@@ -287,7 +310,7 @@ TEST(BreakControl, HeartRateControlMovesItsFactorAndWaits) {
     low.Start(0);
     low.control->SetControlBy(TBrakeControlBy::HeartRate);
     low.control->SetTargetHeartRate(140);
-    low.Ride(100, 9652, 90, 0);                             // change 0 < 1, mean 0: factor 0.19
+    low.Ride(100, 9652, 90, 0);                          // change 0 < 1, mean 0: factor 0.19
     EXPECT_EQ(low.Ride(100, 9652, 90, 0).Offset, 34602); // round(9652 * 0.19) + 32768
 }
 
@@ -317,21 +340,27 @@ TEST(BreakControl, TheRegulatorLogsEachStepAndGoesOnWithoutItsLog) {
         rig.Ride(190);
     }
     const std::string log = test::ReadFileBytes(dir.File("OnlineTestwerte/Testwerte.txt"));
-    EXPECT_NE(log.find("RegBreak On\nFCorrectOffsetCount=0\nWrite to Veltrak\n TPower:200Bremse Grenze:0 PowerDif:10"), std::string::npos) << log;
+    EXPECT_NE(
+        log.find(
+            "RegBreak On\nFCorrectOffsetCount=0\nWrite to Veltrak\n TPower:200Bremse Grenze:0 PowerDif:10"),
+        std::string::npos)
+        << log;
     EXPECT_NE(log.find(" Reg:12\nRegBreak Off\n"), std::string::npos) << log;
     EXPECT_TRUE(std::filesystem::exists(dir.File("ErgoFiles/LogFile.log")));
 
     test::WriteFileBytes(dir.File("blocked"), "a file where the folder should be");
     TBrakeRig blocked(6, dir.File("blocked"));
     ASSERT_EQ(blocked.events.warnings.size(), 1u);
-    EXPECT_EQ(blocked.events.warnings[0].second, "Cannot open File " + dir.File("blocked/OnlineTestwerte/Testwerte.txt"));
+    EXPECT_EQ(blocked.events.warnings[0].second,
+              "Cannot open File " + dir.File("blocked/OnlineTestwerte/Testwerte.txt"));
     blocked.Start(200);
     EXPECT_EQ(blocked.Ride(190).Offset, 33334);
 }
 
 // Even a read slowed by a time-out: a write that went ahead after 100 ms would mix two exchanges.
 TEST(BreakControl, ABrakeWriteWaitsForTheReadInProgress) {
-    TBrakeRig rig;
+    const test::TTempDir dir;
+    TBrakeRig rig(6, dir.Path());
     std::promise<void> holding;
     std::thread reader([&] {
         const TDeviceAccess::TLock lock = rig.access.Acquire();
@@ -345,6 +374,9 @@ TEST(BreakControl, ABrakeWriteWaitsForTheReadInProgress) {
     ASSERT_GE(rig.device.sent.size(), 2u);
     EXPECT_EQ(rig.device.sent[rig.device.sent.size() - 2], (TBrakeValues{1, 1, 1, 1}));
     EXPECT_EQ(rig.device.sent.back().Offset, TBreakControl::kLowestOffset);
+    EXPECT_NE(test::ReadFileBytes(dir.File("OnlineTestwerte/Testwerte.txt"))
+                  .find("Wait for Veltrak\nVTReadEvent\nWrite to Veltrak\n"),
+              std::string::npos);
 }
 
 } // namespace

@@ -22,10 +22,10 @@ TEST(OffsetTable, ModelOffsetsOverSpeedAndPower) {
         int offset;
     };
     const TCase cases[] = {
-        {5000, 50, 1122},  {5000, 100, 2064}, {5000, 200, 3245}, {5000, 300, 4426}, // w 130..2108
-        {9652, 0, 53},     {9652, 100, 1139}, {9652, 200, 1941}, {9652, 300, 2452}, // w 0, 202, 598, 993
-        {9652, 400, 2965}, {9652, 600, 3990}, {3000, 100, 3472},                    // w 1389, 2181, 1044
-        {12000, 100, 781}, {12000, 200, 1693},                                      // w 99 (band 50..149), 418
+        {5000, 50, 1122},  {5000, 100, 2064},  {5000, 200, 3245}, {5000, 300, 4426}, // w 130..2108
+        {9652, 0, 53},     {9652, 100, 1139},  {9652, 200, 1941}, {9652, 300, 2452}, // w 0, 202, 598, 993
+        {9652, 400, 2965}, {9652, 600, 3990},  {3000, 100, 3472},                    // w 1389, 2181, 1044
+        {12000, 100, 781}, {12000, 200, 1693}, // w 99 (band 50..149), 418
     };
     for (const TCase& c : cases) {
         EXPECT_EQ(table.BrakeOffsetFor(c.speed, c.power), c.offset) << c.speed << " " << c.power;
@@ -77,11 +77,11 @@ TEST(OffsetTable, RegulationGainFollowsTheTorqueBandAndDoublesNearTheLowestPoint
     TBrakeOptionSet brake;
     TOffsetTable table(brake);
     // At 9652 the base gain is round(131 / (9652 / 4 / 9550 * 100) / u) = 5.
-    EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 200, 2000), 5);   // w 598
-    EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 300, 2000), 5);   // w 993
+    EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 200, 2000), 5);    // w 598
+    EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 300, 2000), 5);    // w 993
     EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 100, 2000), 11.5); // w 202: * 2.3
-    EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 30, 2000), 40);   // w 0: * 8
-    EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 200, 500), 10);   // offset below 800
+    EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 30, 2000), 40);    // w 0: * 8
+    EXPECT_DOUBLE_EQ(table.RegulationGain(9652, 200, 500), 10);    // offset below 800
     EXPECT_DOUBLE_EQ(table.RegulationGain(5000, 300, 2000), 12);
     EXPECT_DOUBLE_EQ(table.RegulationGain(0, 100, 2000), TOffsetTable::kFailedGain);
 }
@@ -110,7 +110,8 @@ TEST(OffsetTable, LogsStartEmptyBelowTheDatabase) {
     table.AdaptCorrection(9652, 200, 2100);
     EXPECT_EQ(test::ReadFileBytes(dir.File("ErgoFiles/OffsetLogFile.log")),
               "Speed:9652 Power:200 AvrOffset:2100 OffsetCorrection:0 -> 151\n");
-    EXPECT_NE(test::ReadFileBytes(dir.File("ErgoFiles/LogFile.log")).find(" Offset:1941\n"), std::string::npos);
+    EXPECT_NE(test::ReadFileBytes(dir.File("ErgoFiles/LogFile.log")).find(" Offset:1941\n"),
+              std::string::npos);
 }
 
 } // namespace

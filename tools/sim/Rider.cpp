@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace klt::sim {
 namespace {
@@ -24,7 +25,7 @@ constexpr double kHeartRateSeconds = 30;
 constexpr double kEffortSeconds = 5;
 // Tiredness lifts the heart rate at the same power by up to this much.
 constexpr double kFatigueHeartRate = 12;
-constexpr double kRadiansPerRpm = 2 * 3.14159265358979323846 / 60;
+constexpr double kRadiansPerRpm = 2 * std::numbers::pi / 60;
 
 const TRiderProfile kSteady = {.cadence = 90, .cadenceSag = 0, .lowestCadence = 90, .maxTorque = 70,
                                .torqueFadeSeconds = 0, .criticalPower = 260, .reserve = 20000,
