@@ -1,10 +1,8 @@
 // klt live --type 4|5|6|7 [--port PATH] [--seconds N] [--telemetry] [--json]: the head unit's live
 // values as they come, read by the live read thread, until the time is up or Ctrl+C.
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <memory>
-#include <pthread.h>
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
@@ -12,6 +10,7 @@
 #include "cli/DevicePrompt.h"
 #include "cli/HeadUnitConnection.h"
 #include "cli/HeadUnitOptions.h"
+#include "cli/InterruptScope.h"
 #include "cli/JsonOutput.h"
 #include "device/live/VeltrakReadThread.h"
 
@@ -24,37 +23,6 @@ struct TLiveOptions {
     THeadUnitOptions headUnit;
     std::optional<int> seconds;
     bool telemetry = false;
-};
-
-volatile std::sig_atomic_t interrupted = 0;
-
-// Ctrl+C ends the reading cleanly instead of killing the program in the middle of an exchange. The
-// read thread starts with the signal blocked, so it lands on this thread.
-class TInterruptScope {
-public:
-    TInterruptScope() {
-        interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = [](int) { interrupted = 1; };
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
-        sigemptyset(&blocked_);
-        sigaddset(&blocked_, SIGINT);
-    }
-    ~TInterruptScope() { sigaction(SIGINT, &previous_, nullptr); }
-    TInterruptScope(const TInterruptScope&) = delete;
-    TInterruptScope& operator=(const TInterruptScope&) = delete;
-
-    // Runs `start` with the signal blocked, so that threads it starts never take it.
-    template <class F> void StartBlocked(F&& start) {
-        pthread_sigmask(SIG_BLOCK, &blocked_, nullptr);
-        start();
-        pthread_sigmask(SIG_UNBLOCK, &blocked_, nullptr);
-    }
-
-private:
-    struct sigaction previous_ {};
-    sigset_t blocked_{};
 };
 
 // Seconds to the millisecond.
@@ -128,7 +96,7 @@ int RunLive(const TLiveOptions& given) {
         }
         std::fflush(stdout);
     };
-    while (interrupted == 0 && (!end || TClock::now() < *end)) {
+    while (!TInterruptScope::Interrupted() && (!end || TClock::now() < *end)) {
         print(queue.WaitAndDrain(std::chrono::milliseconds(50)));
     }
     thread.Stop();

@@ -43,6 +43,10 @@ public:
     static constexpr int32_t kLowestOffset = TRegulationSamples::kLowestOffset;
     static constexpr int32_t kReleasedOffset = TRegulationSamples::kReleasedOffset;
     static constexpr int32_t kStopOffset = 0x11000;       // brakes the flywheel to a stop
+    // Below this flywheel speed (about 28 rpm at the crank) the brake model's gain grows without
+    // bound, so a rider setting off would be braked to a halt: the brake stays released as for a
+    // standing flywheel, and the model sets the offset once the flywheel runs.
+    static constexpr int kLowestRegulatedSpeed = 3000;
     static constexpr int32_t kRegulatingSlope = 0xF00000; // what power and cadence control send
     static constexpr int kReleaseAttempts = 5;
 

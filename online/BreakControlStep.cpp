@@ -111,7 +111,7 @@ void TBreakControl::Step() {
         }
         return;
     }
-    if (speed == 0 || samples.Speed(samples.Last()) == 0) {
+    if (speed < kLowestRegulatedSpeed || samples.Speed(samples.Last()) == 0) {
         Send({.Offset = kReleasedOffset, .Steigung = 0, .Grenze = 0, .Teiler = 1});
         newOffsetCount_ = 4;
         log_.Line("RegBreak Off Speed 0");

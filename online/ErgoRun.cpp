@@ -78,7 +78,7 @@ std::vector<std::string> TCollectedWarnings::Texts() const {
 TErgoRun::TErgoRun(TVeltrakOld& veltrak, const TKLTErgoFile& program, TErgoRunSettings settings)
     : veltrak_(veltrak), player_(program), settings_(std::move(settings)) {}
 
-void TErgoRun::Run(const std::function<void(const TErgoRunProgress&)>& progress, const std::atomic<bool>& cancel) {
+void TErgoRun::Run(const std::function<void(const TErgoRunProgress&)>& progress, const std::function<bool()>& cancelled) {
     samples_.Reset();
     TDeviceAccess access;
     TBreakControl brake(veltrak_, veltrak_.Status(), samples_, settings_.options, settings_.logDirectory, access,
@@ -100,7 +100,7 @@ void TErgoRun::Run(const std::function<void(const TErgoRunProgress&)>& progress,
 
     int index = -1;
     int waited = 0;
-    while (!cancel) {
+    while (!cancelled()) {
         for (const TLiveEvent& event : queue.WaitAndDrain(settings_.cycle * 4)) {
             if (std::holds_alternative<TLiveConnectionLost>(event)) {
                 throw EInOutError("The connection to the head unit was lost.");

@@ -2,7 +2,6 @@
 // A whole ergo program ridden on the ergometer without a window: the read thread polls the head
 // unit, the brake regulator follows the program's targets, and the run records a sample per read,
 // two a second. `klt ergo run` and the regulation benchmark drive it.
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -54,9 +53,9 @@ public:
     TErgoRun(TVeltrakOld& veltrak, const TKLTErgoFile& program, TErgoRunSettings settings);
 
     // Waits for the rider to pedal, then plays the program to its end; `progress` after each sample.
-    // Returns early when `cancel` becomes true. The brake is released however the run ends; a lost
+    // Returns early once `cancelled` says so (asked at least every few cycles). The brake is released however the run ends; a lost
     // head unit, a failing brake or a rider who never starts throw after that.
-    void Run(const std::function<void(const TErgoRunProgress&)>& progress, const std::atomic<bool>& cancel);
+    void Run(const std::function<void(const TErgoRunProgress&)>& progress, const std::function<bool()>& cancelled);
 
     const TKLTOnlineDatas& Samples() const { return samples_; }
     // When the rider started: the training's date and start time.

@@ -131,6 +131,8 @@ TEST(BreakControl, AStandingFlywheelOrCrankReleasesTheBrakeForTheStep) {
     rig.Start(200);
     const TBrakeValues released{TBreakControl::kReleasedOffset, 0, 0, 1};
     EXPECT_EQ(rig.Ride(200, 0), released);
+    // a rider setting off: the model's gain at 1 000 mm/s would send the brake far beyond its range
+    EXPECT_EQ(rig.Ride(60, 1000, 10), released);
     EXPECT_EQ(rig.Ride(200, 9652, 0), released);
     EXPECT_EQ(rig.Ride(0).Steigung, kSlope); // no power still regulates
 }

@@ -61,8 +61,7 @@ TEST(ErgoRunTest, AProgramIsPlayedToItsEndRecordedAndTheBrakeReleased) {
     settings.logDirectory = logs.Path();
     TErgoRun run(rig.veltrak, program, settings);
     std::vector<TErgoRunProgress> progress;
-    const std::atomic<bool> cancel{false};
-    run.Run([&](const TErgoRunProgress& p) { progress.push_back(p); }, cancel);
+    run.Run([&](const TErgoRunProgress& p) { progress.push_back(p); }, [] { return false; });
 
     ASSERT_EQ(run.Samples().Count(), 120); // 60 s at two samples a second
     EXPECT_EQ(progress.back().step, 1);
@@ -98,8 +97,8 @@ TEST(ErgoRunTest, ACancelledRunEndsAtOnceWithTheBrakeReleased) {
     TErgoRunSettings settings;
     settings.cycle = std::chrono::milliseconds(500 / kSpeedup);
     TErgoRun run(rig.veltrak, program, settings);
-    std::atomic<bool> cancel{false};
-    run.Run([&](const TErgoRunProgress& p) { cancel = p.sample >= 30; }, cancel);
+    bool cancel = false;
+    run.Run([&](const TErgoRunProgress& p) { cancel = p.sample >= 30; }, [&] { return cancel; });
     EXPECT_LT(run.Samples().Count(), 40);
     EXPECT_LE(rig.sim.Ergometer()->Truth().brake.offset, 33280);
 }
