@@ -109,6 +109,7 @@ void BuildCommandLine(CLI::App& klt, TCommandRun& selected) {
     AddImportCommand(klt, selected);
     AddImageCommand(klt, selected);
     AddDeviceCommand(klt, selected);
+    AddErgoCommand(klt, selected);
     // "klt help" as before the tool had --help; not listed.
     CLI::App& help = *klt.add_subcommand("help")->group("");
     RunWhenSelected(help, selected, [&klt] {

@@ -48,6 +48,10 @@ void AddDevicePortsCommand(CLI::App& device, TCommandRun& selected);
 // the head unit's trainings into the training database, clearing it afterwards only when all were
 // saved.
 void AddDeviceDownloadCommand(CLI::App& device, TCommandRun& selected);
+// ergo show: ergo programs; the group other ergo commands join.
+void AddErgoCommand(CLI::App& klt, TCommandRun& selected);
+// ergo show FILE [--json]: the steps of an ergo program, raw units in JSON.
+void AddErgoShowCommand(CLI::App& ergo, TCommandRun& selected);
 
 // Reads a training; errors carry the path in single quotes like every error about opening a file.
 void LoadTraining(TKLTFile& file, const std::string& path);

@@ -3,9 +3,10 @@
 
 _klt_words() {
     case "$1" in
-    "") echo "info samples convert export plot db import image device --help --version" ;;
+    "") echo "info samples convert export plot db import image device ergo --help --version" ;;
     db) echo "path add list --help" ;;
     device) echo "ports status clock download --help" ;;
+    ergo) echo "show --help" ;;
     info) echo "--json --help" ;;
     samples) echo "--json --csv --help" ;;
     convert) echo "--format --help" ;;
@@ -20,6 +21,7 @@ _klt_words() {
     "device status") echo "--type --port --password --json --help" ;;
     "device clock") echo "--type --port --password --set --json --help" ;;
     "device download") echo "--type --port --password --all --select --clear --json --help" ;;
+    "ergo show") echo "--json --help" ;;
     esac
 }
 
@@ -43,7 +45,7 @@ _klt() {
         word=${COMP_WORDS[i]}
         case "$command" in
         "") [[ " $(_klt_words "") " == *" $word "* && $word != -* ]] && command=$word ;;
-        db | device) [[ " $(_klt_words "$command") " == *" $word "* && $word != -* ]] && command="$command $word" ;;
+        db | device | ergo) [[ " $(_klt_words "$command") " == *" $word "* && $word != -* ]] && command="$command $word" ;;
         esac
     done
     local values
@@ -55,7 +57,7 @@ _klt() {
     --port) mapfile -t COMPREPLY < <(compgen -f -- "${current:-/dev/tty}"); return ;;
     -o | --output | --initials | --from | --to | --rows | --marker | --width | --height | --password) return ;;
     esac
-    if [[ $current == -* || $command == "" || $command == db || $command == device ]]; then
+    if [[ $current == -* || $command == "" || $command == db || $command == device || $command == ergo ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$(_klt_words "$command")" -- "$current")
     else
         mapfile -t COMPREPLY < <(compgen -f -- "$current")
