@@ -41,7 +41,8 @@ std::string Target(TMesswertArtType kind, int32_t raw, bool controls) {
 
 std::string Seconds(int64_t hundredths) {
     char text[32];
-    std::snprintf(text, sizeof text, hundredths % 100 == 0 ? "%.0f s" : "%.2f s", static_cast<double>(hundredths) / 100.0);
+    std::snprintf(text, sizeof text, hundredths % 100 == 0 ? "%.0f s" : "%.2f s",
+                  static_cast<double>(hundredths) / 100.0);
     return text;
 }
 
@@ -65,9 +66,9 @@ std::string ProgramText(const TKLTErgoFile& program) {
     }
     char work[32];
     std::snprintf(work, sizeof work, "%.1f kJ", program.TotalWork());
-    return text + table.Text() + "\n* controls the brake in the step\n" + PaddedText("Total time", 15, false) +
-           FormatDuration(program.TotalTime()) + " (" + Seconds(program.TotalTime()) + ")\n" +
-           PaddedText("Total work", 15, false) + work + "\n";
+    return text + table.Text() + "\n* controls the brake in the step\n" +
+           PaddedText("Total time", 15, false) + FormatDuration(program.TotalTime()) + " (" +
+           Seconds(program.TotalTime()) + ")\n" + PaddedText("Total work", 15, false) + work + "\n";
 }
 
 int RunErgoShow(const std::string& path, bool asJson) {
@@ -95,7 +96,8 @@ void AddErgoShowCommand(CLI::App& ergo, TCommandRun& selected) {
         bool json = false;
     };
     auto options = std::make_shared<TOptions>();
-    CLI::App& show = *ergo.add_subcommand("show", "the steps of an ergo program with their targets and total time");
+    CLI::App& show =
+        *ergo.add_subcommand("show", "the steps of an ergo program with their targets and total time");
     show.add_option("FILE", options->path, "the ergo program (.erg)")->required();
     show.add_flag("--json", options->json, "one JSON object in raw units");
     RunWhenSelected(show, selected, [options] { return RunErgoShow(options->path, options->json); });
