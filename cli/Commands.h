@@ -50,6 +50,13 @@ void AddDevicePortsCommand(CLI::App& device, TCommandRun& selected);
 void AddDeviceDownloadCommand(CLI::App& device, TCommandRun& selected);
 // live --type 4|5|6|7 [--port PATH] [--seconds N] [--telemetry] [--json]: live values as they come.
 void AddLiveCommand(CLI::App& klt, TCommandRun& selected);
+// ergo show | run: ergo programs; the group other ergo commands join.
+void AddErgoCommand(CLI::App& klt, TCommandRun& selected);
+// ergo show FILE [--json]: the steps of an ergo program, raw units in JSON.
+void AddErgoShowCommand(CLI::App& ergo, TCommandRun& selected);
+// ergo run FILE [--sim [--seed N] [--speedup N] [--rider KIND]] [-o RIDE.klt] [--json]: rides the
+// program on the ergometer, saves the ride and prints how well the brake held the targets.
+void AddErgoRunCommand(CLI::App& ergo, TCommandRun& selected);
 
 // Reads a training; errors carry the path in single quotes like every error about opening a file.
 void LoadTraining(TKLTFile& file, const std::string& path);

@@ -114,11 +114,31 @@ bool TKLTOnlineDatas::SetMarker(int i, bool marker) {
     return true;
 }
 
+int TKLTOnlineDatas::SetSetPowerOfLast(int watts) {
+    return SetChannelOfLast(TOnlineChannel::SetPower, watts);
+}
+
+int TKLTOnlineDatas::SetBrakeOffsetOfLast(int offset) {
+    return SetChannelOfLast(TOnlineChannel::BrakeOffset, offset);
+}
+
 bool TKLTOnlineDatas::SetChannel(int i, TOnlineChannel channel, int value) {
     TLock lock(mutex_);
     if (!Valid(i)) {
         return false;
     }
+    SetChannelUnlocked(i, channel, value);
+    return true;
+}
+
+int TKLTOnlineDatas::SetChannelOfLast(TOnlineChannel channel, int value) {
+    TLock lock(mutex_);
+    const int last = static_cast<int>(samples_.size()) - 1;
+    SetChannelUnlocked(last, channel, value);
+    return last;
+}
+
+void TKLTOnlineDatas::SetChannelUnlocked(int i, TOnlineChannel channel, int value) {
     TKLTOnlineData& sample = samples_[static_cast<size_t>(i)];
     const int64_t before = ChannelValue(sample, channel);
     switch (channel) {
@@ -145,7 +165,6 @@ bool TKLTOnlineDatas::SetChannel(int i, TOnlineChannel channel, int value) {
         break;
     }
     sums_[Slot(channel)].Add(i, ChannelValue(sample, channel) - before);
-    return true;
 }
 
 int64_t TKLTOnlineDatas::ChannelValue(const TKLTOnlineData& sample, TOnlineChannel channel) {

@@ -85,6 +85,10 @@ public:
     bool SetHeartRateVariance(int i, int variance);
     bool SetBrakeOffset(int i, int offset);
     bool SetMarker(int i, bool marker);
+    // The same on the last sample, found and written under one lock, so that a sample appended
+    // meanwhile cannot take the old value and miss the new one. Return the index written.
+    int SetSetPowerOfLast(int watts);
+    int SetBrakeOffsetOfLast(int offset);
 
     // The means the live chart draws, at sample i over the `window` samples before it: samples
     // max(0, i - window) + 1 .. i, sample 0 alone at i = 0; integer division; 0 outside
@@ -118,6 +122,8 @@ private:
     bool Valid(int i) const { return i >= 0 && i < static_cast<int>(samples_.size()); }
     // Stores the value of one channel of sample i and moves its running sum by the change.
     bool SetChannel(int i, TOnlineChannel channel, int value);
+    int SetChannelOfLast(TOnlineChannel channel, int value);
+    void SetChannelUnlocked(int i, TOnlineChannel channel, int value);
     static int64_t ChannelValue(const TKLTOnlineData& sample, TOnlineChannel channel);
     int64_t SumThrough(TOnlineChannel channel, int i) const;
     // Sum over the samples first..last, both within the collection.

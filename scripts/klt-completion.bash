@@ -3,9 +3,10 @@
 
 _klt_words() {
     case "$1" in
-    "") echo "info samples convert export plot db import image device live --help --version" ;;
+    "") echo "info samples convert export plot db import image device live ergo --help --version" ;;
     db) echo "path add list --help" ;;
     device) echo "ports status clock download --help" ;;
+    ergo) echo "show run --help" ;;
     info) echo "--json --help" ;;
     samples) echo "--json --csv --help" ;;
     convert) echo "--format --help" ;;
@@ -21,6 +22,8 @@ _klt_words() {
     "device status") echo "--type --port --password --json --help" ;;
     "device clock") echo "--type --port --password --set --json --help" ;;
     "device download") echo "--type --port --password --all --select --clear --json --help" ;;
+    "ergo show") echo "--json --help" ;;
+    "ergo run") echo "--sim --seed --speedup --rider -o --output --json --help" ;;
     esac
 }
 
@@ -32,6 +35,7 @@ _klt_values() {
     "plot --view") echo "single trend multi" ;;
     "device "*" --type" | "live --type") echo "4 5 6 7" ;;
     "device clock --set") echo "now" ;;
+    "ergo run --rider") echo "steady sprint tired" ;;
     *) return 1 ;;
     esac
 }
@@ -44,7 +48,7 @@ _klt() {
         word=${COMP_WORDS[i]}
         case "$command" in
         "") [[ " $(_klt_words "") " == *" $word "* && $word != -* ]] && command=$word ;;
-        db | device) [[ " $(_klt_words "$command") " == *" $word "* && $word != -* ]] && command="$command $word" ;;
+        db | device | ergo) [[ " $(_klt_words "$command") " == *" $word "* && $word != -* ]] && command="$command $word" ;;
         esac
     done
     local values
@@ -56,7 +60,7 @@ _klt() {
     --port) mapfile -t COMPREPLY < <(compgen -f -- "${current:-/dev/tty}"); return ;;
     -o | --output | --initials | --from | --to | --rows | --marker | --width | --height | --password | --seconds) return ;;
     esac
-    if [[ $current == -* || $command == "" || $command == db || $command == device ]]; then
+    if [[ $current == -* || $command == "" || $command == db || $command == device || $command == ergo ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$(_klt_words "$command")" -- "$current")
     else
         mapfile -t COMPREPLY < <(compgen -f -- "$current")

@@ -74,9 +74,9 @@ TEST_F(KltCompletion, OffersEveryCommandAndItsOptions) {
     ASSERT_GE(commands.size(), 9u);
     ExpectOffered(commands, Complete("''"), "klt");
     EXPECT_EQ(Complete("d"), (TWords{"db", "device"}));
-    for (const std::string parent : {"db", "device"}) {
+    for (const std::string parent : {"db", "device", "ergo"}) {
         const TWords nested = HelpWords(parent, "Subcommands");
-        ASSERT_GE(nested.size(), 3u) << parent;
+        ASSERT_GE(nested.size(), 1u) << parent;
         ExpectOffered(nested, Complete(parent + " ''"), parent);
         for (const std::string& command : nested) {
             ExpectOffered(HelpWords(parent + " " + command, "Options"), Complete(parent + " " + command + " -"),
@@ -84,7 +84,7 @@ TEST_F(KltCompletion, OffersEveryCommandAndItsOptions) {
         }
     }
     for (const std::string& command : commands) {
-        if (command != "db" && command != "device") {
+        if (command != "db" && command != "device" && command != "ergo") {
             ExpectOffered(HelpWords(command, "Options"), Complete(command + " x -"), command);
         }
     }

@@ -13,6 +13,8 @@
 #include "core/TrainingIndexFormat.h"
 #include "core/Texts.h"
 #include "device/VeltrakImage.h"
+#include "online/KLTErgoFile.h"
+#include "online/OnlineOptions.h"
 
 #include "tests/support/RawTraining.h"
 #include "tests/support/SectionMemory.h"
@@ -20,6 +22,43 @@
 
 using klt::test::SimpleTraining;
 using klt::test::TRawTraining;
+
+// Default live options and ones with users, categories, a passing mode and texts to escape.
+static void WriteOnlineOptionSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    klt::TOnlineOptions options("");
+    klt::test::WriteFileBytes(dir + "/default.cfg", options.WriteText());
+    options.OnlineCommonOptionSet.BrakeOptionSet.OffsetCorrection = -300;
+    options.OnlineMainChartOptionSet.SpeedSkala.Skala.SetDisplayRange(true, 50, 5);
+    options.OnlineErgometerOptions.SetErgometerMode(klt::emDemoMode);
+    options.OnlineErgometerOptions.SetErgometerMode(klt::emTelemetrie);
+    klt::TUser user;
+    user.Username = "Ann \"Fast\" <O'Neill>";
+    user.Weight = 61;
+    options.OnlineErgometerOptions.OpenEndTestOptionSet.UserNameList.PutItem(0, user);
+    klt::TKLTDemoCategorie categorie;
+    categorie.SetName("Juniors");
+    categorie.Watt = 250;
+    options.OnlineDemoModeOptionSet.Categories.PutItem(0, categorie);
+    klt::test::WriteFileBytes(dir + "/customised.cfg", options.WriteText());
+}
+
+// A program of two steps with every check mark somewhere, and one cut short.
+static void WriteErgoSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    klt::TKLTErgoFile program;
+    program.SetCommentary("Ramp & <sprint>");
+    klt::TKLTErgoSection step;
+    step.Time = {6000, true};
+    step.Power = {1200, true};
+    step.Heartrate = {9600, false};
+    program.PutSection(0, step);
+    step.Cadence = {2880, true};
+    program.PutSection(1, step);
+    const std::string text = program.WriteText();
+    klt::test::WriteFileBytes(dir + "/program.erg", text);
+    klt::test::WriteFileBytes(dir + "/cut.erg", text.substr(0, text.size() / 2));
+}
 
 // A default profile and one with something other than the default in every set.
 static void WriteProfileSeeds(const std::string& dir) {
@@ -208,6 +247,8 @@ int main(int argc, char** argv) {
     WriteSectionSeeds(std::string(argv[1]) + "/fuzz-section-records");
     WriteHrmSeeds(std::string(argv[1]) + "/fuzz-hrm-import");
     WriteTrainingIndexSeed(std::string(argv[1]) + "/fuzz-training-index");
+    WriteOnlineOptionSeeds(std::string(argv[1]) + "/fuzz-online-options");
+    WriteErgoSeeds(std::string(argv[1]) + "/fuzz-ergo-file");
     const std::string rawDir = std::string(argv[1]) + "/fuzz-raw-import";
     std::filesystem::create_directories(rawDir);
     klt::test::WriteFileBytes(rawDir + "/skipped-record",

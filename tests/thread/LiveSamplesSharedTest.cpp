@@ -33,5 +33,27 @@ TEST(LiveSamplesShared, AppendingWhileTheBrakeStepReadsAndWritesKeepsEverySum) {
     EXPECT_EQ(datas.Sample(kSamples)->PowerSum, 100LL * kSamples);
 }
 
+TEST(LiveSamplesShared, ATargetSetWhileSamplesArriveHoldsForEverySampleAfterIt) {
+    constexpr int kTargets = 2000;
+    TKLTOnlineDatas datas;
+    std::thread brake([&] {
+        for (int target = 1; target <= kTargets; ++target) {
+            datas.SetSetPowerOfLast(target);
+        }
+    });
+    for (int i = 0; i < kTargets; ++i) {
+        datas.Append(TKLTOnlineData());
+    }
+    brake.join();
+    // Targets only rise, so no sample may hold a lower one than the sample before it.
+    int previous = 0;
+    for (int i = 0; i <= datas.LastIndex(); ++i) {
+        const int target = datas.Sample(i)->SetPower;
+        ASSERT_GE(target, previous) << "sample " << i;
+        previous = target;
+    }
+    EXPECT_EQ(previous, kTargets);
+}
+
 } // namespace
 } // namespace klt
