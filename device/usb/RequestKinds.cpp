@@ -10,10 +10,12 @@ namespace {
 
 using G = TSettingGroup;
 
-// Kinds 3, 13 to 17, 19 and 25 to 28 do not exist; kind 10 asks what kind 7 asks.
+// Kinds 13 to 17, 19 and 25 to 28 do not exist; kind 10 asks what kind 7 asks.
 constexpr TRequestKindInfo kKinds[] = {
     {.request = {0, 1, 1}, .size = 2, .group = G::SoftwareVersion},
     {.request = {2, 2, 14}, .size = 7},
+    // the brake values (docs/usb-brake.md): offset, limit, slope, divisor and, read, the brake type
+    {.request = {3, 3, 1}, .size = 14},
     {.request = {4, 2, 1}, .size = 2, .group = G::Slope, .fallback = {0x00, 0xFA}}, // 7640 in use
     {.request = {5, 2, 3}, .size = 2, .group = G::WheelCircumference, .fallback = {0x08, 0x2F}}, // 2095 mm
     {.request = {6, 2, 5}, .size = 20, .group = G::Initials},

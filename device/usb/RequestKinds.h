@@ -32,6 +32,7 @@ bool IsRequestKind(int kind);
 namespace TRequestKindNumber {
 inline constexpr int Identification = 0;
 inline constexpr int Clock = 2;
+inline constexpr int BrakeValues = 3;
 inline constexpr int Slope = 4;
 inline constexpr int WheelCircumference = 5;
 inline constexpr int Initials = 6;

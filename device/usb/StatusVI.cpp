@@ -1,5 +1,5 @@
 // Reading and writing generation VI and 7 head units: status and settings with their defaults,
-// the clock and the live values.
+// the clock, the live values and the brake values.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -39,6 +39,12 @@ int32_t Clamp32(uint32_t value) {
     return static_cast<int32_t>(std::min<uint32_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
+// A brake value beyond the 32 bits of its field means nothing the brake could take.
+uint32_t BrakeWord(int32_t value) {
+    return static_cast<uint32_t>(std::max(value, 0));
+}
+
+constexpr uint8_t kEddyCurrentBrake = 1;
 constexpr size_t kInitialsSize = 20;
 constexpr double kSpeedFactor = 100000.0 / 3600.0;
 
@@ -81,6 +87,22 @@ void TVeltrakVI::ReadLiveValues() {
         ReadLiveValuesVI();
     } else {
         TVeltrakV::ReadLiveValues();
+    }
+}
+
+void TVeltrakVI::ReadBrakeCalibration() {
+    if (UsesRequests()) {
+        ReadBrakeValuesVI();
+    } else {
+        TVeltrakV::ReadBrakeCalibration();
+    }
+}
+
+void TVeltrakVI::WriteBrakeCalibration() {
+    if (UsesRequests()) {
+        WriteBrakeValuesVI();
+    } else {
+        TVeltrakV::WriteBrakeCalibration();
     }
 }
 
@@ -242,6 +264,29 @@ void TVeltrakVI::ReadLiveValuesVI() {
     s.Geschwindigkeit = Clamp16(std::lround(Word(p, 3) * kSpeedFactor));
     s.Herzfrequenz = Clamp16(int64_t{p[5]} * 64);
     s.Temperatur = static_cast<int16_t>(Word(p, 8));
+}
+
+void TVeltrakVI::ReadBrakeValuesVI() {
+    RequiredRequest(K::BrakeValues);
+    const std::vector<uint8_t>& p = Payload();
+    TVeltrakStatus& s = Status();
+    s.BremseOffset = Clamp32(Long(p, 0));
+    s.BremseGrenze = Clamp32(Long(p, 4));
+    s.BremseSteigung = Clamp32(Long(p, 8));
+    s.BremseTeiler = p[12];
+    // a brake this program does not know is none it could drive
+    s.BremseTyp = p[13] == kEddyCurrentBrake ? TVeltrakBremseTyp::BremseTypWirbelStrom
+                                             : TVeltrakBremseTyp::BremseTypKeine;
+}
+
+void TVeltrakVI::WriteBrakeValuesVI() {
+    const TVeltrakStatus& s = Status();
+    std::vector<uint8_t> bytes;
+    PutLong(bytes, BrakeWord(s.BremseOffset));
+    PutLong(bytes, BrakeWord(s.BremseGrenze));
+    PutLong(bytes, BrakeWord(s.BremseSteigung));
+    bytes.push_back(s.BremseTeiler);
+    RequiredRequest(K::BrakeValues, bytes);
 }
 
 } // namespace klt

@@ -46,6 +46,10 @@ public:
     void ReadClock() override;
     void WriteClock() override;
     void ReadLiveValues() override;
+    // The brake values of the status: offset, limit, slope and divisor (docs/usb-brake.md); reading
+    // also tells the brake type.
+    void ReadBrakeCalibration() override;
+    void WriteBrakeCalibration() override;
     void StartRecording() override;
     // With `wait`, IsBusy is polled until the head unit is ready again.
     void StartRecording(bool wait);
@@ -110,6 +114,8 @@ private:
     void ReadClockVI();
     void WriteClockVI();
     void ReadLiveValuesVI();
+    void ReadBrakeValuesVI();
+    void WriteBrakeValuesVI();
     void StartRecordingVI(bool wait);
 
     TUsbLink& usb_;

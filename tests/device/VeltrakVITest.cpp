@@ -100,7 +100,7 @@ TEST(VeltrakVIRequests, GoOutByTheKindTable) {
         EXPECT_EQ(port.Payload(), TBytes(20, 0x01));
     }
     EXPECT_EQ(rig.ftdi.RequestsOf(4, 5).size(), 1u); // kind 33
-    EXPECT_THROW(port.Request(3), ERangeError);
+    EXPECT_THROW(port.Request(13), ERangeError);
     EXPECT_EQ(rig.ftdi.requests.size(), 7u);
 }
 
@@ -426,6 +426,34 @@ TEST(VeltrakVILive, ValuesInRawUnits) {
     EXPECT_EQ(s.Temperatur, -20);         // -2.0 degrees
     rig.ftdi.replies = {ReplyFrame({1, 6, 0x00, 0xFA})}; // cut short
     EXPECT_THROW(rig.veltrak->ReadLiveValues(), Exception);
+}
+
+TEST(VeltrakVIBrake, ValuesGoOutInThirtyTwoBitsAndComeBackWithTheBrakeType) {
+    TVIRig rig;
+    TVeltrakStatus& s = rig.veltrak->Status();
+    s.BremseOffset = 69632; // beyond 16 bits
+    s.BremseGrenze = -5;    // nothing a brake could take
+    s.BremseSteigung = 0xF00000;
+    s.BremseTeiler = 1;
+    rig.ftdi.replies = {ReplyFrame({3, 1})};
+    rig.veltrak->WriteBrakeCalibration();
+    ASSERT_EQ(rig.ftdi.RequestsOf(3, 1).size(), 1u);
+    EXPECT_EQ(DataOf(rig.ftdi.RequestsOf(3, 1)[0]), (TBytes{0, 1, 0x10, 0, 0, 0, 0, 0, 0, 0xF0, 0, 0, 1}));
+
+    rig.ftdi.replies = {ReplyFrame({3, 1, 0, 0, 0x80, 0, 0, 0, 0x1E, 0x94, 0, 0, 0, 0, 2, 1})};
+    rig.veltrak->ReadBrakeCalibration();
+    EXPECT_EQ(s.BremseOffset, 32768);
+    EXPECT_EQ(s.BremseGrenze, 7828);
+    EXPECT_EQ(s.BremseSteigung, 0);
+    EXPECT_EQ(s.BremseTeiler, 2);
+    EXPECT_EQ(s.BremseTyp, TVeltrakBremseTyp::BremseTypWirbelStrom);
+    rig.ftdi.replies = {ReplyFrame({3, 1, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 1, 7})};
+    rig.veltrak->ReadBrakeCalibration();
+    EXPECT_EQ(s.BremseOffset, INT32_MAX);
+    EXPECT_EQ(s.BremseTyp, TVeltrakBremseTyp::BremseTypKeine); // a type this program does not know
+    rig.ftdi.replies = {ReplyFrame({3, 1, 0, 0, 0x80, 0})}; // cut short: nothing taken
+    EXPECT_THROW(rig.veltrak->ReadBrakeCalibration(), Exception);
+    EXPECT_EQ(s.BremseOffset, INT32_MAX);
 }
 
 TEST(VeltrakVIFallback, BelowHardwareVersion7TheSerialProtocolServes) {

@@ -50,6 +50,23 @@ TEST(SimExecutableTest, StartedInTheBackgroundItServesUntilSignalled) {
     EXPECT_EQ(std::system(("sh -c '" + command + "'").c_str()), 0);
 }
 
+TEST(SimExecutableTest, AnErgometerWithTelemetryPrintsItsSocketAndThenItsPort) {
+    TSimProcess sim({"--generation", "7", "--ergometer", "--rider", "sprint", "--speedup", "20", "--telemetry",
+                     "2", "--encoding", "text", "--seed", "3", "--fault", "rider-ff=2"});
+    ASSERT_EQ(sim.FirstLine().rfind("USB /", 0), 0u);
+    const std::string port = sim.FirstLine();
+    ASSERT_EQ(port.rfind("PORT /dev/", 0), 0u) << port;
+    {
+        test::TSerialTestPort telemetry(SlavePath(port), 9600);
+        ASSERT_TRUE(telemetry.IsOpen());
+        const std::vector<uint8_t> frame = telemetry.ReadThrough(0x03, 2000);
+        ASSERT_EQ(frame.size(), 32u); // 0x02, 15 bytes as characters, 0x03
+        EXPECT_EQ(frame.front(), 0x02);
+    }
+    sim.CloseInput();
+    EXPECT_EQ(sim.Exit(10), 0);
+}
+
 TEST(SimExecutableTest, UsageErrorsExitWithTwo) {
     TSimProcess sim({"--generation", "5", "--fault", "lightning=1"});
     EXPECT_EQ(sim.Exit(10), 2);

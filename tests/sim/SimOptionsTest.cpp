@@ -98,6 +98,26 @@ TEST(SimOptionsTest, ReadsTheUsbOptions) {
     EXPECT_THROW(Parse({"--generation", "6", "--interval", "2", "--long-ride", "70000"}), ESimUsage);
 }
 
+TEST(SimOptionsTest, ReadsTheErgometerAndTelemetryOptions) {
+    const TSimOptions o = Parse({"--generation", "7", "--ergometer", "--rider", "tired", "--speedup", "50",
+                                 "--telemetry", "2", "--encoding", "text", "--telemetry-status", "10", "--fault", "bad-checksum=3", "--fault",
+                                 "short-frame=4", "--fault", "rider-ff=5"});
+    EXPECT_TRUE(o.ergometer);
+    EXPECT_EQ(o.rider, TRiderKind::Tired);
+    EXPECT_EQ(o.speedup, 50);
+    EXPECT_EQ(o.telemetryRiders, 2);
+    EXPECT_EQ(o.telemetryEncoding, TTelemetryEncoding::Text);
+    EXPECT_EQ(o.faults.telemetryChecksumEvery, 3);
+    EXPECT_EQ(o.faults.shortFrameEvery, 4);
+    EXPECT_EQ(o.faults.riderFfEvery, 5);
+    EXPECT_EQ(o.telemetryStatusEvery, 10);
+    const TSimOptions plain = Parse({"--generation", "6", "--ergometer"});
+    EXPECT_EQ(plain.rider, TRiderKind::Steady);
+    EXPECT_EQ(plain.speedup, 1);
+    EXPECT_EQ(plain.telemetryRiders, 0);
+    EXPECT_EQ(plain.telemetryEncoding, TTelemetryEncoding::Binary);
+}
+
 TEST(SimOptionsTest, DefaultsFollowTheGeneration) {
     EXPECT_EQ(Parse({"--generation", "5"}).Firmware(), 0x7700);
     EXPECT_EQ(Parse({"--generation", "5"}).Baud(), 9600);
@@ -156,6 +176,13 @@ TEST(SimOptionsTest, RefusesWhatItCannotMean) {
         {"--generation", "7", "--battery", "32768"},
         {"--generation", "7", "--battery", "100,-1"},
         {"--generation", "7", "--battery", "100,65536"},
+        {"--generation", "5", "--ergometer"},
+        {"--generation", "7", "--telemetry", "1"},
+        {"--generation", "7", "--ergometer", "--telemetry", "3"},
+        {"--generation", "7", "--ergometer", "--rider", "lazy"},
+        {"--generation", "7", "--ergometer", "--speedup", "0"},
+        {"--generation", "7", "--ergometer", "--speedup", "1001"},
+        {"--generation", "7", "--ergometer", "--encoding", "morse"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), ESimUsage) << (args.empty() ? "(none)" : args.back());
@@ -171,7 +198,8 @@ TEST(SimOptionsTest, HelpNamesEveryFault) {
           "refusepassword=1", "busy=N",          "unplug=N",     "badclock=N",  "baddate=N",
           "headless=N",       "extrarecords=N",  "--line-rate",  "--long-ride", "--address",
           "--temperature",    "--odometer-year", "--power-down", "--battery",   "--end-every-block",
-          "--leading-pauses"}) {
+          "--leading-pauses", "--ergometer",   "--rider",      "--speedup",   "--telemetry",
+          "--encoding",       "--telemetry-status", "bad-checksum=N",  "short-frame=N", "rider-ff=N"}) {
         EXPECT_NE(SimUsageText().find(fault), std::string::npos) << fault;
     }
 }

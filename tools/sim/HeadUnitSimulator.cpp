@@ -1,14 +1,17 @@
 #include "tools/sim/HeadUnitSimulator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
 
 #include "tools/sim/CharacterHeadUnit.h"
 #include "tools/sim/HeadUnitContext.h"
+#include "tools/sim/LiveErgometer.h"
 #include "tools/sim/RegisterHeadUnit.h"
 #include "tools/sim/RequestHeadUnit.h"
 #include "tools/sim/SimLine.h"
+#include "tools/sim/TelemetrySender.h"
 #include "tools/sim/UsbSimServer.h"
 
 namespace klt::sim {
@@ -24,7 +27,8 @@ void THeadUnitSimulator::Start() {
         return;
     }
     if (options_.generation >= 6) {
-        requestHeadUnit_ = std::make_unique<TRequestHeadUnit>(options_);
+        StartErgometer();
+        requestHeadUnit_ = std::make_unique<TRequestHeadUnit>(options_, Ergometer());
         usb_ = std::make_unique<TUsbSimServer>("VELTRAK " + std::to_string(options_.generation),
                                                *requestHeadUnit_, options_.lineRate);
         thread_ = std::thread([this] { usb_->Serve(); });
@@ -33,6 +37,39 @@ void THeadUnitSimulator::Start() {
     line_ = std::make_unique<TSimLine>(options_.Baud());
     context_ = std::make_unique<THeadUnitContext>(options_, *line_);
     thread_ = std::thread([this] { Serve(); });
+}
+
+// Rider 2 rides an ergometer of his own whose brake nobody drives: it stays at a moderate load.
+void THeadUnitSimulator::StartErgometer() {
+    if (!options_.ergometer) {
+        return;
+    }
+    const int riders = std::max(1, options_.telemetryRiders);
+    for (int rider = 1; rider <= riders; ++rider) {
+        ergometers_.push_back(std::make_unique<TLiveErgometer>(
+            options_.rider, options_.seed + static_cast<uint32_t>(rider - 1), options_.speedup));
+    }
+    if (riders > 1) {
+        ergometers_[1]->SetBrake({.offset = kBrakeWorkingPoint + 2000, .limit = 0, .slope = 0, .divisor = 1});
+    }
+    if (options_.telemetryRiders > 0) {
+        std::vector<TLiveErgometer*> senders;
+        for (const auto& ergometer : ergometers_) {
+            senders.push_back(ergometer.get());
+        }
+        telemetry_ = std::make_unique<TTelemetrySender>(options_, senders);
+        telemetryThread_ = std::thread([this] { telemetry_->Serve(); });
+    }
+}
+
+TLiveErgometer* THeadUnitSimulator::Ergometer(int rider) const {
+    return rider >= 1 && static_cast<size_t>(rider) <= ergometers_.size() ? ergometers_[static_cast<size_t>(rider - 1)].get()
+                                                                          : nullptr;
+}
+
+const std::string& THeadUnitSimulator::TelemetryPath() const {
+    static const std::string none;
+    return telemetry_ ? telemetry_->SlavePath() : none;
 }
 
 void THeadUnitSimulator::Serve() {
@@ -54,8 +91,14 @@ void THeadUnitSimulator::Stop() {
     if (usb_) {
         usb_->Stop();
     }
+    if (telemetry_) {
+        telemetry_->Stop();
+    }
     if (thread_.joinable()) {
         thread_.join();
+    }
+    if (telemetryThread_.joinable()) {
+        telemetryThread_.join();
     }
 }
 

@@ -15,12 +15,23 @@
 // ExpectedTrainings() tells what a download of their memory should give (ExpectedTrainings.h), and
 // RideAgain() records one more ride while the simulator serves.
 //
+// With options.ergometer the USB head unit sits on an ergometer (a rider, a flywheel and an
+// eddy-current brake) that runs options.speedup times faster than real time:
+//
+//   options.generation = 7; options.ergometer = true; options.speedup = 20;
+//   options.rider = klt::sim::TRiderKind::Steady; options.telemetryRiders = 2; // optional
+//   sim.Start();                          // the rider starts pedalling 3 simulated seconds later
+//   KLT_USB_SIM=sim.SocketPath()           // or TSimFtdiLink(sim.SocketPath()) for TVeltrak
+//   sim.Ergometer()->Truth()               // the model's true state: brake power, speed...
+//   open(sim.TelemetryPath().c_str(), ...) // with telemetryRiders: the frames, 9600 baud
+//
 // The head unit hears only bytes sent at its own speed (19200 baud for generation 4, 9600 for
 // generation 5, 4800 with the "baud4800" fault) without parity, as its UART would; State() tells
 // the clock, the writes and telegrams received, password attempts and the block download.
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tools/sim/ExpectedTrainings.h"
 #include "tools/sim/SimOptions.h"
@@ -32,6 +43,8 @@ class TSimLine;
 class THeadUnitContext;
 class TRequestHeadUnit;
 class TUsbSimServer;
+class TLiveErgometer;
+class TTelemetrySender;
 
 class THeadUnitSimulator {
 public:
@@ -59,16 +72,24 @@ public:
     // time, with the head unit's settings as they stand). Returns the trainings that section gives
     // on its own; ExpectedTrainings() joins it to the one before when the pause limit allows.
     std::vector<TExpectedTraining> RideAgain(int minutes, int64_t gapSeconds);
+    // With options.ergometer, after Start: rider 1's ergometer (the head unit's), or with two
+    // telemetry riders rider 2's; null otherwise.
+    TLiveErgometer* Ergometer(int rider = 1) const;
+    // With options.telemetryRiders, after Start: the pseudo-terminal the frames go out on.
+    const std::string& TelemetryPath() const;
 
 private:
     void Serve();
+    void StartErgometer();
 
     TSimOptions options_;
     std::unique_ptr<TSimLine> line_;
     std::unique_ptr<THeadUnitContext> context_;
     std::unique_ptr<TRequestHeadUnit> requestHeadUnit_;
     std::unique_ptr<TUsbSimServer> usb_;
-    std::thread thread_;
+    std::vector<std::unique_ptr<TLiveErgometer>> ergometers_;
+    std::unique_ptr<TTelemetrySender> telemetry_;
+    std::thread thread_, telemetryThread_;
 };
 
 } // namespace klt::sim

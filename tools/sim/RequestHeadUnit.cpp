@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/KLTDate.h"
+#include "tools/sim/LiveErgometer.h"
 #include "tools/sim/SimMemory.h"
 
 namespace klt::sim {
@@ -39,6 +40,24 @@ std::vector<uint8_t> Word(int value) {
     return {static_cast<uint8_t>(value >> 8 & 0xFF), static_cast<uint8_t>(value & 0xFF)};
 }
 
+std::vector<uint8_t> Long(uint32_t value) {
+    return {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
+            static_cast<uint8_t>(value)};
+}
+
+uint32_t LongAt(const std::vector<uint8_t>& bytes, size_t at) {
+    return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+}
+
+uint8_t Byte(int value) {
+    return static_cast<uint8_t>(std::clamp(value, 0, 0xFF));
+}
+
+// Offset, limit and slope of 4 bytes each and the divisor.
+constexpr size_t kBrakeValuesSize = 13;
+constexpr uint8_t kNoBrake = 0, kEddyCurrentBrake = 1;
+constexpr int kAmbientTemperature = 215; // 0.1 degrees
+
 std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> all;
     for (const auto& part : parts) {
@@ -60,8 +79,8 @@ std::vector<uint8_t> RequestReplyFrame(const std::vector<uint8_t>& payload) {
     return frame;
 }
 
-TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
-    : options_(options), clock_(options.clock.value_or(LocalNowSeconds())),
+TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options, TLiveErgometer* ergometer)
+    : options_(options), ergometer_(ergometer), clock_(options.clock.value_or(LocalNowSeconds()), options.speedup),
       badClockReadsLeft_(options.faults.badClockReads) {
     startClock_ = clock_.Now().seconds;
     sections_ = recorded_ = BuildSectionMemory(options, startClock_);
@@ -72,7 +91,7 @@ TRequestHeadUnit::TRequestHeadUnit(const TSimOptions& options)
     settings_ = {
         {{2, 1}, Word(250)},  // slope, × 30.558 in use
         {{2, 2}, Word(0)},    // zero offset
-        {{2, 3}, Word(2095)}, // wheel circumference
+        {{2, 3}, Word(ergometer ? 1000 : 2095)}, // wheel circumference; the ergometer's flywheel's
         {{2, 4}, Concat({{1}, Word(100), Word(200), Word(300), Word(400), Word(500)})}, // zones
         {{2, 5}, std::vector<uint8_t>(initials.begin(), initials.end())},
         {{2, 6}, Word(options.intervalTenths * 100)}, // storage interval in ms
@@ -200,8 +219,11 @@ std::vector<uint8_t> TRequestHeadUnit::Answer(uint8_t requestClass, uint8_t code
     if (key == TKey{1, 1} && data.empty()) {
         return Concat({head, Word(options_.Firmware())});
     }
-    if (key == TKey{1, 6} && data.empty()) { // live values of a rider at rest
-        return Concat({head, std::vector<uint8_t>(8, 0), Word(215)});
+    if (key == TKey{1, 6} && data.empty()) {
+        return Concat({head, LiveValueBytes()});
+    }
+    if (key == TKey{3, 1}) {
+        return AnswerBrake(head, data);
     }
     if (key == TKey{2, 14}) {
         if (data.empty()) {
@@ -349,6 +371,31 @@ bool TRequestHeadUnit::SetClock(const std::vector<uint8_t>& data) {
     }
     clock_.Set(SecondsFromCivil(date, data[4] * 3600 + data[5] * 60 + data[6]));
     return true;
+}
+
+// Power, cadence, speed, heart rate, two bytes unused and the temperature; a rider at rest
+// without an ergometer.
+std::vector<uint8_t> TRequestHeadUnit::LiveValueBytes() {
+    const TErgometerReading r = ergometer_ ? ergometer_->Reading() : TErgometerReading{};
+    return Concat({Word(std::clamp(r.power, 0, 0xFFFF)), {Byte(r.cadence)},
+                   Word(std::clamp(SpeedTenthsKmh(r.speed), 0, 0xFFFF)),
+                   {Byte(r.heartRate), 0, 0}, Word(kAmbientTemperature)});
+}
+
+std::vector<uint8_t> TRequestHeadUnit::AnswerBrake(const std::vector<uint8_t>& head, const std::vector<uint8_t>& data) {
+    if (data.empty()) {
+        return Concat({head, Long(brake_.offset), Long(brake_.limit), Long(brake_.slope),
+                       {brake_.divisor, ergometer_ ? kEddyCurrentBrake : kNoBrake}});
+    }
+    // A divisor of 0 would leave the brake's excitation undefined.
+    if (data.size() != kBrakeValuesSize || data[12] == 0) {
+        return kInvalidRequest;
+    }
+    brake_ = {LongAt(data, 0), LongAt(data, 4), LongAt(data, 8), data[12]};
+    if (ergometer_) {
+        ergometer_->SetBrake(brake_);
+    }
+    return head;
 }
 
 } // namespace klt::sim

@@ -6,12 +6,14 @@
 // "checksum" fault spoils reply checksums. Its recording memory is read section by section
 // (docs/usb-sections.md); clearing it keeps the head unit busy for the next two live-value requests.
 // It answers every request under its mutex, so another thread may record a ride meanwhile.
+// On an ergometer its live values come from the model and the brake values (3/1) act on it.
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
 
+#include "tools/sim/BrakeValues.h"
 #include "tools/sim/SimClock.h"
 #include "tools/sim/SimOptions.h"
 #include "tools/sim/SimSections.h"
@@ -19,9 +21,12 @@
 
 namespace klt::sim {
 
+class TLiveErgometer;
+
 class TRequestHeadUnit {
 public:
-    explicit TRequestHeadUnit(const TSimOptions& options);
+    // `ergometer` may be null: a head unit on a bicycle, its rider at rest.
+    explicit TRequestHeadUnit(const TSimOptions& options, TLiveErgometer* ergometer = nullptr);
 
     // Takes bytes from the computer; returns the replies to every request they complete.
     std::vector<uint8_t> Hear(const std::vector<uint8_t>& bytes);
@@ -48,6 +53,8 @@ private:
     using TKey = std::pair<uint8_t, uint8_t>; // class, code
     std::vector<uint8_t> Answer(uint8_t requestClass, uint8_t code, const std::vector<uint8_t>& data);
     std::vector<uint8_t> ClockBytes();
+    std::vector<uint8_t> LiveValueBytes();
+    std::vector<uint8_t> AnswerBrake(const std::vector<uint8_t>& head, const std::vector<uint8_t>& data);
     bool SetClock(const std::vector<uint8_t>& data);
     std::vector<uint8_t> AnswerMemory(uint8_t code);
     std::vector<uint8_t> NextBlock();
@@ -55,6 +62,8 @@ private:
     TSimSection CurrentRecording() const;
 
     const TSimOptions& options_;
+    TLiveErgometer* ergometer_;
+    TBrakeValues brake_;
     std::mutex mutex_;
     TSimState state_;
     THeadUnitClock clock_;

@@ -33,7 +33,7 @@ void THeadUnitClock::Set(int64_t seconds, int hundredths) {
 TClockReading THeadUnitClock::Now() const {
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - setAt_);
-    const int64_t centis = setCentis_ + elapsed.count() / 10;
+    const int64_t centis = setCentis_ + static_cast<int64_t>(static_cast<double>(elapsed.count()) * rate_) / 10;
     return {centis / 100, static_cast<int>(centis % 100)};
 }
 

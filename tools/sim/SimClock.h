@@ -21,11 +21,13 @@ struct TClockReading {
 
 class THeadUnitClock {
 public:
-    explicit THeadUnitClock(int64_t seconds) { Set(seconds); }
+    // `rate`: simulated seconds per real second (a simulation sped up runs the clock with it).
+    explicit THeadUnitClock(int64_t seconds, double rate = 1) : rate_(rate) { Set(seconds); }
     void Set(int64_t seconds, int hundredths = 0);
     TClockReading Now() const;
 
 private:
+    double rate_;
     std::chrono::steady_clock::time_point setAt_;
     int64_t setCentis_ = 0;
 };

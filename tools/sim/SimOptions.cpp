@@ -141,13 +141,19 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.badDateEvery = count();
     } else if (name == "extrarecords") {
         faults.extraRecords = count();
+    } else if (name == "bad-checksum") {
+        faults.telemetryChecksumEvery = count();
+    } else if (name == "short-frame") {
+        faults.shortFrameEvery = count();
+    } else if (name == "rider-ff") {
+        faults.riderFfEvery = count();
     } else if (name == "headless") {
         faults.headlessBlocks =
             static_cast<int>(ParseNumber("--fault headless", value, 0, kBlockMemoryBlocks));
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
                         "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug, badclock, "
-                        "baddate, headless, extrarecords)");
+                        "baddate, headless, extrarecords, bad-checksum, short-frame, rider-ff)");
     }
 }
 
@@ -172,6 +178,10 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
         }
         if (option == "--end-every-block") {
             options.endEveryBlock = true;
+            continue;
+        }
+        if (option == "--ergometer") {
+            options.ergometer = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -225,6 +235,23 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
             options.seed = static_cast<uint32_t>(ParseNumber(option, value, 0, 0xFFFFFFFF));
         } else if (option == "--reply-delay") {
             options.replyDelayMs = static_cast<int>(ParseNumber(option, value, 0, 150));
+        } else if (option == "--rider") {
+            const std::optional<TRiderKind> rider = RiderKindFromName(value);
+            if (!rider) {
+                throw ESimUsage("--rider: \"" + value + "\" is not steady, sprint or tired");
+            }
+            options.rider = *rider;
+        } else if (option == "--speedup") {
+            options.speedup = static_cast<int>(ParseNumber(option, value, 1, 1000));
+        } else if (option == "--telemetry") {
+            options.telemetryRiders = static_cast<int>(ParseNumber(option, value, 1, 2));
+        } else if (option == "--telemetry-status") {
+            options.telemetryStatusEvery = static_cast<int>(ParseNumber(option, value, 1, 1000000));
+        } else if (option == "--encoding") {
+            if (value != "binary" && value != "text") {
+                throw ESimUsage("--encoding: \"" + value + "\" is not binary or text");
+            }
+            options.telemetryEncoding = value == "text" ? TTelemetryEncoding::Text : TTelemetryEncoding::Binary;
         } else if (option == "--fault") {
             ParseFault(value, options.faults);
         } else {
@@ -233,6 +260,12 @@ TSimOptions ParseSimArguments(const std::vector<std::string>& args, bool& help) 
     }
     if (!generationGiven && !help) {
         throw ESimUsage("--generation 4, 5, 6 or 7 is required");
+    }
+    if (options.ergometer && options.generation < 6) {
+        throw ESimUsage("--ergometer: only generations 6 and 7 drive a brake");
+    }
+    if (options.telemetryRiders > 0 && !options.ergometer) {
+        throw ESimUsage("--telemetry: the riders come from the ergometer; give --ergometer too");
     }
     // The long ride starts shortly after midnight and must end the same day.
     if (options.longRideSamples > 0 && int64_t{options.longRideSamples} * options.intervalTenths > 82800 * 10) {
@@ -296,6 +329,19 @@ Options:
   --leading-pauses N    generations 6 and 7: every section begins with N pause records, its start
                         N storage intervals before its first sample (whole seconds, at most 30)
   --reply-delay MS      time the head unit takes to answer (default 2)
+  --ergometer           generations 6 and 7: the head unit sits on an ergometer, a rider driving a
+                        flywheel against an eddy-current brake; live values (request 1/6) come
+                        from it and brake values (request 3/1) act on it; wheel circumference 1000
+  --rider KIND          the ergometer's rider: steady (holds 90 rpm, default), sprint (105 rpm,
+                        more torque) or tired (torque fading over minutes, cadence sagging)
+  --speedup N           simulated time, the head unit's clock included, runs N times faster than
+                        real time, 1 to 1000 (default 1)
+  --telemetry 1|2       with --ergometer: every simulated second one telemetry frame per rider on a
+                        pseudo-terminal of its own at 9600 baud, printed as "PORT <slave path>"
+                        after the USB line; rider 1 is the ergometer's, rider 2 rides one of his own
+  --encoding binary|text  telemetry frames as "J" and raw bytes (default) or 0x02, characters, 0x03
+  --telemetry-status N  every N-th telemetry cycle a status message goes before the frames: 0x04,
+                        a line of text, 0x03
   --fault NAME=VALUE    inject a fault; may be repeated:
       checksum=N        every n-th register reply has a wrong checksum (generation 5: every
                         n-th memory block arrives with line noise; 6 and 7: every n-th reply)
@@ -314,6 +360,9 @@ Options:
                         its training start, as when the memory wrapped around
       extrarecords=N    generations 6 and 7: every section header announces N records fewer
                         than its blocks then deliver
+      bad-checksum=N    telemetry: every N-th frame carries a wrong checksum
+      short-frame=N     telemetry: every N-th frame is cut short
+      rider-ff=N        telemetry: every N-th frame names rider 0xFF
   --help                this text
 )";
 }

@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "tools/sim/Rider.h"
+
 namespace klt::sim {
+
+// How telemetry frames travel: "J" and the raw bytes, or 0x02, the bytes as character pairs, 0x03.
+enum class TTelemetryEncoding { Binary, Text };
 
 // Misbehaviour on demand. A count of 0 switches a fault off.
 struct TSimFaults {
@@ -30,6 +35,11 @@ struct TSimFaults {
                                  // older ride whose training start was overwritten (wrapped around)
     int extraRecords = 0;        // "extrarecords=N": generations 6 and 7: every section header counts n
                                  // records fewer than the section's blocks carry
+    // Telemetry, every n-th frame: "bad-checksum=N" a wrong checksum, "short-frame=N" cut short,
+    // "rider-ff=N" rider number 0xFF (the checksum still that of the true number).
+    int telemetryChecksumEvery = 0;
+    int shortFrameEvery = 0;
+    int riderFfEvery = 0;
 };
 
 struct TSimOptions {
@@ -57,6 +67,12 @@ struct TSimOptions {
                                      // 32767: no power meter
     int batteryWord = 0;             // the word after it, 0 to 65535
     TSimFaults faults;
+    bool ergometer = false;       // generations 6 and 7: a rider on a flywheel with an eddy-current brake
+    TRiderKind rider = TRiderKind::Steady;
+    int speedup = 1;              // simulated time runs this many times faster than real time
+    int telemetryRiders = 0;      // 1 or 2: telemetry frames on a pseudo-terminal of their own
+    TTelemetryEncoding telemetryEncoding = TTelemetryEncoding::Binary;
+    int telemetryStatusEvery = 0; // every n-th telemetry cycle a status message goes first
     uint8_t featureByte = 0x80;   // generation V "x" reply: bit 7 telemetry, bit 5 wants "X" "0"
     int replyDelayMs = 2;         // how long the head unit thinks before it answers
     int blockAckTimeoutMs = 4000; // a download stops when a block stays unacknowledged this long

@@ -75,6 +75,9 @@ int main(int argc, char** argv) {
         simulator.Start();
         if (options.generation >= 6) {
             std::printf("USB %s\n", simulator.SocketPath().c_str());
+            if (!simulator.TelemetryPath().empty()) {
+                std::printf("PORT %s\n", simulator.TelemetryPath().c_str());
+            }
         } else {
             std::printf("PORT %s\n", simulator.SlavePath().c_str());
         }
