@@ -126,6 +126,23 @@ TEST_F(ReadThreadUsbTest, StartAndStopAtRandomMomentsUnderLoad) {
     EXPECT_EQ(veltrak_.Status().Temperatur, 215);
 }
 
+TEST(ReadThreadRegisterTest, PollsAGenerationIVHeadUnitAndStopsPromptlyWhileItIsSlowToAnswer) {
+    sim::TSimOptions options = test::SimOptions(4);
+    options.faults.delayMs = 400; // every reply comes late: most reads wait for one
+    test::TSimulatorRig rig(options);
+    TDeviceAccess access;
+    test::TLiveCollector collector;
+    TReadThreadSettings settings;
+    settings.cycle = 20ms;
+    TVeltrakReadThread thread(*rig.veltrak, settings, access, nullptr, collector.queue);
+    thread.Start();
+    ASSERT_TRUE(collector.WaitFor([&] { return !collector.Sets().empty(); }));
+    std::this_thread::sleep_for(100ms);
+    const std::chrono::milliseconds took = test::Timed([&] { thread.Stop(); });
+    std::printf("stop while a register head unit is slow to answer: %lld ms\n", static_cast<long long>(took.count()));
+    EXPECT_LT(took, test::kPromptStop);
+}
+
 // A head unit in monitor mode at the far end of a pseudo-terminal.
 class ReadThreadTelemetryTest : public ::testing::Test {
 protected:
