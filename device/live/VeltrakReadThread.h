@@ -60,6 +60,7 @@ public:
     TVeltrakReadThread(const TVeltrakReadThread&) = delete;
     TVeltrakReadThread& operator=(const TVeltrakReadThread&) = delete;
 
+    // Start, Stop, Suspend and Resume belong to the owner's thread (never the sink's calls).
     // Starts reading; the logs start empty. Does nothing while running.
     void Start();
     // Ends the reading and waits for the thread; the protocol object's hooks are back as they were.

@@ -265,5 +265,16 @@ TEST_F(KltDeviceSimulator, LiveValuesOfAGeneration7HeadUnitAsJsonLines) {
     EXPECT_EQ(test::RunKlt(dir_, environment, "live --type 7 --telemetry").status, 2); // telemetry is serial
 }
 
+TEST_F(KltDeviceSimulator, LiveTelemetryOfTwoRiders) {
+    ASSERT_FALSE(StartUsbSimulator({"--generation", "7", "--ergometer", "--speedup", "5", "--telemetry", "2"}).empty());
+    const std::string telemetry = sim_->FirstLine();
+    ASSERT_EQ(telemetry.rfind("PORT ", 0), 0u) << telemetry;
+    const TRun run = Klt("live --type 5 --telemetry --port " + telemetry.substr(5, telemetry.size() - 6) +
+                         " --seconds 2 --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(R"("rider":1)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"("rider":2)"), std::string::npos) << run.out;
+}
+
 } // namespace
 } // namespace klt

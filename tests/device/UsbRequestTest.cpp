@@ -101,6 +101,21 @@ TEST(UsbRequest, SilenceResetsTheLine) {
     EXPECT_EQ(rig.link.ConsecutiveFailures(), 4);
 }
 
+TEST(UsbRequest, AnAbortWhileTheHeadUnitIsSilentEndsTheRequestAtItsFirstEmptyRead) {
+    test::TFakeFtdi ftdi;
+    TFakeClock clock;
+    int idles = 0;
+    TUsbRequestLink link{ftdi, clock, nullptr, [&] {
+                             ++idles;
+                             throw EVeltrakAbort(); // as the protocol's idle hook does once asked to stop
+                         },
+                         nullptr};
+    EXPECT_THROW(link.SendRequest(kReadStatus, {}), EVeltrakAbort);
+    EXPECT_EQ(idles, 1);
+    EXPECT_EQ(ftdi.requests.size(), 1u); // neither the line reset nor the retries waited for
+    EXPECT_EQ(ftdi.breaks, 0);
+}
+
 TEST(UsbRequest, BusyWaitsOrCancels) {
     TUsbRig rig;
     TScriptedPrompt prompt({TPromptAnswer::Ok, TPromptAnswer::Cancel});

@@ -61,11 +61,15 @@ public:
         if (!access_.TryAcquire(std::chrono::milliseconds(0)).owns_lock()) {
             ++stepsUnderLock;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs.load())); // a brake value being sent
         if (fail) {
             throw std::runtime_error("Severe Error of Brakecontrol");
         }
+        ++finished;
     }
     std::atomic<int> steps{0};
+    std::atomic<int> finished{0};
+    std::atomic<int> stepMs{0};
     std::atomic<int> stepsUnderLock{0};
     std::atomic<bool> fail{false};
 

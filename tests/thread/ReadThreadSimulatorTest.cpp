@@ -126,6 +126,23 @@ TEST_F(ReadThreadUsbTest, StartAndStopAtRandomMomentsUnderLoad) {
     EXPECT_EQ(veltrak_.Status().Temperatur, 215);
 }
 
+TEST(ReadThreadRegisterTest, PollsAGenerationIVHeadUnitAndStopsPromptlyWhileItIsSlowToAnswer) {
+    sim::TSimOptions options = test::SimOptions(4);
+    options.faults.delayMs = 400; // every reply comes late: most reads wait for one
+    test::TSimulatorRig rig(options);
+    TDeviceAccess access;
+    test::TLiveCollector collector;
+    TReadThreadSettings settings;
+    settings.cycle = 20ms;
+    TVeltrakReadThread thread(*rig.veltrak, settings, access, nullptr, collector.queue);
+    thread.Start();
+    ASSERT_TRUE(collector.WaitFor([&] { return !collector.Sets().empty(); }));
+    std::this_thread::sleep_for(100ms);
+    const std::chrono::milliseconds took = test::Timed([&] { thread.Stop(); });
+    std::printf("stop while a register head unit is slow to answer: %lld ms\n", static_cast<long long>(took.count()));
+    EXPECT_LT(took, test::kPromptStop);
+}
+
 // A head unit in monitor mode at the far end of a pseudo-terminal.
 class ReadThreadTelemetryTest : public ::testing::Test {
 protected:
@@ -188,6 +205,49 @@ TEST_F(ReadThreadTelemetryTest, WithoutAPortThereIsNothingToReceive) {
     thread.Stop();
     EXPECT_TRUE(collector_.queue.Drain().empty());
 }
+
+// Two riders on simulated ergometers, their head unit sending frames of either encoding with every
+// telemetry fault, ten simulated seconds to the real one.
+class ReadThreadErgometerTelemetryTest : public ::testing::TestWithParam<sim::TTelemetryEncoding> {};
+
+TEST_P(ReadThreadErgometerTelemetryTest, BothRidersArriveThroughTheFaults) {
+    sim::TSimOptions options = test::SimOptions(7);
+    options.ergometer = true;
+    options.speedup = 10;
+    options.telemetryRiders = 2;
+    options.telemetryEncoding = GetParam();
+    options.faults.telemetryChecksumEvery = 3;
+    options.faults.shortFrameEvery = 4;
+    options.faults.riderFfEvery = 5;
+    sim::THeadUnitSimulator sim(options);
+    sim.Start();
+    TVeltrakV veltrak;
+    veltrak.SetPort({"Telemetry", sim.TelemetryPath(), 0});
+    veltrak.SetPrompt(test::InstalledPrompt());
+    TDeviceAccess access;
+    test::TLiveCollector collector;
+    TReadThreadSettings settings;
+    settings.mode = TReadMode::Telemetry;
+    TVeltrakReadThread thread(veltrak, settings, access, nullptr, collector.queue);
+    thread.Start();
+    const auto pedalling = [&](int rider) {
+        const std::vector<TLiveValueSet> sets = collector.Sets(rider);
+        return std::any_of(sets.begin(), sets.end(), [](const TLiveValueSet& set) { return set.power > 0; });
+    };
+    EXPECT_TRUE(collector.WaitFor([&] { return pedalling(1) && pedalling(2); }));
+    thread.Stop();
+    for (int rider = 1; rider <= 2; ++rider) {
+        const std::vector<TLiveValueSet> sets = collector.Sets(rider);
+        for (size_t i = 1; i < sets.size(); ++i) {
+            // a frame a simulated second after the one before, or more where faults spoilt some
+            EXPECT_GT(sets[i].elapsedMs, 0);
+            EXPECT_EQ(sets[i].elapsedMs % 1000, 0);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, ReadThreadErgometerTelemetryTest,
+                         ::testing::Values(sim::TTelemetryEncoding::Binary, sim::TTelemetryEncoding::Text));
 
 } // namespace
 } // namespace klt

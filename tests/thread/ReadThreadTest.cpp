@@ -15,12 +15,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-enum class TBehaviour { Answer, Timeout, Fail, Hang };
+enum class TBehaviour { Answer, Timeout, Fail, Hang, Ask };
 
 class TFakeLiveProtocol : public TVeltrakOld {
 public:
     std::atomic<TBehaviour> behaviour{TBehaviour::Answer};
     std::atomic<int> reads{0};
+    std::atomic<TPromptAnswer> answer{TPromptAnswer::Ok};
 
     void ReadLiveValues() override {
         ++reads;
@@ -33,6 +34,10 @@ public:
             throw EVeltrakTimeout("Test");
         case TBehaviour::Fail:
             throw EVeltrakComError("broken");
+        case TBehaviour::Ask: // a failure the protocol would offer to retry
+            ProcessIdle();
+            answer = UserPrompt().Ask("Warning", "Veltrak busy\r\nPlease wait", TPromptButtons::OkCancel);
+            throw EVeltrakAbort();
         case TBehaviour::Hang:
             for (;;) { // a head unit that never answers: the protocol idles while it waits
                 ProcessIdle();
@@ -133,6 +138,43 @@ TEST_F(ReadThreadTest, StopDuringAReadThatHangsIsPromptAndLeavesTheDeviceFree) {
     EXPECT_LT(took, test::kPromptStop);
     EXPECT_TRUE(access_.TryAcquire(0ms).owns_lock());
     EXPECT_EQ(collector_.Count<TLiveConnectionLost>(), 0u); // a stop is no lost connection
+}
+
+// The window's prompt and event pump belong to its thread: the read thread uses neither.
+class TWindowPrompt : public IPrompt {
+public:
+    std::atomic<int> used{0};
+    TPromptAnswer Ask(const std::string&, const std::string&, TPromptButtons) override {
+        ++used;
+        return TPromptAnswer::Ok;
+    }
+    void ShowMessage(const std::string&, const std::string&) override { ++used; }
+};
+
+TEST_F(ReadThreadTest, QuestionsOfTheProtocolGetTheCautiousAnswerAndTheWindowIsLeftAlone) {
+    TWindowPrompt window;
+    std::atomic<int> pumped{0};
+    protocol_.SetPrompt(window);
+    protocol_.ProcessPendingEvent = [&] { ++pumped; };
+    protocol_.behaviour = TBehaviour::Ask;
+    TVeltrakReadThread thread(protocol_, Settings(), access_, &brake_, collector_.queue);
+    thread.Start();
+    ASSERT_TRUE(collector_.WaitFor([&] { return protocol_.reads >= 3; }));
+    thread.Stop();
+    EXPECT_EQ(protocol_.answer.load(), TPromptAnswer::Cancel);
+    EXPECT_EQ(window.used, 0);
+    EXPECT_EQ(pumped, 0);
+    EXPECT_EQ(&protocol_.UserPrompt(), &window); // given back
+    EXPECT_TRUE(protocol_.ProcessPendingEvent);
+}
+
+TEST_F(ReadThreadTest, AStopDuringABrakeStepLetsTheStepEnd) {
+    brake_.stepMs = 100;
+    TVeltrakReadThread thread(protocol_, Settings(), access_, &brake_, collector_.queue);
+    thread.Start();
+    ASSERT_TRUE(collector_.WaitFor([&] { return brake_.steps >= 1; }));
+    thread.Stop();
+    EXPECT_EQ(brake_.finished, brake_.steps);
 }
 
 TEST_F(ReadThreadTest, ASuspendedThreadReadsNothingUntilResumed) {
