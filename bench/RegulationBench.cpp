@@ -60,11 +60,9 @@ void RegulateStepProgram(benchmark::State& state) {
         }
         klt::TErgoRunSettings settings;
         settings.cycle = std::chrono::milliseconds(500 / kSpeedup);
-        if (getenv("DUMP")) settings.logDirectory = "/tmp/benchlog";
         klt::TErgoRun run(veltrak, StepProgram(), settings);
         run.Run({}, [] { return false; });
         figures = klt::MeasureRegulation(run.RegulationSamples());
-        if (getenv("DUMP")) for (int i = 0; i < run.Samples().Count(); ++i) { auto x = *run.Samples().Sample(i); printf("%d set %d P %d cad %d spd %d off %d\n", i, x.SetPower, x.Power(), x.Cadence(), x.Speed(), x.BrakeOffset); }
     }
     for (size_t i = 0; i < figures.steps.size(); ++i) {
         const klt::TStepFigures& step = figures.steps[i];

@@ -10,6 +10,7 @@
 #include "cli/Commands.h"
 #include "cli/DatabaseText.h"
 #include "cli/DevicePrompt.h"
+#include "cli/ErgoProgramFile.h"
 #include "cli/HeadUnitConnection.h"
 #include "cli/InterruptScope.h"
 #include "cli/JsonOutput.h"
@@ -36,16 +37,9 @@ struct TErgoRunOptions {
     int speedup = 1;
     std::string rider = "steady";
     std::optional<std::string> output;
+    std::optional<std::string> initials;
     bool json = false;
 };
-
-TKLTErgoFile LoadProgram(const std::string& path) {
-    TKLTErgoFile program = TKLTErgoFile::AtPath(path);
-    if (!program.Load()) {
-        throw EInOutError("Cannot open File " + path);
-    }
-    return program;
-}
 
 // The ride's figures in display units: whole watts, seconds to the tenth.
 nlohmann::ordered_json StepsJson(const TRegulationFigures& figures) {
@@ -69,9 +63,12 @@ void PrintFigures(const TRegulationFigures& figures, const std::string& file, bo
     std::printf("%s\n", Printable(file).c_str());
     std::printf("%d samples, %.1f %% within 10 W of the target\n", figures.samples, figures.within10WattsPercent);
     for (const TStepFigures& step : figures.steps) {
-        const std::string settled = step.settleSeconds ? std::to_string(*step.settleSeconds) + " s" : "never";
-        std::printf("%5d W at %6.1f s: settled after %s, overshoot %d W (%.0f %%)\n", step.targetWatts,
-                    step.startSeconds, settled.c_str(), step.overshootWatts, step.overshootPercent);
+        char settled[32] = "never settled";
+        if (step.settleSeconds) {
+            std::snprintf(settled, sizeof settled, "settled after %.1f s", *step.settleSeconds);
+        }
+        std::printf("%5d W at %6.1f s: %s, overshoot %d W (%.0f %%)\n", step.targetWatts, step.startSeconds,
+                    settled, step.overshootWatts, step.overshootPercent);
     }
 }
 
@@ -92,7 +89,7 @@ std::string SaveRide(const TErgoRun& run, const TKLTErgoFile& program, const std
 }
 
 int RunErgo(const TErgoRunOptions& given) {
-    const TKLTErgoFile program = LoadProgram(given.program);
+    const TKLTErgoFile program = LoadErgoProgram(given.program);
     std::unique_ptr<TSimulatorChild> simulator;
     if (given.sim) {
         simulator = std::make_unique<TSimulatorChild>(std::vector<std::string>{
@@ -127,7 +124,7 @@ int RunErgo(const TErgoRunOptions& given) {
     for (const std::string& warning : run.Warnings()) {
         std::fprintf(stderr, "%s\n", PrintableLines(warning).c_str());
     }
-    const std::string file = SaveRide(run, program, veltrak->Status().Initialen(), given.output);
+    const std::string file = SaveRide(run, program, given.initials.value_or(veltrak->Status().Initialen()), given.output);
     PrintFigures(MeasureRegulation(run.RegulationSamples()), file, given.json);
     return 0;
 }
@@ -143,11 +140,16 @@ void AddErgoRunCommand(CLI::App& ergo, TCommandRun& selected) {
     run.add_option("--speedup", options->speedup, "run the simulation this many times faster than real time")
         ->transform(WholeNumber(1, 100))
         ->type_name("N");
-    run.add_option("--rider", options->rider, "the simulated rider")
-        ->check(CLI::IsMember({"steady", "sprint", "tired"}))
+    run.add_option("--rider", options->rider, "the simulated rider: steady (the default), sprint or tired")
+        ->check(CLI::Validator(
+            [](const std::string& kind) {
+                return kind == "steady" || kind == "sprint" || kind == "tired" ? std::string() : "steady, sprint or tired";
+            },
+            ""))
         ->type_name("KIND");
     run.add_option("-o,--output", options->output, "save the ride here instead of in the training database")
         ->type_name("RIDE.klt");
+    run.add_option("--initials", options->initials, "the athlete of the ride (by default the head unit's initials)");
     run.add_flag("--json", options->json, "the figures as JSON");
     RunWhenSelected(run, selected, [options] {
         if (!options->sim && (options->speedup != 1 || options->seed != 1 || options->rider != "steady")) {

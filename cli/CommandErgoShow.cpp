@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/ErgoProgramFile.h"
 #include "cli/JsonOutput.h"
 #include "cli/TerminalText.h"
 #include "cli/TextTable.h"
@@ -72,13 +73,7 @@ std::string ProgramText(const TKLTErgoFile& program) {
 }
 
 int RunErgoShow(const std::string& path, bool asJson) {
-    TKLTErgoFile program = TKLTErgoFile::AtPath(path);
-    if (program.Directory().empty()) {
-        program.SetDirectory("./");
-    }
-    if (!program.Load()) {
-        throw EInOutError(FormatText("Error open File %s", {path}));
-    }
+    const TKLTErgoFile program = LoadErgoProgram(path);
     if (asJson) {
         PrintJson(ProgramJson(program));
     } else {

@@ -23,7 +23,7 @@ _klt_words() {
     "device clock") echo "--type --port --password --set --json --help" ;;
     "device download") echo "--type --port --password --all --select --clear --json --help" ;;
     "ergo show") echo "--json --help" ;;
-    "ergo run") echo "--sim --seed --speedup --rider -o --output --json --help" ;;
+    "ergo run") echo "--sim --seed --speedup --rider -o --output --initials --json --help" ;;
     esac
 }
 
