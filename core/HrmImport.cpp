@@ -361,7 +361,7 @@ private:
             if (!elapsed) {
                 continue; // the lap's figures
             }
-            const int64_t end = std::min<int64_t>(std::llround(*elapsed / (intervalSeconds * 100.0)), file.SampleCount());
+            const int64_t end = std::min<int64_t>(std::llround(static_cast<double>(*elapsed) / (intervalSeconds * 100.0)), file.SampleCount());
             ++lap;
             if (end > lapEnd) {
                 TKLTMarker marker("Lap " + std::to_string(lap), lapEnd + 1, static_cast<int>(end));

@@ -40,7 +40,18 @@ struct TStartedErgometer {
     sim::THeadUnitSimulator sim;
 };
 
+// The ergometer's head unit, connected.
 struct TErgometerRig : TStartedErgometer {
+    TErgometerRig() {
+        usb.SetErrorDisplay(false);
+        veltrak.SetPrompt(test::InstalledPrompt());
+        EXPECT_TRUE(veltrak.ConnectV7());
+    }
+    static TErgoRunSettings Settings() {
+        TErgoRunSettings settings;
+        settings.cycle = std::chrono::milliseconds(500 / kSpeedup);
+        return settings;
+    }
     TSimFtdiLink link{sim.SocketPath()};
     TUsbLink usb{link};
     TVeltrak veltrak{std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {}),
@@ -49,15 +60,11 @@ struct TErgometerRig : TStartedErgometer {
 
 TEST(ErgoRunTest, AProgramIsPlayedToItsEndRecordedAndTheBrakeReleased) {
     TErgometerRig rig;
-    rig.usb.SetErrorDisplay(false);
-    rig.veltrak.SetPrompt(test::InstalledPrompt());
-    ASSERT_TRUE(rig.veltrak.ConnectV7());
     TKLTErgoFile program;
     program.PutSection(0, PowerStep(30, 120));
     program.PutSection(1, PowerStep(30, 180));
     test::TTempDir logs;
-    TErgoRunSettings settings;
-    settings.cycle = std::chrono::milliseconds(500 / kSpeedup);
+    TErgoRunSettings settings = TErgometerRig::Settings();
     settings.logDirectory = logs.Path();
     TErgoRun run(rig.veltrak, program, settings);
     std::vector<TErgoRunProgress> progress;
@@ -89,14 +96,9 @@ TEST(ErgoRunTest, AProgramIsPlayedToItsEndRecordedAndTheBrakeReleased) {
 
 TEST(ErgoRunTest, ACancelledRunEndsAtOnceWithTheBrakeReleased) {
     TErgometerRig rig;
-    rig.usb.SetErrorDisplay(false);
-    rig.veltrak.SetPrompt(test::InstalledPrompt());
-    ASSERT_TRUE(rig.veltrak.ConnectV7());
     TKLTErgoFile program;
     program.PutSection(0, PowerStep(600, 200));
-    TErgoRunSettings settings;
-    settings.cycle = std::chrono::milliseconds(500 / kSpeedup);
-    TErgoRun run(rig.veltrak, program, settings);
+    TErgoRun run(rig.veltrak, program, TErgometerRig::Settings());
     bool cancel = false;
     run.Run([&](const TErgoRunProgress& p) { cancel = p.sample >= 30; }, [&] { return cancel; });
     EXPECT_LT(run.Samples().Count(), 40);
