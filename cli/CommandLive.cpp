@@ -1,6 +1,7 @@
 // klt live --type 4|5|6|7 [--port PATH] [--seconds N] [--telemetry] [--json]: the head unit's live
 // values as they come, read by the live read thread, until the time is up or Ctrl+C.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -32,7 +33,7 @@ double SecondsSince(TClock::time_point start, TClock::time_point when) {
 
 void PrintValueSet(const TLiveValueSet& set, double time, bool json) {
     const double power = set.power / 8.0, cadence = set.cadence / 32.0, heartRate = set.heartRate / 64.0;
-    const double speed = set.speed * 3.6 / 1000.0; // mm/s to km/h
+    const double speed = std::round(set.speed * 0.36) / 100.0; // mm/s to km/h, to the hundredth
     if (json) {
         PrintJson({{"time", time},
                    {"rider", set.rider},
