@@ -187,9 +187,12 @@ void TVeltrakInternal::ReadBrakeCalibration() {
 
 void TVeltrakInternal::WriteBrakeCalibration() {
     const TVeltrakStatus& s = *status_;
-    Exchange(35, static_cast<uint32_t>(s.BremseOffset) << 16);
+    // The registers carry 16 bits of offset and slope: a larger value goes as the largest they
+    // carry, never wrapped round to a weak brake.
+    const auto word = [](int32_t value) { return static_cast<uint32_t>(std::clamp(value, 0, 0xFFFF)); };
+    Exchange(35, word(s.BremseOffset) << 16);
     Exchange(36, static_cast<uint32_t>(s.BremseGrenze));
-    Exchange(37, static_cast<uint32_t>(s.BremseSteigung) << 16 | uint32_t{s.BremseTeiler} << 8);
+    Exchange(37, word(s.BremseSteigung) << 16 | uint32_t{s.BremseTeiler} << 8);
 }
 
 void TVeltrakInternal::StartRecording() {

@@ -194,5 +194,27 @@ TEST(RegisterProtocol, ClockWithTelemetrySlotCorrection) {
     EXPECT_EQ(rig.protocol->Status().ClockTime, 25560);
 }
 
+TEST(RegisterProtocol, BrakeValuesBeyondTheRegisterWidthAreSentAsTheStrongestItCarries) {
+    TRegisterHeadUnit unit;
+    TProtocolRig<TVeltrakOld> rig(unit);
+    TVeltrakStatus& s = rig.protocol->Status();
+    s.BremseOffset = 0x11000; // brakes the flywheel to a stop: wrapped to 16 bits it would brake nothing
+    s.BremseGrenze = 20000;
+    s.BremseSteigung = 0xF00000;
+    s.BremseTeiler = 1;
+    rig.protocol->WriteBrakeCalibration();
+    const auto sent = [&](uint8_t reg) {
+        for (size_t i = 0; i < unit.requests.size(); ++i) {
+            if (unit.requests[i] == reg) {
+                return unit.requestData[i];
+            }
+        }
+        return std::array<uint8_t, 4>{};
+    };
+    EXPECT_EQ(sent(35), (std::array<uint8_t, 4>{0xFF, 0xFF, 0, 0}));
+    EXPECT_EQ(sent(36), (std::array<uint8_t, 4>{0, 0, 0x4E, 0x20}));
+    EXPECT_EQ(sent(37), (std::array<uint8_t, 4>{0xFF, 0xFF, 1, 0}));
+}
+
 } // namespace
 } // namespace klt
