@@ -21,7 +21,7 @@
 #include "core/TrainingStore.h"
 #include "online/ErgoRun.h"
 #include "online/KLTErgoFile.h"
-#include "online/LiveTraining.h"
+#include "online/LiveRecovery.h"
 #include "online/OnlineOptions.h"
 
 namespace klt::cli {
@@ -72,24 +72,29 @@ void PrintFigures(const TRegulationFigures& figures, const std::string& file, bo
     }
 }
 
-std::string SaveRide(const TErgoRun& run, const TKLTErgoFile& program, const std::string& initials,
-                     const std::optional<std::string>& output) {
-    TLiveTrainingInfo info = StartedAt(run.Started());
-    info.initials = initials;
-    info.comment = program.Name();
-    const TTrainingData training = LiveTraining(run.Samples(), info);
+// The ride where it was asked for, else in the database; its recovery copy goes only then.
+std::string SaveRide(TErgoRun& run, const std::optional<std::string>& output) {
+    const TTrainingData training = run.Training();
     if (training.SampleCount() == 0) {
         throw Exception("Nothing was recorded: the program ended before the rider started.");
     }
+    std::string path;
     if (output) {
         training.WriteTraining(*output);
-        return *output;
+        path = *output;
+    } else {
+        path = StoreNewTraining(training, DatabaseInUse());
     }
-    return StoreNewTraining(training, DatabaseInUse());
+    run.RideStored();
+    return path;
 }
 
 int RunErgo(const TErgoRunOptions& given) {
     const TKLTErgoFile program = LoadErgoProgram(given.program);
+    // a ride a crash left behind goes into the database before a new one can take its place
+    if (const std::optional<std::string> earlier = StoreLeftBehindRide(DatabaseInUse())) {
+        std::fprintf(stderr, "A ride an earlier run left unsaved is now in the database: %s\n", Printable(*earlier).c_str());
+    }
     std::unique_ptr<TSimulatorChild> simulator;
     if (given.sim) {
         simulator = std::make_unique<TSimulatorChild>(std::vector<std::string>{
@@ -112,6 +117,9 @@ int RunErgo(const TErgoRunOptions& given) {
     settings.cycle = std::chrono::milliseconds(std::max(1, kSampleMs / given.speedup));
     settings.logDirectory = ConfiguredDatabaseDir();
     settings.options = options.OnlineCommonOptionSet;
+    settings.ride.initials = given.initials.value_or(veltrak->Status().Initialen());
+    settings.ride.comment = program.Name();
+    settings.recoveryDirectory = DatabaseInUse();
     TErgoRun run(*veltrak, program, settings);
     {
         TProgressLine progress("Riding " + program.Name());
@@ -124,7 +132,7 @@ int RunErgo(const TErgoRunOptions& given) {
     for (const std::string& warning : run.Warnings()) {
         std::fprintf(stderr, "%s\n", PrintableLines(warning).c_str());
     }
-    const std::string file = SaveRide(run, program, given.initials.value_or(veltrak->Status().Initialen()), given.output);
+    const std::string file = SaveRide(run, given.output);
     PrintFigures(MeasureRegulation(run.RegulationSamples()), file, given.json);
     return 0;
 }

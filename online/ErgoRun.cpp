@@ -76,10 +76,48 @@ std::vector<std::string> TCollectedWarnings::Texts() const {
 }
 
 TErgoRun::TErgoRun(TVeltrakOld& veltrak, const TKLTErgoFile& program, TErgoRunSettings settings)
-    : veltrak_(veltrak), player_(program), settings_(std::move(settings)) {}
+    : veltrak_(veltrak), player_(program), settings_(std::move(settings)) {
+    if (!settings_.recoveryDirectory.empty()) {
+        recovery_.emplace(settings_.recoveryDirectory);
+    }
+}
+
+TTrainingData TErgoRun::Training() const {
+    if (started_.IsNone()) {
+        return {}; // the rider never started
+    }
+    TLiveTrainingInfo info = StartedAt(started_);
+    info.initials = settings_.ride.initials;
+    info.comment = settings_.ride.comment;
+    info.circumference = settings_.ride.circumference;
+    return LiveTraining(samples_, info);
+}
+
+void TErgoRun::RideStored() {
+    if (recovery_) {
+        recovery_->Discard();
+    }
+}
 
 void TErgoRun::Run(const std::function<void(const TErgoRunProgress&)>& progress, const std::function<bool()>& cancelled) {
+    // However the ride ends, all of it is kept until the caller has stored it.
+    const auto keepRide = [&] {
+        if (recovery_) {
+            recovery_->Keep(Training(), true);
+        }
+    };
+    try {
+        Ride(progress, cancelled);
+    } catch (...) {
+        keepRide();
+        throw;
+    }
+    keepRide();
+}
+
+void TErgoRun::Ride(const std::function<void(const TErgoRunProgress&)>& progress, const std::function<bool()>& cancelled) {
     samples_.Reset();
+    started_ = TDateTimeMark::None();
     TDeviceAccess access;
     TBreakControl brake(veltrak_, veltrak_.Status(), samples_, settings_.options, settings_.logDirectory, access,
                         warnings_);
@@ -135,6 +173,9 @@ void TErgoRun::Run(const std::function<void(const TErgoRunProgress&)>& progress,
             if (next != step) {
                 step = next;
                 ApplyTargets(brake, player_.Targets(step));
+            }
+            if (recovery_) {
+                recovery_->Keep(Training());
             }
             if (progress) {
                 progress({index, step, elapsed, player_.TotalMs(), player_.Targets(step).watts, sample.Power()});

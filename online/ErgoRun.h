@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "online/BrakeEvents.h"
 #include "online/ErgoProgramPlayer.h"
 #include "online/KLTOnlineData.h"
+#include "online/LiveRecovery.h"
+#include "online/LiveTraining.h"
 #include "online/OnlineCommonOptionSet.h"
 #include "online/RegulationFigures.h"
 
@@ -26,6 +29,10 @@ struct TErgoRunSettings {
     TOnlineCommonOptionSet options;
     // How many samples the rider may take to start pedalling before the run gives up.
     int startSamples = 120;
+    // Who rides and what the training is to say; its date and start time are the run's.
+    TLiveTrainingInfo ride;
+    // Below it the ride so far is kept while it records (none when empty); see TLiveRecovery.
+    std::string recoveryDirectory;
 };
 
 struct TErgoRunProgress {
@@ -58,14 +65,16 @@ public:
     void Run(const std::function<void(const TErgoRunProgress&)>& progress, const std::function<bool()>& cancelled);
 
     const TKLTOnlineDatas& Samples() const { return samples_; }
-    // When the rider started: the training's date and start time.
-    const TDateTimeMark& Started() const { return started_; }
+    // The ride as a training (none before the rider started); the recovery copy stays until the caller has stored it and calls
+    // RideStored().
+    TTrainingData Training() const;
+    void RideStored();
     // Seconds, target and measured power of every sample, for MeasureRegulation.
     std::vector<TRegulationSample> RegulationSamples() const;
     std::vector<std::string> Warnings() const { return warnings_.Texts(); }
 
 private:
-    class TBrakeSession;
+    void Ride(const std::function<void(const TErgoRunProgress&)>& progress, const std::function<bool()>& cancelled);
 
     TVeltrakOld& veltrak_;
     TErgoProgramPlayer player_;
@@ -73,6 +82,7 @@ private:
     TKLTOnlineDatas samples_;
     TCollectedWarnings warnings_;
     TDateTimeMark started_;
+    std::optional<TLiveRecovery> recovery_;
 };
 
 } // namespace klt

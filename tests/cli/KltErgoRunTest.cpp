@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+
 #include "core/TrainingDataUnit.h"
 #include "online/KLTErgoFile.h"
 #include "tests/cli/KltRun.h"
@@ -65,6 +67,21 @@ TEST_F(KltErgoRun, ARideWithoutAnOutputGoesIntoTheDatabase) {
     TTrainingData training;
     training.ReadTraining(path);
     EXPECT_EQ(training.Markers().front().name, "JD");
+}
+
+TEST_F(KltErgoRun, ARideAnEarlierRunLeftBehindIsStoredFirst) {
+    TTrainingData left;
+    left.EditHeader().date = 53000;
+    left.AddSample(TData({{150, 120, 90, 9000, 0, 200}}));
+    left.EditBlocks() = {{3600 * 100, 1}};
+    left.AppendMarker("LB", 1, 1);
+    left.WriteTraining(dir_.File("db") + "/LiveRecovery/ride.klt");
+    const test::TKltRun run =
+        test::RunKlt(dir_, Environment(), "ergo run " + dir_.File("Steps.erg") + " --sim --speedup 20 --initials JD");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("A ride an earlier run left unsaved is now in the database: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("_LB.KLT"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("db") + "/LiveRecovery/ride.klt"));
 }
 
 TEST_F(KltErgoRun, AProgramThatDoesNotReadRidesNothing) {

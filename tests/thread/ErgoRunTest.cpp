@@ -3,11 +3,13 @@
 // the end, and the regulator brings the power near its targets.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "device/transport/SimFtdiLink.h"
 #include "device/transport/UsbLink.h"
 #include "device/usb/VeltrakVI.h"
 #include "online/ErgoRun.h"
-#include "online/LiveTraining.h"
+#include "online/LiveRecovery.h"
 #include "tests/device/FakeLine.h"
 #include "tests/integration/SimulatorRig.h"
 #include "tests/support/RawTraining.h"
@@ -89,20 +91,32 @@ TEST(ErgoRunTest, AProgramIsPlayedToItsEndRecordedAndTheBrakeReleased) {
         EXPECT_NEAR(mean, target, 0.25 * target) << "the step ending at sample " << end;
     }
 
-    const TTrainingData training = LiveTraining(run.Samples(), StartedAt(run.Started()));
+    const TTrainingData training = run.Training();
     EXPECT_EQ(training.SampleCount(), 120);
     EXPECT_DOUBLE_EQ(training.IntervalSeconds(), 0.5);
 }
 
-TEST(ErgoRunTest, ACancelledRunEndsAtOnceWithTheBrakeReleased) {
+TEST(ErgoRunTest, ARideThatEndsEarlyIsKeptUntilItIsStoredAndTheBrakeReleased) {
     TErgometerRig rig;
     TKLTErgoFile program;
     program.PutSection(0, PowerStep(600, 200));
-    TErgoRun run(rig.veltrak, program, TErgometerRig::Settings());
+    test::TTempDir db;
+    TErgoRunSettings settings = TErgometerRig::Settings();
+    settings.recoveryDirectory = db.Path();
+    settings.ride.initials = "JD";
+    TErgoRun run(rig.veltrak, program, settings);
     bool cancel = false;
     run.Run([&](const TErgoRunProgress& p) { cancel = p.sample >= 30; }, [&] { return cancel; });
     EXPECT_LT(run.Samples().Count(), 40);
     EXPECT_LE(rig.sim.Ergometer()->Truth().brake.offset, 33280);
+    // as a crash would leave it: the whole ride so far, for the next run to store
+    const std::string kept = TLiveRecovery(db.Path()).Path();
+    TTrainingData ride;
+    ride.ReadTraining(kept);
+    EXPECT_EQ(ride.SampleCount(), run.Samples().Count());
+    EXPECT_EQ(ride.Markers().front().name, "JD");
+    run.RideStored();
+    EXPECT_FALSE(std::filesystem::exists(kept));
 }
 
 } // namespace
