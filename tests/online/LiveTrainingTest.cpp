@@ -23,6 +23,15 @@ void Record(TKLTOnlineDatas& live, const std::vector<double>& offsets, double in
     }
 }
 
+// n samples, one every `every` intervals.
+std::vector<double> Steady(size_t n, double every = 1) {
+    std::vector<double> offsets(n);
+    for (size_t i = 0; i < n; ++i) {
+        offsets[i] = static_cast<double>(i) * every;
+    }
+    return offsets;
+}
+
 std::vector<int> Powers(const TTrainingData& training) {
     std::vector<int> powers;
     for (int i = 0; i < training.SampleCount(); ++i) {
@@ -54,18 +63,6 @@ TEST(LiveTraining, OnTimeSamplesMapOneToOneFromTheFirstSamplesTimeOfDay) {
     EXPECT_EQ(training.Markers()[0].last, 5);
 }
 
-TEST(LiveTraining, SamplesWithoutWallTimesFollowEachOtherFromTheGivenStart) {
-    TKLTOnlineDatas live;
-    for (int i = 0; i < 3; ++i) {
-        TKLTOnlineData sample;
-        sample.SetValue(dcPower, 100 + i);
-        live.PutSample(i, sample);
-    }
-    const TTrainingData training = LiveTraining(live, Info());
-    EXPECT_EQ(Powers(training), (std::vector<int>{100, 101, 102}));
-    EXPECT_EQ(training.Blocks(), (std::vector<TKLTBlock>{{12345, 3}}));
-}
-
 TEST(LiveTraining, ALateSampleIsPrecededByTheValuesBeforeItUntilItIsOnTime) {
     TKLTOnlineDatas live;
     Record(live, {0, 1, 2, 3 + 3.2, 4 + 3.2}); // sample 3 comes 3.2 intervals late
@@ -77,22 +74,17 @@ TEST(LiveTraining, ALateSampleIsPrecededByTheValuesBeforeItUntilItIsOnTime) {
 
 TEST(LiveTraining, TenIntervalsLateStartsANewBlockWhoseGridCountsFromIt) {
     TKLTOnlineDatas live;
-    // sample 3 is 12 intervals late; 4 and 5 are on time after it; 6 is 9.5 late, 7 exactly 10
-    Record(live, {0, 1, 2, 3 + 12, 4 + 12, 5 + 12, 6 + 21.5, 7 + 31.5});
+    // sample 3 is 12 intervals late; 4 and 5 are on time after it; 6 is 9.5 late, 7 exactly 10;
+    // 8 comes at midnight and its block counts on from the ride's day
+    Record(live, {0, 1, 2, 3 + 12, 4 + 12, 5 + 12, 6 + 21.5, 7 + 31.5, 14 * 3600 * 2});
     const TTrainingData training = LiveTraining(live, Info());
-    EXPECT_EQ(training.Blocks(), (std::vector<TKLTBlock>{
-                                     {kTenOClock, 3}, {kTenOClock + 15 * 50, 3 + 9 + 1}, {kTenOClock + 385 * 5, 1}}));
-    EXPECT_EQ(training.SampleCount(), 3 + 13 + 1);
+    EXPECT_EQ(training.Blocks(), (std::vector<TKLTBlock>{{kTenOClock, 3},
+                                                         {kTenOClock + 15 * 50, 3 + 9 + 1},
+                                                         {kTenOClock + 385 * 5, 1},
+                                                         {24 * 3600 * 100, 1}}));
+    EXPECT_EQ(training.SampleCount(), 3 + 13 + 1 + 1);
     EXPECT_EQ(training.Sample(6).Value(dcPower), 105); // the first filler before sample 6
     EXPECT_EQ(training.Sample(15).Value(dcPower), 106);
-}
-
-TEST(LiveTraining, ABlockPastMidnightStartsAfterTheDayOfTheFirstSample) {
-    TKLTOnlineDatas live;
-    Record(live, {0, 14 * 3600 * 2}); // ten o'clock, then midnight
-    const TTrainingData training = LiveTraining(live, Info());
-    ASSERT_EQ(training.Blocks().size(), 2u);
-    EXPECT_EQ(training.Blocks()[1].start, 24u * 3600 * 100);
 }
 
 TEST(LiveTraining, AnEarlySampleIsDroppedAndItsMarkGoesToTheNextSample) {
@@ -111,11 +103,7 @@ TEST(LiveTraining, AnEarlySampleIsDroppedAndItsMarkGoesToTheNextSample) {
 
 TEST(LiveTraining, EachStretchBetweenTwoMarkerTimesBecomesAMarkerWithinTheSamples) {
     TKLTOnlineDatas live;
-    std::vector<double> offsets(20);
-    for (size_t i = 0; i < offsets.size(); ++i) {
-        offsets[i] = static_cast<double>(i);
-    }
-    Record(live, offsets);
+    Record(live, Steady(20));
     // empty (2000, 2000) and reversed (5000, 4000) stretches are left out; the last ends with the ride
     const TTrainingData training = LiveTraining(live, Info(), {-700, 2000, 2000, 5000, 4000, 99999});
     std::vector<std::pair<int, int>> ranges;
@@ -138,10 +126,7 @@ TEST(LiveTraining, AOneSecondIntervalIsStoredAsWholeSecondsAndLaysTheGrid) {
 
 TEST(LiveTraining, ATrainingStopsAtTheMostSamplesAndBlocksAFileHolds) {
     TKLTOnlineDatas longRide(TTrainingData::kMaxSamples + 3);
-    std::vector<double> offsets(TTrainingData::kMaxSamples - 1);
-    for (size_t i = 0; i < offsets.size(); ++i) {
-        offsets[i] = static_cast<double>(i);
-    }
+    std::vector<double> offsets = Steady(TTrainingData::kMaxSamples - 1);
     offsets.push_back(static_cast<double>(offsets.size()) + 5); // fillers run past the limit
     Record(longRide, offsets);
     const TTrainingData full = LiveTraining(longRide, Info());
@@ -149,11 +134,7 @@ TEST(LiveTraining, ATrainingStopsAtTheMostSamplesAndBlocksAFileHolds) {
     EXPECT_EQ(full.Blocks().back().count, TTrainingData::kMaxSamples);
 
     TKLTOnlineDatas gappy;
-    std::vector<double> gaps(TKLTFile::kMaxBlocks + 2);
-    for (size_t i = 0; i < gaps.size(); ++i) {
-        gaps[i] = static_cast<double>(i) * 20;
-    }
-    Record(gappy, gaps);
+    Record(gappy, Steady(TKLTFile::kMaxBlocks + 2, 20));
     const TTrainingData blocks = LiveTraining(gappy, Info());
     EXPECT_EQ(blocks.Blocks().size(), static_cast<size_t>(TKLTFile::kMaxBlocks));
     EXPECT_EQ(blocks.SampleCount(), TKLTFile::kMaxBlocks);
