@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <optional>
 
 #include "core/SmallFile.h"
 #include "core/Texts.h"
@@ -32,6 +33,7 @@ constexpr std::array<TNumberField, 5> kNumberFields = {{
     {&TKLTDemoResult::MaxPower, 5},
     {&TKLTDemoResult::Spare, 10},
 }};
+constexpr size_t kNumberColumns = 35;
 
 int64_t PowerOfTen(int exponent) {
     int64_t power = 1;
@@ -80,24 +82,35 @@ EDemoResultsDamaged Damaged(const std::string& path, size_t lineNumber, std::str
                                FormatText("line %d: %s", {std::to_string(lineNumber), reason}));
 }
 
-// Whether `numbers` holds exactly the number fields, separated by blanks; fills them in.
-bool ReadNumbers(std::string_view numbers, TKLTDemoResult& result) {
-    for (const TNumberField& field : kNumberFields) {
-        const size_t start = numbers.find_first_not_of(' ');
-        if (start == std::string_view::npos) {
-            return false;
-        }
-        numbers.remove_prefix(start);
-        int64_t value = 0;
-        const auto [end, error] = std::from_chars(numbers.data(), numbers.data() + numbers.size(), value);
-        if (error != std::errc() || value < FieldLowest(field.width) || value > FieldHighest(field.width) ||
-            (end != numbers.data() + numbers.size() && *end != ' ')) {
-            return false;
-        }
-        result.*field.member = static_cast<int32_t>(value);
-        numbers.remove_prefix(static_cast<size_t>(end - numbers.data()));
+// One right-aligned number filling its field: blanks, an optional minus sign, digits.
+std::optional<int32_t> ReadNumberField(std::string_view field, int width) {
+    const size_t start = field.find_first_not_of(' ');
+    if (start == std::string_view::npos) {
+        return std::nullopt;
     }
-    return numbers.find_first_not_of(' ') == std::string_view::npos;
+    int64_t value = 0;
+    const char* end = field.data() + field.size();
+    const auto [stop, error] = std::from_chars(field.data() + start, end, value);
+    if (error != std::errc() || stop != end || value < FieldLowest(width) || value > FieldHighest(width)) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(value);
+}
+
+// Whether `numbers` holds exactly the number fields; fills them in.
+bool ReadNumbers(std::string_view numbers, TKLTDemoResult& result) {
+    if (numbers.size() != kNumberColumns) {
+        return false;
+    }
+    for (const TNumberField& field : kNumberFields) {
+        const std::optional<int32_t> value = ReadNumberField(numbers.substr(0, field.width), field.width);
+        if (!value) {
+            return false;
+        }
+        result.*field.member = *value;
+        numbers.remove_prefix(field.width);
+    }
+    return true;
 }
 
 } // namespace
