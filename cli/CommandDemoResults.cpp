@@ -97,7 +97,7 @@ void AddDemoResultsCommand(CLI::App& demo, TCommandRun& selected) {
                        "the category's name to show (default: the name the file stands for)");
     command.add_option("--sort", options->sort,
                        "steady (least failure first, the default), max (maximum power) or average (average power)")
-        ->check(CLI::IsMember({"steady", "max", "average"}));
+        ->check(CLI::IsMember(kSortKinds));
     command.add_flag("--json", options->json, "one JSON object; category_watt in the category's raw unit (W x 8)");
     RunWhenSelected(command, selected, [options] { return RunDemoResults(*options); });
 }

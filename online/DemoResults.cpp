@@ -16,10 +16,6 @@ TKLTDemoCategoryResults* TKLTDemoResults::Categorie(int index) {
     return index >= 0 && index < Count() ? &categories_[static_cast<size_t>(index)] : nullptr;
 }
 
-const TKLTDemoCategoryResults* TKLTDemoResults::Categorie(int index) const {
-    return const_cast<TKLTDemoResults*>(this)->Categorie(index);
-}
-
 void TKLTDemoResults::Load() {
     for (TKLTDemoCategoryResults& categorie : categories_) {
         categorie.Load();

@@ -25,7 +25,6 @@ public:
     int Count() const { return static_cast<int>(categories_.size()); }
     // Nothing outside 0..Count() - 1.
     TKLTDemoCategoryResults* Categorie(int index);
-    const TKLTDemoCategoryResults* Categorie(int index) const;
 
     // Reads every category's file (see TKLTDemoCategoryResults::Load).
     void Load();

@@ -31,8 +31,7 @@ std::string TKLTDemoResult::DemoName(std::string_view name) {
     std::replace_if(kept.begin(), kept.end(), IsControl, ' ');
     // A name never starts inside a character: the results file finds the first name by counting
     // the characters of the last name.
-    const size_t start = kept.find_first_not_of(' ');
-    size_t first = start == std::string::npos ? kept.size() : start;
+    size_t first = 0;
     while (first < kept.size() && (IsContinuationByte(kept[first]) || kept[first] == ' ')) {
         ++first;
     }
