@@ -1,5 +1,7 @@
 #include "online/DemoResults.h"
 
+#include <algorithm>
+
 #include "core/Exceptions.h"
 #include "core/Prompt.h"
 #include "online/DemoResultFile.h"
@@ -8,17 +10,23 @@ namespace klt {
 
 TKLTDemoResults::TKLTDemoResults(const std::string& optionsDirectory, const TOnlineDemoModeOptionSet& options) {
     for (const TKLTDemoCategorie& categorie : options.Categories.Items()) {
-        categories_.emplace_back(DemoResultPath(optionsDirectory, categorie.Name()));
+        const std::string path = DemoResultPath(optionsDirectory, categorie.Name());
+        const auto same = std::find_if(files_.begin(), files_.end(),
+                                       [&path](const TKLTDemoCategoryResults& file) { return file.Path() == path; });
+        fileOfCategorie_.push_back(static_cast<size_t>(same - files_.begin()));
+        if (same == files_.end()) {
+            files_.emplace_back(path);
+        }
     }
 }
 
 TKLTDemoCategoryResults* TKLTDemoResults::Categorie(int index) {
-    return index >= 0 && index < Count() ? &categories_[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < Count() ? &files_[fileOfCategorie_[static_cast<size_t>(index)]] : nullptr;
 }
 
 void TKLTDemoResults::Load() {
-    for (TKLTDemoCategoryResults& categorie : categories_) {
-        categorie.Load();
+    for (TKLTDemoCategoryResults& file : files_) {
+        file.Load();
     }
 }
 
@@ -40,9 +48,9 @@ bool TKLTDemoResults::ClearAll() {
         return false;
     }
     std::string failures;
-    for (TKLTDemoCategoryResults& categorie : categories_) {
+    for (TKLTDemoCategoryResults& file : files_) {
         try {
-            categorie.Clear();
+            file.Clear();
         } catch (const EInOutError& error) {
             failures += (failures.empty() ? "" : "\r\n") + error.Message();
         }

@@ -22,8 +22,9 @@ public:
     // nothing read yet.
     TKLTDemoResults(const std::string& optionsDirectory, const TOnlineDemoModeOptionSet& options);
 
-    int Count() const { return static_cast<int>(categories_.size()); }
-    // Nothing outside 0..Count() - 1.
+    int Count() const { return static_cast<int>(fileOfCategorie_.size()); }
+    // Nothing outside 0..Count() - 1. Categories of one name share their results, as they share
+    // the file: apart, each would write its own results over the other's.
     TKLTDemoCategoryResults* Categorie(int index);
 
     // Reads every category's file (see TKLTDemoCategoryResults::Load).
@@ -36,7 +37,8 @@ public:
 private:
     static bool Confirmed(std::string_view question);
 
-    std::vector<TKLTDemoCategoryResults> categories_;
+    std::vector<TKLTDemoCategoryResults> files_; // one per results file
+    std::vector<size_t> fileOfCategorie_;
 };
 
 } // namespace klt

@@ -149,6 +149,18 @@ TEST_F(DemoCategory, ResultsAreWrittenAndReadBackPerCategory) {
     EXPECT_TRUE(prompt_.shown.empty());
 }
 
+TEST_F(DemoCategory, CategoriesOfOneNameShareTheirResultsInsteadOfOverwritingEachOther) {
+    TKLTDemoCategorie again = *options_.Categories.Item(0);
+    again.Watt = 2400;
+    options_.Categories.PutItem(2, again);
+    TKLTDemoResults results(dir_.Path(), options_);
+    results.Load();
+    results.Categorie(0)->Add(Result("A", 200, 400, 50));
+    results.Categorie(2)->Add(Result("B", 300, 400, 50));
+    EXPECT_EQ(ReadDemoResultFile(Path("Juniors")).size(), 2u);
+    EXPECT_EQ(results.Categorie(0)->Results().size(), 2u);
+}
+
 TEST_F(DemoCategory, TheThousandthResultTakesTheLastPlaceAndSoDoesEveryLaterOne) {
     std::vector<TKLTDemoResult> stored;
     for (int i = 1; i <= 998; ++i) {
