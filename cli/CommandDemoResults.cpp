@@ -17,8 +17,9 @@
 namespace klt::cli {
 namespace {
 
-const std::map<std::string, TDemoSortKind> kSortKinds = {
-    {"steady", TDemoSortKind::Steady}, {"max", TDemoSortKind::MaxPower}, {"average", TDemoSortKind::AveragePower}};
+const std::map<std::string, TDemoSortKind> kSortKinds = {{"steady", TDemoSortKind::Steady},
+                                                         {"max", TDemoSortKind::MaxPower},
+                                                         {"average", TDemoSortKind::AveragePower}};
 
 struct TDemoResultsOptions {
     std::string path;
@@ -41,7 +42,8 @@ std::vector<TKLTDemoResult> ReadResults(const std::string& path) {
     }
 }
 
-TJson ResultsJson(const std::string& categorie, const std::string& sort, const std::vector<TDemoRankedResult>& ranked) {
+TJson ResultsJson(const std::string& categorie, const std::string& sort,
+                  const std::vector<TDemoRankedResult>& ranked) {
     TJson rows = TJson::array();
     for (const TDemoRankedResult& row : ranked) {
         const TKLTDemoResult& result = *row.Result;
@@ -56,7 +58,8 @@ TJson ResultsJson(const std::string& categorie, const std::string& sort, const s
     return {{"category", categorie}, {"sort", sort}, {"results", rows}};
 }
 
-std::string ResultsText(const std::string& categorie, TDemoSortKind kind, const std::vector<TDemoRankedResult>& ranked) {
+std::string ResultsText(const std::string& categorie, TDemoSortKind kind,
+                        const std::vector<TDemoRankedResult>& ranked) {
     std::vector<TColumn> columns;
     for (const std::string& title : DemoGridColumns(kind)) {
         const bool name = title == "LastName" || title == "FirstName";
@@ -72,9 +75,10 @@ std::string ResultsText(const std::string& categorie, TDemoSortKind kind, const 
 
 int RunDemoResults(const TDemoResultsOptions& options) {
     const std::vector<TKLTDemoResult> results = ReadResults(options.path);
-    const std::string categorie = options.categorie.empty()
-                                      ? DemoCategorieNameOfFile(std::filesystem::path(options.path).filename().string())
-                                      : options.categorie;
+    const std::string categorie =
+        options.categorie.empty()
+            ? DemoCategorieNameOfFile(std::filesystem::path(options.path).filename().string())
+            : options.categorie;
     const TDemoSortKind kind = kSortKinds.at(options.sort);
     const std::vector<TDemoRankedResult> ranked = RankDemoResults(results, kind);
     if (options.json) {
@@ -91,14 +95,18 @@ int RunDemoResults(const TDemoResultsOptions& options) {
 void AddDemoResultsCommand(CLI::App& demo, TCommandRun& selected) {
     auto options = std::make_shared<TDemoResultsOptions>();
     CLI::App& command = *demo.add_subcommand(
-        "results", "a category's results file ranked as the results window shows it; a damaged file is refused");
+        "results",
+        "a category's results file ranked as the results window shows it; a damaged file is refused");
     command.add_option("FILE", options->path, "the results file (DemoMode/<category>.rst)")->required();
     command.add_option("--category", options->categorie,
                        "the category's name to show (default: the name the file stands for)");
-    command.add_option("--sort", options->sort,
-                       "steady (least failure first, the default), max (maximum power) or average (average power)")
+    command
+        .add_option(
+            "--sort", options->sort,
+            "steady (least failure first, the default), max (maximum power) or average (average power)")
         ->check(CLI::IsMember(kSortKinds));
-    command.add_flag("--json", options->json, "one JSON object; category_watt in the category's raw unit (W x 8)");
+    command.add_flag("--json", options->json,
+                     "one JSON object; category_watt in the category's raw unit (W x 8)");
     RunWhenSelected(command, selected, [options] { return RunDemoResults(*options); });
 }
 

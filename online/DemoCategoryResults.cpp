@@ -70,7 +70,8 @@ void TKLTDemoCategoryResults::Clear() {
     if (std::filesystem::exists(std::filesystem::symlink_status(path_, error))) {
         // One rename replaces the older backup: there is never a moment without either.
         if (std::rename(path_.c_str(), BackupPath().c_str()) != 0) {
-            throw EInOutError(FormatText("Cannot open File %s", {BackupPath()}) + "\r\n" + IoErrorMessage(errno));
+            throw EInOutError(FormatText("Cannot open File %s", {BackupPath()}) + "\r\n" +
+                              IoErrorMessage(errno));
         }
     }
     results_.clear();

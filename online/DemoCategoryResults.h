@@ -16,7 +16,6 @@ public:
     const std::string& Path() const { return path_; }
     // In the order of their places; at most 999.
     const std::vector<TKLTDemoResult>& Results() const { return results_; }
-    std::vector<TDemoRankedResult> Ranked(TDemoSortKind kind) const { return RankDemoResults(results_, kind); }
 
     // Reads the file; a missing one means no results. A damaged file is shown to the user and
     // kept aside as "<name>.rst.damaged" (never replacing a file), so the next result starts a

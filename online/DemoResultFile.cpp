@@ -74,7 +74,8 @@ size_t CharsEnd(std::string_view text, size_t chars) {
 
 std::string PaddedName(const std::string& name) {
     const size_t chars = CountChars(name);
-    return name + std::string(TKLTDemoResult::kMaxNameChars - std::min(chars, TKLTDemoResult::kMaxNameChars), ' ');
+    return name +
+           std::string(TKLTDemoResult::kMaxNameChars - std::min(chars, TKLTDemoResult::kMaxNameChars), ' ');
 }
 
 EDemoResultsDamaged Damaged(const std::string& path, size_t lineNumber, std::string_view reason) {
@@ -139,7 +140,8 @@ std::string DemoResultFileName(std::string_view categorieName) {
 }
 
 std::string DemoCategorieNameOfFile(std::string_view fileName) {
-    if (fileName.size() >= kExtension.size() && fileName.substr(fileName.size() - kExtension.size()) == kExtension) {
+    if (fileName.size() >= kExtension.size() &&
+        fileName.substr(fileName.size() - kExtension.size()) == kExtension) {
         fileName.remove_suffix(kExtension.size());
     }
     std::string name;
@@ -209,7 +211,8 @@ std::vector<TKLTDemoResult> ReadDemoResultText(std::string_view text, const std:
 std::vector<TKLTDemoResult> ReadDemoResultFile(const std::string& path) {
     std::error_code error;
     const std::filesystem::path file(path);
-    if (std::filesystem::is_regular_file(file, error) && std::filesystem::file_size(file, error) > kMaxFileSize) {
+    if (std::filesystem::is_regular_file(file, error) &&
+        std::filesystem::file_size(file, error) > kMaxFileSize) {
         throw EDemoResultsDamaged(FormatText("File:%s damaged", {path}) + "\r\nFile too large");
     }
     const std::optional<std::string> text = ReadSmallFile(path, kMaxFileSize);

@@ -8,11 +8,13 @@
 
 namespace klt {
 
-TKLTDemoResults::TKLTDemoResults(const std::string& optionsDirectory, const TOnlineDemoModeOptionSet& options) {
+TKLTDemoResults::TKLTDemoResults(const std::string& optionsDirectory,
+                                 const TOnlineDemoModeOptionSet& options) {
     for (const TKLTDemoCategorie& categorie : options.Categories.Items()) {
         const std::string path = DemoResultPath(optionsDirectory, categorie.Name());
-        const auto same = std::find_if(files_.begin(), files_.end(),
-                                       [&path](const TKLTDemoCategoryResults& file) { return file.Path() == path; });
+        const auto same =
+            std::find_if(files_.begin(), files_.end(),
+                         [&path](const TKLTDemoCategoryResults& file) { return file.Path() == path; });
         fileOfCategorie_.push_back(static_cast<size_t>(same - files_.begin()));
         if (same == files_.end()) {
             files_.emplace_back(path);

@@ -49,7 +49,8 @@ TDemoSortKind SortKindOfDemoMode(int demoMode) {
     }
 }
 
-std::vector<TDemoRankedResult> RankDemoResults(const std::vector<TKLTDemoResult>& results, TDemoSortKind kind) {
+std::vector<TDemoRankedResult> RankDemoResults(const std::vector<TKLTDemoResult>& results,
+                                               TDemoSortKind kind) {
     std::vector<const TKLTDemoResult*> order(results.size());
     std::transform(results.begin(), results.end(), order.begin(), [](const TKLTDemoResult& r) { return &r; });
     std::stable_sort(order.begin(), order.end(), [kind](const TKLTDemoResult* a, const TKLTDemoResult* b) {
@@ -58,7 +59,8 @@ std::vector<TDemoRankedResult> RankDemoResults(const std::vector<TKLTDemoResult>
     std::vector<TDemoRankedResult> ranked;
     ranked.reserve(order.size());
     for (const TKLTDemoResult* result : order) {
-        const bool tied = !ranked.empty() && RankingValue(*ranked.back().Result, kind) == RankingValue(*result, kind);
+        const bool tied =
+            !ranked.empty() && RankingValue(*ranked.back().Result, kind) == RankingValue(*result, kind);
         ranked.push_back({tied ? ranked.back().Position : static_cast<int>(ranked.size()) + 1, result});
     }
     return ranked;

@@ -17,17 +17,18 @@ public:
     // both ends go, at most 20 characters.
     void SetFirstName(std::string_view name) { firstName_ = DemoName(name); }
     void SetLastName(std::string_view name) { lastName_ = DemoName(name); }
-    static std::string DemoName(std::string_view name);
 
-    int32_t AveragePower = 0; // W
+    int32_t AveragePower = 0;  // W
     int32_t CategorieWatt = 0; // the category's target as stored there, W x 8
-    int32_t MaxPower = 0;     // W
-    int32_t Failure = 0;      // sum of the deviations from the target, W
-    int32_t Spare = 0;        // carried through the results file as read; 0 for a new result
+    int32_t MaxPower = 0;      // W
+    int32_t Failure = 0;       // sum of the deviations from the target, W
+    int32_t Spare = 0;         // carried through the results file as read; 0 for a new result
 
     bool operator==(const TKLTDemoResult&) const = default;
 
 private:
+    static std::string DemoName(std::string_view name);
+
     std::string firstName_;
     std::string lastName_;
 };
@@ -47,7 +48,8 @@ struct TDemoRankedResult {
 
 // The results in ranking order; results that rank equal keep their order of storage, so a new
 // one goes after them. The pointers point into `results`.
-std::vector<TDemoRankedResult> RankDemoResults(const std::vector<TKLTDemoResult>& results, TDemoSortKind kind);
+std::vector<TDemoRankedResult> RankDemoResults(const std::vector<TKLTDemoResult>& results,
+                                               TDemoSortKind kind);
 
 // The results grid of a sort kind: its column titles, and the cells of a ranked result.
 std::vector<std::string> DemoGridColumns(TDemoSortKind kind);

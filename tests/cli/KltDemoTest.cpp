@@ -14,9 +14,10 @@ class KltDemo : public ::testing::Test {
 protected:
     KltDemo() {
         // Last name, first name, average, category watt, failure, maximum, spare.
-        test::WriteFileBytes(path_, "Mueller             Anna                  201 1600       340  260         0\n"
-                                    "Li                  Bo                    199 1600       120  300         0\r\n"
-                                    "Kim                 Jo                    205 1600       120  280         0\n");
+        test::WriteFileBytes(path_,
+                             "Mueller             Anna                  201 1600       340  260         0\n"
+                             "Li                  Bo                    199 1600       120  300         0\r\n"
+                             "Kim                 Jo                    205 1600       120  280         0\n");
     }
 
     const test::TTempDir dir_;
@@ -61,7 +62,8 @@ TEST_F(KltDemo, ShowsTheColumnsOfTheSortKind) {
 
 TEST_F(KltDemo, RefusesADamagedFileAndLeavesIt) {
     const std::string damaged = dir_.File("Masters.rst");
-    const std::string text = "Li                  Bo                    199 1600       120  300         0\nbroken\n";
+    const std::string text =
+        "Li                  Bo                    199 1600       120  300         0\nbroken\n";
     test::WriteFileBytes(damaged, text);
     test::TKltRun run = test::RunKlt(dir_, "", "demo results " + damaged + " --json");
     EXPECT_EQ(run.status, 1);

@@ -12,13 +12,15 @@ using klt::fuzz::Check;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<klt::TKLTDemoResult> results;
     try {
-        results = klt::ReadDemoResultText(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.rst");
+        results =
+            klt::ReadDemoResultText(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.rst");
     } catch (const klt::EDemoResultsDamaged&) {
         return 0;
     }
     Check(results.size() <= klt::kMaxDemoResults);
     const std::string written = klt::WriteDemoResultText(results);
-    const std::vector<klt::TKLTDemoResult> reread = klt::ReadDemoResultText(written, "fuzz.rst"); // throws: stops
+    const std::vector<klt::TKLTDemoResult> reread =
+        klt::ReadDemoResultText(written, "fuzz.rst"); // throws: stops
     Check(reread == results);
     Check(klt::WriteDemoResultText(reread) == written);
     return 0;

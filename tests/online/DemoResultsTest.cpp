@@ -42,8 +42,10 @@ std::vector<std::string> Ranking(const std::vector<TKLTDemoResult>& results, TDe
 TEST(DemoRanking, EachKindRanksByItsValueAndTiesShareThePositionInOrderOfArrival) {
     const std::vector<TKLTDemoResult> results = {Result("A", 200, 400, 50), Result("B", 250, 380, 30),
                                                  Result("C", 200, 400, 30), Result("D", 180, 500, 90)};
-    EXPECT_EQ(Ranking(results, TDemoSortKind::Steady), (std::vector<std::string>{"B:1", "C:1", "A:3", "D:4"}));
-    EXPECT_EQ(Ranking(results, TDemoSortKind::MaxPower), (std::vector<std::string>{"D:1", "A:2", "C:2", "B:4"}));
+    EXPECT_EQ(Ranking(results, TDemoSortKind::Steady),
+              (std::vector<std::string>{"B:1", "C:1", "A:3", "D:4"}));
+    EXPECT_EQ(Ranking(results, TDemoSortKind::MaxPower),
+              (std::vector<std::string>{"D:1", "A:2", "C:2", "B:4"}));
     EXPECT_EQ(Ranking(results, TDemoSortKind::AveragePower),
               (std::vector<std::string>{"B:1", "A:2", "C:2", "D:4"}));
     EXPECT_EQ(SortKindOfDemoMode(2), TDemoSortKind::AveragePower);
@@ -55,7 +57,8 @@ TEST(DemoRanking, TheGridShowsTheColumnsOfTheKind) {
     const TDemoRankedResult first = RankDemoResults(results, TDemoSortKind::Steady)[0];
     EXPECT_EQ(DemoGridColumns(TDemoSortKind::Steady),
               (std::vector<std::string>{"Pos", "LastName", "FirstName", "AveragePower", "Failure"}));
-    EXPECT_EQ(DemoGridRow(first, TDemoSortKind::Steady), (std::vector<std::string>{"1", "A", "Ann", "200", "50"}));
+    EXPECT_EQ(DemoGridRow(first, TDemoSortKind::Steady),
+              (std::vector<std::string>{"1", "A", "Ann", "200", "50"}));
     EXPECT_EQ(DemoGridColumns(TDemoSortKind::MaxPower).back(), "MaxPower");
     EXPECT_EQ(DemoGridRow(first, TDemoSortKind::MaxPower).back(), "400");
     EXPECT_EQ(DemoGridRow(first, TDemoSortKind::AveragePower).back(), "200");
@@ -69,8 +72,9 @@ TEST(DemoResultFile, LinesHaveFixedColumnsAndNamesReadBackTrimmedAndCut) {
     EXPECT_EQ(full.FirstName(), "Marie-Th\xC3\xA9r\xC3\xA8se von Ho"); // 20 characters, 22 bytes
     const TKLTDemoResult plain = Result("Li", 90, 100, 0);
     const std::string text = WriteDemoResultText({full, plain});
-    EXPECT_EQ(text, "WolfeschlegelsteinhaMarie-Th\xC3\xA9r\xC3\xA8se von Ho  251 20001234567890  612        -7\n"
-                    "Li                  Ann                    90 2000         0  100         0\n");
+    EXPECT_EQ(text,
+              "WolfeschlegelsteinhaMarie-Th\xC3\xA9r\xC3\xA8se von Ho  251 20001234567890  612        -7\n"
+              "Li                  Ann                    90 2000         0  100         0\n");
     EXPECT_EQ(ReadDemoResultText(text, "x.rst"), (std::vector<TKLTDemoResult>{full, plain}));
     // Windows line ends, an empty line and a value too wide for its field as it was never written.
     TKLTDemoResult wide = plain;
@@ -208,7 +212,8 @@ TEST_F(DemoCategory, ADamagedFileIsReportedAndKeptAsideInsteadOfOverwritten) {
     TKLTDemoCategoryResults category(Path("Juniors"));
     category.Load();
     ASSERT_EQ(prompt_.shown.size(), 1u);
-    EXPECT_EQ(prompt_.shown[0].text.rfind("File:" + Path("Juniors") + " damaged", 0), 0u) << prompt_.shown[0].text;
+    EXPECT_EQ(prompt_.shown[0].text.rfind("File:" + Path("Juniors") + " damaged", 0), 0u)
+        << prompt_.shown[0].text;
     EXPECT_EQ(ReadFileBytes(Path("Juniors") + ".damaged"), "an earlier one");
     EXPECT_EQ(ReadFileBytes(Path("Juniors") + ".damaged.1"), damaged);
     EXPECT_TRUE(category.Results().empty());
