@@ -111,6 +111,7 @@ void BuildCommandLine(CLI::App& klt, TCommandRun& selected) {
     AddDeviceCommand(klt, selected);
     AddLiveCommand(klt, selected);
     AddErgoCommand(klt, selected);
+    AddDemoCommand(klt, selected);
     // "klt help" as before the tool had --help; not listed.
     CLI::App& help = *klt.add_subcommand("help")->group("");
     RunWhenSelected(help, selected, [&klt] {

@@ -57,6 +57,11 @@ void AddErgoShowCommand(CLI::App& ergo, TCommandRun& selected);
 // ergo run FILE [--sim [--seed N] [--speedup N] [--rider KIND]] [-o RIDE.klt] [--json]: rides the
 // program on the ergometer, saves the ride and prints how well the brake held the targets.
 void AddErgoRunCommand(CLI::App& ergo, TCommandRun& selected);
+// demo results: the demo mode's results; the group other demo commands join.
+void AddDemoCommand(CLI::App& klt, TCommandRun& selected);
+// demo results FILE [--category NAME] [--sort steady|max|average] [--json]: a category's results,
+// ranked.
+void AddDemoResultsCommand(CLI::App& demo, TCommandRun& selected);
 
 // Reads a training; errors carry the path in single quotes like every error about opening a file.
 void LoadTraining(TKLTFile& file, const std::string& path);

@@ -28,7 +28,11 @@ std::string PrintableLines(std::string_view text) {
     std::string out;
     size_t start = 0;
     for (size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', start)) {
-        out += Printable(text.substr(start, end - start)) + '\n';
+        std::string_view line = text.substr(start, end - start);
+        if (line.ends_with('\r')) { // the messages' own line breaks are "\r\n"
+            line.remove_suffix(1);
+        }
+        out += Printable(line) + '\n';
         start = end + 1;
     }
     return out + Printable(text.substr(start));

@@ -11,7 +11,7 @@ namespace klt::cli {
 // backslashes included, stays as it is.
 std::string Printable(std::string_view text);
 
-// The same for a message of several lines: its line breaks stay breaks.
+// The same for a message of several lines: its line breaks ("\n" or "\r\n") stay breaks.
 std::string PrintableLines(std::string_view text);
 
 } // namespace klt::cli

@@ -35,11 +35,19 @@ std::size_t TrailingTrimCharLength(std::string_view text) {
     return text.ends_with(SmallYDiaeresis) ? SmallYDiaeresis.size() : 0;
 }
 
+} // namespace
+
 bool IsContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-} // namespace
+std::size_t CountChars(std::string_view text) {
+    std::size_t chars = 0;
+    for (char c : text) {
+        chars += IsContinuationByte(c) ? 0 : 1;
+    }
+    return chars;
+}
 
 std::string_view TrimField(std::string_view text) {
     while (std::size_t length = LeadingTrimCharLength(text)) {

@@ -20,6 +20,12 @@ std::string RemoveTrimChars(std::string_view text);
 // the user gives (comments, names, initials) is stored.
 std::string TrimText(std::string_view text);
 
+// Whether the byte continues a multi-byte character rather than starting one.
+bool IsContinuationByte(char c);
+
+// The number of characters (not bytes) of text.
+std::size_t CountChars(std::string_view text);
+
 // The first maxChars characters (not bytes) of text; a multi-byte character is never split.
 std::string TruncateChars(std::string_view text, std::size_t maxChars);
 

@@ -3,10 +3,11 @@
 
 _klt_words() {
     case "$1" in
-    "") echo "info samples convert export plot db import image device live ergo --help --version" ;;
+    "") echo "info samples convert export plot db import image device live ergo demo --help --version" ;;
     db) echo "path add list --help" ;;
     device) echo "ports status clock download --help" ;;
     ergo) echo "show run --help" ;;
+    demo) echo "results --help" ;;
     info) echo "--json --help" ;;
     samples) echo "--json --csv --help" ;;
     convert) echo "--format --help" ;;
@@ -24,6 +25,7 @@ _klt_words() {
     "device download") echo "--type --port --password --all --select --clear --json --help" ;;
     "ergo show") echo "--json --help" ;;
     "ergo run") echo "--sim --seed --speedup --rider -o --output --initials --json --help" ;;
+    "demo results") echo "--category --sort --json --help" ;;
     esac
 }
 
@@ -36,6 +38,7 @@ _klt_values() {
     "device "*" --type" | "live --type") echo "4 5 6 7" ;;
     "device clock --set") echo "now" ;;
     "ergo run --rider") echo "steady sprint tired" ;;
+    "demo results --sort") echo "steady max average" ;;
     *) return 1 ;;
     esac
 }
@@ -48,7 +51,7 @@ _klt() {
         word=${COMP_WORDS[i]}
         case "$command" in
         "") [[ " $(_klt_words "") " == *" $word "* && $word != -* ]] && command=$word ;;
-        db | device | ergo) [[ " $(_klt_words "$command") " == *" $word "* && $word != -* ]] && command="$command $word" ;;
+        db | device | ergo | demo) [[ " $(_klt_words "$command") " == *" $word "* && $word != -* ]] && command="$command $word" ;;
         esac
     done
     local values
@@ -58,9 +61,9 @@ _klt() {
     fi
     case "$previous" in
     --port) mapfile -t COMPREPLY < <(compgen -f -- "${current:-/dev/tty}"); return ;;
-    -o | --output | --initials | --from | --to | --rows | --marker | --width | --height | --password | --seconds) return ;;
+    -o | --output | --initials | --from | --to | --rows | --marker | --width | --height | --password | --seconds | --category) return ;;
     esac
-    if [[ $current == -* || $command == "" || $command == db || $command == device || $command == ergo ]]; then
+    if [[ $current == -* || $command == "" || $command == db || $command == device || $command == ergo || $command == demo ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$(_klt_words "$command")" -- "$current")
     else
         mapfile -t COMPREPLY < <(compgen -f -- "$current")

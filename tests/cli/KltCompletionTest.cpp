@@ -73,8 +73,8 @@ TEST_F(KltCompletion, OffersEveryCommandAndItsOptions) {
     const TWords commands = HelpWords("", "Subcommands");
     ASSERT_GE(commands.size(), 9u);
     ExpectOffered(commands, Complete("''"), "klt");
-    EXPECT_EQ(Complete("d"), (TWords{"db", "device"}));
-    for (const std::string parent : {"db", "device", "ergo"}) {
+    EXPECT_EQ(Complete("d"), (TWords{"db", "demo", "device"}));
+    for (const std::string parent : {"db", "device", "ergo", "demo"}) {
         const TWords nested = HelpWords(parent, "Subcommands");
         ASSERT_GE(nested.size(), 1u) << parent;
         ExpectOffered(nested, Complete(parent + " ''"), parent);
@@ -84,7 +84,7 @@ TEST_F(KltCompletion, OffersEveryCommandAndItsOptions) {
         }
     }
     for (const std::string& command : commands) {
-        if (command != "db" && command != "device" && command != "ergo") {
+        if (command != "db" && command != "device" && command != "ergo" && command != "demo") {
             ExpectOffered(HelpWords(command, "Options"), Complete(command + " x -"), command);
         }
     }
@@ -94,6 +94,7 @@ TEST_F(KltCompletion, OffersTheValuesOfOptionsAndFilesElsewhere) {
     EXPECT_EQ(Complete("plot a.klt --view ''"), (TWords{"single", "trend", "multi"}));
     EXPECT_EQ(Complete("device download --type ''"), (TWords{"4", "5", "6", "7"}));
     EXPECT_EQ(Complete("convert a.klt b.klt --format klt"), (TWords{"klt6", "klt7"}));
+    EXPECT_EQ(Complete("demo results a.rst --sort ''"), (TWords{"steady", "max", "average"}));
     test::WriteFileBytes(dir_.File("ride.klt"), "");
     EXPECT_EQ(Complete("info --json ri"), TWords{"ride.klt"});
     EXPECT_EQ(Complete("db add r"), TWords{"ride.klt"});

@@ -97,6 +97,7 @@ TEST(TerminalText, ControlCharactersBecomeEscapes) {
     EXPECT_EQ(Printable("\x1b[2J\r\n\x7f"), "\\x1b[2J\\x0d\\x0a\\x7f");
     EXPECT_EQ(Printable("\xc2\x9b" "31m \xc2\xa0"), "\\u009b31m \xc2\xa0"); // C1 CSI; no-break space stays
     EXPECT_EQ(Printable("cut \xc2"), "cut \xc2");
+    EXPECT_EQ(PrintableLines("File:a damaged\r\nline 2\n\r\x1b"), "File:a damaged\nline 2\n\\x0d\\x1b");
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "core/TrainingIndexFormat.h"
 #include "core/Texts.h"
 #include "device/VeltrakImage.h"
+#include "online/DemoResultFile.h"
 #include "online/KLTErgoFile.h"
 #include "online/OnlineOptions.h"
 
@@ -41,6 +42,33 @@ static void WriteOnlineOptionSeeds(const std::string& dir) {
     categorie.Watt = 250;
     options.OnlineDemoModeOptionSet.Categories.PutItem(0, categorie);
     klt::test::WriteFileBytes(dir + "/customised.cfg", options.WriteText());
+}
+
+// Results with names that fill their columns, with accents, and values that fill theirs; the same
+// with Windows line ends.
+static void WriteDemoResultSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    klt::TKLTDemoResult full;
+    full.SetLastName("Wolfeschlegelsteinha");
+    full.SetFirstName("Marie-Th\xC3\xA9r\xC3\xA8se von Ho");
+    full.AveragePower = 99999;
+    full.CategorieWatt = -9999;
+    full.Failure = 2147483647;
+    full.MaxPower = 65535;
+    full.Spare = -999999999;
+    klt::TKLTDemoResult plain;
+    plain.SetLastName("Li");
+    plain.AveragePower = 201;
+    plain.CategorieWatt = 1600;
+    plain.Failure = 340;
+    plain.MaxPower = 260;
+    const std::string text = klt::WriteDemoResultText({full, plain, plain});
+    klt::test::WriteFileBytes(dir + "/results.rst", text);
+    std::string windows;
+    for (char c : text) {
+        windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    klt::test::WriteFileBytes(dir + "/windows.rst", windows);
 }
 
 // A program of two steps with every check mark somewhere, and one cut short.
@@ -249,6 +277,7 @@ int main(int argc, char** argv) {
     WriteTrainingIndexSeed(std::string(argv[1]) + "/fuzz-training-index");
     WriteOnlineOptionSeeds(std::string(argv[1]) + "/fuzz-online-options");
     WriteErgoSeeds(std::string(argv[1]) + "/fuzz-ergo-file");
+    WriteDemoResultSeeds(std::string(argv[1]) + "/fuzz-demo-results");
     const std::string rawDir = std::string(argv[1]) + "/fuzz-raw-import";
     std::filesystem::create_directories(rawDir);
     klt::test::WriteFileBytes(rawDir + "/skipped-record",

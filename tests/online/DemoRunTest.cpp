@@ -1,0 +1,71 @@
+// What a demo run gives its category, and the competition window's count-down and markers.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "online/CompetitionRace.h"
+#include "online/DemoRun.h"
+
+namespace klt {
+namespace {
+
+// Sample 0 at 0 W, then the powers.
+void Ride(TKLTOnlineDatas& samples, std::initializer_list<int> powers) {
+    for (int watts : powers) {
+        TKLTOnlineData sample;
+        sample.SetValue(dcPower, watts);
+        samples.Append(sample);
+    }
+}
+
+TEST(DemoRun, AverageFailureAndMaximumOverEverySample) {
+    TKLTDemoCategorie categorie;
+    categorie.Watt = 8 * 200 + 7; // the target is 200 W
+    TKLTOnlineDatas samples;
+    Ride(samples, {190, 200, 210, 220, 200, 200, 200, 200, 200});
+    EXPECT_FALSE(DemoRunResult(samples, 0, &categorie, "Ann", "Li")) << "ten samples give no result";
+    Ride(samples, {203});
+    const std::optional<TKLTDemoResult> result = DemoRunResult(samples, 0, &categorie, " Ann ", "Li");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->AveragePower, 184); // 2023 / 11 = 183.9
+    EXPECT_EQ(result->MaxPower, 220);
+    EXPECT_EQ(result->Failure, 200 + 10 + 0 + 10 + 20 + 3); // sample 0 stood still
+    EXPECT_EQ(result->CategorieWatt, 1607);
+    EXPECT_EQ(result->FirstName(), "Ann");
+    EXPECT_EQ(result->LastName(), "Li");
+    Ride(samples, {205}); // 2228 / 12 = 185.7
+    EXPECT_EQ(DemoRunResult(samples, 1, &categorie, "", "")->AveragePower, 186);
+    EXPECT_FALSE(DemoRunResult(samples, kDemoModeRace, &categorie, "Ann", "Li"));
+}
+
+TEST(DemoRun, WithoutACategoryOrFarOffTheFailureIsTheLargestValue) {
+    TKLTOnlineDatas samples;
+    Ride(samples, {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100});
+    const std::optional<TKLTDemoResult> lost = DemoRunResult(samples, 0, nullptr, "Ann", "Li");
+    ASSERT_TRUE(lost);
+    EXPECT_EQ(lost->Failure, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(lost->AveragePower, 92); // 1100 / 12 = 91.7
+
+    TKLTDemoCategorie categorie; // 0 W: every sample is far off
+    TKLTOnlineDatas hours;
+    for (int i = 0; i < 40000; ++i) {
+        Ride(hours, {65535});
+    }
+    EXPECT_EQ(DemoRunResult(hours, 0, &categorie, "", "")->Failure, std::numeric_limits<int32_t>::max());
+}
+
+TEST(Competition, TheCountDownWritesTwoDigitSecondsAndTheMarkerCoversTwentyKilometres) {
+    EXPECT_EQ(CompetitionCountDown(kCompetitionSeconds), "1:00");
+    EXPECT_EQ(CompetitionCountDown(59), "0:59");
+    EXPECT_EQ(CompetitionCountDown(9), "0:09");
+    EXPECT_EQ(CompetitionCountDown(0), "0:00");
+    EXPECT_EQ(CompetitionCountDown(-3), "0:00");
+    EXPECT_EQ(CompetitionMarkerPosition(800, 0.0), 0);
+    EXPECT_EQ(CompetitionMarkerPosition(800, 500.0), 20);
+    EXPECT_EQ(CompetitionMarkerPosition(800, 10000.0), 400);
+    EXPECT_EQ(CompetitionMarkerPosition(800, 25000.0), 800);
+    EXPECT_EQ(CompetitionMarkerPosition(800, -5.0), 0);
+}
+
+} // namespace
+} // namespace klt
