@@ -12,7 +12,7 @@ constexpr uint8_t kIntervalDenominator = 2;
 
 } // namespace
 
-TTrainingData LiveTraining(const TKLTOnlineDatas& samples, const TLiveTrainingInfo& info) {
+TTrainingData LiveTraining(const TKLTOnlineDatas& samples, const TLiveTrainingInfo& info, const std::vector<int64_t>& /*markerTimesMs*/) {
     TTrainingData training;
     TKLTHeader& header = training.EditHeader();
     header.date = info.date;

@@ -4,6 +4,7 @@
 // where "Set Marker" was pressed to the next one (or the end).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/KLTDate.h"
 #include "core/TrainingDataUnit.h"
@@ -20,7 +21,8 @@ struct TLiveTrainingInfo {
 };
 
 // The training of samples 0..LastIndex(); none for a run without samples.
-TTrainingData LiveTraining(const TKLTOnlineDatas& samples, const TLiveTrainingInfo& info);
+TTrainingData LiveTraining(const TKLTOnlineDatas& samples, const TLiveTrainingInfo& info,
+                           const std::vector<int64_t>& markerTimesMs = {});
 
 // The date and start time of a run started at `start`.
 TLiveTrainingInfo StartedAt(const TDateTimeMark& start);
