@@ -51,6 +51,13 @@ TOnlineRunController::~TOnlineRunController() {
     }
 }
 
+void TOnlineRunController::SetBrake(TBreakControl* brake) {
+    brake_ = brake;
+    if (brake_ != nullptr) {
+        brake_->SetErgometerMode(mode_);
+    }
+}
+
 void TOnlineRunController::SetMode(TErgometerMode mode) {
     try {
         if (mode == emPredefinedFile && Program().Count() == 0) {
@@ -61,8 +68,8 @@ void TOnlineRunController::SetMode(TErgometerMode mode) {
         if (mode == emOpenEndTest) {
             targetPower_ = kOpenEndStartLevel;
         }
-        if (parts_.brake != nullptr) {
-            parts_.brake->SetErgometerMode(mode);
+        if (brake_ != nullptr) {
+            brake_->SetErgometerMode(mode);
         }
     } catch (const std::exception& error) {
         mode_ = emError;
@@ -130,11 +137,11 @@ void TOnlineRunController::Start() {
     if (mode_ == emPredefinedFile) {
         ApplyStep();
     }
-    if (parts_.brake != nullptr) {
-        parts_.brake->SetActive(true);
-        parts_.brake->SetBrakeEnabled(true);
+    if (brake_ != nullptr) {
+        brake_->SetActive(true);
+        brake_->SetBrakeEnabled(true);
         ApplyTargetsToBrake();
-        parts_.brake->ResetRegulation();
+        brake_->ResetRegulation();
     }
     recording_ = true;
     SetState(TRunState::Running);
@@ -190,8 +197,8 @@ void TOnlineRunController::TimeCheck() {
         EndTest();
         return;
     }
-    if (mode_ == emCalibrationMode && parts_.brake != nullptr && parts_.brake->CalibrationDone()) {
-        parts_.brake->ClearCalibrationDone();
+    if (mode_ == emCalibrationMode && brake_ != nullptr && brake_->CalibrationDone()) {
+        brake_->ClearCalibrationDone();
         AdvanceCalibration();
         if (state_ != TRunState::Running) {
             return;
@@ -210,8 +217,8 @@ void TOnlineRunController::AdvanceCalibration() {
         return;
     }
     targetPower_ = targetPower_ < kCalibrationFirst ? kCalibrationFirst : targetPower_ + 1;
-    if (parts_.brake != nullptr) {
-        parts_.brake->SetTargetPower(targetPower_);
+    if (brake_ != nullptr) {
+        brake_->SetTargetPower(targetPower_);
     }
 }
 
@@ -400,8 +407,8 @@ void TOnlineRunController::OfferLeftBehindRide() {
 }
 
 void TOnlineRunController::ReleaseBrake() {
-    if (parts_.brake != nullptr && parts_.brake->Active()) {
-        parts_.brake->SetActive(false); // sends the released offset
+    if (brake_ != nullptr && brake_->Active()) {
+        brake_->SetActive(false); // sends the released offset
     }
 }
 
@@ -418,8 +425,8 @@ void TOnlineRunController::SetMarker() {
 }
 
 void TOnlineRunController::ToggleBrake() {
-    if (parts_.brake != nullptr) {
-        parts_.brake->SetBrakeEnabled(!parts_.brake->BrakeEnabled());
+    if (brake_ != nullptr) {
+        brake_->SetBrakeEnabled(!brake_->BrakeEnabled());
     }
 }
 
@@ -453,10 +460,10 @@ void TOnlineRunController::Key(char key) {
 }
 
 void TOnlineRunController::ApplyTargetsToBrake() {
-    if (parts_.brake == nullptr) {
+    if (brake_ == nullptr) {
         return;
     }
-    ApplyTargets(*parts_.brake, {controlBy_ == TBrakeControlBy::Cadence     ? TErgoControl::Cadence
+    ApplyTargets(*brake_, {controlBy_ == TBrakeControlBy::Cadence     ? TErgoControl::Cadence
                                  : controlBy_ == TBrakeControlBy::HeartRate ? TErgoControl::Heartrate
                                                                             : TErgoControl::Power,
                                  targetPower_, targetHeartRate_, targetCadence_});

@@ -68,7 +68,6 @@ public:
 
 struct TRunParts {
     TOnlineOptions& options;
-    TBreakControl* brake = nullptr; // none: the head unit has no brake
     IReadControl& reader;
     IRunOwner& owner;
     IPrompt& prompt;
@@ -109,6 +108,11 @@ public:
     ~TOnlineRunController();
     TOnlineRunController(const TOnlineRunController&) = delete;
     TOnlineRunController& operator=(const TOnlineRunController&) = delete;
+
+    // The regulator of a head unit with a brake, made on RegulatedSamples(); none without a brake.
+    // It must outlive the controller, which releases it last.
+    void SetBrake(TBreakControl* brake);
+    TKLTOnlineDatas& RegulatedSamples() { return samples_[0]; }
 
     // Changes the test kind; a failure puts the run into the error mode with its text.
     void SetMode(TErgometerMode mode);
@@ -177,6 +181,7 @@ private:
     int64_t StepTimeMs(int step) const;
 
     TRunParts parts_;
+    TBreakControl* brake_ = nullptr;
     const TOnlineCommonOptionSet& common_;
     TErgometerMode mode_ = emPredefinedFile;
     std::string modeError_;

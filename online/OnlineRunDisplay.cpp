@@ -60,10 +60,10 @@ TRunDisplay TOnlineRunController::Display() const {
     } else if (mode_ == emDemoMode && parts_.options.OnlineDemoModeOptionSet.DemoMode == 3) {
         display.secondTitle = "Time difference";
     }
-    if (parts_.brake == nullptr) {
+    if (brake_ == nullptr) {
         display.brake = "No Brake";
     } else {
-        display.brake = parts_.brake->BrakeEnabled() ? "Brake is on" : "Brake is off";
+        display.brake = brake_->BrakeEnabled() ? "Brake is on" : "Brake is off";
     }
     display.controlBy = Printed("Control by %s", ControlName(controlBy_));
     if (mode_ == emManual) {
