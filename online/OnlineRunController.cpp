@@ -1,5 +1,6 @@
 #include "online/OnlineRunController.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <variant>
@@ -31,7 +32,8 @@ int64_t TSystemRunClock::SteadyMs() const {
 }
 
 TOnlineRunController::TOnlineRunController(TRunParts parts, TErgometerMode mode)
-    : parts_(std::move(parts)), common_(parts_.options.OnlineCommonOptionSet),
+    : parts_(std::move(parts)), brake_(parts_.brake), common_(parts_.options.OnlineCommonOptionSet),
+      samples_(parts_.samples),
       chart_(parts_.options.OnlineMainChartOptionSet.TimeScaleMode, parts_.options.OnlineMainChartOptionSet.Time()) {
     if (!parts_.databaseDir.empty()) {
         recovery_.emplace(parts_.databaseDir);
@@ -48,13 +50,6 @@ TOnlineRunController::~TOnlineRunController() {
         ReleaseBrake();
     } catch (const std::exception&) {
         // the head unit is gone: nothing is left to brake with
-    }
-}
-
-void TOnlineRunController::SetBrake(TBreakControl* brake) {
-    brake_ = brake;
-    if (brake_ != nullptr) {
-        brake_->SetErgometerMode(mode_);
     }
 }
 
@@ -190,7 +185,7 @@ void TOnlineRunController::TimeCheck() {
         }
         const int64_t stepMs = StepTimeMs(step_);
         if (stepMs < 0 || elapsedMs_ - stepStartMs_ >= stepMs) {
-            NextStep();
+            MoveStep(+1);
         }
     }
     if (mode_ == emDemoMode && elapsedMs_ >= demoEndMs_) {
@@ -504,11 +499,12 @@ void TOnlineRunController::ApplyStep() {
     ApplyTargetsToBrake();
 }
 
-void TOnlineRunController::NextStep() {
-    if (step_ + 1 >= Program().Count()) {
-        return;
+void TOnlineRunController::MoveStep(int direction) {
+    const int step = std::clamp(step_ + direction, 0, std::max(0, Program().Count() - 1));
+    if (direction > 0 && step == step_) {
+        return; // no later step
     }
-    ++step_;
+    step_ = step;
     SetStepTime();
     if (countDown_ == 0) {
         AddMarkerTime();
@@ -516,44 +512,20 @@ void TOnlineRunController::NextStep() {
     }
 }
 
-void TOnlineRunController::PrevStep() {
-    step_ = std::max(0, step_ - 1);
-    SetStepTime();
-    if (countDown_ == 0) {
-        AddMarkerTime();
-        ApplyStep();
-    }
-}
-
-void TOnlineRunController::NextStepButton() {
-    if (mode_ != emPredefinedFile || step_ + 1 >= Program().Count()) {
+void TOnlineRunController::StepButton(int direction) {
+    if (mode_ != emPredefinedFile || (direction > 0 && step_ + 1 >= Program().Count())) {
         return; // the last step runs to its end
     }
-    if (common_.NextPrevButtonMode == 0) {
-        countDown_ = kNextPrevTicks;
-        NextStep();
-        return;
-    }
-    countDown_ = 1;
+    const bool toMarked = common_.NextPrevButtonMode == 1;
+    countDown_ = toMarked ? 1 : kNextPrevTicks;
     do {
-        NextStep();
-    } while (!Marked(step_) && step_ + 1 < Program().Count());
+        MoveStep(direction);
+    } while (toMarked && !Marked(step_) && step_ > 0 && step_ + 1 < Program().Count());
 }
 
-void TOnlineRunController::PrevStepButton() {
-    if (mode_ != emPredefinedFile) {
-        return;
-    }
-    if (common_.NextPrevButtonMode == 0) {
-        countDown_ = kNextPrevTicks;
-        PrevStep();
-        return;
-    }
-    countDown_ = 1;
-    do {
-        PrevStep();
-    } while (!Marked(step_) && step_ > 0);
-}
+void TOnlineRunController::NextStepButton() { StepButton(+1); }
+
+void TOnlineRunController::PrevStepButton() { StepButton(-1); }
 
 TSampleRange TOnlineRunController::ChartRange() { return chart_.Follow(samples_[0].LastIndex()); }
 

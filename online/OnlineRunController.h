@@ -66,8 +66,14 @@ public:
     virtual void ShowDemoResult() = 0;
 };
 
+// Riders 1 and 2; the regulator reads rider 1's.
+using TRiderSamples = std::array<TKLTOnlineDatas, 2>;
+
+// What the run works with, all of it outliving the run.
 struct TRunParts {
     TOnlineOptions& options;
+    TRiderSamples& samples;
+    TBreakControl* brake = nullptr; // on rider 1's samples; none when the head unit has no brake
     IReadControl& reader;
     IRunOwner& owner;
     IPrompt& prompt;
@@ -108,11 +114,6 @@ public:
     ~TOnlineRunController();
     TOnlineRunController(const TOnlineRunController&) = delete;
     TOnlineRunController& operator=(const TOnlineRunController&) = delete;
-
-    // The regulator of a head unit with a brake, made on RegulatedSamples(); none without a brake.
-    // It must outlive the controller, which releases it last.
-    void SetBrake(TBreakControl* brake);
-    TKLTOnlineDatas& RegulatedSamples() { return samples_[0]; }
 
     // Changes the test kind; a failure puts the run into the error mode with its text.
     void SetMode(TErgometerMode mode);
@@ -173,20 +174,21 @@ private:
     const TKLTErgoFile& Program() const;
     TErgoProgramPlayer Player() const { return TErgoProgramPlayer(Program()); }
     void SetStepTime();
-    void NextStep();
-    void PrevStep();
+    // One step on (+1) or back (-1); the targets follow unless a count-down runs.
+    void MoveStep(int direction);
+    void StepButton(int direction);
     void ApplyStep();
     void ApplyTargetsToBrake();
     bool Marked(int step) const;
     int64_t StepTimeMs(int step) const;
 
     TRunParts parts_;
-    TBreakControl* brake_ = nullptr;
+    TBreakControl* const brake_;
     const TOnlineCommonOptionSet& common_;
     TErgometerMode mode_ = emPredefinedFile;
     std::string modeError_;
     TRunState state_ = TRunState::Stopped;
-    std::array<TKLTOnlineDatas, 2> samples_;
+    TRiderSamples& samples_;
     std::array<std::optional<TLiveValueSet>, 2> lastValues_;
     std::vector<int64_t> markerTimes_;
     std::optional<TLiveRecovery> recovery_;

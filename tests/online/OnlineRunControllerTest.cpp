@@ -289,6 +289,7 @@ TEST(OnlineRunController, TheEndStoresTheRideWhenSavingIsOnAndKeepsItWhenThatFai
     stored.ReadTraining(rig.owner.stored[0]);
     EXPECT_EQ(stored.SampleCount(), 27); // with the final sample
     EXPECT_TRUE(rig.Shown("File saved"));
+    EXPECT_EQ(rig.prompt.AnswersLeft(), 0u); // the short ride was offered, not overwritten
     EXPECT_FALSE(std::filesystem::exists(TLiveRecovery(rig.databaseDir).Path()));
 
     TRunRig failing;

@@ -72,7 +72,8 @@ struct TRunRig {
     TFakeBrakeHeadUnit device;
     TDeviceAccess access;
     TRecordedBrakeEvents events;
-    // The regulator outlives the run, which releases it.
+    // The samples and the regulator outlive the run, which releases the brake.
+    TRiderSamples samples;
     std::unique_ptr<TBreakControl> brake;
     std::unique_ptr<TOnlineRunController> run;
 
@@ -89,11 +90,10 @@ struct TRunRig {
 
     TOnlineRunController& Create(TErgometerMode mode) {
         Destroy();
-        run = std::make_unique<TOnlineRunController>(TRunParts{options, reader, owner, prompt, clock, databaseDir},
-                                                     mode);
-        brake = std::make_unique<TBreakControl>(device, device.Status(), run->RegulatedSamples(),
-                                                options.OnlineCommonOptionSet, "", access, events);
-        run->SetBrake(brake.get());
+        brake = std::make_unique<TBreakControl>(device, device.Status(), samples[0], options.OnlineCommonOptionSet, "",
+                                                access, events);
+        run = std::make_unique<TOnlineRunController>(
+            TRunParts{options, samples, brake.get(), reader, owner, prompt, clock, databaseDir}, mode);
         return *run;
     }
 
@@ -104,8 +104,8 @@ struct TRunRig {
 
     // Half a second of the window's clock ticks, then the head unit's values; the regulator's step
     // follows as the read thread would run it.
-    void Ride(int samples, const TLiveValueSet& values = Values(150)) {
-        for (int i = 0; i < samples; ++i) {
+    void Ride(int count, const TLiveValueSet& values = Values(150)) {
+        for (int i = 0; i < count; ++i) {
             for (int tick = 0; tick < 10; ++tick) {
                 clock.ms += TOnlineRunController::kSampleMs / 10;
                 run->Tick();
