@@ -44,12 +44,16 @@ TOnlineRunController::TOnlineRunController(TRunParts parts, TErgometerMode mode)
 
 TOnlineRunController::~TOnlineRunController() {
     try {
-        if (recording_) {
-            KeepRide(true);
-        }
         ReleaseBrake();
     } catch (const std::exception&) {
         // the head unit is gone: nothing is left to brake with
+    }
+    try {
+        if (recording_) {
+            KeepRide(true);
+        }
+    } catch (const std::exception&) {
+        // a ride that cannot be written now is lost with the program in any case
     }
 }
 
@@ -417,6 +421,17 @@ void TOnlineRunController::SetMarker() {
     if (state_ == TRunState::Running || state_ == TRunState::Paused) {
         samples_[0].SetMarker(samples_[0].LastIndex(), true);
     }
+}
+
+void TOnlineRunController::StopErgo() {
+    if (brake_ != nullptr && brake_->Active() && common_.Breakfreewheel != 0) {
+        brake_->RequestStop();
+    }
+}
+
+void TOnlineRunController::SetControlBy(TBrakeControlBy control) {
+    controlBy_ = control;
+    ApplyTargetsToBrake();
 }
 
 void TOnlineRunController::ToggleBrake() {

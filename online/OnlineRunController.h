@@ -142,6 +142,10 @@ public:
     void SetMarker();
     // "Brake is on"/"Brake is off".
     void ToggleBrake();
+    // "Control by %s".
+    void SetControlBy(TBrakeControlBy control);
+    // "Stop Ergo": the flywheel is braked to a stop, when the options allow it.
+    void StopErgo();
 
     // Stores the ride; shows the outcome. The stored path, or nothing (the samples stay to retry).
     std::optional<std::string> Save(const TSaveDetails& details);
