@@ -6,27 +6,11 @@
 #include "online/ErgoRun.h"
 #include "online/OnlineRunController.h"
 #include "online/ReadThreadSwitch.h"
-#include "tests/support/RawTraining.h"
-#include "tests/support/ScriptedPrompt.h"
+#include "tests/online/RunRig.h"
 #include "tests/thread/ErgometerRig.h"
 
 namespace klt {
 namespace {
-
-// Half a second of the ride for every value set, whatever the real time.
-class TRideClock : public IRunClock {
-public:
-    int64_t ms = 0;
-    int64_t SteadyMs() const override { return ms; }
-    TDateTimeMark Now() const override { return {53000, static_cast<int32_t>(3'600'000 + ms / 10)}; }
-};
-
-class TNoOwner : public IRunOwner {
-public:
-    std::optional<TSaveDetails> AskSaveDetails(const TSaveDetails&) override { return std::nullopt; }
-    void TrainingStored(const std::string&) override {}
-    void ShowDemoResult() override {}
-};
 
 TEST(OnlineRunThreadTest, TheSimulatedRiderStartsTheProgramWhichIsPlayedToItsEndWithTheBrakeReleased) {
     TErgometerRig rig;
@@ -35,8 +19,8 @@ TEST(OnlineRunThreadTest, TheSimulatedRiderStartsTheProgramWhichIsPlayedToItsEnd
     TKLTErgoFile& program = options.OnlineErgometerOptions.PredefinedFileOptionSet.EditProgram();
     program.PutSection(0, PowerStep(10, 120));
     program.PutSection(1, PowerStep(10, 180));
-    TRideClock clock;
-    TNoOwner owner;
+    TFakeRunClock clock; // half a second of the ride for every value set, whatever the real time
+    TFakeRunOwner owner;
     test::TScriptedPrompt prompt;
     TLiveEventQueue queue;
     TDeviceAccess access;
