@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <variant>
 
 #include "core/Exceptions.h"
-#include "core/TrainingStore.h"
 #include "online/LiveRunParts.h"
 #include "online/LiveTraining.h"
 
@@ -16,7 +14,6 @@ namespace {
 constexpr double kMsPerDay = 86'400'000.0;
 constexpr int kHundredthsToMs = 10;
 constexpr int kAbortAfterSamples = 10;
-constexpr int kNextPrevTicks = 3;      // the clock ticks before a moved step takes over
 constexpr int kCalibrationFirst = 997; // then 998 and 999, the last
 constexpr int kCalibrationLast = 999;
 constexpr int kCalibrationMaxCadence = 3519; // 1/32 rpm: just below 110 rpm
@@ -346,65 +343,6 @@ void TOnlineRunController::EndTest() {
     }
 }
 
-std::optional<std::string> TOnlineRunController::Save(const TSaveDetails& details) {
-    TLiveTrainingInfo info;
-    info.initials = details.initials;
-    info.date = details.date;
-    info.startTime = details.startTime;
-    info.comment = details.comment;
-    try {
-        const std::string path =
-            StoreNewTraining(LiveTraining(samples_[0], info, markerTimes_), parts_.databaseDir);
-        recording_ = false;
-        if (recovery_) {
-            recovery_->Discard();
-        }
-        parts_.prompt.ShowMessage("Success", "File saved");
-        parts_.owner.TrainingStored(path);
-        return path;
-    } catch (const std::exception&) {
-        parts_.prompt.ShowMessage(
-            "Warning", "File could not be saved\r\nIf the problem persist please download the data from Veltrak");
-        return std::nullopt;
-    }
-}
-
-void TOnlineRunController::KeepRide(bool now) {
-    if (!recovery_ || !recording_) {
-        return;
-    }
-    if (!now && elapsedMs_ - lastKeptMs_ < kRecoveryEveryMs) {
-        return;
-    }
-    lastKeptMs_ = elapsedMs_;
-    const std::optional<TKLTOnlineData> first = samples_[0].Sample(0);
-    TLiveTrainingInfo info = StartedAt(parts_.clock.Now());
-    if (first && first->WallTime > 0) {
-        const auto days = static_cast<int32_t>(first->WallTime);
-        info = StartedAt({days, static_cast<int32_t>((first->WallTime - days) * 8'640'000.0)});
-    }
-    recovery_->Keep(LiveTraining(samples_[0], info, markerTimes_), true);
-}
-
-void TOnlineRunController::OfferLeftBehindRide() {
-    if (!recovery_ || recording_ || !std::filesystem::exists(recovery_->Path())) {
-        return;
-    }
-    const TPromptAnswer answer = parts_.prompt.Ask(
-        "Attention", "A ride was not stored when its run ended.\r\nStore it as a training now?", TPromptButtons::YesNo);
-    if (answer != TPromptAnswer::Yes) {
-        recovery_->Discard();
-        return;
-    }
-    try {
-        if (const std::optional<std::string> path = StoreLeftBehindRide(parts_.databaseDir)) {
-            parts_.owner.TrainingStored(*path);
-        }
-    } catch (const std::exception& error) {
-        parts_.prompt.ShowMessage("Warning", error.what());
-    }
-}
-
 void TOnlineRunController::ReleaseBrake() {
     if (brake_ != nullptr && brake_->Active()) {
         brake_->SetActive(false); // sends the released offset
@@ -422,125 +360,6 @@ void TOnlineRunController::SetMarker() {
         samples_[0].SetMarker(samples_[0].LastIndex(), true);
     }
 }
-
-void TOnlineRunController::StopErgo() {
-    if (brake_ != nullptr && brake_->Active() && common_.Breakfreewheel != 0) {
-        brake_->RequestStop();
-    }
-}
-
-void TOnlineRunController::SetControlBy(TBrakeControlBy control) {
-    controlBy_ = control;
-    ApplyTargetsToBrake();
-}
-
-void TOnlineRunController::ToggleBrake() {
-    if (brake_ != nullptr) {
-        brake_->SetBrakeEnabled(!brake_->BrakeEnabled());
-    }
-}
-
-void TOnlineRunController::ChangeTarget(TTarget target, int delta) {
-    switch (target) {
-    case TTarget::Power:
-        targetPower_ = std::max(0, targetPower_ + delta);
-        if (mode_ == emPredefinedFile && step_ < Program().Count()) {
-            TKLTErgoSection section = *Program().Section(step_);
-            section.Power.Value = targetPower_ * 8;
-            parts_.options.OnlineErgometerOptions.PredefinedFileOptionSet.EditProgram().PutSection(step_, section);
-        }
-        break;
-    case TTarget::Cadence:
-        targetCadence_ = std::max(0, targetCadence_ + delta);
-        break;
-    case TTarget::HeartRate:
-        targetHeartRate_ = std::max(0, targetHeartRate_ + delta);
-        break;
-    }
-    ApplyTargetsToBrake();
-}
-
-void TOnlineRunController::Key(char key) {
-    const int step = mode_ == emOpenEndTest ? 1 : kPowerStep;
-    if (key == 'a') {
-        ChangeTarget(TTarget::Power, step);
-    } else if (key == 'y') {
-        ChangeTarget(TTarget::Power, -step);
-    }
-}
-
-void TOnlineRunController::ApplyTargetsToBrake() {
-    if (brake_ == nullptr) {
-        return;
-    }
-    ApplyTargets(*brake_, {controlBy_ == TBrakeControlBy::Cadence     ? TErgoControl::Cadence
-                                 : controlBy_ == TBrakeControlBy::HeartRate ? TErgoControl::Heartrate
-                                                                            : TErgoControl::Power,
-                                 targetPower_, targetHeartRate_, targetCadence_});
-}
-
-// The program's steps.
-
-const TKLTErgoFile& TOnlineRunController::Program() const {
-    return parts_.options.OnlineErgometerOptions.PredefinedFileOptionSet.Program();
-}
-
-int64_t TOnlineRunController::StepTimeMs(int step) const {
-    const TKLTErgoSection* section = Program().Section(step);
-    return section == nullptr ? 0 : int64_t{section->Time.Value} * kHundredthsToMs;
-}
-
-bool TOnlineRunController::Marked(int step) const {
-    const TKLTErgoSection* section = Program().Section(step);
-    return section != nullptr && section->Time.Checked;
-}
-
-void TOnlineRunController::SetStepTime() {
-    stepStartMs_ = elapsedMs_;
-    totalMs_ = stepStartMs_;
-    for (int i = step_; i < Program().Count(); ++i) {
-        totalMs_ += StepTimeMs(i);
-    }
-}
-
-void TOnlineRunController::ApplyStep() {
-    const TErgoTargets targets = Player().Targets(step_);
-    targetPower_ = targets.watts;
-    targetCadence_ = targets.cadence;
-    targetHeartRate_ = targets.heartRate;
-    controlBy_ = targets.control == TErgoControl::Cadence     ? TBrakeControlBy::Cadence
-                 : targets.control == TErgoControl::Heartrate ? TBrakeControlBy::HeartRate
-                                                              : TBrakeControlBy::Power;
-    ApplyTargetsToBrake();
-}
-
-void TOnlineRunController::MoveStep(int direction) {
-    const int step = std::clamp(step_ + direction, 0, std::max(0, Program().Count() - 1));
-    if (direction > 0 && step == step_) {
-        return; // no later step
-    }
-    step_ = step;
-    SetStepTime();
-    if (countDown_ == 0) {
-        AddMarkerTime();
-        ApplyStep();
-    }
-}
-
-void TOnlineRunController::StepButton(int direction) {
-    if (mode_ != emPredefinedFile || (direction > 0 && step_ + 1 >= Program().Count())) {
-        return; // the last step runs to its end
-    }
-    const bool toMarked = common_.NextPrevButtonMode == 1;
-    countDown_ = toMarked ? 1 : kNextPrevTicks;
-    do {
-        MoveStep(direction);
-    } while (toMarked && !Marked(step_) && step_ > 0 && step_ + 1 < Program().Count());
-}
-
-void TOnlineRunController::NextStepButton() { StepButton(+1); }
-
-void TOnlineRunController::PrevStepButton() { StepButton(-1); }
 
 TSampleRange TOnlineRunController::ChartRange() { return chart_.Follow(samples_[0].LastIndex()); }
 
