@@ -1,11 +1,11 @@
 #include "online/ErgoRun.h"
 
-#include <cmath>
 #include <variant>
 
 #include "core/Exceptions.h"
 #include "device/live/VeltrakReadThread.h"
 #include "online/BreakControl.h"
+#include "online/LiveRunParts.h"
 
 namespace klt {
 namespace {
@@ -13,34 +13,6 @@ namespace {
 constexpr int64_t kSampleMs = 500; // two samples a second, whatever the real cycle
 constexpr double kMsPerDay = 86'400'000.0;
 constexpr double kHundredthsPerDay = 8'640'000.0;
-
-int Unscaled(int32_t raw, double scale) { return static_cast<int>(std::lround(raw / scale)); }
-
-TKLTOnlineData SampleOf(const TLiveValueSet& values) {
-    TKLTOnlineData sample;
-    sample.SetValue(dcPower, Unscaled(values.power, 8));
-    sample.SetValue(dcCadence, Unscaled(values.cadence, 32));
-    sample.SetValue(dcHeartRate, Unscaled(values.heartRate, 64));
-    sample.SetValue(dcSpeed, values.speed);
-    sample.SetValue(dcTemperature, values.temperature);
-    return sample;
-}
-
-void ApplyTargets(TBreakControl& brake, const TErgoTargets& targets) {
-    switch (targets.control) {
-    case TErgoControl::Cadence:
-        brake.SetControlBy(TBrakeControlBy::Cadence);
-        brake.SetTargetCadence(targets.cadence);
-        break;
-    case TErgoControl::Heartrate:
-        brake.SetControlBy(TBrakeControlBy::HeartRate);
-        brake.SetTargetHeartRate(targets.heartRate);
-        break;
-    default:
-        brake.SetControlBy(TBrakeControlBy::Power);
-    }
-    brake.SetTargetPower(targets.watts);
-}
 
 // Whatever ends the run, the reader stops first and the brake is released last, so no step of
 // the regulator can engage it again afterwards.
@@ -165,7 +137,7 @@ void TErgoRun::Ride(const std::function<void(const TErgoRunProgress&)>& progress
             if (next < 0) {
                 return;
             }
-            TKLTOnlineData sample = SampleOf(*values);
+            TKLTOnlineData sample = LiveSampleOf(*values);
             sample.ElapsedTime = static_cast<double>(elapsed) / kMsPerDay;
             sample.WallTime = started_.days + (started_.time + static_cast<double>(elapsed) / 10) / kHundredthsPerDay;
             sample.SetPower = static_cast<int16_t>(player_.Targets(next).watts);

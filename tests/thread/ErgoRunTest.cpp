@@ -5,60 +5,21 @@
 
 #include <filesystem>
 
-#include "device/transport/SimFtdiLink.h"
-#include "device/transport/UsbLink.h"
-#include "device/usb/VeltrakVI.h"
 #include "online/ErgoRun.h"
 #include "online/LiveRecovery.h"
-#include "tests/device/FakeLine.h"
-#include "tests/integration/SimulatorRig.h"
+#include "tests/thread/ErgometerRig.h"
 #include "tests/support/RawTraining.h"
-#include "tools/sim/LiveErgometer.h"
 
 namespace klt {
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kSpeedup = 20;
-
-TKLTErgoSection PowerStep(int seconds, int watts) {
-    TKLTErgoSection step;
-    step.Time.Value = seconds * 100;
-    step.Power = {watts * 8, true};
-    return step;
+TErgoRunSettings Settings() {
+    TErgoRunSettings settings;
+    settings.cycle = kSimulatedCycle;
+    return settings;
 }
-
-// The simulator starts before the link to it is made.
-struct TStartedErgometer {
-    TStartedErgometer() : sim(Options()) { sim.Start(); }
-    static sim::TSimOptions Options() {
-        sim::TSimOptions options = test::SimOptions(7);
-        options.ergometer = true;
-        options.speedup = kSpeedup;
-        options.seed = 7;
-        return options;
-    }
-    sim::THeadUnitSimulator sim;
-};
-
-// The ergometer's head unit, connected.
-struct TErgometerRig : TStartedErgometer {
-    TErgometerRig() {
-        usb.SetErrorDisplay(false);
-        veltrak.SetPrompt(test::InstalledPrompt());
-        EXPECT_TRUE(veltrak.ConnectV7());
-    }
-    static TErgoRunSettings Settings() {
-        TErgoRunSettings settings;
-        settings.cycle = std::chrono::milliseconds(500 / kSpeedup);
-        return settings;
-    }
-    TSimFtdiLink link{sim.SocketPath()};
-    TUsbLink usb{link};
-    TVeltrak veltrak{std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {}),
-                     nullptr, &usb};
-};
 
 TEST(ErgoRunTest, AProgramIsPlayedToItsEndRecordedAndTheBrakeReleased) {
     TErgometerRig rig;
@@ -66,7 +27,7 @@ TEST(ErgoRunTest, AProgramIsPlayedToItsEndRecordedAndTheBrakeReleased) {
     program.PutSection(0, PowerStep(30, 120));
     program.PutSection(1, PowerStep(30, 180));
     test::TTempDir logs;
-    TErgoRunSettings settings = TErgometerRig::Settings();
+    TErgoRunSettings settings = Settings();
     settings.logDirectory = logs.Path();
     TErgoRun run(rig.veltrak, program, settings);
     std::vector<TErgoRunProgress> progress;
@@ -101,7 +62,7 @@ TEST(ErgoRunTest, ARideThatEndsEarlyIsKeptUntilItIsStoredAndTheBrakeReleased) {
     TKLTErgoFile program;
     program.PutSection(0, PowerStep(600, 200));
     test::TTempDir db;
-    TErgoRunSettings settings = TErgometerRig::Settings();
+    TErgoRunSettings settings = Settings();
     settings.recoveryDirectory = db.Path();
     settings.ride.initials = "JD";
     TErgoRun run(rig.veltrak, program, settings);
