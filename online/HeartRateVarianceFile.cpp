@@ -39,7 +39,8 @@ THRVarianceLine ParseLine(std::string_view line, size_t number) {
         Damaged(number, "too short");
     }
     const std::optional<int64_t> time = ParseTimeText(Trimmed(line.substr(0, kTimeWidth)));
-    if (!time || *time >= kHundredthsPerDay) {
+    // Times are written to the tenth; hundredths would be the interval's first digit.
+    if (!time || *time >= kHundredthsPerDay || *time % 10 != 0) {
         Damaged(number, "no time of day");
     }
     const std::string_view interval = Trimmed(line.substr(kTimeWidth));

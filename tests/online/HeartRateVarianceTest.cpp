@@ -98,7 +98,7 @@ TEST(HeartRateVarianceFile, DamagedLinesAreRefusedNamingTheLine) {
     EXPECT_TRUE(ParseHRVarianceText("").empty());
     for (const char* text : {"12:34:56.3", "12:34:56.3     \n", "24:00:00.0 6000\n", "12:60:00.0 6000\n",
                              "12:34:56.3 60x0\n", "12:34:56.3 99999999999\n", "12:34:56.3 6000\n\n",
-                             "ab:cd:ef.g 6000\n", "12:34:56.3 6000\n-1:00:00.0 6000\n", "12:34:56.3 +6000\n"}) {
+                             "ab:cd:ef.g 6000\n", "0:00:00.412000\n", "12:34:56.3 6000\n-1:00:00.0 6000\n", "12:34:56.3 +6000\n"}) {
         EXPECT_THROW(ParseHRVarianceText(text), EInOutError) << text;
     }
     try {
