@@ -84,15 +84,6 @@ TEST(HeartBeatsTest, TheHeadUnitKeepsTheNewestBeatsAndCountsTheDropped) {
     EXPECT_EQ(capped.intervals.front(), 400 - 64);
 }
 
-TSimOptions Generation7(bool ergometer) {
-    TSimOptions options;
-    options.generation = 7;
-    options.clock = 1700000000;
-    options.ergometer = ergometer;
-    options.speedup = 100;
-    return options;
-}
-
 TEST(HeartBeatsTest, TheRequestGivesCountLostAndIntervals) {
     THeadUnitSimulator bicycle(Generation7(false));
     bicycle.Start();
