@@ -2,27 +2,23 @@
 // summary fits them; a head unit without beats writes nothing and says so.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include <nlohmann/json.hpp>
 
 #include "online/HeartRateVarianceFile.h"
 #include "tests/cli/KltRun.h"
-#include "tests/support/RawTraining.h"
-#include "tests/support/SimProcess.h"
+#include "tests/cli/SimulatorFixture.h"
 
 namespace klt {
 namespace {
 
-class KltHrv : public ::testing::Test {
+class KltHrv : public test::TKltSimFixture {
 protected:
-    // klt-sim serving a generation 7 head unit with these options; the socket's path.
+    // A generation 7 head unit whose simulated time runs twenty times faster.
     std::string StartSimulator(std::vector<std::string> args) {
         args.insert(args.begin(), {"--generation", "7", "--speedup", "20"});
-        sim_ = std::make_unique<test::TSimProcess>(std::move(args));
-        const std::string line = sim_->FirstLine();
-        return line.rfind("USB ", 0) == 0 ? line.substr(4, line.size() - 5) : "";
+        return StartUsbSimulator(std::move(args));
     }
     test::TKltRun Hrv(const std::string& socket, const std::string& args) {
         return test::RunKlt(dir_,
@@ -30,15 +26,6 @@ protected:
                                 " KLT_DATABASE=" + dir_.File("db"),
                             "hrv " + args);
     }
-    void TearDown() override {
-        if (sim_) {
-            sim_->Signal(SIGTERM);
-            EXPECT_EQ(sim_->Exit(10), 0);
-        }
-    }
-
-    test::TTempDir dir_;
-    std::unique_ptr<test::TSimProcess> sim_;
 };
 
 TEST_F(KltHrv, RecordsTheRidersBeatsIntoTheFileWithTheirSummary) {
