@@ -110,6 +110,7 @@ void BuildCommandLine(CLI::App& klt, TCommandRun& selected) {
     AddImageCommand(klt, selected);
     AddDeviceCommand(klt, selected);
     AddLiveCommand(klt, selected);
+    AddHrvCommand(klt, selected);
     AddErgoCommand(klt, selected);
     AddDemoCommand(klt, selected);
     // "klt help" as before the tool had --help; not listed.

@@ -61,7 +61,8 @@ void PrintEvent(const TLiveEvent& event, double time, bool json) {
     }
     const char* what = std::holds_alternative<TLiveConnectionLost>(event) ? "connection lost"
                        : std::holds_alternative<TLiveStatusMessage>(event) ? "status message"
-                                                                             : "brake failure";
+                       : std::holds_alternative<TLiveBrakeFailure>(event)  ? "brake failure"
+                                                                           : "beat interval";
     if (json) {
         PrintJson({{"time", time}, {"event", what}});
     } else {

@@ -50,6 +50,8 @@ void AddDevicePortsCommand(CLI::App& device, TCommandRun& selected);
 void AddDeviceDownloadCommand(CLI::App& device, TCommandRun& selected);
 // live --type 4|5|6|7 [--port PATH] [--seconds N] [--telemetry] [--json]: live values as they come.
 void AddLiveCommand(CLI::App& klt, TCommandRun& selected);
+// klt hrv: beat-to-beat intervals recorded into the heart-rate-variability text file.
+void AddHrvCommand(CLI::App& klt, TCommandRun& selected);
 // ergo show | run: ergo programs; the group other ergo commands join.
 void AddErgoCommand(CLI::App& klt, TCommandRun& selected);
 // ergo show FILE [--json]: the steps of an ergo program, raw units in JSON.

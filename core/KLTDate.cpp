@@ -109,6 +109,13 @@ std::optional<int64_t> ParseTimeText(std::string_view text) {
     return ((hours * int64_t{60} + minutes) * 60 + seconds) * 100 + hundredths;
 }
 
+TDateTimeMark LaterBy(const TDateTimeMark& mark, int64_t hundredths) {
+    constexpr int64_t kDay = 8640000;
+    const int64_t total = int64_t{mark.time} + hundredths;
+    const int64_t days = total >= 0 ? total / kDay : (total - kDay + 1) / kDay;
+    return {static_cast<int32_t>(mark.days + days), static_cast<int32_t>(total - days * kDay)};
+}
+
 std::string FormatTimeOfDay(int64_t hundredths, bool withHundredths) {
     const int64_t value = std::llabs(hundredths);
     const int64_t seconds = value / 100;

@@ -36,6 +36,9 @@ struct TDateTimeMark {
     bool operator==(const TDateTimeMark&) const = default;
 };
 
+// `mark` moved on by `hundredths`, into the following days where the time passes midnight.
+TDateTimeMark LaterBy(const TDateTimeMark& mark, int64_t hundredths);
+
 // Local date and time to seconds since the epoch, and back.
 std::time_t ToUnixTime(const TDateTimeMark& mark);
 TDateTimeMark FromUnixTime(std::time_t seconds, int32_t hundredths = 0);

@@ -3,7 +3,7 @@
 
 _klt_words() {
     case "$1" in
-    "") echo "info samples convert export plot db import image device live ergo demo --help --version" ;;
+    "") echo "info samples convert export plot db import image device live hrv ergo demo --help --version" ;;
     db) echo "path add list --help" ;;
     device) echo "ports status clock download --help" ;;
     ergo) echo "show run --help" ;;
@@ -16,6 +16,7 @@ _klt_words() {
     import) echo "--initials --altitude-as-power --json --help" ;;
     image) echo "--save --json --help" ;;
     live) echo "--type --port --password --seconds --telemetry --json --help" ;;
+    hrv) echo "--type --port --password --json --seconds -o --output --help" ;;
     "db path") echo "--help" ;;
     "db add") echo "--json --help" ;;
     "db list") echo "--initials --from --to --json --help" ;;
@@ -36,6 +37,7 @@ _klt_values() {
     "export --format") echo "text text-ext" ;;
     "plot --view") echo "single trend multi" ;;
     "device "*" --type" | "live --type") echo "4 5 6 7" ;;
+    "hrv --type") echo "6 7" ;;
     "device clock --set") echo "now" ;;
     "ergo run --rider") echo "steady sprint tired" ;;
     "demo results --sort") echo "steady max average" ;;

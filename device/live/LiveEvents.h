@@ -25,6 +25,13 @@ struct TLiveValueSet {
     std::chrono::steady_clock::time_point stamp;
 };
 
+// One beat-to-beat interval from the heart-rate strap, in the order the heart beat.
+struct TLiveBeatInterval {
+    int32_t intervalTenthsMs = 0;
+    std::chrono::steady_clock::time_point stamp; // when the read that brought it arrived
+    int lostBefore = 0; // beats the head unit dropped just before this one (its store was full)
+};
+
 // No good read for too long, or too many failed reads in a row.
 struct TLiveConnectionLost {};
 
@@ -38,7 +45,8 @@ struct TLiveBrakeFailure {
     std::string message;
 };
 
-using TLiveEvent = std::variant<TLiveValueSet, TLiveConnectionLost, TLiveStatusMessage, TLiveBrakeFailure>;
+using TLiveEvent =
+    std::variant<TLiveValueSet, TLiveConnectionLost, TLiveStatusMessage, TLiveBrakeFailure, TLiveBeatInterval>;
 
 class ILiveSink {
 public:

@@ -1,9 +1,12 @@
 #include "device/live/VeltrakReadThread.h"
 
 #include <string>
+#include <utility>
 
+#include "core/Exceptions.h"
 #include "device/VeltrakExceptions.h"
 #include "device/live/TelemetryReceiver.h"
+#include "device/usb/VeltrakVI.h"
 
 namespace klt {
 namespace {
@@ -59,6 +62,9 @@ TVeltrakReadThread::~TVeltrakReadThread() { Stop(); }
 void TVeltrakReadThread::Start() {
     if (Running()) {
         return;
+    }
+    if (settings_.mode == TReadMode::BeatIntervals && dynamic_cast<TVeltrakVI*>(&veltrak_) == nullptr) {
+        throw ERangeError("Beat-to-beat intervals come only from a Veltrak VI or 7");
     }
     logs_.Open(settings_.logDirectory);
     TakeProtocol();
@@ -131,10 +137,16 @@ bool TVeltrakReadThread::WaitUntil(TClock::time_point until) {
 
 void TVeltrakReadThread::Run() {
     try {
-        if (settings_.mode == TReadMode::Polling) {
+        switch (settings_.mode) {
+        case TReadMode::Polling:
             RunPolling();
-        } else {
+            break;
+        case TReadMode::Telemetry:
             RunTelemetry();
+            break;
+        case TReadMode::BeatIntervals:
+            RunBeatIntervals();
+            break;
         }
     } catch (const EVeltrakAbort&) {
         // stopped inside an exchange
@@ -155,7 +167,13 @@ void TVeltrakReadThread::RunPolling() {
         logs_.timing.Line(" SleepTime:" + std::to_string(MillisecondsBetween(previousRead, start)));
         previousRead = start;
         next = start + settings_.cycle;
-        if (!Poll(errors)) {
+        const bool read = Poll(errors, [this] {
+            veltrak_.ReadLiveValues();
+            // The head unit's status stays the protocol's, shared with the brake control under the
+            // lock; the thread hands on its own copy.
+            riders_[0].Assign(veltrak_.Status());
+        });
+        if (!read) {
             if (errors.Silent(NowMs())) {
                 sink_.Post(TLiveConnectionLost{});
             }
@@ -173,15 +191,42 @@ void TVeltrakReadThread::RunPolling() {
     }
 }
 
-bool TVeltrakReadThread::Poll(TPollErrorCount& errors) {
+void TVeltrakReadThread::RunBeatIntervals() {
+    auto& veltrak = dynamic_cast<TVeltrakVI&>(veltrak_);
+    TPollErrorCount errors(NowMs());
+    // The head unit collects beats whether anyone reads them or not: what the first read brings
+    // is of unknown age and is dropped.
+    bool first = true;
+    TClock::time_point next = TClock::now();
+    while (WaitUntil(next)) {
+        next = TClock::now() + settings_.cycle;
+        TBeatIntervals beats;
+        if (!Poll(errors, [&] { beats = veltrak.ReadBeatIntervals(); })) {
+            if (errors.Silent(NowMs())) {
+                sink_.Post(TLiveConnectionLost{});
+            }
+            continue;
+        }
+        if (std::exchange(first, false)) {
+            continue;
+        }
+        if (beats.lost > 0) {
+            logs_.timing.Line(" Beats lost:" + std::to_string(beats.lost));
+        }
+        const TClock::time_point now = TClock::now();
+        int lost = beats.lost;
+        for (const uint16_t interval : beats.intervals) {
+            sink_.Post(TLiveBeatInterval{interval, now, std::exchange(lost, 0)});
+        }
+    }
+}
+
+bool TVeltrakReadThread::Poll(TPollErrorCount& errors, const std::function<void()>& read) {
     TPollErrorCount::TVerdict verdict;
     try {
         const TDeviceAccess::TLock lock = access_.Acquire();
         const TAbortableExchange exchange(reading_);
-        veltrak_.ReadLiveValues();
-        // The head unit's status stays the protocol's, shared with the brake control under the
-        // lock; the thread hands on its own copy.
-        riders_[0].Assign(veltrak_.Status());
+        read();
         errors.Success(NowMs());
         return true;
     } catch (const EVeltrakAbort&) {

@@ -1,8 +1,9 @@
 #pragma once
 // The live read thread: reads one head unit on a thread of its own, either by polling its live
-// values every cycle (serial and USB head units) or by receiving the telemetry frames of riders 1
-// and 2 that a head unit in monitor mode sends by itself. Each value set goes to the sink as a copy;
-// the statuses it writes are its own. After each polled read it runs the brake step.
+// values every cycle (serial and USB head units), by receiving the telemetry frames of riders 1
+// and 2 that a head unit in monitor mode sends by itself, or by polling the beat-to-beat intervals
+// of a USB head unit every cycle. Each value set and each interval goes to the sink as a copy; the
+// statuses it writes are its own. After each polled read of live values it runs the brake step.
 //
 // While it runs, the thread owns the protocol object: nobody else may use it except under the
 // device lock (TDeviceAccess), which every polled read holds. Stopping is prompt at any moment: a
@@ -27,7 +28,7 @@
 
 namespace klt {
 
-enum class TReadMode { Polling, Telemetry };
+enum class TReadMode { Polling, Telemetry, BeatIntervals };
 
 struct TReadThreadSettings {
     TReadMode mode = TReadMode::Polling;
@@ -61,7 +62,8 @@ public:
     TVeltrakReadThread& operator=(const TVeltrakReadThread&) = delete;
 
     // Start, Stop, Suspend and Resume belong to the owner's thread (never the sink's calls).
-    // Starts reading; the logs start empty. Does nothing while running.
+    // Starts reading; the logs start empty. Does nothing while running. Beat intervals need a
+    // generation VI or 7 protocol object (ERangeError otherwise).
     void Start();
     // Ends the reading and waits for the thread; the protocol object's hooks are back as they were.
     void Stop();
@@ -80,8 +82,9 @@ private:
     void RunTelemetry();
     // The bytes waiting on the line, at most a buffer full.
     std::vector<uint8_t> PendingBytes();
-    // One read of the live values; false when it failed.
-    bool Poll(TPollErrorCount& errors);
+    void RunBeatIntervals();
+    // One read under the device lock with the error counting of polling; false when it failed.
+    bool Poll(TPollErrorCount& errors, const std::function<void()>& read);
     void RunBrakeStep();
     // Waits until `until`, or while suspended; false once stopping.
     bool WaitUntil(std::chrono::steady_clock::time_point until);

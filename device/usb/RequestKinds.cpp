@@ -10,7 +10,7 @@ namespace {
 
 using G = TSettingGroup;
 
-// Kinds 13 to 17, 19 and 25 to 28 do not exist; kind 10 asks what kind 7 asks.
+// Kinds 14 to 17, 19 and 25 to 28 do not exist; kind 10 asks what kind 7 asks.
 constexpr TRequestKindInfo kKinds[] = {
     {.request = {0, 1, 1}, .size = 2, .group = G::SoftwareVersion},
     {.request = {2, 2, 14}, .size = 7},
@@ -29,6 +29,9 @@ constexpr TRequestKindInfo kKinds[] = {
     {.request = {10, 2, 2}, .size = 2, .group = G::ZeroOffset},
     {.request = {11, 2, 10}, .size = 1, .group = G::HeartrateFilterMode, .fallback = {1}},
     {.request = {12, 2, 13}, .size = 10, .group = G::OdoValues},
+    // the beat-to-beat intervals since the previous read (docs/usb-beats.md): count, beats lost,
+    // the intervals
+    {.request = {13, 1, 7}, .size = 2},
     {.request = {18, 2, 7}, .size = 2, .group = G::HorseMode},
     {.request = {20, 2, 8}, .size = 3, .group = G::DisplayMode},
     {.request = {21, 2, 9}, .size = 6, .group = G::ProductionDate},

@@ -39,6 +39,7 @@ inline constexpr int Initials = 6;
 inline constexpr int ZeroOffset = 7;
 inline constexpr int StorageInterval = 8;
 inline constexpr int Odometer = 12;
+inline constexpr int BeatIntervals = 13;
 inline constexpr int SectionCount = 29;
 inline constexpr int StartRecording = 34;
 inline constexpr int LiveValues = 38;

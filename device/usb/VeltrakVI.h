@@ -10,6 +10,7 @@
 
 #include "device/DownloadResult.h"
 #include "device/VeltrakImage.h"
+#include "device/usb/BeatIntervals.h"
 #include "device/genv/VeltrakV.h"
 #include "device/usb/RequestPort.h"
 #include "device/usb/SectionDownload.h"
@@ -50,6 +51,10 @@ public:
     // also tells the brake type.
     void ReadBrakeCalibration() override;
     void WriteBrakeCalibration() override;
+    // The beat-to-beat intervals the head unit received since the previous read
+    // (docs/usb-beats.md). Generation VI and 7 only; the acknowledgement error when the head unit
+    // does not answer, the invalid-data error for a reply that does not add up.
+    TBeatIntervals ReadBeatIntervals();
     void StartRecording() override;
     // With `wait`, IsBusy is polled until the head unit is ready again.
     void StartRecording(bool wait);

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/cli/KltRun.h"
+#include "tests/cli/SimulatorFixture.h"
 #include "tests/support/RawTraining.h"
 #include "tests/support/SimProcess.h"
 
@@ -18,34 +19,12 @@ namespace {
 
 using TRun = test::TKltRun;
 
-class KltDeviceSimulator : public ::testing::Test {
+class KltDeviceSimulator : public test::TKltSimFixture {
 protected:
-    // Starts klt-sim with these arguments and returns the port it serves, empty when it did not start.
-    std::string StartSimulator(std::vector<std::string> args) { return Serving("PORT ", std::move(args)); }
-    // The same for a USB head unit: the socket of its USB chip.
-    std::string StartUsbSimulator(std::vector<std::string> args) { return Serving("USB ", std::move(args)); }
     TRun Klt(const std::string& args) {
         return test::RunKlt(dir_, "KLT_CONFIG=" + dir_.File("cfg/KLTWIN.CFG") + " KLT_DATABASE=" + Database(), args);
     }
     std::string Database() const { return dir_.File("db"); }
-    void TearDown() override {
-        if (sim_) {
-            sim_->Signal(SIGTERM);
-            EXPECT_EQ(sim_->Exit(10), 0);
-        }
-    }
-
-    test::TTempDir dir_;
-    std::unique_ptr<test::TSimProcess> sim_;
-
-private:
-    std::string Serving(const std::string& prefix, std::vector<std::string> args) {
-        sim_ = std::make_unique<test::TSimProcess>(std::move(args));
-        const std::string line = sim_->FirstLine();
-        return line.rfind(prefix, 0) == 0 && line.size() > prefix.size()
-                   ? line.substr(prefix.size(), line.size() - prefix.size() - 1)
-                   : std::string();
-    }
 };
 
 TEST_F(KltDeviceSimulator, StatusOfAGenerationVHeadUnitAsJson) {

@@ -100,7 +100,7 @@ TEST(VeltrakVIRequests, GoOutByTheKindTable) {
         EXPECT_EQ(port.Payload(), TBytes(20, 0x01));
     }
     EXPECT_EQ(rig.ftdi.RequestsOf(4, 5).size(), 1u); // kind 33
-    EXPECT_THROW(port.Request(13), ERangeError);
+    EXPECT_THROW(port.Request(14), ERangeError);
     EXPECT_EQ(rig.ftdi.requests.size(), 7u);
 }
 
@@ -454,6 +454,26 @@ TEST(VeltrakVIBrake, ValuesGoOutInThirtyTwoBitsAndComeBackWithTheBrakeType) {
     rig.ftdi.replies = {ReplyFrame({3, 1, 0, 0, 0x80, 0})}; // cut short: nothing taken
     EXPECT_THROW(rig.veltrak->ReadBrakeCalibration(), Exception);
     EXPECT_EQ(s.BremseOffset, INT32_MAX);
+}
+
+TEST(VeltrakVIBeats, IntervalsComeWithTheLostCountAndRepliesThatDoNotAddUpAreRefused) {
+    TVIRig rig;
+    rig.ftdi.replies = {ReplyFrame({1, 7, 2, 3, 0x17, 0x70, 0x1B, 0x58})};
+    const TBeatIntervals beats = rig.veltrak->ReadBeatIntervals();
+    EXPECT_EQ(beats.intervals, (std::vector<uint16_t>{6000, 7000}));
+    EXPECT_EQ(beats.lost, 3);
+    ASSERT_EQ(rig.ftdi.RequestsOf(1, 7).size(), 1u);
+    EXPECT_TRUE(DataOf(rig.ftdi.RequestsOf(1, 7)[0]).empty());
+    rig.ftdi.replies = {ReplyFrame({1, 7, 0, 0})};
+    EXPECT_TRUE(rig.veltrak->ReadBeatIntervals().intervals.empty());
+
+    TBytes tooMany = {1, 7, 65, 0};
+    tooMany.resize(4 + 2 * 65, 0x10);
+    for (const TBytes& reply : {TBytes{1, 7, 2, 0, 0x17, 0x70}, TBytes{1, 7, 1, 0, 0x17, 0x70, 0}, tooMany,
+                                TBytes{1, 7, 0xFF, 0}}) {
+        rig.ftdi.replies = {ReplyFrame(reply)};
+        EXPECT_THROW(rig.veltrak->ReadBeatIntervals(), Exception) << reply.size();
+    }
 }
 
 TEST(VeltrakVIFallback, BelowHardwareVersion7TheSerialProtocolServes) {

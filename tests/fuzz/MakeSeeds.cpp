@@ -14,6 +14,7 @@
 #include "core/Texts.h"
 #include "device/VeltrakImage.h"
 #include "online/DemoResultFile.h"
+#include "online/HeartRateVarianceFile.h"
 #include "online/KLTErgoFile.h"
 #include "online/OnlineOptions.h"
 
@@ -86,6 +87,18 @@ static void WriteErgoSeeds(const std::string& dir) {
     const std::string text = program.WriteText();
     klt::test::WriteFileBytes(dir + "/program.erg", text);
     klt::test::WriteFileBytes(dir + "/cut.erg", text.substr(0, text.size() / 2));
+}
+
+// A recording across midnight with intervals of four and five digits, and one with Windows line ends.
+static void WriteHRVarianceSeeds(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    klt::THRDistTable table;
+    table.Append({53672, 8639990}, 6000);
+    table.Append({53673, 45}, 12000);
+    table.Append({53673, 45}, 5400);
+    const std::string text = klt::HRVarianceText(table.Records());
+    klt::test::WriteFileBytes(dir + "/recording.txt", text);
+    klt::test::WriteFileBytes(dir + "/crlf.txt", "23:59:59.9 6000\r\n 0:00:00.4 7000\r\n");
 }
 
 // A default profile and one with something other than the default in every set.
@@ -278,6 +291,7 @@ int main(int argc, char** argv) {
     WriteOnlineOptionSeeds(std::string(argv[1]) + "/fuzz-online-options");
     WriteErgoSeeds(std::string(argv[1]) + "/fuzz-ergo-file");
     WriteDemoResultSeeds(std::string(argv[1]) + "/fuzz-demo-results");
+    WriteHRVarianceSeeds(std::string(argv[1]) + "/fuzz-hrv-file");
     const std::string rawDir = std::string(argv[1]) + "/fuzz-raw-import";
     std::filesystem::create_directories(rawDir);
     klt::test::WriteFileBytes(rawDir + "/skipped-record",

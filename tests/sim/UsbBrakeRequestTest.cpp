@@ -11,20 +11,11 @@ namespace {
 
 using namespace klt::sim::test;
 
-TSimOptions HeadUnit(bool ergometer) {
-    TSimOptions options;
-    options.generation = 7;
-    options.clock = 1700000000;
-    options.ergometer = ergometer;
-    options.speedup = 100;
-    return options;
-}
-
 // Offset 0x11000, limit 7828, slope 0xF00000, divisor 1.
 const TBytes kStop = {0, 1, 0x10, 0, 0, 0, 0x1E, 0x94, 0, 0xF0, 0, 0, 1};
 
 TEST(UsbBrakeRequestTest, MalformedWritesAreInvalidAndChangeNothing) {
-    THeadUnitSimulator sim(HeadUnit(false));
+    THeadUnitSimulator sim(Generation7(false));
     sim.Start();
     TUsbClient usb(sim.SocketPath());
     ASSERT_EQ(usb.Identity(), "VELTRAK 7");
@@ -44,7 +35,7 @@ TEST(UsbBrakeRequestTest, MalformedWritesAreInvalidAndChangeNothing) {
 }
 
 TEST(UsbBrakeRequestTest, OnTheErgometerTheBrakeIsEddyCurrentAndActsAtOnce) {
-    THeadUnitSimulator sim(HeadUnit(true));
+    THeadUnitSimulator sim(Generation7(true));
     sim.Start();
     TUsbClient usb(sim.SocketPath());
     ASSERT_EQ(usb.Identity(), "VELTRAK 7");

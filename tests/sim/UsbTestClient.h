@@ -11,7 +11,19 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tools/sim/SimOptions.h"
+
 namespace klt::sim::test {
+
+// A generation 7 head unit, on a bicycle or on the ergometer sped up a hundredfold.
+inline TSimOptions Generation7(bool ergometer) {
+    TSimOptions options;
+    options.generation = 7;
+    options.clock = 1700000000;
+    options.ergometer = ergometer;
+    options.speedup = 100;
+    return options;
+}
 
 using TBytes = std::vector<uint8_t>;
 

@@ -22,7 +22,11 @@ double CrankPower(double crankTorque, double flywheelRadians) {
 
 } // namespace
 
-TErgometer::TErgometer(TRiderKind rider, uint32_t seed) : rider_(rider, seed) {}
+// The heart's own random sequence, so that beats do not echo the pedal strokes.
+constexpr uint32_t kHeartSeed = 0x5EED4EA7;
+
+TErgometer::TErgometer(TRiderKind rider, uint32_t seed, TBeatFaults beatFaults)
+    : rider_(rider, seed), heart_(seed ^ kHeartSeed, beatFaults) {}
 
 void TErgometer::AdvanceTo(double seconds) {
     // Counted in steps, so that time does not drift by rounding however long the ride.
@@ -43,6 +47,9 @@ void TErgometer::Step() {
     omega_ = std::max(0.0, omega_ + (drive - resistance) / kFlywheelInertia * kStepSeconds);
     ++steps_;
     time_ = static_cast<double>(steps_) * kStepSeconds;
+    for (const uint16_t interval : heart_.BeatUntil(time_, rider_.HeartRate())) {
+        beats_.Add(interval);
+    }
 }
 
 TErgometerReading TErgometer::Reading() const {

@@ -4,8 +4,10 @@
 // a seed; the head unit's live values are read from its state.
 #include <cstdint>
 
+#include "tools/sim/BeatBuffer.h"
 #include "tools/sim/BrakeValues.h"
 #include "tools/sim/EddyCurrentBrake.h"
+#include "tools/sim/HeartBeats.h"
 #include "tools/sim/Rider.h"
 
 namespace klt::sim {
@@ -45,7 +47,7 @@ class TErgometer {
 public:
     static constexpr double kStepSeconds = 0.01;
 
-    TErgometer(TRiderKind rider, uint32_t seed);
+    TErgometer(TRiderKind rider, uint32_t seed, TBeatFaults beatFaults = {});
 
     // Brake values act from the next step on.
     void SetBrake(const TBrakeValues& values) { brake_.Set(values); }
@@ -56,12 +58,16 @@ public:
     double Seconds() const { return time_; }
     TErgometerReading Reading() const;
     TErgometerTruth Truth() const;
+    // The beat intervals the head unit holds since the previous take.
+    TBeatBatch TakeBeats() { return beats_.Take(); }
 
 private:
     void Step();
 
     TRider rider_;
     TEddyCurrentBrake brake_;
+    THeartBeats heart_;
+    TBeatBuffer beats_;
     double time_ = 0;
     int64_t steps_ = 0;
     double omega_ = 0;         // flywheel, rad/s

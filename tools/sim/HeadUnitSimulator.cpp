@@ -47,7 +47,7 @@ void THeadUnitSimulator::StartErgometer() {
     const int riders = std::max(1, options_.telemetryRiders);
     for (int rider = 1; rider <= riders; ++rider) {
         ergometers_.push_back(std::make_unique<TLiveErgometer>(
-            options_.rider, options_.seed + static_cast<uint32_t>(rider - 1), options_.speedup));
+            options_.rider, options_.seed + static_cast<uint32_t>(rider - 1), options_.speedup, options_.faults.beats));
     }
     if (riders > 1) {
         ergometers_[1]->SetBrake({.offset = kBrakeWorkingPoint + 2000, .limit = 0, .slope = 0, .divisor = 1});

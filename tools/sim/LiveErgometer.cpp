@@ -2,8 +2,8 @@
 
 namespace klt::sim {
 
-TLiveErgometer::TLiveErgometer(TRiderKind rider, uint32_t seed, double speedup)
-    : speedup_(speedup), model_(rider, seed) {}
+TLiveErgometer::TLiveErgometer(TRiderKind rider, uint32_t seed, double speedup, TBeatFaults beatFaults)
+    : speedup_(speedup), model_(rider, seed, beatFaults) {}
 
 double TLiveErgometer::SimulatedSeconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count() * speedup_;
@@ -23,6 +23,12 @@ TErgometerTruth TLiveErgometer::Truth() {
     std::lock_guard lock(mutex_);
     CatchUp();
     return model_.Truth();
+}
+
+TBeatBatch TLiveErgometer::TakeBeats() {
+    std::lock_guard lock(mutex_);
+    CatchUp();
+    return model_.TakeBeats();
 }
 
 void TLiveErgometer::SetBrake(const TBrakeValues& values) {

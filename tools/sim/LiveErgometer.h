@@ -11,10 +11,11 @@ namespace klt::sim {
 
 class TLiveErgometer {
 public:
-    TLiveErgometer(TRiderKind rider, uint32_t seed, double speedup);
+    TLiveErgometer(TRiderKind rider, uint32_t seed, double speedup, TBeatFaults beatFaults = {});
 
     TErgometerReading Reading();
     TErgometerTruth Truth();
+    TBeatBatch TakeBeats();
     // The values act from the simulated present on.
     void SetBrake(const TBrakeValues& values);
     // Simulated seconds since the ergometer was made.

@@ -222,6 +222,9 @@ std::vector<uint8_t> TRequestHeadUnit::Answer(uint8_t requestClass, uint8_t code
     if (key == TKey{1, 6} && data.empty()) {
         return Concat({head, LiveValueBytes()});
     }
+    if (key == TKey{1, 7} && data.empty()) {
+        return Concat({head, BeatBytes()});
+    }
     if (key == TKey{3, 1}) {
         return AnswerBrake(head, data);
     }
@@ -380,6 +383,17 @@ std::vector<uint8_t> TRequestHeadUnit::LiveValueBytes() {
     return Concat({Word(std::clamp(r.power, 0, 0xFFFF)), {Byte(r.cadence)},
                    Word(std::clamp(SpeedTenthsKmh(r.speed), 0, 0xFFFF)),
                    {Byte(r.heartRate), 0, 0}, Word(kAmbientTemperature)});
+}
+
+// The count, the beats lost and the intervals since the previous read; none off the ergometer.
+std::vector<uint8_t> TRequestHeadUnit::BeatBytes() {
+    const TBeatBatch beats = ergometer_ ? ergometer_->TakeBeats() : TBeatBatch{};
+    std::vector<uint8_t> bytes = {static_cast<uint8_t>(beats.intervals.size()), static_cast<uint8_t>(beats.lost)};
+    for (const uint16_t interval : beats.intervals) {
+        const std::vector<uint8_t> word = Word(interval);
+        bytes.insert(bytes.end(), word.begin(), word.end());
+    }
+    return bytes;
 }
 
 std::vector<uint8_t> TRequestHeadUnit::AnswerBrake(const std::vector<uint8_t>& head, const std::vector<uint8_t>& data) {

@@ -6,7 +6,8 @@
 // "checksum" fault spoils reply checksums. Its recording memory is read section by section
 // (docs/usb-sections.md); clearing it keeps the head unit busy for the next two live-value requests.
 // It answers every request under its mutex, so another thread may record a ride meanwhile.
-// On an ergometer its live values come from the model and the brake values (3/1) act on it.
+// On an ergometer its live values come from the model, the brake values (3/1) act on it and the
+// rider's beat intervals (1/7) are collected.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -54,6 +55,7 @@ private:
     std::vector<uint8_t> Answer(uint8_t requestClass, uint8_t code, const std::vector<uint8_t>& data);
     std::vector<uint8_t> ClockBytes();
     std::vector<uint8_t> LiveValueBytes();
+    std::vector<uint8_t> BeatBytes();
     std::vector<uint8_t> AnswerBrake(const std::vector<uint8_t>& head, const std::vector<uint8_t>& data);
     bool SetClock(const std::vector<uint8_t>& data);
     std::vector<uint8_t> AnswerMemory(uint8_t code);

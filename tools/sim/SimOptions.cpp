@@ -147,13 +147,17 @@ void ParseFault(const std::string& text, TSimFaults& faults) {
         faults.shortFrameEvery = count();
     } else if (name == "rider-ff") {
         faults.riderFfEvery = count();
+    } else if (name == "missed-beat") {
+        faults.beats.missedEvery = count();
+    } else if (name == "extra-beat") {
+        faults.beats.extraEvery = count();
     } else if (name == "headless") {
         faults.headlessBlocks =
             static_cast<int>(ParseNumber("--fault headless", value, 0, kBlockMemoryBlocks));
     } else {
         throw ESimUsage("--fault: unknown fault \"" + name +
                         "\" (checksum, drop, delay, nak, baud4800, refusepassword, busy, unplug, badclock, "
-                        "baddate, headless, extrarecords, bad-checksum, short-frame, rider-ff)");
+                        "baddate, headless, extrarecords, bad-checksum, short-frame, rider-ff, missed-beat, extra-beat)");
     }
 }
 
@@ -331,7 +335,8 @@ Options:
   --reply-delay MS      time the head unit takes to answer (default 2)
   --ergometer           generations 6 and 7: the head unit sits on an ergometer, a rider driving a
                         flywheel against an eddy-current brake; live values (request 1/6) come
-                        from it and brake values (request 3/1) act on it; wheel circumference 1000
+                        from it and brake values (request 3/1) act on it; wheel circumference 1000;
+                        the rider's heart beats at his heart rate, its intervals sent by request 1/7
   --rider KIND          the ergometer's rider: steady (holds 90 rpm, default), sprint (105 rpm,
                         more torque) or tired (torque fading over minutes, cadence sagging)
   --speedup N           simulated time, the head unit's clock included, runs N times faster than
@@ -363,6 +368,8 @@ Options:
       bad-checksum=N    telemetry: every N-th frame carries a wrong checksum
       short-frame=N     telemetry: every N-th frame is cut short
       rider-ff=N        telemetry: every N-th frame names rider 0xFF
+      missed-beat=N     ergometer: every N-th heart beat goes undetected (a double interval)
+      extra-beat=N      ergometer: every N-th beat interval is detected as two (an extra beat)
   --help                this text
 )";
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/sim/HeartBeats.h"
 #include "tools/sim/Rider.h"
 
 namespace klt::sim {
@@ -40,6 +41,9 @@ struct TSimFaults {
     int telemetryChecksumEvery = 0;
     int shortFrameEvery = 0;
     int riderFfEvery = 0;
+    // The ergometer's rider: "missed-beat=N" every n-th heart beat goes undetected, "extra-beat=N"
+    // every n-th beat interval is detected as two.
+    TBeatFaults beats;
 };
 
 struct TSimOptions {
