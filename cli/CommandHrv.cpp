@@ -9,14 +9,12 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/DatabaseText.h"
 #include "cli/DevicePrompt.h"
 #include "cli/HeadUnitConnection.h"
 #include "cli/HeadUnitOptions.h"
-#include "cli/InterruptScope.h"
 #include "cli/JsonOutput.h"
+#include "cli/LiveReading.h"
 #include "core/Exceptions.h"
-#include "device/live/VeltrakReadThread.h"
 #include "online/HeartRateVariance.h"
 #include "online/HeartRateVarianceFile.h"
 
@@ -83,28 +81,10 @@ int RunHrv(const THrvOptions& given) {
     const TDeviceOptions options = DeviceOptions(given.headUnit);
     TDevicePrompt prompt;
     const std::unique_ptr<TVeltrakV> veltrak = Connect(options, prompt);
-    TReadThreadSettings settings;
-    settings.mode = TReadMode::BeatIntervals;
-    settings.logDirectory = ConfiguredDatabaseDir();
-    TLiveEventQueue queue;
-    TDeviceAccess access;
-    TVeltrakReadThread thread(*veltrak, settings, access, nullptr, queue);
-
-    TInterruptScope interrupt;
     TBeatRecorder recorder;
-    const std::optional<TClock::time_point> end =
-        given.seconds ? std::optional(TClock::now() + std::chrono::seconds(*given.seconds)) : std::nullopt;
-    interrupt.StartBlocked([&] { thread.Start(); });
-    const auto take = [&](const std::vector<TLiveEvent>& events) {
-        for (const TLiveEvent& event : events) {
-            recorder.Take(event);
-        }
-    };
-    while (!TInterruptScope::Interrupted() && !recorder.ConnectionLost() && (!end || TClock::now() < *end)) {
-        take(queue.WaitAndDrain(std::chrono::milliseconds(50)));
-    }
-    thread.Stop();
-    take(queue.Drain());
+    ReadLiveEvents(*veltrak, TReadMode::BeatIntervals, given.seconds,
+                   [&](const TLiveEvent& event) { recorder.Take(event); },
+                   [&] { return recorder.ConnectionLost(); });
 
     if (recorder.Table().Empty()) {
         throw Exception(recorder.ConnectionLost() ? "The connection to the head unit was lost; no beats were recorded"

@@ -7,13 +7,11 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/DatabaseText.h"
 #include "cli/DevicePrompt.h"
 #include "cli/HeadUnitConnection.h"
 #include "cli/HeadUnitOptions.h"
-#include "cli/InterruptScope.h"
 #include "cli/JsonOutput.h"
-#include "device/live/VeltrakReadThread.h"
+#include "cli/LiveReading.h"
 
 namespace klt::cli {
 namespace {
@@ -78,31 +76,15 @@ int RunLive(const TLiveOptions& given) {
     TDevicePrompt prompt;
     const std::unique_ptr<TVeltrakV> veltrak =
         given.telemetry ? SerialHeadUnit(options, prompt) : Connect(options, prompt);
-    TReadThreadSettings settings;
-    settings.mode = given.telemetry ? TReadMode::Telemetry : TReadMode::Polling;
-    settings.logDirectory = ConfiguredDatabaseDir();
-    TLiveEventQueue queue;
-    TDeviceAccess access;
-    TVeltrakReadThread thread(*veltrak, settings, access, nullptr, queue);
-
-    TInterruptScope interrupt;
     const TClock::time_point start = TClock::now();
-    const std::optional<TClock::time_point> end =
-        given.seconds ? std::optional(start + std::chrono::seconds(*given.seconds)) : std::nullopt;
-    interrupt.StartBlocked([&] { thread.Start(); });
-    const auto print = [&](std::vector<TLiveEvent> events) {
-        for (const TLiveEvent& event : events) {
-            const TClock::time_point when =
-                std::holds_alternative<TLiveValueSet>(event) ? std::get<TLiveValueSet>(event).stamp : TClock::now();
-            PrintEvent(event, SecondsSince(start, when), given.headUnit.json);
-        }
-        std::fflush(stdout);
-    };
-    while (!TInterruptScope::Interrupted() && (!end || TClock::now() < *end)) {
-        print(queue.WaitAndDrain(std::chrono::milliseconds(50)));
-    }
-    thread.Stop();
-    print(queue.Drain());
+    ReadLiveEvents(*veltrak, given.telemetry ? TReadMode::Telemetry : TReadMode::Polling, given.seconds,
+                   [&](const TLiveEvent& event) {
+                       const TClock::time_point when = std::holds_alternative<TLiveValueSet>(event)
+                                                           ? std::get<TLiveValueSet>(event).stamp
+                                                           : TClock::now();
+                       PrintEvent(event, SecondsSince(start, when), given.headUnit.json);
+                       std::fflush(stdout);
+                   });
     return 0;
 }
 
