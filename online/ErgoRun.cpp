@@ -37,16 +37,6 @@ private:
 
 } // namespace
 
-void TCollectedWarnings::Warning(const std::string& caption, const std::string& text) {
-    const std::lock_guard lock(mutex_);
-    texts_.push_back(caption + ": " + text);
-}
-
-std::vector<std::string> TCollectedWarnings::Texts() const {
-    const std::lock_guard lock(mutex_);
-    return texts_;
-}
-
 TErgoRun::TErgoRun(TVeltrakOld& veltrak, const TKLTErgoFile& program, TErgoRunSettings settings)
     : veltrak_(veltrak), player_(program), settings_(std::move(settings)) {
     if (!settings_.recoveryDirectory.empty()) {

@@ -4,14 +4,13 @@
 // two a second. `klt ergo run` and the regulation benchmark drive it.
 #include <chrono>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/KLTDate.h"
 #include "device/kltcomm.h"
-#include "online/BrakeEvents.h"
+#include "online/CollectedWarnings.h"
 #include "online/ErgoProgramPlayer.h"
 #include "online/KLTOnlineData.h"
 #include "online/LiveRecovery.h"
@@ -42,17 +41,6 @@ struct TErgoRunProgress {
     int64_t totalMs = 0;
     int targetWatts = 0;
     int watts = 0;
-};
-
-// The regulator's warnings, kept for the caller to show once the run is over.
-class TCollectedWarnings : public IBrakeEvents {
-public:
-    void Warning(const std::string& caption, const std::string& text) override;
-    std::vector<std::string> Texts() const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> texts_;
 };
 
 class TErgoRun {

@@ -2,10 +2,8 @@
 // run, the program is played on the regulator to its end, and the brake is released.
 #include <gtest/gtest.h>
 
-#include "device/live/VeltrakReadThread.h"
-#include "online/ErgoRun.h"
-#include "online/OnlineRunController.h"
-#include "online/ReadThreadSwitch.h"
+#include "online/LiveRecovery.h"
+#include "online/OnlineSession.h"
 #include "tests/online/RunRig.h"
 #include "tests/thread/ErgometerRig.h"
 
@@ -22,41 +20,59 @@ TEST(OnlineRunThreadTest, TheSimulatedRiderStartsTheProgramWhichIsPlayedToItsEnd
     TFakeRunClock clock; // half a second of the ride for every value set, whatever the real time
     TFakeRunOwner owner;
     test::TScriptedPrompt prompt;
-    TLiveEventQueue queue;
-    TDeviceAccess access;
-    TCollectedWarnings warnings;
-    TReadThreadSettings reading;
-    reading.cycle = kSimulatedCycle;
-
-    TRiderSamples samples;
-    TBreakControl brake(rig.veltrak, rig.veltrak.Status(), samples[0], options.OnlineCommonOptionSet, "", access,
-                        warnings);
-    TVeltrakReadThread reader(rig.veltrak, reading, access, &brake, queue);
-    TReadThreadSwitch readerSwitch(reader);
-    reader.Start();
-    TOnlineRunController run(
-        TRunParts{options, samples, &brake, readerSwitch, owner, prompt, clock, dir.File("db")}, emPredefinedFile);
+    TOnlineSessionSetup setup;
+    setup.cycle = kSimulatedCycle;
+    setup.databaseDir = dir.File("db");
+    TOnlineSession session(rig.veltrak, options, owner, prompt, clock, setup);
+    ASSERT_TRUE(session.HasBrake());
+    TOnlineRunController& run = session.Run();
     run.WaitForRider();
 
     // as the window's timers would run, half a second of the ride per value set
     for (int cycles = 0; cycles < 400 && run.State() != TRunState::Stopped; ++cycles) {
-        for (const TLiveEvent& event : queue.WaitAndDrain(kSimulatedCycle * 4)) {
-            for (int tick = 0; tick < 10; ++tick) {
-                clock.ms += TOnlineRunController::kSampleMs / 10;
-                run.Tick();
-            }
-            run.Handle(event);
-            run.DetectStart();
+        const int values = session.WaitAndPump(kSimulatedCycle * 4);
+        for (int tick = 0; tick < 10 * values; ++tick) {
+            clock.ms += TOnlineRunController::kSampleMs / 10;
+            run.Tick();
         }
+        run.DetectStart();
     }
-    reader.Stop();
     EXPECT_EQ(run.State(), TRunState::Stopped);
     EXPECT_EQ(run.ElapsedMs(), 20'000);
     EXPECT_GE(run.Samples().Count(), 40);
     EXPECT_EQ(run.Samples().Sample(run.Samples().LastIndex())->SetPower, 180);
     // released: the brake values the head unit holds now brake nothing
     EXPECT_LE(rig.sim.Ergometer()->Truth().brake.offset, 33280);
-    EXPECT_FALSE(brake.Active());
+}
+
+TEST(OnlineRunThreadTest, EndingTheSessionMidRideReleasesTheBrakeAndKeepsTheRideForTheNextStart) {
+    TErgometerRig rig;
+    test::TTempDir dir;
+    TOnlineOptions options(dir.Path());
+    options.OnlineErgometerOptions.PredefinedFileOptionSet.EditProgram().PutSection(0, PowerStep(600, 200));
+    TFakeRunClock clock;
+    TFakeRunOwner owner;
+    test::TScriptedPrompt prompt;
+    TOnlineSessionSetup setup;
+    setup.cycle = kSimulatedCycle;
+    setup.databaseDir = dir.File("db");
+    {
+        TOnlineSession session(rig.veltrak, options, owner, prompt, clock, setup);
+        session.Run().Start();
+        int values = 0;
+        for (int cycles = 0; cycles < 200 && values < 30; ++cycles) {
+            values += session.WaitAndPump(kSimulatedCycle * 4);
+            clock.ms += TOnlineRunController::kSampleMs;
+            session.Run().Tick();
+        }
+        ASSERT_GE(values, 30);
+    }
+    EXPECT_LE(rig.sim.Ergometer()->Truth().brake.offset, 33280);
+    const std::optional<std::string> kept = StoreLeftBehindRide(setup.databaseDir);
+    ASSERT_TRUE(kept.has_value());
+    TTrainingData ride;
+    ride.ReadTraining(*kept);
+    EXPECT_GE(ride.SampleCount(), 20);
 }
 
 } // namespace
