@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "tests/ui/UiShots.h"
 #include "ui/CompetitionForm.h"
 #include "ui/CompetitionTrack.h"
 #include "ui/canvas/QtCanvas.h"
@@ -117,9 +118,7 @@ TEST(CompetitionForm, CanBeGrabbed) {
     }
     const QPixmap shot = form.grab();
     EXPECT_FALSE(shot.isNull());
-    if (const QByteArray folder = qgetenv("KLT_UI_SHOTS"); !folder.isEmpty()) {
-        shot.save(QString::fromUtf8(folder) + "/competition.png");
-    }
+    test::SaveUiShot(shot, "competition.png");
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "online/DemoResultFile.h"
 #include "tests/support/RawTraining.h"
 #include "tests/support/ScriptedPrompt.h"
+#include "tests/ui/UiShots.h"
 #include "ui/DemoResultsForm.h"
 #include "ui/DemoResultsPrint.h"
 
@@ -123,9 +124,7 @@ TEST_F(DemoResultsFormTest, PrintsTheRankingToAPdfAndAnImage) {
     QPainter painter(&page);
     EXPECT_EQ(PaintDemoResultsPage(painter, page.rect(), form.View(), 0), 5);
     painter.end();
-    if (const QByteArray folder = qgetenv("KLT_UI_SHOTS"); !folder.isEmpty()) {
-        page.save(QString::fromUtf8(folder) + "/demo-results-print.png");
-    }
+    test::SaveUiShot(page, "demo-results-print.png");
     painter.begin(&page);
     const int rowsOnShortPage = PaintDemoResultsPage(painter, QRect(0, 0, 800, 140), form.View(), 0);
     EXPECT_GT(rowsOnShortPage, 0);
@@ -149,9 +148,7 @@ TEST_F(DemoResultsFormTest, CanBeGrabbed) {
     form.show();
     const QPixmap shot = form.grab();
     EXPECT_FALSE(shot.isNull());
-    if (const QByteArray folder = qgetenv("KLT_UI_SHOTS"); !folder.isEmpty()) {
-        shot.save(QString::fromUtf8(folder) + "/demo-results.png");
-    }
+    test::SaveUiShot(shot, "demo-results.png");
 }
 
 } // namespace
