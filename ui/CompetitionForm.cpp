@@ -9,6 +9,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "ui/CompetitionTrack.h"
 #include "ui/canvas/QtCanvas.h"
