@@ -62,7 +62,7 @@ std::string ResultsText(const std::string& categorie, TDemoSortKind kind,
                         const std::vector<TDemoRankedResult>& ranked) {
     std::vector<TColumn> columns;
     for (const std::string& title : DemoGridColumns(kind)) {
-        const bool name = title == "LastName" || title == "FirstName";
+        const bool name = IsDemoGridNameColumn(title);
         columns.push_back({title, name ? 22u : title.size() + 2, !name});
     }
     TTextTable table(columns);

@@ -1,6 +1,7 @@
 #include "online/DemoResults.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/Exceptions.h"
 #include "core/Prompt.h"
@@ -22,8 +23,12 @@ TKLTDemoResults::TKLTDemoResults(const std::string& optionsDirectory,
     }
 }
 
-TKLTDemoCategoryResults* TKLTDemoResults::Categorie(int index) {
+const TKLTDemoCategoryResults* TKLTDemoResults::Categorie(int index) const {
     return index >= 0 && index < Count() ? &files_[fileOfCategorie_[static_cast<size_t>(index)]] : nullptr;
+}
+
+TKLTDemoCategoryResults* TKLTDemoResults::Categorie(int index) {
+    return const_cast<TKLTDemoCategoryResults*>(std::as_const(*this).Categorie(index));
 }
 
 void TKLTDemoResults::Load() {

@@ -26,6 +26,7 @@ public:
     // Nothing outside 0..Count() - 1. Categories of one name share their results, as they share
     // the file: apart, each would write its own results over the other's.
     TKLTDemoCategoryResults* Categorie(int index);
+    const TKLTDemoCategoryResults* Categorie(int index) const;
 
     // Reads every category's file (see TKLTDemoCategoryResults::Load).
     void Load();

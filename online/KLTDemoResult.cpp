@@ -82,6 +82,10 @@ std::vector<std::string> DemoGridColumns(TDemoSortKind kind) {
     return columns;
 }
 
+bool IsDemoGridNameColumn(std::string_view title) {
+    return title == "LastName" || title == "FirstName";
+}
+
 std::vector<std::string> DemoGridRow(const TDemoRankedResult& ranked, TDemoSortKind kind) {
     const TKLTDemoResult& result = *ranked.Result;
     std::vector<std::string> cells = {std::to_string(ranked.Position), result.LastName(), result.FirstName()};

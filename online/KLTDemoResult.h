@@ -53,6 +53,8 @@ std::vector<TDemoRankedResult> RankDemoResults(const std::vector<TKLTDemoResult>
 
 // The results grid of a sort kind: its column titles, and the cells of a ranked result.
 std::vector<std::string> DemoGridColumns(TDemoSortKind kind);
+// "LastName" and "FirstName"; every other column holds a number.
+bool IsDemoGridNameColumn(std::string_view title);
 std::vector<std::string> DemoGridRow(const TDemoRankedResult& ranked, TDemoSortKind kind);
 
 } // namespace klt
