@@ -149,7 +149,6 @@ void THRVarForm::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
-    model_->Refresh();
     ShowState();
 }
 
@@ -165,14 +164,12 @@ void THRVarForm::Start() {
     if (recorder_.Start()) {
         timer_->start();
     }
-    model_->Refresh();
     ShowState();
 }
 
 void THRVarForm::Stop() {
     timer_->stop();
     recorder_.Stop();
-    model_->Refresh();
     ShowState();
 }
 
@@ -183,13 +180,13 @@ void THRVarForm::ChangeMode() {
 
 void THRVarForm::Pump() {
     if (recorder_.Pump()) {
-        model_->Refresh();
-        table_->scrollToBottom();
         ShowState();
+        table_->scrollToBottom();
     }
 }
 
 void THRVarForm::ShowState() {
+    model_->Refresh();
     const bool recording = recorder_.Recording();
     start_->setEnabled(recorder_.HasHeadUnit() && !recording);
     stop_->setEnabled(recording);

@@ -46,6 +46,7 @@ private:
     void Stop();
     void ChangeMode();
     void Pump();
+    // The table, chart, values and buttons as the recording stands.
     void ShowState();
 
     std::unique_ptr<TVeltrak> veltrak_; // outlives the recorder, whose thread reads it

@@ -15,6 +15,7 @@
 #include "tests/support/RawTraining.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/thread/ErgometerRig.h"
+#include "tests/ui/WaitUntil.h"
 #include "ui/HRVarChart.h"
 #include "ui/HRVarForm.h"
 #include "ui/canvas/QtCanvas.h"
@@ -24,12 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool WaitUntil(const std::function<bool()>& condition) {
-    for (int i = 0; i < 1000 && !condition(); ++i) {
-        QTest::qWait(20);
-    }
-    return condition();
-}
+using test::WaitUntil;
 
 // With KLT_UI_SHOTS naming a folder, the window is saved there as a picture.
 void Shoot(QWidget& window, const char* name) {
