@@ -32,12 +32,6 @@ THRVarRecorder::THRVarRecorder(TVeltrak* veltrak, std::string databaseDir, IProm
       prompt_(prompt),
       thread_(BeatThread(veltrak, databaseDir_, cycle, access_, queue_)) {}
 
-THRVarRecorder::~THRVarRecorder() {
-    if (thread_ != nullptr) {
-        thread_->Stop();
-    }
-}
-
 bool THRVarRecorder::Start() {
     if (!HasHeadUnit() || Recording()) {
         return false;

@@ -45,8 +45,8 @@ public:
     // failures go to `prompt`. `cycle` is how often the head unit is asked for beats.
     THRVarRecorder(TVeltrak* veltrak, std::string databaseDir, IPrompt& prompt,
                    std::chrono::milliseconds cycle = std::chrono::milliseconds(500));
-    // Stops reading; what was recorded and not yet written is the owner's to save through Close().
-    ~THRVarRecorder();
+    // Destruction stops reading; what was recorded and not yet written is the owner's to save
+    // through Close() before.
     THRVarRecorder(const THRVarRecorder&) = delete;
     THRVarRecorder& operator=(const THRVarRecorder&) = delete;
 

@@ -192,21 +192,5 @@ TEST_F(HRVarRecorderTest, ARecordingThatCannotBeWrittenIsKeptUntilItCanBe) {
     EXPECT_TRUE(recorder.Close());
 }
 
-TEST_F(HRVarRecorderTest, ClosingKeepsTheBeatsWhenTheyCannotBeWritten) {
-    test::WriteFileBytes(Folder().string(), "in the way");
-    TAnsweringPrompt prompt([](const std::string&) { return TPromptAnswer::Cancel; });
-    THRVarRecorder recorder(&rig_.veltrak, database_.Path(), prompt, kSimulatedCycle);
-    ASSERT_TRUE(recorder.Start());
-    ASSERT_TRUE(RecordBeats(recorder, 10));
-    EXPECT_FALSE(recorder.Close());
-    EXPECT_FALSE(recorder.Recording());
-    EXPECT_GE(recorder.Table().Count(), 10u);
-
-    std::filesystem::remove(Folder());
-    EXPECT_TRUE(recorder.Close());
-    EXPECT_TRUE(recorder.Table().Empty());
-    EXPECT_EQ(FilesWritten(), 1u);
-}
-
 } // namespace
 } // namespace klt
