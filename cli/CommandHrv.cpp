@@ -2,7 +2,6 @@
 // streams, recorded through the read thread until the time is up or Ctrl+C, written to OUT.txt in
 // the heart-rate-variability file format, with the number of beats, the mean heart rate and the
 // RMSSD.
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -15,45 +14,17 @@
 #include "cli/JsonOutput.h"
 #include "cli/LiveReading.h"
 #include "core/Exceptions.h"
+#include "online/BeatRecorder.h"
 #include "online/HeartRateVariance.h"
 #include "online/HeartRateVarianceFile.h"
 
 namespace klt::cli {
 namespace {
 
-using TClock = std::chrono::steady_clock;
-
 struct THrvOptions {
     THeadUnitOptions headUnit;
     std::optional<int> seconds;
     std::string output;
-};
-
-// The beats of a recording with their arrival in local time, and what the thread reported besides.
-class TBeatRecorder {
-public:
-    TBeatRecorder() : startMark_(TDateTimeMark::Now()) {}
-
-    void Take(const TLiveEvent& event) {
-        if (const auto* beat = std::get_if<TLiveBeatInterval>(&event)) {
-            const int64_t hundredths =
-                std::chrono::duration_cast<std::chrono::milliseconds>(beat->stamp - start_).count() / 10;
-            table_.Append(LaterBy(startMark_, hundredths), beat->intervalTenthsMs);
-            lost_ += beat->lostBefore;
-        } else if (std::holds_alternative<TLiveConnectionLost>(event)) {
-            connectionLost_ = true;
-        }
-    }
-    const THRDistTable& Table() const { return table_; }
-    int Lost() const { return lost_; }
-    bool ConnectionLost() const { return connectionLost_; }
-
-private:
-    const TClock::time_point start_ = TClock::now();
-    const TDateTimeMark startMark_;
-    THRDistTable table_;
-    int lost_ = 0;
-    bool connectionLost_ = false;
 };
 
 void PrintSummary(const TBeatRecorder& recorder, const std::string& file, bool json) {
@@ -84,16 +55,16 @@ int RunHrv(const THrvOptions& given) {
     TBeatRecorder recorder;
     ReadLiveEvents(*veltrak, TReadMode::BeatIntervals, given.seconds,
                    [&](const TLiveEvent& event) { recorder.Take(event); },
-                   [&] { return recorder.ConnectionLost(); });
+                   [&] { return recorder.EverLost(); });
 
     if (recorder.Table().Empty()) {
-        throw Exception(recorder.ConnectionLost() ? "The connection to the head unit was lost; no beats were recorded"
+        throw Exception(recorder.EverLost() ? "The connection to the head unit was lost; no beats were recorded"
                                                   : "No beat-to-beat intervals arrived; nothing was written");
     }
     // What arrived before a lost connection is kept all the same.
     WriteHRVarianceFile(recorder.Table().Records(), given.output);
     PrintSummary(recorder, given.output, given.headUnit.json);
-    if (recorder.ConnectionLost()) {
+    if (recorder.EverLost()) {
         throw Exception("The connection to the head unit was lost; the beats until then were written");
     }
     return 0;

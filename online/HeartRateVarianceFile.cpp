@@ -17,11 +17,6 @@ constexpr int64_t kFractionDigits = 100000000; // 8 decimals
 constexpr size_t kTimeWidth = 10;
 constexpr size_t kMaxFileSize = 64u << 20;
 
-// "HH:MM:SS.t", the hundredths cut to tenths so that a beat never moves into the next second.
-std::string TimeText(int32_t hundredths) {
-    return FormatTimeOfDay(hundredths, false) + "." + std::to_string(hundredths % 100 / 10);
-}
-
 [[noreturn]] void Damaged(size_t line, const std::string& what) {
     throw EInOutError("Heart rate variance line " + std::to_string(line) + ": " + what);
 }
@@ -54,6 +49,11 @@ THRVarianceLine ParseLine(std::string_view line, size_t number) {
 
 } // namespace
 
+std::string HRVarianceTimeText(int32_t hundredths) {
+    // cut, not rounded, so that a beat never moves into the next second
+    return FormatTimeOfDay(hundredths, false) + "." + std::to_string(hundredths % 100 / 10);
+}
+
 std::string HRVarianceFileName(const TDateTimeMark& first) {
     const int64_t fraction = (int64_t{first.time} * kFractionDigits + kHundredthsPerDay / 2) / kHundredthsPerDay;
     char text[64];
@@ -65,7 +65,7 @@ std::string HRVarianceText(const std::vector<THRDistRecord>& records) {
     std::string text;
     char line[64];
     for (const THRDistRecord& record : records) {
-        std::snprintf(line, sizeof line, "%10s%5d\n", TimeText(record.time.time).c_str(), record.hrDist);
+        std::snprintf(line, sizeof line, "%10s%5d\n", HRVarianceTimeText(record.time.time).c_str(), record.hrDist);
         text += line;
     }
     return text;

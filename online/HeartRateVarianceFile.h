@@ -22,6 +22,9 @@ struct THRVarianceLine {
     bool operator==(const THRVarianceLine&) const = default;
 };
 
+// A beat's arrival time of day as the file and the window show it: "HH:MM:SS.t".
+std::string HRVarianceTimeText(int32_t hundredths);
+
 // "Heartrate53672.60421296.txt" for the first beat's date and time.
 std::string HRVarianceFileName(const TDateTimeMark& first);
 

@@ -24,14 +24,16 @@ inline TKLTErgoSection PowerStep(int seconds, int watts) {
     return step;
 }
 
-// The simulator starts before the link to it is made.
+// The simulator starts before the link to it is made. `beats`: the rider's strap misses or adds
+// beats.
 struct TStartedErgometer {
-    TStartedErgometer() : sim(Options()) { sim.Start(); }
-    static sim::TSimOptions Options() {
+    explicit TStartedErgometer(sim::TBeatFaults beats = {}) : sim(Options(beats)) { sim.Start(); }
+    static sim::TSimOptions Options(sim::TBeatFaults beats) {
         sim::TSimOptions options = test::SimOptions(7);
         options.ergometer = true;
         options.speedup = kSpeedup;
         options.seed = 7;
+        options.faults.beats = beats;
         return options;
     }
     sim::THeadUnitSimulator sim;
@@ -39,7 +41,7 @@ struct TStartedErgometer {
 
 // The ergometer's head unit, connected.
 struct TErgometerRig : TStartedErgometer {
-    TErgometerRig() {
+    explicit TErgometerRig(sim::TBeatFaults beats = {}) : TStartedErgometer(beats) {
         usb.SetErrorDisplay(false);
         veltrak.SetPrompt(test::InstalledPrompt());
         EXPECT_TRUE(veltrak.ConnectV7());

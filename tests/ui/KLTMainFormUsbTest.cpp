@@ -16,6 +16,7 @@
 #include "tests/support/BackupBytes.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/ui/MainFormFixture.h"
+#include "tests/ui/WaitUntil.h"
 #include "tools/sim/HeadUnitSimulator.h"
 #include "ui/SimulatorProcess.h"
 
@@ -24,13 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Generous: only a safety net on a loaded machine, never a measure of speed.
-bool WaitUntil(const std::function<bool()>& condition) {
-    for (int i = 0; i < 1000 && !condition(); ++i) {
-        QTest::qWait(20);
-    }
-    return condition();
-}
+using test::WaitUntil;
 
 // The program's USB head unit over a simulated bus with the firmware a test needs.
 class TSimulatedBusHeadUnit : public TVeltrakUsbHeadUnit {
