@@ -90,15 +90,18 @@ void TErgoProgramEditor::SetControlledBy(int step, TErgoControl control) {
 }
 
 bool TErgoProgramEditor::Apply() {
+    const TOnlineOptions before(live_);
     live_.AssignFrom(working_);
     try {
         live_.Save();
     } catch (const EInOutError& error) {
+        live_.AssignFrom(before);
         Prompt().ShowMessage("Attention", error.Message());
         return false;
     }
     // Saving may have unselected a program it could not write; the page shows what is live.
     working_.AssignFrom(live_);
+    ++applications_;
     return true;
 }
 

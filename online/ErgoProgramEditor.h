@@ -43,10 +43,14 @@ public:
     int64_t TotalTime() const { return Program().TotalTime(); } // 1/100 s
     double TotalWork() const { return Program().TotalWork(); }  // kJ
 
-    // Takes the working copy into the live options and saves them. False when saving failed.
+    // Takes the working copy into the live options and saves them. False, with the message shown,
+    // when saving failed: the live options stay as they were and the changes stay pending, so
+    // "Apply" can be tried again.
     bool Apply();
+    // How often the live options were applied and saved, "Create" included.
+    int Applications() const { return applications_; }
 
-private:
+protected:
     const TPredefinedFileOptionSet& Predefined() const {
         return working_.OnlineErgometerOptions.PredefinedFileOptionSet;
     }
@@ -59,6 +63,7 @@ private:
     TOnlineOptions& live_;
     TOnlineOptions working_;
     int selectedStep_ = 0;
+    int applications_ = 0;
 };
 
 } // namespace klt
