@@ -103,7 +103,7 @@ QWidget* CreateCommonOptionsPage(TOnlineOptionsEditor& editor, const TOptionsCha
     rateLayout->addWidget(new QLabel(QObject::tr("Fast"), rateRow));
     rateLayout->addWidget(rate, 1);
     rateLayout->addWidget(new QLabel(QObject::tr("Slow"), rateRow));
-    form->addRow(LabelFor(QObject::tr("Control &rate:"), rate, test), rateRow);
+    form->addRow(LabelFor(QObject::tr("&Control rate:"), rate, test), rateRow);
     form->addRow(QObject::tr("&StartTestBy:"),
                  bind.Choice("StartTestBy", {QObject::tr("Cadence"), QObject::tr("Start Button")}, o.StartTestBy));
     form->addRow(QObject::tr("A&bortTestBy:"),
@@ -243,7 +243,7 @@ QWidget* CreateErgometerModePage(TOnlineOptionsEditor& editor, const TOptionsCha
     list->setObjectName("Users");
     auto* name = new QLineEdit(users);
     name->setObjectName("UserName");
-    auto* add = new QPushButton(QObject::tr("&Add"), users);
+    auto* add = new QPushButton(QObject::tr("A&dd"), users);
     add->setObjectName("AddUser");
     auto* remove = new QPushButton(QObject::tr("&Remove"), users);
     remove->setObjectName("RemoveUser");
@@ -261,6 +261,7 @@ QWidget* CreateErgometerModePage(TOnlineOptionsEditor& editor, const TOptionsCha
     currentLabel->setObjectName("CurrentUser");
 
     grid->addWidget(LabelFor(QObject::tr("&Users:"), list, users), 0, 0);
+    grid->addWidget(currentLabel, 0, 1, 1, 3);
     grid->addWidget(list, 1, 0, 6, 1);
     grid->addWidget(LabelFor(QObject::tr("&Name:"), name, users), 1, 1);
     grid->addWidget(name, 1, 2);
@@ -271,8 +272,8 @@ QWidget* CreateErgometerModePage(TOnlineOptionsEditor& editor, const TOptionsCha
     grid->addWidget(height, 3, 2);
     grid->addWidget(current, 4, 2);
     grid->addWidget(remove, 5, 2);
-    grid->addWidget(currentLabel, 6, 1, 1, 3);
     grid->setColumnStretch(0, 1);
+    grid->setRowStretch(6, 1);
     layout->addWidget(users, 1);
 
     const auto& set = ergometer.OpenEndTestOptionSet;
@@ -344,6 +345,7 @@ QWidget* CreateDemoOptionsPage(TOnlineOptionsEditor& editor, const TOptionsChang
     const TBinder bind(changed, page);
     auto* layout = new QVBoxLayout(page);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QObject::tr("&Kind:"),
                  bind.Choice("DemoMode",
                              {QObject::tr("Steady Power"), QObject::tr("Max Power"), QObject::tr("Max Distance"),
@@ -371,11 +373,11 @@ QWidget* CreateDemoOptionsPage(TOnlineOptionsEditor& editor, const TOptionsChang
     auto* tolerance = new QSpinBox(group);
     tolerance->setObjectName("CategorieTolerance");
     tolerance->setRange(0, 1000);
-    auto* add = new QPushButton(QObject::tr("&Add"), group);
+    auto* add = new QPushButton(QObject::tr("A&dd"), group);
     add->setObjectName("AddCategorie");
     auto* edit = new QPushButton(QObject::tr("&Edit"), group);
     edit->setObjectName("EditCategorie");
-    auto* remove = new QPushButton(QObject::tr("&Delete"), group);
+    auto* remove = new QPushButton(QObject::tr("De&lete"), group);
     remove->setObjectName("DeleteCategorie");
 
     grid->addWidget(table, 0, 0, 5, 1);

@@ -28,7 +28,8 @@ TOnlineOptionsDlg::TOnlineOptionsDlg(TOnlineOptions& live, const std::string& da
                                          this);
     apply_ = buttons->button(QDialogButtonBox::Apply);
     apply_->setText(tr("&Apply"));
-    reset_ = buttons->addButton(tr("RESET &Software"), QDialogButtonBox::ResetRole);
+    // No mnemonic: every letter of it is taken on some page, and it undoes all settings.
+    reset_ = buttons->addButton(tr("RESET Software"), QDialogButtonBox::ResetRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &TOnlineOptionsDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TOnlineOptionsDlg::reject);
     connect(apply_, &QPushButton::clicked, this, &TOnlineOptionsDlg::Apply);
