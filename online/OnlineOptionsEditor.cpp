@@ -29,6 +29,16 @@ TOptionsClose TOnlineOptionsEditor::Close() {
     return Apply() ? TOptionsClose::Applied : TOptionsClose::Stay;
 }
 
+bool TOnlineOptionsEditor::DeleteSelectedProgram() {
+    const std::string& name = Working().OnlineErgometerOptions.PredefinedFileOptionSet.SelectedFileName();
+    if (name.empty() || Prompt().Ask("Attention", "Delete the program \"" + name + "\"? Its file is removed.",
+                                     TPromptButtons::YesNo) != TPromptAnswer::Yes) {
+        return false;
+    }
+    DeleteProgram();
+    return true;
+}
+
 bool TOnlineOptionsEditor::ResetSoftware() {
     if (Prompt().Ask("Warning", kResetWarning, TPromptButtons::OkCancel) != TPromptAnswer::Ok) {
         return false;

@@ -27,6 +27,10 @@ public:
     // With changes pending, asks "Save Changes?" and applies them on Yes.
     TOptionsClose Close();
 
+    // "Delete ": after the question, the selected program's file is deleted. False when there
+    // was nothing to delete or the user said no.
+    bool DeleteSelectedProgram();
+
     // "RESET Software": after the warning, the live options are reset to their defaults and saved,
     // and the brake's offset tables are deleted. False when the user cancelled or saving failed
     // (shown; the live options then stay as they were).

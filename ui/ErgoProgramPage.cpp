@@ -16,7 +16,7 @@
 #include "core/KLTDate.h"
 #include "core/NumberFormat.h"
 #include "core/Prompt.h"
-#include "online/ErgoProgramEditor.h"
+#include "online/OnlineOptionsEditor.h"
 #include "ui/MesswertDisplay.h"
 
 namespace klt {
@@ -64,7 +64,7 @@ std::optional<int32_t> CellValue(const TStepColumn& column, const QString& text)
 
 } // namespace
 
-TErgoProgramPage::TErgoProgramPage(TErgoProgramEditor& editor, QWidget* parent)
+TErgoProgramPage::TErgoProgramPage(TOnlineOptionsEditor& editor, QWidget* parent)
     : QWidget(parent), editor_(editor), askName_([this] { return AskNameInFileDialog(); }),
       programs_(new QListWidget(this)), create_(new QPushButton(tr("C&reate"), this)),
       delete_(new QPushButton(tr("De&lete "), this)), steps_(new QTableWidget(0, 4, this)),
@@ -114,7 +114,7 @@ TErgoProgramPage::TErgoProgramPage(TErgoProgramEditor& editor, QWidget* parent)
             Change([this, &name] { editor_.CreateProgram(name); });
         }
     });
-    connect(delete_, &QPushButton::clicked, this, [this] { Change([this] { editor_.DeleteProgram(); }); });
+    connect(delete_, &QPushButton::clicked, this, [this] { Change([this] { editor_.DeleteSelectedProgram(); }); });
     connect(newStep_, &QPushButton::clicked, this, [this] { Change([this] { editor_.InsertStep(); }); });
     connect(deleteStep_, &QPushButton::clicked, this, [this] { Change([this] { editor_.DeleteStep(); }); });
     connect(up_, &QPushButton::clicked, this, [this] { Change([this] { editor_.MoveStepUp(); }); });

@@ -12,7 +12,7 @@ class QTableWidget;
 
 namespace klt {
 
-class TErgoProgramEditor;
+class TOnlineOptionsEditor;
 
 class TErgoProgramPage : public QWidget {
     Q_OBJECT
@@ -21,7 +21,7 @@ public:
     // Asks for the name of a new program; empty when the user cancelled.
     using TNameAsker = std::function<std::string()>;
 
-    TErgoProgramPage(TErgoProgramEditor& editor, QWidget* parent = nullptr);
+    TErgoProgramPage(TOnlineOptionsEditor& editor, QWidget* parent = nullptr);
 
     // Replaces the file dialog "Create" opens (tests).
     void SetNameAsker(TNameAsker asker) { askName_ = std::move(asker); }
@@ -50,7 +50,7 @@ private:
     // Runs a change of the program, then shows it and reports it.
     void Change(const std::function<void()>& change);
 
-    TErgoProgramEditor& editor_;
+    TOnlineOptionsEditor& editor_;
     TNameAsker askName_;
     bool showing_ = false;
     QListWidget* programs_;

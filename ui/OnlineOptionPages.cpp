@@ -315,7 +315,6 @@ QWidget* CreateErgometerModePage(TOnlineOptionsEditor& editor, const TOptionsCha
             changed();
         }
     });
-    QObject::connect(name, &QLineEdit::returnPressed, add, &QPushButton::click);
     QObject::connect(remove, &QPushButton::clicked, page, [&editor, list, refresh, changed] {
         const int row = list->currentRow();
         editor.DeleteUser(row);

@@ -99,6 +99,19 @@ TEST(OnlineOptionsEditor, AResetThatCannotBeSavedChangesNothing) {
     EXPECT_TRUE(std::filesystem::exists(f.dir.File("ErgoFiles/Offset.con")));
 }
 
+TEST(OnlineOptionsEditor, AProgramIsDeletedOnlyAfterTheQuestion) {
+    TOptionsFixture f;
+    TScriptedPrompt prompt({TPromptAnswer::No, TPromptAnswer::Yes});
+    EXPECT_FALSE(f.editor.DeleteSelectedProgram()) << "nothing selected, nothing asked";
+    ASSERT_TRUE(f.editor.CreateProgram("Ramp"));
+    const std::string file = f.dir.File("ErgoFiles/Ramp.erg");
+    EXPECT_FALSE(f.editor.DeleteSelectedProgram());
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_TRUE(f.editor.DeleteSelectedProgram());
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(prompt.shown.size(), 2u);
+}
+
 TEST(OnlineOptionsEditor, UsersHaveDistinctNamesAndTheCurrentOneGoesWithItsEntry) {
     TOptionsFixture f;
     TOnlineOptionsEditor& editor = f.editor;
