@@ -55,6 +55,7 @@ protected:
         return working_.OnlineErgometerOptions.PredefinedFileOptionSet;
     }
     TKLTErgoFile& EditProgram() {
+        programEdited_ = true;
         return working_.OnlineErgometerOptions.PredefinedFileOptionSet.EditProgram();
     }
     // The step's copy, changed by `change` and put back; ignored for a step that does not exist.
@@ -64,6 +65,7 @@ protected:
     TOnlineOptions working_;
     int selectedStep_ = 0;
     int applications_ = 0;
+    bool programEdited_ = false; // the program's steps changed since it was loaded or applied
 };
 
 } // namespace klt

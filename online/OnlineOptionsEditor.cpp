@@ -29,6 +29,18 @@ TOptionsClose TOnlineOptionsEditor::Close() {
     return Apply() ? TOptionsClose::Applied : TOptionsClose::Stay;
 }
 
+bool TOnlineOptionsEditor::ChooseProgram(const std::string& name) {
+    if (name == Working().OnlineErgometerOptions.PredefinedFileOptionSet.SelectedFileName()) {
+        return true;
+    }
+    if (programEdited_ &&
+        Prompt().Ask("Attention", "Save Changes?", TPromptButtons::YesNo) == TPromptAnswer::Yes && !Apply()) {
+        return false;
+    }
+    SelectProgram(name);
+    return true;
+}
+
 bool TOnlineOptionsEditor::DeleteSelectedProgram() {
     const std::string& name = Working().OnlineErgometerOptions.PredefinedFileOptionSet.SelectedFileName();
     if (name.empty() || Prompt().Ask("Attention", "Delete the program \"" + name + "\"? Its file is removed.",

@@ -27,6 +27,11 @@ public:
     // With changes pending, asks "Save Changes?" and applies them on Yes.
     TOptionsClose Close();
 
+    // Selects another program. When the steps of the one shown were changed, asks "Save
+    // Changes?" first, since the other program replaces them; false when saving failed and the
+    // program shown stays.
+    bool ChooseProgram(const std::string& name);
+
     // "Delete ": after the question, the selected program's file is deleted. False when there
     // was nothing to delete or the user said no.
     bool DeleteSelectedProgram();

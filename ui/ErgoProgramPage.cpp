@@ -105,7 +105,7 @@ TErgoProgramPage::TErgoProgramPage(TOnlineOptionsEditor& editor, QWidget* parent
 
     connect(programs_, &QListWidget::currentTextChanged, this, [this](const QString& name) {
         if (!showing_ && !name.isEmpty()) {
-            Change([this, name] { editor_.SelectProgram(name.toStdString()); });
+            Change([this, name] { editor_.ChooseProgram(name.toStdString()); });
         }
     });
     connect(create_, &QPushButton::clicked, this, [this] {

@@ -112,6 +112,27 @@ TEST(OnlineOptionsEditor, AProgramIsDeletedOnlyAfterTheQuestion) {
     EXPECT_EQ(prompt.shown.size(), 2u);
 }
 
+TEST(OnlineOptionsEditor, ChoosingAnotherProgramOffersToSaveTheEditedSteps) {
+    TOptionsFixture f;
+    TOnlineOptionsEditor& editor = f.editor;
+    ASSERT_TRUE(editor.CreateProgram("Flat"));
+    ASSERT_TRUE(editor.CreateProgram("Ramp"));
+    TScriptedPrompt prompt({TPromptAnswer::Yes, TPromptAnswer::No});
+    EXPECT_TRUE(editor.ChooseProgram("Flat"));
+    EXPECT_TRUE(prompt.shown.empty()) << "nothing edited, nothing asked";
+
+    editor.SetValue(0, TErgoUnit::Power, 1600);
+    EXPECT_TRUE(editor.ChooseProgram("Ramp"));
+    TKLTErgoFile saved = TKLTErgoFile::AtPath(f.dir.File("ErgoFiles/Flat.erg"));
+    saved.Load();
+    EXPECT_EQ(saved.Section(0)->Power.Value, 1600) << "Yes saved the steps before they were replaced";
+
+    editor.SetValue(0, TErgoUnit::Power, 800);
+    EXPECT_TRUE(editor.ChooseProgram("Flat")); // No: the edit is dropped
+    EXPECT_EQ(editor.Program().Section(0)->Power.Value, 1600);
+    EXPECT_EQ(prompt.shown.size(), 2u);
+}
+
 TEST(OnlineOptionsEditor, UsersHaveDistinctNamesAndTheCurrentOneGoesWithItsEntry) {
     TOptionsFixture f;
     TOnlineOptionsEditor& editor = f.editor;
