@@ -12,6 +12,7 @@ TErgoProgramEditor::TErgoProgramEditor(TOnlineOptions& live) : live_(live), work
 void TErgoProgramEditor::SelectProgram(const std::string& name) {
     working_.OnlineErgometerOptions.PredefinedFileOptionSet.SetSelectedFileName(name);
     selectedStep_ = 0;
+    programEdited_ = false;
 }
 
 bool TErgoProgramEditor::CreateProgram(const std::string& name) {
@@ -20,6 +21,7 @@ bool TErgoProgramEditor::CreateProgram(const std::string& name) {
         Apply();
     }
     selectedStep_ = 0;
+    programEdited_ = false;
     try {
         working_.OnlineErgometerOptions.PredefinedFileOptionSet.AddFileName(name);
         return true;
@@ -32,6 +34,7 @@ bool TErgoProgramEditor::CreateProgram(const std::string& name) {
 void TErgoProgramEditor::DeleteProgram() {
     working_.OnlineErgometerOptions.PredefinedFileOptionSet.DeleteSelected();
     selectedStep_ = 0;
+    programEdited_ = false;
 }
 
 void TErgoProgramEditor::SelectStep(int step) {
@@ -90,15 +93,19 @@ void TErgoProgramEditor::SetControlledBy(int step, TErgoControl control) {
 }
 
 bool TErgoProgramEditor::Apply() {
+    const TOnlineOptions before(live_);
     live_.AssignFrom(working_);
     try {
         live_.Save();
     } catch (const EInOutError& error) {
+        live_.AssignFrom(before);
         Prompt().ShowMessage("Attention", error.Message());
         return false;
     }
     // Saving may have unselected a program it could not write; the page shows what is live.
     working_.AssignFrom(live_);
+    ++applications_;
+    programEdited_ = false;
     return true;
 }
 

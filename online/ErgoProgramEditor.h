@@ -43,14 +43,19 @@ public:
     int64_t TotalTime() const { return Program().TotalTime(); } // 1/100 s
     double TotalWork() const { return Program().TotalWork(); }  // kJ
 
-    // Takes the working copy into the live options and saves them. False when saving failed.
+    // Takes the working copy into the live options and saves them. False, with the message shown,
+    // when saving failed: the live options stay as they were and the changes stay pending, so
+    // "Apply" can be tried again.
     bool Apply();
+    // How often the live options were applied and saved, "Create" included.
+    int Applications() const { return applications_; }
 
-private:
+protected:
     const TPredefinedFileOptionSet& Predefined() const {
         return working_.OnlineErgometerOptions.PredefinedFileOptionSet;
     }
     TKLTErgoFile& EditProgram() {
+        programEdited_ = true;
         return working_.OnlineErgometerOptions.PredefinedFileOptionSet.EditProgram();
     }
     // The step's copy, changed by `change` and put back; ignored for a step that does not exist.
@@ -59,6 +64,8 @@ private:
     TOnlineOptions& live_;
     TOnlineOptions working_;
     int selectedStep_ = 0;
+    int applications_ = 0;
+    bool programEdited_ = false; // the program's steps changed since it was loaded or applied
 };
 
 } // namespace klt

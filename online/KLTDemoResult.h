@@ -26,8 +26,10 @@ public:
 
     bool operator==(const TKLTDemoResult&) const = default;
 
-private:
+    // A name as a result keeps it.
     static std::string DemoName(std::string_view name);
+
+private:
 
     std::string firstName_;
     std::string lastName_;

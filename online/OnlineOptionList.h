@@ -34,6 +34,13 @@ public:
         }
     }
 
+    // Ignored outside the list.
+    void DeleteItem(int i) {
+        if (i >= 0 && i < Count()) {
+            items_.erase(items_.begin() + i);
+        }
+    }
+
     void SetDefaults() override { items_.clear(); }
     bool operator==(const TOnlineOptionList&) const = default;
     std::string_view Tag() const override { return tag_; }

@@ -25,14 +25,6 @@ namespace {
 
 constexpr int kMaxInitialsChars = 20;
 
-QTime TimeOfDay(int32_t hundredths) {
-    return QTime(0, 0).addMSecs(static_cast<int>(std::clamp<int32_t>(hundredths, 0, 8639999) * 10));
-}
-
-int32_t Hundredths(const QTime& time) {
-    return time.msecsSinceStartOfDay() / 10;
-}
-
 // An edit of a kind with its unit beside it.
 QWidget* WithUnit(TPREditMesswert* edit, QWidget* parent) {
     auto* box = new QWidget(parent);

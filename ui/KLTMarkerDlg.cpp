@@ -22,14 +22,6 @@
 namespace klt {
 namespace {
 
-QTime TimeOfDay(int32_t hundredths) {
-    return QTime(0, 0).addMSecs(static_cast<int>(std::clamp<int32_t>(hundredths, 0, 8639999) * 10));
-}
-
-int32_t Hundredths(const QTime& time) {
-    return time.msecsSinceStartOfDay() / 10;
-}
-
 struct TShownValue {
     TMesswertArtType kind;
     TMesswertArtName name;

@@ -45,6 +45,14 @@ uint16_t DaysOfDate(const QDate& date) {
     return static_cast<uint16_t>(std::clamp<qint64>(QDate(1880, 1, 1).daysTo(date), 0, kNoDate - 1));
 }
 
+QTime TimeOfDay(int32_t hundredths) {
+    return QTime(0, 0).addMSecs(static_cast<int>(std::clamp<int32_t>(hundredths, 0, 8639999) * 10));
+}
+
+int32_t Hundredths(const QTime& time) {
+    return time.msecsSinceStartOfDay() / 10;
+}
+
 QString LongHint(const std::string& hint) {
     const size_t bar = hint.find('|');
     return ToQString(bar == std::string::npos ? hint : hint.substr(bar + 1));

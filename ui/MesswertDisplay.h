@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QObject>
 #include <QString>
+#include <QTime>
 #include <string>
 
 #include "core/PRMesWrt.h"
@@ -35,6 +36,9 @@ void ApplyMesswertColour(QWidget& widget, TMesswertArtType kind);
 // Days since 1880 as a calendar date, and back.
 QDate DateOfDays(uint16_t days);
 uint16_t DaysOfDate(const QDate& date);
+// A time of day in 1/100 s (clamped into the day) as a clock time, and back.
+QTime TimeOfDay(int32_t hundredths);
+int32_t Hundredths(const QTime& time);
 
 // The long part of a hint of the form "short|long".
 QString LongHint(const std::string& hint);
