@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -69,11 +70,15 @@ struct TRideFigures {
 TRideFigures Figures(const TOnlineRunController& run) {
     const TKLTOnlineDatas& samples = run.Samples();
     TRideFigures figures{samples.Count(), static_cast<double>(run.ElapsedMs()) / 1000.0, 0, 0};
-    if (samples.Count() > 0) {
-        figures.averageWatts = samples.MeanOver(TOnlineChannel::Power, samples.LastIndex(), samples.Count());
-    }
+    int64_t sum = 0;
     for (int i = 0; i < samples.Count(); ++i) {
-        figures.maxWatts = std::max(figures.maxWatts, samples.Sample(i)->Power());
+        const int watts = samples.Sample(i)->Power();
+        sum += watts;
+        figures.maxWatts = std::max(figures.maxWatts, watts);
+    }
+    // rounded as a demo's result is, so that both say the same
+    if (samples.Count() > 0) {
+        figures.averageWatts = static_cast<int>(std::llround(static_cast<double>(sum) / samples.Count()));
     }
     return figures;
 }
