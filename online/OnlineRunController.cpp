@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "core/Exceptions.h"
+#include "online/DemoRun.h"
 #include "online/LiveRunParts.h"
 #include "online/LiveTraining.h"
 
@@ -23,9 +24,21 @@ double Days(const TDateTimeMark& mark) { return mark.days + mark.time / 8'640'00
 
 } // namespace
 
-int64_t TSystemRunClock::SteadyMs() const {
+TSystemRunClock::TSystemRunClock(int speedup)
+    : speedup_(std::max(1, speedup)), originMs_(RealMs()), origin_(TDateTimeMark::Now()) {}
+
+int64_t TSystemRunClock::RealMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+int64_t TSystemRunClock::SteadyMs() const { return originMs_ + (RealMs() - originMs_) * speedup_; }
+
+TDateTimeMark TSystemRunClock::Now() const {
+    if (speedup_ == 1) {
+        return TDateTimeMark::Now();
+    }
+    return LaterBy(origin_, (SteadyMs() - originMs_) / kHundredthsToMs);
 }
 
 TOnlineRunController::TOnlineRunController(TRunParts parts, TErgometerMode mode)
@@ -64,6 +77,9 @@ void TOnlineRunController::SetMode(TErgometerMode mode) {
         if (mode == emOpenEndTest) {
             targetPower_ = kOpenEndStartLevel;
         }
+        if (mode == emDemoMode) {
+            PrepareDemo();
+        }
         if (brake_ != nullptr) {
             brake_->SetErgometerMode(mode);
         }
@@ -88,6 +104,34 @@ void TOnlineRunController::WaitForRider() {
     }
 }
 
+void TOnlineRunController::WaitForDemoRider() {
+    if (mode_ == emDemoMode) {
+        SetState(TRunState::Waiting);
+    }
+}
+
+void TOnlineRunController::SetDemoCategorie(int index) {
+    demoCategorie_ = index;
+    if (mode_ == emDemoMode) {
+        PrepareDemo();
+    }
+}
+
+bool TOnlineRunController::DemoRace() const {
+    return mode_ == emDemoMode && parts_.options.OnlineDemoModeOptionSet.DemoMode == kDemoModeRace;
+}
+
+void TOnlineRunController::PrepareDemo() {
+    const TOnlineDemoModeOptionSet& demo = parts_.options.OnlineDemoModeOptionSet;
+    if (demo.DemoMode != kDemoModeRace) {
+        const std::vector<TKLTDemoCategorie>& categories = demo.Categories.Items();
+        const bool known = demoCategorie_ >= 0 && demoCategorie_ < static_cast<int>(categories.size());
+        targetPower_ = known ? categories[static_cast<size_t>(demoCategorie_)].Watt / 8 : 0;
+    }
+    const int64_t programMs = Player().TotalMs();
+    demoEndMs_ = programMs > 0 ? programMs : int64_t{demo.Time} * kHundredthsToMs;
+}
+
 void TOnlineRunController::TakeTickReference() { tickReference_ = parts_.clock.SteadyMs(); }
 
 void TOnlineRunController::ResetRun() {
@@ -101,7 +145,10 @@ void TOnlineRunController::ResetRun() {
     markerTimes_.clear();
     chart_.Reset();
     demoEndMs_ = int64_t{parts_.options.OnlineErgometerOptions.ShortTestOptionSet.Time} * kHundredthsToMs;
-    if (mode_ == emPredefinedFile) {
+    if (mode_ == emDemoMode) {
+        PrepareDemo();
+    }
+    if (mode_ == emPredefinedFile || DemoRace()) {
         SetStepTime();
     }
     if (mode_ == emCalibrationMode) {
@@ -130,7 +177,7 @@ void TOnlineRunController::Start() {
         samples.PutSample(0, first);
     }
     lastValues_ = {};
-    if (mode_ == emPredefinedFile) {
+    if (mode_ == emPredefinedFile || DemoRace()) {
         ApplyStep();
     }
     if (brake_ != nullptr) {
@@ -329,8 +376,8 @@ void TOnlineRunController::EndTest() {
     if (samples_[0].Count() < kFewestSavedSamples) {
         return;
     }
-    if (mode_ == emDemoMode && parts_.options.OnlineDemoModeOptionSet.DemoMode != 3) {
-        parts_.owner.ShowDemoResult();
+    if (mode_ == emDemoMode && !DemoRace()) {
+        parts_.owner.ShowDemoResult(samples_[0]);
     }
     if (mode_ != emTelemetrie && common_.SaveData) {
         TSaveDetails proposed;

@@ -40,10 +40,20 @@ public:
     virtual TDateTimeMark Now() const = 0;
 };
 
+// The system's clock; against a simulator that runs `speedup` times faster than real time it runs
+// as fast, so that the ride's times are the simulated rider's.
 class TSystemRunClock : public IRunClock {
 public:
+    explicit TSystemRunClock(int speedup = 1);
     int64_t SteadyMs() const override;
-    TDateTimeMark Now() const override { return TDateTimeMark::Now(); }
+    TDateTimeMark Now() const override;
+
+private:
+    static int64_t RealMs();
+
+    int64_t speedup_;
+    int64_t originMs_;
+    TDateTimeMark origin_;
 };
 
 // What the save dialog asks for.
@@ -52,6 +62,7 @@ struct TSaveDetails {
     uint16_t date = kNoDate;
     int32_t startTime = 0; // 1/100 s since midnight
     std::string comment;
+    std::string path; // written there instead of the database when set
 };
 
 // What the window does for the run.
@@ -62,8 +73,8 @@ public:
     virtual std::optional<TSaveDetails> AskSaveDetails(const TSaveDetails& proposed) = 0;
     // A training the run stored, to be opened.
     virtual void TrainingStored(const std::string& path) = 0;
-    // A demo ride is over (not "Race").
-    virtual void ShowDemoResult() = 0;
+    // A demo ride of these samples is over (not "Race").
+    virtual void ShowDemoResult(const TKLTOnlineDatas& samples) = 0;
 };
 
 // Riders 1 and 2; the regulator reads rider 1's.
@@ -122,6 +133,11 @@ public:
 
     // Waits for the rider ("StartTestBy" 0, not demo): after the window is shown and set up.
     void WaitForRider();
+    // Waits for the next visitor of the demo: the run starts once the head unit reports power.
+    void WaitForDemoRider();
+    // The demo category ridden (an index into the demo options' categories); its "Watt" is the
+    // target of a demo other than "Race".
+    void SetDemoCategorie(int index);
     // Offers to store a ride a crashed or cut-off run left behind, then starts recording.
     void Start();
     // "Pause" / "Resume".
@@ -174,6 +190,10 @@ private:
     void KeepRide(bool now);
     void OfferLeftBehindRide();
     void AdvanceCalibration();
+    // The demo's target and end: the category's power, and the program's total time (the demo
+    // options' time without a program).
+    void PrepareDemo();
+    bool DemoRace() const;
 
     const TKLTErgoFile& Program() const;
     TErgoProgramPlayer Player() const { return TErgoProgramPlayer(Program()); }
@@ -205,6 +225,7 @@ private:
     int64_t stepStartMs_ = 0;
     int64_t totalMs_ = 0;
     int64_t demoEndMs_ = 0;
+    int demoCategorie_ = 0;
     double distance_ = 0;
     int countDown_ = 0;
     int targetPower_ = 0; // W; the calibration target in calibration

@@ -57,7 +57,7 @@ TRunDisplay TOnlineRunController::Display() const {
     } else if (mode_ == emOpenEndTest) {
         display.secondTitle = "Total Distance in Meters:";
         display.secondValue = Metres(distance_);
-    } else if (mode_ == emDemoMode && parts_.options.OnlineDemoModeOptionSet.DemoMode == 3) {
+    } else if (DemoRace()) {
         display.secondTitle = "Time difference";
     }
     if (brake_ == nullptr) {

@@ -14,8 +14,13 @@ std::optional<std::string> TOnlineRunController::Save(const TSaveDetails& detail
     info.startTime = details.startTime;
     info.comment = details.comment;
     try {
-        const std::string path =
-            StoreNewTraining(LiveTraining(samples_[0], info, markerTimes_), parts_.databaseDir);
+        const TTrainingData training = LiveTraining(samples_[0], info, markerTimes_);
+        std::string path = details.path;
+        if (path.empty()) {
+            path = StoreNewTraining(training, parts_.databaseDir);
+        } else {
+            training.WriteTraining(path);
+        }
         recording_ = false;
         if (recovery_) {
             recovery_->Discard();

@@ -25,7 +25,7 @@ _klt_words() {
     "device clock") echo "--type --port --password --set --json --help" ;;
     "device download") echo "--type --port --password --all --select --clear --json --help" ;;
     "ergo show") echo "--json --help" ;;
-    "ergo run") echo "--sim --seed --speedup --rider -o --output --initials --json --help" ;;
+    "ergo run") echo "--mode --seconds --sim --seed --speedup --rider -o --output --initials --category --first --last --json --help" ;;
     "demo results") echo "--category --sort --json --help" ;;
     esac
 }
@@ -40,6 +40,7 @@ _klt_values() {
     "hrv --type") echo "6 7" ;;
     "device clock --set") echo "now" ;;
     "ergo run --rider") echo "steady sprint tired" ;;
+    "ergo run --mode") echo "program open-end demo" ;;
     "demo results --sort") echo "steady max average" ;;
     *) return 1 ;;
     esac
@@ -63,7 +64,7 @@ _klt() {
     fi
     case "$previous" in
     --port) mapfile -t COMPREPLY < <(compgen -f -- "${current:-/dev/tty}"); return ;;
-    -o | --output | --initials | --from | --to | --rows | --marker | --width | --height | --password | --seconds | --category) return ;;
+    -o | --output | --initials | --from | --to | --rows | --marker | --width | --height | --password | --seconds | --category | --first | --last | --seed | --speedup) return ;;
     esac
     if [[ $current == -* || $command == "" || $command == db || $command == device || $command == ergo || $command == demo ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$(_klt_words "$command")" -- "$current")

@@ -1,5 +1,7 @@
 // klt ergo run against the simulated ergometer it starts itself: the ride is saved where asked or in
-// the database, and the figures come as JSON; a program that does not read rides nothing.
+// the database, and the figures come as JSON; a program that does not read rides nothing. The
+// open-end test and the demo run as the live window runs them, a demo's result ranked in its
+// category.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -7,7 +9,9 @@
 #include <filesystem>
 
 #include "core/TrainingDataUnit.h"
+#include "online/DemoResultFile.h"
 #include "online/KLTErgoFile.h"
+#include "online/OnlineOptions.h"
 #include "tests/cli/KltRun.h"
 #include "tests/support/RawTraining.h"
 
@@ -28,6 +32,13 @@ protected:
         program.DeleteSection(0); // the empty step of a new program
         program.Save();
     }
+    static std::vector<std::string> Keys(const nlohmann::ordered_json& json) {
+        std::vector<std::string> keys;
+        for (const auto& [key, value] : json.items()) {
+            keys.push_back(key);
+        }
+        return keys;
+    }
     std::string Environment() const {
         return "KLT_DATABASE=" + dir_.File("db") + " KLT_CONFIG=" + dir_.File("KLTWIN.CFG");
     }
@@ -41,11 +52,7 @@ TEST_F(KltErgoRun, RidesTheProgramOnTheSimulatedErgometerAndSavesTheRide) {
         test::RunKlt(dir_, Environment(), "ergo run " + dir_.File("Steps.erg") + " --sim --speedup 20 -o " + ride + " --json");
     ASSERT_EQ(run.status, 0) << run.err;
     const auto json = nlohmann::ordered_json::parse(run.out);
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : json.items()) {
-        keys.push_back(key);
-    }
-    EXPECT_EQ(keys, (std::vector<std::string>{"samples", "within_10w_percent", "steps", "file"}));
+    EXPECT_EQ(Keys(json), (std::vector<std::string>{"samples", "within_10w_percent", "steps", "file"}));
     EXPECT_EQ(json["samples"], 60);
     EXPECT_EQ(json["file"], ride);
     ASSERT_EQ(json["steps"].size(), 2u);
@@ -92,6 +99,95 @@ TEST_F(KltErgoRun, AProgramThatDoesNotReadRidesNothing) {
     EXPECT_EQ(run.err, "Error reading File:" + damaged + "\n");
     run = test::RunKlt(dir_, Environment(), "ergo run " + dir_.File("Steps.erg") + " --speedup 5");
     EXPECT_EQ(run.status, 2); // a speedup is for the simulator only
+}
+
+TEST_F(KltErgoRun, AnOpenEndTestOfNSecondsStoresTwoSamplesASecond) {
+    const std::string ride = dir_.File("open.klt");
+    const test::TKltRun run = test::RunKlt(
+        dir_, Environment(), "ergo run --mode open-end --seconds 15 --sim --speedup 20 --initials OE -o " + ride + " --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto json = nlohmann::ordered_json::parse(run.out);
+    EXPECT_EQ(Keys(json), (std::vector<std::string>{"samples", "seconds", "average_w", "max_w", "file"}));
+    EXPECT_EQ(json["file"], ride);
+    EXPECT_GE(json["seconds"].get<double>(), 15.0);
+    EXPECT_LT(json["seconds"].get<double>(), 17.0) << "ended on time, give or take a busy machine";
+    EXPECT_GT(json["average_w"].get<int>(), 0);
+    EXPECT_GE(json["max_w"].get<int>(), json["average_w"].get<int>());
+    TTrainingData training;
+    training.ReadTraining(ride);
+    EXPECT_NEAR(training.SampleCount(), 2 * json["seconds"].get<double>(), 2);
+    EXPECT_EQ(training.Blocks().size(), 1u) << "a steady ride lies on one grid";
+    EXPECT_EQ(training.Comment(), "Open-end test");
+    EXPECT_EQ(training.Markers().front().name, "OE");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("db") + "/LiveRecovery/ride.klt")) << "kept only until stored";
+}
+
+TEST_F(KltErgoRun, CtrlCEndsAnOpenEndTestAndSavesTheRide) {
+    const std::string ride = dir_.File("stopped.klt"), out = dir_.File("stdout"), err = dir_.File("stderr");
+    // an open-end test without --seconds runs until the rider stops or Ctrl+C
+    const int raw = std::system((Environment() + " " KLT_BIN_DIR "/klt ergo run --mode open-end --sim --speedup 20 -o " +
+                                 ride + " >" + out + " 2>" + err + " & sleep 2; kill -INT $!; wait $!")
+                                    .c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    ASSERT_EQ(WEXITSTATUS(raw), 0) << test::ReadFileBytes(err);
+    EXPECT_EQ(test::ReadFileBytes(out).substr(0, ride.size() + 1), ride + "\n");
+    TTrainingData training;
+    training.ReadTraining(ride);
+    EXPECT_GT(training.SampleCount(), 11);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("db") + "/LiveRecovery/ride.klt"));
+}
+
+TEST_F(KltErgoRun, ADemoStoresItsResultInItsCategoryAndRanksIt) {
+    TOnlineOptions options(dir_.File("db"));
+    TKLTDemoCategorie juniors;
+    juniors.SetName("Juniors");
+    juniors.Watt = 150 * 8;
+    options.OnlineDemoModeOptionSet.Categories.PutItem(0, juniors);
+    options.Save();
+    const std::string demo = "ergo run --mode demo --seconds 8 --category 0 --sim --speedup 20 --initials DM";
+
+    test::TKltRun run = test::RunKlt(dir_, Environment(), demo + " --first Ann --last Li --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto json = nlohmann::ordered_json::parse(run.out);
+    ASSERT_TRUE(json.contains("demo")) << run.out;
+    EXPECT_EQ(json["demo"]["position"], 1);
+    EXPECT_EQ(json["demo"]["results_file"], DemoResultPath(dir_.File("db"), "Juniors"));
+    const int average = json["demo"]["average_w"];
+    EXPECT_EQ(average, json["average_w"].get<int>()) << "both over the run's samples";
+
+    run = test::RunKlt(dir_, Environment(), demo + " --first Bo");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Demo result: average "), std::string::npos) << run.out;
+    const std::vector<TKLTDemoResult> results = ReadDemoResultFile(DemoResultPath(dir_.File("db"), "Juniors"));
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].FirstName(), "Ann");
+    EXPECT_EQ(results[0].LastName(), "Li");
+    EXPECT_EQ(results[0].AveragePower, average);
+    EXPECT_EQ(results[0].CategorieWatt, 150 * 8);
+    EXPECT_EQ(results[1].FirstName(), "Bo");
+    EXPECT_EQ(results[1].LastName(), "");
+}
+
+TEST_F(KltErgoRun, TestKindsRefuseWhatTheyDoNotTake) {
+    const std::string program = dir_.File("Steps.erg");
+    const auto usage = [&](const std::string& args, const std::string& said) {
+        const test::TKltRun run = test::RunKlt(dir_, Environment(), "ergo run " + args + " --sim");
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find(said), std::string::npos) << args << ": " << run.err;
+    };
+    usage(program + " --seconds 10", "--seconds is for an open-end test or a demo");
+    usage("--mode sprint", "--mode");
+    usage("", "FILE is required");
+    usage("--mode open-end " + program, "an open-end test rides no program");
+    usage("--mode open-end --category 1", "--category, --first and --last are for a demo");
+    usage(program + " --first Ann", "--category, --first and --last are for a demo");
+    usage("--mode demo --seconds 10 " + program, "give FILE or --seconds, not both");
+    usage("--mode demo --seconds 0", "--seconds");
+
+    // an unknown category is said before any ride
+    const test::TKltRun run = test::RunKlt(dir_, Environment(), "ergo run --mode demo --category 3 --sim");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "There is no demo category 3: the demo options hold 0.\n");
 }
 
 } // namespace

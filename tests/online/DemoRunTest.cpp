@@ -1,10 +1,14 @@
-// What a demo run gives its category, and the competition window's count-down and markers.
+// What a demo run gives its category and where it ranks there, and the competition window's
+// count-down and markers.
 #include <gtest/gtest.h>
 
 #include <limits>
 
 #include "online/CompetitionRace.h"
+#include "online/DemoResultFile.h"
 #include "online/DemoRun.h"
+#include "online/DemoRunRecord.h"
+#include "tests/support/RawTraining.h"
 
 namespace klt {
 namespace {
@@ -52,6 +56,32 @@ TEST(DemoRun, WithoutACategoryOrFarOffTheFailureIsTheLargestValue) {
         Ride(hours, {65535});
     }
     EXPECT_EQ(DemoRunResult(hours, 0, &categorie, "", "")->Failure, std::numeric_limits<int32_t>::max());
+}
+
+TEST(DemoRun, ARecordedRunJoinsItsCategorysResultsAndSharesTheRankOfAnEqualOne) {
+    test::TTempDir dir;
+    TOnlineOptions options(dir.Path());
+    TKLTDemoCategorie categorie;
+    categorie.SetName("Open");
+    categorie.Watt = 8 * 200;
+    options.OnlineDemoModeOptionSet.Categories.PutItem(0, categorie);
+    TKLTOnlineDatas samples;
+    Ride(samples, {200, 200, 200, 200, 200, 200, 200, 200, 200, 200}); // failure 200: sample 0 rode 0 W
+    const std::optional<TRecordedDemoRun> first = RecordDemoRun(options, 0, samples, "Ann", "Li");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->position, 1);
+    EXPECT_EQ(first->file, DemoResultPath(dir.Path(), "Open"));
+    const std::optional<TRecordedDemoRun> equal = RecordDemoRun(options, 0, samples, "Bo", "");
+    EXPECT_EQ(equal->position, 1) << "an equal failure shares the place";
+    Ride(samples, {100});
+    EXPECT_EQ(RecordDemoRun(options, 0, samples, "Cy", "")->position, 3);
+    EXPECT_EQ(ReadDemoResultFile(first->file).size(), 3u);
+
+    EXPECT_THROW(RecordDemoRun(options, 1, samples, "Di", ""), ERangeError);
+    TKLTOnlineDatas few;
+    Ride(few, {200});
+    EXPECT_FALSE(RecordDemoRun(options, 0, few, "Ed", "")) << "too few samples";
+    EXPECT_EQ(ReadDemoResultFile(first->file).size(), 3u);
 }
 
 TEST(Competition, TheCountDownWritesTwoDigitSecondsAndTheMarkerCoversTwentyKilometres) {

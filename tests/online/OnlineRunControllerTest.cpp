@@ -1,10 +1,11 @@
 // The live window's run: start detection and the run states, the program played step by step and
-// its buttons, markers, the cadence abort, a lost link, calibration, the ride kept through a crash
-// and saved at the end, and the brake released however the run ends.
+// its buttons, markers, the cadence abort, a lost link, calibration, the demo, the ride kept through
+// a crash and saved at the end, and the brake released however the run ends.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "online/DemoRun.h"
 #include "online/LiveRecovery.h"
 #include "tests/online/RunRig.h"
 
@@ -223,6 +224,60 @@ TEST(OnlineRunController, CalibrationGoesThroughItsTargetsAndEnds) {
     EXPECT_EQ(run.State(), TRunState::Stopped);
     EXPECT_TRUE(rig.Shown("Calibration finished. Please switch back to testing mode"));
     EXPECT_TRUE(rig.BrakeReleased());
+}
+
+TEST(OnlineRunController, ADemoRidesAtItsCategorysPowerForItsProgramsTimeAndShowsItsResult) {
+    TRunRig rig;
+    TKLTDemoCategorie categorie;
+    categorie.Watt = 120 * 8;
+    rig.options.OnlineDemoModeOptionSet.Categories.PutItem(0, categorie);
+    categorie.Watt = 160 * 8;
+    rig.options.OnlineDemoModeOptionSet.Categories.PutItem(1, categorie);
+    rig.options.OnlineDemoModeOptionSet.Time = 3000; // unused while a program is selected
+    rig.Program({PowerSection(5, 100), PowerSection(5, 300)});
+    TOnlineRunController& run = rig.Create(emDemoMode);
+    run.SetDemoCategorie(1);
+    run.WaitForRider(); // the window's showing: a demo waits for its visitor instead
+    EXPECT_EQ(run.State(), TRunState::Stopped);
+    run.WaitForDemoRider();
+    run.Handle(Values(60));
+    run.DetectStart();
+    ASSERT_EQ(run.State(), TRunState::Running);
+    EXPECT_EQ(rig.brake->TargetPower(), 160) << "the category's target, not the program's";
+    rig.Ride(19);
+    EXPECT_EQ(run.State(), TRunState::Running);
+    rig.Ride(1);
+    EXPECT_EQ(run.State(), TRunState::Stopped) << "ends after the program's 10 s";
+    EXPECT_EQ(run.ElapsedMs(), 10'000);
+    EXPECT_EQ(rig.owner.demoResults, 1);
+    EXPECT_TRUE(rig.BrakeReleased());
+
+    // without a program the demo options' time
+    TRunRig unprogrammed;
+    unprogrammed.options.OnlineDemoModeOptionSet.Time = 600;
+    TOnlineRunController& shortDemo = unprogrammed.Create(emDemoMode);
+    EXPECT_EQ(unprogrammed.brake->TargetPower(), 0) << "no category, no target";
+    shortDemo.Start();
+    unprogrammed.Ride(12);
+    EXPECT_EQ(shortDemo.State(), TRunState::Stopped);
+    EXPECT_EQ(shortDemo.ElapsedMs(), 6000);
+    EXPECT_EQ(unprogrammed.owner.demoResults, 1);
+}
+
+TEST(OnlineRunController, ARaceTakesItsTargetsFromTheProgramAndShowsNoResult) {
+    TRunRig rig;
+    TKLTDemoCategorie categorie;
+    categorie.Watt = 160 * 8;
+    rig.options.OnlineDemoModeOptionSet.Categories.PutItem(0, categorie);
+    rig.options.OnlineDemoModeOptionSet.DemoMode = kDemoModeRace;
+    rig.Program({PowerSection(10, 220)});
+    TOnlineRunController& run = rig.Create(emDemoMode);
+    run.Start();
+    EXPECT_EQ(rig.brake->TargetPower(), 220);
+    EXPECT_EQ(run.Display().secondTitle, "Time difference");
+    rig.Ride(20);
+    EXPECT_EQ(run.State(), TRunState::Stopped);
+    EXPECT_EQ(rig.owner.demoResults, 0);
 }
 
 TEST(OnlineRunController, ARideACrashLeftBehindIsOfferedAtTheNextStart) {

@@ -41,7 +41,7 @@ public:
         return details;
     }
     void TrainingStored(const std::string& path) override { stored.push_back(path); }
-    void ShowDemoResult() override { ++demoResults; }
+    void ShowDemoResult(const TKLTOnlineDatas&) override { ++demoResults; }
 };
 
 inline TLiveValueSet Values(int watts, int cadence = 90, int speed = 9000, int heartRate = 120) {
