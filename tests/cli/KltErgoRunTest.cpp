@@ -124,8 +124,9 @@ TEST_F(KltErgoRun, AnOpenEndTestOfNSecondsStoresTwoSamplesASecond) {
 
 TEST_F(KltErgoRun, CtrlCEndsAnOpenEndTestAndSavesTheRide) {
     const std::string ride = dir_.File("stopped.klt"), out = dir_.File("stdout"), err = dir_.File("stderr");
-    // an open-end test without --seconds runs until the rider stops or Ctrl+C
-    const int raw = std::system((Environment() + " " KLT_BIN_DIR "/klt ergo run --mode open-end --sim --speedup 20 -o " +
+    // an open-end test without --seconds runs until the rider stops or Ctrl+C; timeout passes the
+    // Ctrl+C on and ends a klt that would not stop, so the test fails rather than hangs
+    const int raw = std::system((Environment() + " timeout -k 5 60 " KLT_BIN_DIR "/klt ergo run --mode open-end --sim --speedup 20 -o " +
                                  ride + " >" + out + " 2>" + err + " & sleep 2; kill -INT $!; wait $!")
                                     .c_str());
     ASSERT_TRUE(WIFEXITED(raw));
