@@ -5,12 +5,18 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/Exceptions.h"
+
 namespace klt {
 namespace {
 
 constexpr int kFewestSamples = 11;
 
 } // namespace
+
+const TKLTDemoCategorie* DemoCategorieAt(const TOnlineDemoModeOptionSet& options, int index) {
+    return index >= 0 && index < options.Categories.Count() ? options.Categories.Item(index) : nullptr;
+}
 
 std::optional<TKLTDemoResult> DemoRunResult(const TKLTOnlineDatas& samples, int demoMode,
                                             const TKLTDemoCategorie* categorie, std::string_view firstName,
@@ -38,6 +44,24 @@ std::optional<TKLTDemoResult> DemoRunResult(const TKLTOnlineDatas& samples, int 
     result.MaxPower = maximum;
     result.Failure = static_cast<int32_t>(failure);
     result.CategorieWatt = categorie ? categorie->Watt : 0;
+    return result;
+}
+
+std::optional<TKLTDemoResult> RecordDemoRun(TKLTDemoResults& results, const TKLTOnlineDatas& samples,
+                                            const TOnlineDemoModeOptionSet& options, const TDemoPerson& person,
+                                            IPrompt& prompt) {
+    const std::optional<TKLTDemoResult> result =
+        DemoRunResult(samples, options.DemoMode, DemoCategorieAt(options, person.categorie), person.firstName,
+                      person.lastName);
+    TKLTDemoCategoryResults* categorie = results.Categorie(person.categorie);
+    if (!result || categorie == nullptr) {
+        return result;
+    }
+    try {
+        categorie->Add(*result);
+    } catch (const EInOutError& error) {
+        prompt.ShowMessage("Warning", error.what());
+    }
     return result;
 }
 

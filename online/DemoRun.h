@@ -3,6 +3,9 @@
 #include <optional>
 #include <string_view>
 
+#include "core/Prompt.h"
+#include "online/DemoPerson.h"
+#include "online/DemoResults.h"
 #include "online/KLTDemoResult.h"
 #include "online/KLTOnlineData.h"
 #include "online/OnlineDemoModeOptionSet.h"
@@ -11,6 +14,9 @@ namespace klt {
 
 constexpr int kDemoModeRace = 3;
 
+// Category `index` of the demo options; nothing when there is none of that index.
+const TKLTDemoCategorie* DemoCategorieAt(const TOnlineDemoModeOptionSet& options, int index);
+
 // The result of the run's samples 0..last: average power rounded, the maximum, and the failure,
 // the sum of each sample's distance from the category's target ("Watt" / 8 W), at most the
 // largest 32-bit value, which it also is without a category (nullptr), ranking such a run last.
@@ -18,5 +24,12 @@ constexpr int kDemoModeRace = 3;
 std::optional<TKLTDemoResult> DemoRunResult(const TKLTOnlineDatas& samples, int demoMode,
                                             const TKLTDemoCategorie* categorie, std::string_view firstName,
                                             std::string_view lastName);
+
+// The result of a finished demo run added to the results of the rider's category. A results file
+// that cannot be written is told through the prompt; the result then stays in `results` only.
+// Nothing when the run gives no result.
+std::optional<TKLTDemoResult> RecordDemoRun(TKLTDemoResults& results, const TKLTOnlineDatas& samples,
+                                            const TOnlineDemoModeOptionSet& options, const TDemoPerson& person,
+                                            IPrompt& prompt);
 
 } // namespace klt

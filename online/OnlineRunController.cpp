@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "core/Exceptions.h"
+#include "online/DemoRun.h"
 #include "online/LiveRunParts.h"
 #include "online/LiveTraining.h"
 
@@ -56,13 +57,17 @@ TOnlineRunController::~TOnlineRunController() {
 
 void TOnlineRunController::SetMode(TErgometerMode mode) {
     try {
-        if (mode == emPredefinedFile && Program().Count() == 0) {
+        // the demo mode rides for the program's time
+        if ((mode == emPredefinedFile || mode == emDemoMode) && Program().Count() == 0) {
             throw Exception("No ergo program is selected.");
         }
         mode_ = mode;
         modeError_.clear();
         if (mode == emOpenEndTest) {
             targetPower_ = kOpenEndStartLevel;
+        }
+        if (mode == emDemoMode) {
+            ApplyDemoTargets();
         }
         if (brake_ != nullptr) {
             brake_->SetErgometerMode(mode);
@@ -100,8 +105,8 @@ void TOnlineRunController::ResetRun() {
     linkLost_ = false;
     markerTimes_.clear();
     chart_.Reset();
-    demoEndMs_ = int64_t{parts_.options.OnlineErgometerOptions.ShortTestOptionSet.Time} * kHundredthsToMs;
-    if (mode_ == emPredefinedFile) {
+    demoEndMs_ = Program().TotalTime() * kHundredthsToMs;
+    if (PlaysProgram()) {
         SetStepTime();
     }
     if (mode_ == emCalibrationMode) {
@@ -130,8 +135,10 @@ void TOnlineRunController::Start() {
         samples.PutSample(0, first);
     }
     lastValues_ = {};
-    if (mode_ == emPredefinedFile) {
+    if (PlaysProgram()) {
         ApplyStep();
+    } else if (mode_ == emDemoMode) {
+        ApplyDemoTargets();
     }
     if (brake_ != nullptr) {
         brake_->SetActive(true);
@@ -179,7 +186,11 @@ void TOnlineRunController::TimeCheck() {
         EndTest();
         return;
     }
-    if (mode_ == emPredefinedFile) {
+    if (mode_ == emDemoMode && elapsedMs_ >= demoEndMs_) {
+        EndTest();
+        return;
+    }
+    if (PlaysProgram()) {
         if (elapsedMs_ >= totalMs_) {
             EndTest();
             return;
@@ -188,10 +199,6 @@ void TOnlineRunController::TimeCheck() {
         if (stepMs < 0 || elapsedMs_ - stepStartMs_ >= stepMs) {
             MoveStep(+1);
         }
-    }
-    if (mode_ == emDemoMode && elapsedMs_ >= demoEndMs_) {
-        EndTest();
-        return;
     }
     if (mode_ == emCalibrationMode && brake_ != nullptr && brake_->CalibrationDone()) {
         brake_->ClearCalibrationDone();
@@ -329,18 +336,55 @@ void TOnlineRunController::EndTest() {
     if (samples_[0].Count() < kFewestSavedSamples) {
         return;
     }
-    if (mode_ == emDemoMode && parts_.options.OnlineDemoModeOptionSet.DemoMode != 3) {
+    if (mode_ == emDemoMode && !DemoRace()) {
         parts_.owner.ShowDemoResult();
     }
-    if (mode_ != emTelemetrie && common_.SaveData) {
-        TSaveDetails proposed;
-        const TLiveTrainingInfo started = StartedAt(parts_.clock.Now());
-        proposed.date = started.date;
-        proposed.startTime = started.startTime;
-        if (const std::optional<TSaveDetails> details = parts_.owner.AskSaveDetails(proposed)) {
-            Save(*details);
-        }
+    if (common_.SaveData) {
+        OfferSave();
     }
+}
+
+bool TOnlineRunController::CanSave() const {
+    return state_ == TRunState::Stopped && mode_ != emTelemetrie && samples_[0].Count() >= kFewestSavedSamples;
+}
+
+void TOnlineRunController::OfferSave() {
+    if (!CanSave()) {
+        return;
+    }
+    TSaveDetails proposed;
+    const TLiveTrainingInfo started = StartedAt(parts_.clock.Now());
+    proposed.date = started.date;
+    proposed.startTime = started.startTime;
+    if (const std::optional<TSaveDetails> details = parts_.owner.AskSaveDetails(proposed)) {
+        Save(*details);
+    }
+}
+
+bool TOnlineRunController::DemoRace() const {
+    return mode_ == emDemoMode && parts_.options.OnlineDemoModeOptionSet.DemoMode == kDemoModeRace;
+}
+
+void TOnlineRunController::SetDemoCategorie(int index) {
+    demoCategorie_ = index;
+    if (mode_ == emDemoMode) {
+        ApplyDemoTargets();
+    }
+}
+
+const TKLTDemoCategorie* TOnlineRunController::DemoCategorie() const {
+    return DemoCategorieAt(parts_.options.OnlineDemoModeOptionSet, demoCategorie_);
+}
+
+void TOnlineRunController::ApplyDemoTargets() {
+    if (DemoRace()) {
+        ApplyStep();
+        return;
+    }
+    const TKLTDemoCategorie* categorie = DemoCategorie();
+    targetPower_ = categorie == nullptr ? 0 : categorie->Watt / 8;
+    controlBy_ = TBrakeControlBy::Power;
+    ApplyTargetsToBrake();
 }
 
 void TOnlineRunController::ReleaseBrake() {

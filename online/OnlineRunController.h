@@ -95,6 +95,7 @@ struct TRunDisplay {
     std::string brake;
     std::string controlBy;
     std::string mode;      // "manuell", or the error of a failed mode change
+    std::string program;   // the selected ergo program's name, "none" without one
     std::string chartNote; // "Start pedaling" while waiting; the lost link
 };
 
@@ -115,8 +116,15 @@ public:
     TOnlineRunController(const TOnlineRunController&) = delete;
     TOnlineRunController& operator=(const TOnlineRunController&) = delete;
 
-    // Changes the test kind; a failure puts the run into the error mode with its text.
+    // Changes the test kind; a failure puts the run into the error mode with its text. The demo
+    // mode rides for the selected program's time at its category's power, or the program's
+    // targets in a "Race".
     void SetMode(TErgometerMode mode);
+    // The demo category the rider rides in (an index into the demo options' categories); its
+    // power is the target outside a "Race".
+    void SetDemoCategorie(int index);
+    // Nothing when the index names no category.
+    const TKLTDemoCategorie* DemoCategorie() const;
     TErgometerMode Mode() const { return mode_; }
     TRunState State() const { return state_; }
 
@@ -147,10 +155,14 @@ public:
     // "Stop Ergo": the flywheel is braked to a stop, when the options allow it.
     void StopErgo();
 
+    // "Save Data": the save dialog for the ride of the run that ended, when there is one to save.
+    bool CanSave() const;
+    void OfferSave();
     // Stores the ride; shows the outcome. The stored path, or nothing (the samples stay to retry).
     std::optional<std::string> Save(const TSaveDetails& details);
 
-    TRunDisplay Display() const;
+    // The value panels show the last values of `rider`; the rest is the run's.
+    TRunDisplay Display(int rider = 1) const;
     TSampleRange ChartRange();
 
     const TKLTOnlineDatas& Samples(int rider = 1) const { return samples_[rider == 2 ? 1 : 0]; }
@@ -159,6 +171,8 @@ public:
     int Step() const { return step_; }
     double DistanceMetres() const { return distance_; }
     int TargetPower() const { return targetPower_; }
+    int TargetCadence() const { return targetCadence_; }
+    int TargetHeartRate() const { return targetHeartRate_; }
 
 private:
     void SetState(TRunState state);
@@ -174,6 +188,10 @@ private:
     void KeepRide(bool now);
     void OfferLeftBehindRide();
     void AdvanceCalibration();
+    bool DemoRace() const;
+    // The program plays its steps: a predefined file, or a demo "Race".
+    bool PlaysProgram() const { return mode_ == emPredefinedFile || DemoRace(); }
+    void ApplyDemoTargets();
 
     const TKLTErgoFile& Program() const;
     TErgoProgramPlayer Player() const { return TErgoProgramPlayer(Program()); }
@@ -205,6 +223,7 @@ private:
     int64_t stepStartMs_ = 0;
     int64_t totalMs_ = 0;
     int64_t demoEndMs_ = 0;
+    int demoCategorie_ = 0;
     double distance_ = 0;
     int countDown_ = 0;
     int targetPower_ = 0; // W; the calibration target in calibration

@@ -7,6 +7,7 @@
 #include "core/Exceptions.h"
 #include "online/DemoResultFile.h"
 #include "online/DemoResults.h"
+#include "online/DemoRun.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/RawTraining.h"
 #include "tests/support/ScriptedPrompt.h"
@@ -264,6 +265,27 @@ TEST_F(DemoCategory, ClearingKeepsTheResultsAsBackupAfterTheQuestion) {
     EXPECT_EQ(ReadFileBytes(dir_.File("DemoMode/Juniors.bak")), newer);
     EXPECT_TRUE(fs::exists(dir_.File("DemoMode/Masters%2FOld.bak")));
     EXPECT_TRUE(results.Categorie(1)->Results().empty());
+}
+
+TEST_F(DemoCategory, ADemoRunThatCannotBeWrittenIsToldAndKeptInMemory) {
+    TKLTOnlineDatas samples;
+    for (int i = 0; i < 12; ++i) {
+        TKLTOnlineData sample;
+        sample.SetValue(dcPower, 200);
+        samples.Append(sample);
+    }
+    const TDemoPerson person{"Ann", "Li", 1};
+    TKLTDemoResults results(dir_.Path(), options_);
+    results.Load();
+    fs::remove_all(dir_.File("DemoMode"));
+    test::WriteFileBytes(dir_.File("DemoMode"), "in the way");
+    const std::optional<TKLTDemoResult> result = RecordDemoRun(results, samples, options_, person, prompt_);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->LastName(), "Li");
+    EXPECT_EQ(result->AveragePower, 185); // sample 0 stood still: 2400 / 13
+    ASSERT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_NE(prompt_.shown[0].text.find("Cannot open File"), std::string::npos);
+    EXPECT_EQ(results.Categorie(1)->Results().size(), 1u);
 }
 
 } // namespace
