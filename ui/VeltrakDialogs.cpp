@@ -2,7 +2,10 @@
 #include "app/KLTIniData.h"
 #include "app/OptionDataUnit.h"
 #include "app/ProfileDirectory.h"
+#include "core/Prompt.h"
 #include "ui/Dialogs.h"
+#include "ui/HRVarForm.h"
+#include "ui/KLTOnlineForm.h"
 #include "ui/KLTVtrkReadDataDlg.h"
 #include "ui/KLTVtrkStateDlg.h"
 
@@ -46,6 +49,32 @@ void ExecuteVeltrakStateDialog(QWidget* parent, TKLTIniData& configuration, TOpt
     TKLTVtrkStateDlg dialog(used, nullptr, parent);
     dialog.exec();
     RememberFoundPort(configuration, dialog.Model().Veltrak(), used);
+}
+
+void ExecuteLiveWindow(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree, bool telemetry,
+                       bool competition, const std::function<void(const std::string& path)>& open) {
+    TOnlineFormSetup setup;
+    setup.telemetry = telemetry;
+    setup.competition = competition;
+    setup.openTraining = open;
+    ExecuteOnlineForm(parent, CurrentConfiguration(configuration, optionTree), std::move(setup));
+}
+
+void ExecuteHRVarianceWindow(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree) {
+    const TDownloadConfiguration used = CurrentConfiguration(configuration, optionTree);
+    std::unique_ptr<TVeltrak> veltrak;
+    try {
+        veltrak = OpenHRVarHeadUnit(used);
+    } catch (const std::exception& error) {
+        Prompt().ShowMessage("Warning", error.what());
+        return;
+    }
+    if (veltrak == nullptr) {
+        Prompt().ShowMessage("Warning", "No Veltrak answers: the heart-rate variability needs one on USB.");
+        return;
+    }
+    THRVarForm form(std::move(veltrak), used.databaseDir, parent);
+    form.exec();
 }
 
 } // namespace klt
