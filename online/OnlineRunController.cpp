@@ -405,6 +405,9 @@ void TOnlineRunController::SetMarker() {
     }
 }
 
-TSampleRange TOnlineRunController::ChartRange() { return chart_.Follow(samples_[0].LastIndex()); }
+// Both riders' charts share the time axis of the one further on.
+TSampleRange TOnlineRunController::ChartRange() {
+    return chart_.Follow(std::max(samples_[0].LastIndex(), samples_[1].LastIndex()));
+}
 
 } // namespace klt

@@ -150,6 +150,8 @@ public:
     void SetMarker();
     // "Brake is on"/"Brake is off".
     void ToggleBrake();
+    // The window set up afresh: the brake, when there is one, is on for the next run.
+    void SwitchBrakeOn();
     // "Control by %s".
     void SetControlBy(TBrakeControlBy control);
     // "Stop Ergo": the flywheel is braked to a stop, when the options allow it.

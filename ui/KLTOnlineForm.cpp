@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QColor>
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "analysis/DiagramColours.h"
 #include "online/DemoRun.h"
 #include "ui/CompetitionForm.h"
 #include "ui/DemoResultsForm.h"
@@ -49,20 +51,13 @@ QMenuBar { background: #262e3a; color: #e8edf3; }
 QMenuBar::item:selected { background: #3d4d60; }
 )";
 
-// The colour of a kind's values on the dark panels: its curve colour, lightened.
+// The colour of a kind's values on the dark panels: its chart colour, lightened.
 QString PanelColour(TMesswertArtType kind) {
-    switch (kind) {
-    case mwaLeistung:
-        return "#ffd75e";
-    case mwaHerzfrequenz:
-        return "#ff7a7a";
-    case mwaTretfrequenz:
-        return "#7ad7ff";
-    case mwaGeschwindigkeit:
-        return "#8ef08e";
-    default:
+    if (kind == mwaNone) {
         return "#e8edf3";
     }
+    const TRgb colour = MixColour(DiagramColours(PaletteColor, {255, 255, 255}).Curve(kind), {255, 255, 255}, 0.35);
+    return QColor(colour.red, colour.green, colour.blue).name();
 }
 
 // "130 Heartrate [1/min]" shown as a large "130" over "Heartrate [1/min]".
@@ -207,7 +202,8 @@ void TKLTOnlineForm::BuildWindow() {
         modeMenu->addAction(entry.name, this, [this, mode = entry.mode] { ChooseMode(mode); });
     }
     modeButton_->setMenu(modeMenu);
-    modeButton_->setEnabled(!setup_.telemetry);
+    modeTitle_->setVisible(!setup_.telemetry);
+    modeButton_->setVisible(!setup_.telemetry);
     auto* fileTitle = new QLabel("File Name:", this);
     programButton_ = new QPushButton(this);
     programButton_->setObjectName("TestFilePanel");
@@ -215,10 +211,12 @@ void TKLTOnlineForm::BuildWindow() {
     programMenu_ = new QMenu(programButton_);
     connect(programMenu_, &QMenu::aboutToShow, this, &TKLTOnlineForm::FillProgramMenu);
     programButton_->setMenu(programMenu_);
-    programButton_->setEnabled(!setup_.telemetry);
+    fileTitle->setVisible(!setup_.telemetry);
+    programButton_->setVisible(!setup_.telemetry);
     userButton_ = new QPushButton("User", this);
     userButton_->setObjectName("UserButton");
     userButton_->setToolTip("The rider's name and demo category (F7)");
+    userButton_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(userButton_, &QPushButton::clicked, this, &TKLTOnlineForm::EditPerson);
     top->addWidget(modeTitle_);
     top->addWidget(modeButton_);
@@ -226,6 +224,7 @@ void TKLTOnlineForm::BuildWindow() {
     top->addWidget(fileTitle);
     top->addWidget(programButton_, 1);
     top->addSpacing(16);
+    top->addStretch(setup_.telemetry ? 1 : 0);
     top->addWidget(userButton_);
     layout->addLayout(top);
 
@@ -442,6 +441,7 @@ void TKLTOnlineForm::SetUpRun() {
         run.SetMode(options_->OnlineErgometerOptions.ErgometerMode());
     }
     run.SetDemoCategorie(person_.categorie);
+    run.SwitchBrakeOn();
     run.WaitForRider();
     Refresh();
 }
@@ -492,8 +492,8 @@ void TKLTOnlineForm::Refresh() {
     targetHeartRate_->setText(QString::number(run.TargetHeartRate()));
     controlButton_->setText(QString::fromStdString(display.controlBy));
     brakeButton_->setText(QString::fromStdString(display.brake));
-    brakeButton_->setEnabled(session_->HasBrake());
-    controlButton_->setEnabled(session_->HasBrake());
+    // the targets and the brake's buttons share a row: without a brake there is nothing to aim at
+    controlButton_->parentWidget()->setEnabled(session_->HasBrake());
     pauseButton_->setText(PauseCaption(state, run.Samples().Count() > 1));
     pauseButton_->setEnabled(run.Mode() != emError);
     endButton_->setText(EndCaption(state));
