@@ -517,7 +517,22 @@ void TKLTOnlineForm::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void TKLTOnlineForm::reject() { EndPanel(); }
+void TKLTOnlineForm::reject() {
+    if (closing_) {
+        QDialog::reject();
+    } else {
+        EndPanel();
+    }
+}
+
+// The window's close button closes whatever the run does: the session ends with the window,
+// releasing the brake and keeping a ride still recording for the next start.
+void TKLTOnlineForm::closeEvent(QCloseEvent* event) {
+    clockTimer_->stop();
+    startTimer_->stop();
+    closing_ = true;
+    QDialog::closeEvent(event);
+}
 
 void TKLTOnlineForm::EndPanel() {
     TOnlineRunController& run = session_->Run();

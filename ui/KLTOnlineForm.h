@@ -63,7 +63,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void reject() override; // Esc and the window's close button: the end panel
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override; // Esc: the end panel
 
 private:
     // IRunOwner
@@ -98,6 +99,7 @@ private:
     bool demoResultsLoaded_ = false;
     std::string lastStored_;
     bool shownOnce_ = false;
+    bool closing_ = false;
 
     std::unique_ptr<TRiderPanels> riders_[2];
     TLiveChartView* charts_[2] = {};

@@ -403,6 +403,25 @@ TEST(OnlineRunController, SaveDataOffersTheEndedRideOnlyOnce) {
     EXPECT_EQ(rig.owner.saveDialogs, 1);
 }
 
+TEST(OnlineRunController, TelemetryChartsFollowTheRiderFurtherOn) {
+    TRunRig rig;
+    TOnlineRunController& run = rig.Create(emTelemetrie);
+    run.WaitForRider();
+    TLiveValueSet second = Values(230);
+    second.rider = 2;
+    run.Handle(second);
+    run.DetectStart();
+    ASSERT_EQ(run.State(), TRunState::Running) << "rider 2 pedals";
+    for (int i = 0; i < 600; ++i) {
+        run.Handle(second);
+    }
+    EXPECT_EQ(run.Samples(2).Count(), 601);
+    EXPECT_EQ(run.Samples(1).Count(), 1);
+    EXPECT_GE(run.ChartRange().last, 600);
+    EXPECT_EQ(run.Display(2).power, "230");
+    EXPECT_EQ(run.Display(1).power, "0");
+}
+
 TEST(LiveChartWindow, TheLastMinutesMoveOnInJumps) {
     TLiveChartWindow wide(1, 3000); // 60 samples
     EXPECT_EQ(wide.Follow(10), (TSampleRange{0, 60}));

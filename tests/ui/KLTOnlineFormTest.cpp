@@ -4,16 +4,19 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 
+#include "app/KLTIni.h"
 #include "core/TrainingDataUnit.h"
 #include "tests/support/RawTraining.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/thread/ErgometerRig.h"
+#include "tests/ui/MainFormFixture.h"
 #include "ui/KLTOnlineForm.h"
 #include "ui/LiveChartView.h"
 
@@ -169,6 +172,28 @@ TEST(KLTOnlineForm, TheTelemetryWindowShowsTwoRiders) {
     EXPECT_EQ(Text(form, "PowerPanel1"), "0");
     EXPECT_GT(form.Session().Run().Samples(2).Count(), 10);
     SaveScreenshot(form, "online-telemetry");
+}
+
+TEST_F(KLTMainFormTest, TheLiveCommandsAreOfferedAndAHeadUnitThatDoesNotAnswerOpensNoWindow) {
+    test::TScriptedPrompt prompt;
+    TKLTMainForm& main = MakeForm();
+    ASSERT_NE(Action("OnlineButton"), nullptr);
+    EXPECT_TRUE(Action("OnlineButton")->isEnabled());
+    EXPECT_TRUE(Action("TeleButton")->isVisible()) << "the start-up flags show the telemetry button";
+    const QList<QAction*> toolbar = main.findChild<QToolBar*>("SpeedPanel")->actions();
+    EXPECT_TRUE(toolbar.contains(Action("TeleButton")));
+    for (const char* hidden : {"HRVariance", "CompetitionButton"}) {
+        ASSERT_NE(Action(hidden), nullptr) << hidden;
+        EXPECT_FALSE(toolbar.contains(Action(hidden))) << hidden;
+        EXPECT_FALSE(Action(hidden)->shortcut().isEmpty()) << hidden;
+    }
+    // no head unit on the configured port: told, and the window does not open
+    main.Ini().SystemData.VeltrakComPlugAndPlay = false;
+    main.Ini().SystemData.SetVeltrakComPort(TVeltrakComPort("Com9", dir.File("no-such-port"), 9));
+    Action("OnlineButton")->trigger();
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_NE(prompt.shown[0].text.find("The live window cannot open"), std::string::npos) << prompt.shown[0].text;
+    EXPECT_EQ(main.findChild<TKLTOnlineForm*>(), nullptr);
 }
 
 } // namespace
