@@ -67,15 +67,16 @@ void DrawValueAxes(TPRBGICanvas& canvas, const TPlot& plot, const TLiveChartFram
 void DrawTimeAxis(TPRBGICanvas& canvas, const TPlot& plot, const TDiagramColours& colours) {
     const int firstSecond = plot.first / TLiveChartFrame::kSamplesPerSecond;
     const int lastSecond = plot.last / TLiveChartFrame::kSamplesPerSecond;
-    const int step =
-        LiveChartTimeStep(lastSecond - firstSecond, plot.Width(), canvas.TextExtent(TimeLabel(lastSecond)).width);
+    const int step = LiveChartTimeStep(lastSecond - firstSecond, plot.Width(),
+                                       canvas.TextExtent(TimeLabel(lastSecond)).width);
     canvas.SetTextColor(colours.text);
     for (int second = (firstSecond + step - 1) / step * step; second <= lastSecond; second += step) {
         const int x = plot.X(second * TLiveChartFrame::kSamplesPerSecond);
         canvas.SetPen(colours.fineGrid, 1, TCanvasLineStyle::Dot);
         canvas.Line({x, plot.area.top}, {x, plot.area.bottom});
         const std::string label = TimeLabel(second);
-        canvas.TextOut(x - canvas.TextExtent(label).width / 2, plot.area.bottom + canvas.CharHeight() / 3, label);
+        canvas.TextOut(x - canvas.TextExtent(label).width / 2, plot.area.bottom + canvas.CharHeight() / 3,
+                       label);
     }
 }
 
@@ -144,7 +145,8 @@ void DrawLegend(TPRBGICanvas& canvas, const TLiveChartFrame& frame, const TDiagr
     }
 }
 
-void DrawNote(TPRBGICanvas& canvas, const TPlot& plot, const std::string& note, const TDiagramColours& colours) {
+void DrawNote(TPRBGICanvas& canvas, const TPlot& plot, const std::string& note,
+              const TDiagramColours& colours) {
     const TCanvasSize size = canvas.TextExtent(note);
     const int x = (plot.area.left + plot.area.right - size.width) / 2;
     const int y = (plot.area.top + plot.area.bottom - size.height) / 2;
@@ -174,7 +176,8 @@ void DrawLiveChart(TPRBGICanvas& canvas, const ILiveChartSamples& samples, const
     canvas.FillRect({0, 0, canvas.Width(), canvas.Height()}, colours.window);
     const int charHeight = canvas.CharHeight();
     const int axisWidth = canvas.TextExtent("0000").width + canvas.CharWidth();
-    const TCanvasRect area{axisWidth, 2 * charHeight, canvas.Width() - (frame.scales.size() > 1 ? axisWidth : canvas.CharWidth()),
+    const TCanvasRect area{axisWidth, 2 * charHeight,
+                           canvas.Width() - (frame.scales.size() > 1 ? axisWidth : canvas.CharWidth()),
                            canvas.Height() - 3 * charHeight / 2};
     if (area.right - area.left < 2 || area.bottom - area.top < 2) {
         return; // nothing fits

@@ -39,7 +39,8 @@ void LiveChartAppendAndPaint(benchmark::State& state) {
     for (int i = 1; i < ride; ++i) {
         samples.Append(RideSample(i));
     }
-    klt::TLiveChartWindow window(options.OnlineMainChartOptionSet.TimeScaleMode, options.OnlineMainChartOptionSet.Time());
+    klt::TLiveChartWindow window(options.OnlineMainChartOptionSet.TimeScaleMode,
+                                 options.OnlineMainChartOptionSet.Time());
     for (auto _ : state) {
         if (ride > 0) {
             samples.Append(RideSample(samples.Count()));
@@ -50,13 +51,18 @@ void LiveChartAppendAndPaint(benchmark::State& state) {
     }
     state.counters["samples"] = samples.Count();
 }
-BENCHMARK(LiveChartAppendAndPaint)->Arg(0)->Arg(7200)->Arg(14400)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(LiveChartAppendAndPaint)
+    ->Arg(0)
+    ->Arg(7200)
+    ->Arg(14400)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(300);
 
 // A value set of rider 2 posted to the telemetry window's queue, until its power panel shows it,
 // with the window's timers running as they do on screen.
 void LivePanelDelay(benchmark::State& state) {
-    klt::TVeltrak receiver(
-        std::make_unique<klt::test::TFakeLine>([](uint8_t, const klt::TLineSettings&, std::deque<uint8_t>&) {}));
+    klt::TVeltrak receiver(std::make_unique<klt::test::TFakeLine>(
+        [](uint8_t, const klt::TLineSettings&, std::deque<uint8_t>&) {}));
     klt::TOnlineFormSetup setup;
     setup.telemetry = true;
     setup.databaseDir = klt::bench::BenchDir() + "/live";

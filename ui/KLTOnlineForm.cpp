@@ -56,7 +56,8 @@ QString PanelColour(TMesswertArtType kind) {
     if (kind == mwaNone) {
         return "#e8edf3";
     }
-    const TRgb colour = MixColour(DiagramColours(PaletteColor, {255, 255, 255}).Curve(kind), {255, 255, 255}, 0.35);
+    const TRgb colour =
+        MixColour(DiagramColours(PaletteColor, {255, 255, 255}).Curve(kind), {255, 255, 255}, 0.35);
     return QColor(colour.red, colour.green, colour.blue).name();
 }
 
@@ -169,8 +170,9 @@ TKLTOnlineForm::TKLTOnlineForm(TVeltrakOld& veltrak, TOnlineFormSetup setup, QWi
     session.mode = setup_.telemetry ? emTelemetrie : options_->OnlineErgometerOptions.ErgometerMode();
     session.cycle = setup_.cycle;
     session.databaseDir = setup_.databaseDir;
-    session_ = std::make_unique<TOnlineSession>(veltrak_, *options_, static_cast<IRunOwner&>(*this), prompt_,
-                                                setup_.clock != nullptr ? *setup_.clock : systemClock_, session);
+    session_ =
+        std::make_unique<TOnlineSession>(veltrak_, *options_, static_cast<IRunOwner&>(*this), prompt_,
+                                         setup_.clock != nullptr ? *setup_.clock : systemClock_, session);
     BuildWindow();
     clockTimer_ = new QTimer(this);
     clockTimer_->setInterval(kClockMs);
@@ -182,7 +184,9 @@ TKLTOnlineForm::TKLTOnlineForm(TVeltrakOld& veltrak, TOnlineFormSetup setup, QWi
 }
 
 // The session ends first: the reading stops, the brake is released and a ride still recording kept.
-TKLTOnlineForm::~TKLTOnlineForm() { session_.reset(); }
+TKLTOnlineForm::~TKLTOnlineForm() {
+    session_.reset();
+}
 
 void TKLTOnlineForm::BuildWindow() {
     setStyleSheet(kStyle);
@@ -234,8 +238,9 @@ void TKLTOnlineForm::BuildWindow() {
         riders_[rider - 1] = std::make_unique<TRiderPanels>();
         auto* column = new QVBoxLayout;
         column->addWidget(BuildRiderPanels(*riders_[rider - 1], rider));
-        charts_[rider - 1] = new TLiveChartView(session_->Run().Samples(rider), options_->OnlineMainChartOptionSet,
-                                                riders > 1 ? "Rider " + std::to_string(rider) : std::string(), this);
+        charts_[rider - 1] =
+            new TLiveChartView(session_->Run().Samples(rider), options_->OnlineMainChartOptionSet,
+                               riders > 1 ? "Rider " + std::to_string(rider) : std::string(), this);
         charts_[rider - 1]->setObjectName(QString("LiveChart%1").arg(rider));
         column->addWidget(charts_[rider - 1], 1);
         ridersLayout->addLayout(column, 1);
@@ -329,9 +334,12 @@ QWidget* TKLTOnlineForm::BuildTargets() {
         up->setToolTip("Raise " + title.toLower() + keys);
         down->setToolTip("Lower " + title.toLower() + keys);
         const auto step = [this, which] {
-            return which == TTarget::Power && session_->Run().Mode() != emOpenEndTest ? TOnlineRunController::kPowerStep : 1;
+            return which == TTarget::Power && session_->Run().Mode() != emOpenEndTest
+                       ? TOnlineRunController::kPowerStep
+                       : 1;
         };
-        connect(up, &QToolButton::clicked, this, [=, this] { Guarded([&] { session_->Run().ChangeTarget(which, step()); }); });
+        connect(up, &QToolButton::clicked, this,
+                [=, this] { Guarded([&] { session_->Run().ChangeTarget(which, step()); }); });
         connect(down, &QToolButton::clicked, this,
                 [=, this] { Guarded([&] { session_->Run().ChangeTarget(which, -step()); }); });
         row->addWidget(label);
@@ -349,16 +357,20 @@ QWidget* TKLTOnlineForm::BuildTargets() {
     controlButton_ = new QPushButton(box);
     controlButton_->setObjectName("ControlPanel");
     auto* controlMenu = new QMenu(controlButton_);
-    const std::pair<const char*, TBrakeControlBy> controls[] = {
-        {"Power", TBrakeControlBy::Power}, {"Cadence", TBrakeControlBy::Cadence}, {"Heartrate", TBrakeControlBy::HeartRate}};
+    const std::pair<const char*, TBrakeControlBy> controls[] = {{"Power", TBrakeControlBy::Power},
+                                                                {"Cadence", TBrakeControlBy::Cadence},
+                                                                {"Heartrate", TBrakeControlBy::HeartRate}};
     for (const auto& [name, control] : controls) {
-        controlMenu->addAction(name, this, [this, control = control] { Guarded([&] { session_->Run().SetControlBy(control); }); });
+        controlMenu->addAction(name, this, [this, control = control] {
+            Guarded([&] { session_->Run().SetControlBy(control); });
+        });
     }
     controlButton_->setMenu(controlMenu);
     brakeButton_ = new QPushButton(box);
     brakeButton_->setObjectName("BrakePanel");
     brakeButton_->setToolTip("Switch the brake on or off (Ctrl+B)");
-    connect(brakeButton_, &QPushButton::clicked, this, [this] { Guarded([&] { session_->Run().ToggleBrake(); }); });
+    connect(brakeButton_, &QPushButton::clicked, this,
+            [this] { Guarded([&] { session_->Run().ToggleBrake(); }); });
     row->addWidget(controlButton_);
     row->addWidget(brakeButton_);
     return box;
@@ -378,16 +390,22 @@ QWidget* TKLTOnlineForm::BuildCommandBar() {
         return b;
     };
     TOnlineRunController& run = session_->Run();
-    pauseButton_ = button("PauseButton", "Start, pause and resume the test (Space)", [&run] { run.TogglePause(); });
-    prevButton_ = button("PrevStepButton", "The program's step before (Page Up)", [&run] { run.PrevStepButton(); });
+    pauseButton_ =
+        button("PauseButton", "Start, pause and resume the test (Space)", [&run] { run.TogglePause(); });
+    prevButton_ =
+        button("PrevStepButton", "The program's step before (Page Up)", [&run] { run.PrevStepButton(); });
     prevButton_->setText("Prev. Step");
-    nextButton_ = button("NextStepButton", "The program's next step (Page Down)", [&run] { run.NextStepButton(); });
+    nextButton_ =
+        button("NextStepButton", "The program's next step (Page Down)", [&run] { run.NextStepButton(); });
     nextButton_->setText("Next Step");
-    markerButton_ = button("SetMarkerButton", "Mark this moment of the ride (Ctrl+M)", [&run] { run.SetMarker(); });
+    markerButton_ =
+        button("SetMarkerButton", "Mark this moment of the ride (Ctrl+M)", [&run] { run.SetMarker(); });
     markerButton_->setText("Set Marker");
-    saveButton_ = button("SaveDataButton", "Store the ride as a training (Ctrl+S)", [&run] { run.OfferSave(); });
+    saveButton_ =
+        button("SaveDataButton", "Store the ride as a training (Ctrl+S)", [&run] { run.OfferSave(); });
     saveButton_->setText("Save Data");
-    stopErgoButton_ = button("StopErgoButton", "Brake the flywheel to a stop (Ctrl+E)", [&run] { run.StopErgo(); });
+    stopErgoButton_ =
+        button("StopErgoButton", "Brake the flywheel to a stop (Ctrl+E)", [&run] { run.StopErgo(); });
     stopErgoButton_->setText("Stop Ergo");
     row->addStretch(1);
     endButton_ = button("EndButton", "End the test, or close the window (Esc)", [this] { EndPanel(); });
@@ -396,11 +414,11 @@ QWidget* TKLTOnlineForm::BuildCommandBar() {
 
 void TKLTOnlineForm::BuildShortcuts() {
     const std::pair<QKeySequence, QPushButton*> keys[] = {
-        {Qt::Key_Space, pauseButton_},         {Qt::Key_PageUp, prevButton_},
-        {Qt::Key_PageDown, nextButton_},       {Qt::CTRL | Qt::Key_M, markerButton_},
-        {Qt::CTRL | Qt::Key_S, saveButton_},   {Qt::CTRL | Qt::Key_E, stopErgoButton_},
-        {Qt::CTRL | Qt::Key_B, brakeButton_},  {Qt::Key_F5, modeButton_},
-        {Qt::Key_F6, programButton_},          {Qt::Key_F7, userButton_},
+        {Qt::Key_Space, pauseButton_},        {Qt::Key_PageUp, prevButton_},
+        {Qt::Key_PageDown, nextButton_},      {Qt::CTRL | Qt::Key_M, markerButton_},
+        {Qt::CTRL | Qt::Key_S, saveButton_},  {Qt::CTRL | Qt::Key_E, stopErgoButton_},
+        {Qt::CTRL | Qt::Key_B, brakeButton_}, {Qt::Key_F5, modeButton_},
+        {Qt::Key_F6, programButton_},         {Qt::Key_F7, userButton_},
         {Qt::Key_F8, controlButton_}};
     for (const auto& [key, target] : keys) {
         auto* shortcut = new QShortcut(key, this);
@@ -577,7 +595,8 @@ void TKLTOnlineForm::FillProgramMenu() {
     TPredefinedFileOptionSet& programs = options_->OnlineErgometerOptions.PredefinedFileOptionSet;
     programs.RefreshFileNames();
     for (const std::string& name : programs.FileNames()) {
-        QAction* entry = programMenu_->addAction(QString::fromStdString(name), this, [this, name] { ChooseProgram(name); });
+        QAction* entry = programMenu_->addAction(QString::fromStdString(name), this,
+                                                 [this, name] { ChooseProgram(name); });
         entry->setCheckable(true);
         entry->setChecked(name == programs.SelectedFileName());
     }
@@ -659,7 +678,8 @@ void ExecuteOnlineForm(QWidget* parent, const TDownloadConfiguration& configurat
             ConnectLiveHeadUnit(*veltrak, configuration);
         }
     } catch (const std::exception& error) {
-        Prompt().ShowMessage("Warning", std::string("The live window cannot open: no Veltrak answers.\r\n") + error.what());
+        Prompt().ShowMessage("Warning", std::string("The live window cannot open: no Veltrak answers.\r\n") +
+                                            error.what());
         return;
     }
     std::unique_ptr<TKLTOnlineForm> form;

@@ -54,7 +54,8 @@ std::vector<int> TLiveChartSamples::Markers(int first, int last) const {
     ScanNewSamples();
     std::vector<int> markers;
     for (const std::vector<int>* list : {static_cast<const std::vector<int>*>(&setMarkers_), &timeMarkers_}) {
-        for (auto it = std::lower_bound(list->begin(), list->end(), first); it != list->end() && *it <= last; ++it) {
+        for (auto it = std::lower_bound(list->begin(), list->end(), first); it != list->end() && *it <= last;
+             ++it) {
             markers.push_back(*it);
         }
     }
@@ -70,7 +71,8 @@ TLiveChartView::TLiveChartView(const TKLTOnlineDatas& samples, const TOnlineMain
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TLiveChartView::Show(TSampleRange range, const std::string& note, const std::vector<int64_t>& markerTimes) {
+void TLiveChartView::Show(TSampleRange range, const std::string& note,
+                          const std::vector<int64_t>& markerTimes) {
     frame_.first = range.first;
     frame_.last = range.last;
     frame_.note = note;

@@ -36,8 +36,8 @@ private:
 
 class TLiveChartView : public QWidget {
 public:
-    TLiveChartView(const TKLTOnlineDatas& samples, const TOnlineMainChartOptionSet& options, std::string title,
-                   QWidget* parent = nullptr);
+    TLiveChartView(const TKLTOnlineDatas& samples, const TOnlineMainChartOptionSet& options,
+                   std::string title, QWidget* parent = nullptr);
 
     // What the next paint shows.
     void Show(TSampleRange range, const std::string& note, const std::vector<int64_t>& markerTimes);

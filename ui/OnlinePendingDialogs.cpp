@@ -8,11 +8,16 @@
 
 namespace klt {
 
-TOnlineOptionsDlg::TOnlineOptionsDlg(TOnlineOptions&, const std::string&, QWidget* parent) : QDialog(parent) {}
+TOnlineOptionsDlg::TOnlineOptionsDlg(TOnlineOptions&, const std::string&, QWidget* parent)
+    : QDialog(parent) {}
 
-std::optional<TSaveDetails> TOnlineSaveDataDialog::Ask(const TSaveDetails& proposed, QWidget*) { return proposed; }
+std::optional<TSaveDetails> TOnlineSaveDataDialog::Ask(const TSaveDetails& proposed, QWidget*) {
+    return proposed;
+}
 
-bool TOnlineUserDlg::Edit(TDemoPerson&, const TOnlineDemoModeOptionSet&, QWidget*) { return false; }
+bool TOnlineUserDlg::Edit(TDemoPerson&, const TOnlineDemoModeOptionSet&, QWidget*) {
+    return false;
+}
 
 TDemoResultsForm::TDemoResultsForm(TOnlineOptions&, int, QWidget* parent) : QDialog(parent) {}
 
@@ -20,7 +25,9 @@ TCompetitionForm::TCompetitionForm(const ICompetitionFeed&, QWidget* parent) : Q
 
 THRVarForm::THRVarForm(std::unique_ptr<TVeltrak>, const std::string&, QWidget* parent) : QDialog(parent) {}
 
-std::unique_ptr<TVeltrak> OpenHRVarHeadUnit(const TDownloadConfiguration&) { return nullptr; }
+std::unique_ptr<TVeltrak> OpenHRVarHeadUnit(const TDownloadConfiguration&) {
+    return nullptr;
+}
 
 } // namespace klt
 

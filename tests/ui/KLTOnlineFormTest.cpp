@@ -27,7 +27,9 @@ namespace {
 class TSpedUpClock : public IRunClock {
 public:
     int64_t SteadyMs() const override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count() *
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                     start_)
+                   .count() *
                kSpeedup;
     }
     TDateTimeMark Now() const override { return TDateTimeMark::Now(); }
@@ -145,7 +147,8 @@ TEST(KLTOnlineForm, AProgramIsRiddenWithTheTargetRaisedAndTheRideStoredAndOpened
 
 TEST(KLTOnlineForm, TheTelemetryWindowShowsTwoRiders) {
     TOnlineFormRig window;
-    TVeltrak receiver(std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {}));
+    TVeltrak receiver(
+        std::make_unique<test::TFakeLine>([](uint8_t, const TLineSettings&, std::deque<uint8_t>&) {}));
     TKLTOnlineForm form(receiver, window.Setup(true));
     form.resize(1400, 800);
     form.show();
@@ -192,7 +195,8 @@ TEST_F(KLTMainFormTest, TheLiveCommandsAreOfferedAndAHeadUnitThatDoesNotAnswerOp
     main.Ini().SystemData.SetVeltrakComPort(TVeltrakComPort("Com9", dir.File("no-such-port"), 9));
     Action("OnlineButton")->trigger();
     ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_NE(prompt.shown[0].text.find("The live window cannot open"), std::string::npos) << prompt.shown[0].text;
+    EXPECT_NE(prompt.shown[0].text.find("The live window cannot open"), std::string::npos)
+        << prompt.shown[0].text;
     EXPECT_EQ(main.findChild<TKLTOnlineForm*>(), nullptr);
 }
 
