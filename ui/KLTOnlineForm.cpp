@@ -502,6 +502,12 @@ void TKLTOnlineForm::Refresh() {
     }
     const TRunDisplay display = run.Display();
     const TRunState state = run.State();
+    // a demo rider sees his average power until the next ride
+    if (state != TRunState::Stopped) {
+        demoAverage_.reset();
+    } else if (demoAverage_) {
+        riders_[0]->power->setText(QString::number(*demoAverage_));
+    }
     const bool recording = state == TRunState::Running || state == TRunState::Paused;
     modeButton_->setText(display.mode.empty() ? ModeName(run.Mode()) : QString::fromStdString(display.mode));
     programButton_->setText(QString::fromStdString(display.program));
@@ -661,7 +667,8 @@ void TKLTOnlineForm::ShowDemoResult() {
     if (!result) {
         return;
     }
-    riders_[0]->power->setText(QString::number(result->AveragePower));
+    demoAverage_ = result->AveragePower;
+    Refresh();
     TDemoResultsForm results(*options_, person_.categorie, this);
     results.exec();
 }
@@ -674,7 +681,11 @@ void ExecuteOnlineForm(QWidget* parent, const TDownloadConfiguration& configurat
         veltrak->SetPrompt(Prompt());
         veltrak->Status().SetHWVersion(configuration.HWVersion());
         PrepareHeadUnit(*veltrak, configuration);
-        if (!setup.telemetry) {
+        if (setup.telemetry) {
+            // the riders' radio receiver sits on the configured serial port whatever the generation
+            veltrak->SetPort(configuration.port);
+            veltrak->Line().OpenPort(veltrak->Port());
+        } else {
             ConnectLiveHeadUnit(*veltrak, configuration);
         }
     } catch (const std::exception& error) {

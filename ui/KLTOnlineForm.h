@@ -98,6 +98,7 @@ private:
     TKLTDemoResults demoResults_;
     bool demoResultsLoaded_ = false;
     std::string lastStored_;
+    std::optional<int> demoAverage_; // W, of the demo ride that ended
     bool shownOnce_ = false;
     bool closing_ = false;
 
