@@ -198,6 +198,10 @@ TEST_F(KLTMainFormTest, TheLiveCommandsAreOfferedAndAHeadUnitThatDoesNotAnswerOp
     EXPECT_NE(prompt.shown[0].text.find("The live window cannot open"), std::string::npos)
         << prompt.shown[0].text;
     EXPECT_EQ(main.findChild<TKLTOnlineForm*>(), nullptr);
+    Action("TeleButton")->trigger();
+    ASSERT_EQ(prompt.shown.size(), 2u) << "the receiver's port does not open either";
+    EXPECT_NE(prompt.shown[1].text.find("no-such-port"), std::string::npos) << prompt.shown[1].text;
+    EXPECT_EQ(main.findChild<TKLTOnlineForm*>(), nullptr);
 }
 
 } // namespace
