@@ -2,7 +2,7 @@
 // The live ergometer's chart: the windowed means of the enabled quantities over the samples in
 // view, with value axes, a time axis counting the ride's seconds, marker lines and a note across
 // the chart ("Start pedaling"). Its cost depends on the chart's width, never on the ride's length:
-// only the samples in view are read, and at most one per pixel column.
+// only the samples in view are read, and at most one per two pixel columns.
 #include <string>
 #include <vector>
 
