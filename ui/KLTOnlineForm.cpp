@@ -380,8 +380,8 @@ QWidget* TKLTOnlineForm::BuildCommandBar() {
     auto* box = new QWidget(this);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
-    auto button = [&](const char* name, const QString& hint, auto action) {
-        auto* b = new QPushButton(box);
+    auto button = [&](const char* name, const QString& text, const QString& hint, auto action) {
+        auto* b = new QPushButton(text, box);
         b->setObjectName(name);
         b->setToolTip(hint);
         b->setAutoDefault(false);
@@ -390,25 +390,21 @@ QWidget* TKLTOnlineForm::BuildCommandBar() {
         return b;
     };
     TOnlineRunController& run = session_->Run();
+    // the pause and end panels' captions follow the run's state
     pauseButton_ =
-        button("PauseButton", "Start, pause and resume the test (Space)", [&run] { run.TogglePause(); });
-    prevButton_ =
-        button("PrevStepButton", "The program's step before (Page Up)", [&run] { run.PrevStepButton(); });
-    prevButton_->setText("Prev. Step");
-    nextButton_ =
-        button("NextStepButton", "The program's next step (Page Down)", [&run] { run.NextStepButton(); });
-    nextButton_->setText("Next Step");
-    markerButton_ =
-        button("SetMarkerButton", "Mark this moment of the ride (Ctrl+M)", [&run] { run.SetMarker(); });
-    markerButton_->setText("Set Marker");
-    saveButton_ =
-        button("SaveDataButton", "Store the ride as a training (Ctrl+S)", [&run] { run.OfferSave(); });
-    saveButton_->setText("Save Data");
-    stopErgoButton_ =
-        button("StopErgoButton", "Brake the flywheel to a stop (Ctrl+E)", [&run] { run.StopErgo(); });
-    stopErgoButton_->setText("Stop Ergo");
+        button("PauseButton", "", "Start, pause and resume the test (Space)", [&run] { run.TogglePause(); });
+    prevButton_ = button("PrevStepButton", "Prev. Step", "The program's step before (Page Up)",
+                         [&run] { run.PrevStepButton(); });
+    nextButton_ = button("NextStepButton", "Next Step", "The program's next step (Page Down)",
+                         [&run] { run.NextStepButton(); });
+    markerButton_ = button("SetMarkerButton", "Set Marker", "Mark this moment of the ride (Ctrl+M)",
+                           [&run] { run.SetMarker(); });
+    saveButton_ = button("SaveDataButton", "Save Data", "Store the ride as a training (Ctrl+S)",
+                         [&run] { run.OfferSave(); });
+    stopErgoButton_ = button("StopErgoButton", "Stop Ergo", "Brake the flywheel to a stop (Ctrl+E)",
+                             [&run] { run.StopErgo(); });
     row->addStretch(1);
-    endButton_ = button("EndButton", "End the test, or close the window (Esc)", [this] { EndPanel(); });
+    endButton_ = button("EndButton", "", "End the test, or close the window (Esc)", [this] { EndPanel(); });
     return box;
 }
 
