@@ -1,5 +1,5 @@
 // Runs every benchmark, then prints each measurement as a ratio to its baseline of the same run.
-#include <QGuiApplication>
+#include <QApplication>
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchSupport.h"
@@ -64,9 +64,9 @@ private:
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    // The diagrams paint on images: the GUI module without a display.
+    // The diagrams and the live window paint on images: the windows without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nRatios against plain passes over the same data, measured in this run:\n");
@@ -93,6 +93,12 @@ int main(int argc, char** argv) {
                        "DownloadFewMinutes/iterations:3/real_time", 1.2);
     reporter.WireRatio("download a full memory at 38,400 baud / its bytes' line time",
                        "DownloadFullMemory/iterations:1/real_time", 1.2);
+    reporter.Ratio("append a sample and repaint the live chart, 1 h ride / empty chart",
+                   "LiveChartAppendAndPaint/7200/iterations:300", "LiveChartAppendAndPaint/0/iterations:300", 2);
+    reporter.Ratio("append a sample and repaint the live chart, 2 h ride / empty chart",
+                   "LiveChartAppendAndPaint/14400/iterations:300", "LiveChartAppendAndPaint/0/iterations:300", 2);
+    reporter.Time("a value set in the live queue until its panel shows it", "LivePanelDelay/iterations:40/real_time",
+                  0.1);
     klt::bench::RemoveBenchDir();
     benchmark::Shutdown();
     return 0;

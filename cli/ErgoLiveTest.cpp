@@ -44,7 +44,12 @@ public:
     void TrainingStored(const std::string& path) override { stored = path; }
     void ShowDemoResult(const TKLTOnlineDatas& samples) override {
         try {
-            demo = RecordDemoRun(options_, given_.category, samples, given_.firstName, given_.lastName);
+            TKLTDemoResults results(options_.Directory(), options_.OnlineDemoModeOptionSet);
+            results.Load();
+            TDemoPerson person;
+            person.SetNames(given_.firstName, given_.lastName);
+            person.categorie = given_.category;
+            demo = RecordDemoRun(results, options_.OnlineDemoModeOptionSet, samples, person);
         } catch (const Exception& error) {
             demoFailure = error.Message();
         }

@@ -45,7 +45,14 @@ TSimulatorChild::TSimulatorChild(const std::vector<std::string>& arguments) {
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
-    const int spawned = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+    // A group of its own: Ctrl+C in the terminal reaches klt alone, which still needs the
+    // simulated head unit to release its brake and then ends the simulator itself.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    const int spawned = posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);

@@ -5,12 +5,18 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/Exceptions.h"
+
 namespace klt {
 namespace {
 
 constexpr int kFewestSamples = 11;
 
 } // namespace
+
+const TKLTDemoCategorie* DemoCategorieAt(const TOnlineDemoModeOptionSet& options, int index) {
+    return index >= 0 && index < options.Categories.Count() ? options.Categories.Item(index) : nullptr;
+}
 
 std::optional<TKLTDemoResult> DemoRunResult(const TKLTOnlineDatas& samples, int demoMode,
                                             const TKLTDemoCategorie* categorie, std::string_view firstName,

@@ -6,22 +6,18 @@
 
 namespace klt {
 
-std::optional<TRecordedDemoRun> RecordDemoRun(const TOnlineOptions& options, int categorie,
-                                              const TKLTOnlineDatas& samples, std::string_view firstName,
-                                              std::string_view lastName) {
-    const TOnlineDemoModeOptionSet& demo = options.OnlineDemoModeOptionSet;
-    TKLTDemoResults results(options.Directory(), demo);
-    TKLTDemoCategoryResults* stored = results.Categorie(categorie);
-    if (stored == nullptr) {
-        throw ERangeError("There is no demo category " + std::to_string(categorie) + ".");
+std::optional<TRecordedDemoRun> RecordDemoRun(TKLTDemoResults& results, const TOnlineDemoModeOptionSet& demo,
+                                              const TKLTOnlineDatas& samples, const TDemoPerson& person) {
+    TKLTDemoCategoryResults* stored = results.Categorie(person.categorie);
+    const TKLTDemoCategorie* categorie = DemoCategorieAt(demo, person.categorie);
+    if (stored == nullptr || categorie == nullptr) {
+        throw ERangeError("There is no demo category " + std::to_string(person.categorie) + ".");
     }
     const std::optional<TKLTDemoResult> result =
-        DemoRunResult(samples, demo.DemoMode, &demo.Categories.Items()[static_cast<size_t>(categorie)], firstName,
-                      lastName);
+        DemoRunResult(samples, demo.DemoMode, categorie, person.firstName, person.lastName);
     if (!result) {
         return std::nullopt;
     }
-    stored->Load();
     stored->Add(*result);
     // a new result takes the next place, or the last one once every place is taken
     const TKLTDemoResult* added = &stored->Results().back();

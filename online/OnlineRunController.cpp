@@ -78,7 +78,7 @@ void TOnlineRunController::SetMode(TErgometerMode mode) {
             targetPower_ = kOpenEndStartLevel;
         }
         if (mode == emDemoMode) {
-            PrepareDemo();
+            ApplyDemoTargets();
         }
         if (brake_ != nullptr) {
             brake_->SetErgometerMode(mode);
@@ -110,28 +110,6 @@ void TOnlineRunController::WaitForDemoRider() {
     }
 }
 
-void TOnlineRunController::SetDemoCategorie(int index) {
-    demoCategorie_ = index;
-    if (mode_ == emDemoMode) {
-        PrepareDemo();
-    }
-}
-
-bool TOnlineRunController::DemoRace() const {
-    return mode_ == emDemoMode && parts_.options.OnlineDemoModeOptionSet.DemoMode == kDemoModeRace;
-}
-
-void TOnlineRunController::PrepareDemo() {
-    const TOnlineDemoModeOptionSet& demo = parts_.options.OnlineDemoModeOptionSet;
-    if (demo.DemoMode != kDemoModeRace) {
-        const std::vector<TKLTDemoCategorie>& categories = demo.Categories.Items();
-        const bool known = demoCategorie_ >= 0 && demoCategorie_ < static_cast<int>(categories.size());
-        targetPower_ = known ? categories[static_cast<size_t>(demoCategorie_)].Watt / 8 : 0;
-    }
-    const int64_t programMs = Player().TotalMs();
-    demoEndMs_ = programMs > 0 ? programMs : int64_t{demo.Time} * kHundredthsToMs;
-}
-
 void TOnlineRunController::TakeTickReference() { tickReference_ = parts_.clock.SteadyMs(); }
 
 void TOnlineRunController::ResetRun() {
@@ -144,11 +122,10 @@ void TOnlineRunController::ResetRun() {
     linkLost_ = false;
     markerTimes_.clear();
     chart_.Reset();
-    demoEndMs_ = int64_t{parts_.options.OnlineErgometerOptions.ShortTestOptionSet.Time} * kHundredthsToMs;
-    if (mode_ == emDemoMode) {
-        PrepareDemo();
-    }
-    if (mode_ == emPredefinedFile || DemoRace()) {
+    // a demo rides for its program's time, or the demo options' time without a program
+    const int64_t programMs = Program().TotalTime() * kHundredthsToMs;
+    demoEndMs_ = programMs > 0 ? programMs : int64_t{parts_.options.OnlineDemoModeOptionSet.Time} * kHundredthsToMs;
+    if (PlaysProgram()) {
         SetStepTime();
     }
     if (mode_ == emCalibrationMode) {
@@ -177,8 +154,10 @@ void TOnlineRunController::Start() {
         samples.PutSample(0, first);
     }
     lastValues_ = {};
-    if (mode_ == emPredefinedFile || DemoRace()) {
+    if (PlaysProgram()) {
         ApplyStep();
+    } else if (mode_ == emDemoMode) {
+        ApplyDemoTargets();
     }
     if (brake_ != nullptr) {
         brake_->SetActive(true);
@@ -226,7 +205,11 @@ void TOnlineRunController::TimeCheck() {
         EndTest();
         return;
     }
-    if (mode_ == emPredefinedFile) {
+    if (mode_ == emDemoMode && elapsedMs_ >= demoEndMs_) {
+        EndTest();
+        return;
+    }
+    if (PlaysProgram()) {
         if (elapsedMs_ >= totalMs_) {
             EndTest();
             return;
@@ -235,10 +218,6 @@ void TOnlineRunController::TimeCheck() {
         if (stepMs < 0 || elapsedMs_ - stepStartMs_ >= stepMs) {
             MoveStep(+1);
         }
-    }
-    if (mode_ == emDemoMode && elapsedMs_ >= demoEndMs_) {
-        EndTest();
-        return;
     }
     if (mode_ == emCalibrationMode && brake_ != nullptr && brake_->CalibrationDone()) {
         brake_->ClearCalibrationDone();
@@ -379,15 +358,52 @@ void TOnlineRunController::EndTest() {
     if (mode_ == emDemoMode && !DemoRace()) {
         parts_.owner.ShowDemoResult(samples_[0]);
     }
-    if (mode_ != emTelemetrie && common_.SaveData) {
-        TSaveDetails proposed;
-        const TLiveTrainingInfo started = StartedAt(parts_.clock.Now());
-        proposed.date = started.date;
-        proposed.startTime = started.startTime;
-        if (const std::optional<TSaveDetails> details = parts_.owner.AskSaveDetails(proposed)) {
-            Save(*details);
-        }
+    if (common_.SaveData) {
+        OfferSave();
     }
+}
+
+bool TOnlineRunController::CanSave() const {
+    return state_ == TRunState::Stopped && mode_ != emTelemetrie && samples_[0].Count() >= kFewestSavedSamples;
+}
+
+void TOnlineRunController::OfferSave() {
+    if (!CanSave()) {
+        return;
+    }
+    TSaveDetails proposed;
+    const TLiveTrainingInfo started = StartedAt(parts_.clock.Now());
+    proposed.date = started.date;
+    proposed.startTime = started.startTime;
+    if (const std::optional<TSaveDetails> details = parts_.owner.AskSaveDetails(proposed)) {
+        Save(*details);
+    }
+}
+
+bool TOnlineRunController::DemoRace() const {
+    return mode_ == emDemoMode && parts_.options.OnlineDemoModeOptionSet.DemoMode == kDemoModeRace;
+}
+
+void TOnlineRunController::SetDemoCategorie(int index) {
+    demoCategorie_ = index;
+    if (mode_ == emDemoMode) {
+        ApplyDemoTargets();
+    }
+}
+
+const TKLTDemoCategorie* TOnlineRunController::DemoCategorie() const {
+    return DemoCategorieAt(parts_.options.OnlineDemoModeOptionSet, demoCategorie_);
+}
+
+void TOnlineRunController::ApplyDemoTargets() {
+    if (DemoRace()) {
+        ApplyStep();
+        return;
+    }
+    const TKLTDemoCategorie* categorie = DemoCategorie();
+    targetPower_ = categorie == nullptr ? 0 : categorie->Watt / 8;
+    controlBy_ = TBrakeControlBy::Power;
+    ApplyTargetsToBrake();
 }
 
 void TOnlineRunController::ReleaseBrake() {
@@ -408,6 +424,9 @@ void TOnlineRunController::SetMarker() {
     }
 }
 
-TSampleRange TOnlineRunController::ChartRange() { return chart_.Follow(samples_[0].LastIndex()); }
+// Both riders' charts share the time axis of the one further on.
+TSampleRange TOnlineRunController::ChartRange() {
+    return chart_.Follow(std::max(samples_[0].LastIndex(), samples_[1].LastIndex()));
+}
 
 } // namespace klt

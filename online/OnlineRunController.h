@@ -106,6 +106,7 @@ struct TRunDisplay {
     std::string brake;
     std::string controlBy;
     std::string mode;      // "manuell", or the error of a failed mode change
+    std::string program;   // the selected ergo program's name, "none" without one
     std::string chartNote; // "Start pedaling" while waiting; the lost link
 };
 
@@ -126,8 +127,15 @@ public:
     TOnlineRunController(const TOnlineRunController&) = delete;
     TOnlineRunController& operator=(const TOnlineRunController&) = delete;
 
-    // Changes the test kind; a failure puts the run into the error mode with its text.
+    // Changes the test kind; a failure puts the run into the error mode with its text. The demo
+    // mode rides for the selected program's time (the demo options' time without a program) at
+    // its category's power, or the program's targets in a "Race".
     void SetMode(TErgometerMode mode);
+    // The demo category the rider rides in (an index into the demo options' categories); its
+    // power is the target outside a "Race".
+    void SetDemoCategorie(int index);
+    // Nothing when the index names no category.
+    const TKLTDemoCategorie* DemoCategorie() const;
     TErgometerMode Mode() const { return mode_; }
     TRunState State() const { return state_; }
 
@@ -135,9 +143,6 @@ public:
     void WaitForRider();
     // Waits for the next visitor of the demo: the run starts once the head unit reports power.
     void WaitForDemoRider();
-    // The demo category ridden (an index into the demo options' categories); its "Watt" is the
-    // target of a demo other than "Race".
-    void SetDemoCategorie(int index);
     // Offers to store a ride a crashed or cut-off run left behind, then starts recording.
     void Start();
     // "Pause" / "Resume".
@@ -158,15 +163,21 @@ public:
     void SetMarker();
     // "Brake is on"/"Brake is off".
     void ToggleBrake();
+    // The window set up afresh: the brake, when there is one, is on for the next run.
+    void SwitchBrakeOn();
     // "Control by %s".
     void SetControlBy(TBrakeControlBy control);
     // "Stop Ergo": the flywheel is braked to a stop, when the options allow it.
     void StopErgo();
 
+    // "Save Data": the save dialog for the ride of the run that ended, when there is one to save.
+    bool CanSave() const;
+    void OfferSave();
     // Stores the ride; shows the outcome. The stored path, or nothing (the samples stay to retry).
     std::optional<std::string> Save(const TSaveDetails& details);
 
-    TRunDisplay Display() const;
+    // The value panels show the last values of `rider`; the rest is the run's.
+    TRunDisplay Display(int rider = 1) const;
     TSampleRange ChartRange();
 
     const TKLTOnlineDatas& Samples(int rider = 1) const { return samples_[rider == 2 ? 1 : 0]; }
@@ -175,6 +186,8 @@ public:
     int Step() const { return step_; }
     double DistanceMetres() const { return distance_; }
     int TargetPower() const { return targetPower_; }
+    int TargetCadence() const { return targetCadence_; }
+    int TargetHeartRate() const { return targetHeartRate_; }
 
 private:
     void SetState(TRunState state);
@@ -190,10 +203,10 @@ private:
     void KeepRide(bool now);
     void OfferLeftBehindRide();
     void AdvanceCalibration();
-    // The demo's target and end: the category's power, and the program's total time (the demo
-    // options' time without a program).
-    void PrepareDemo();
     bool DemoRace() const;
+    // The program plays its steps: a predefined file, or a demo "Race".
+    bool PlaysProgram() const { return mode_ == emPredefinedFile || DemoRace(); }
+    void ApplyDemoTargets();
 
     const TKLTErgoFile& Program() const;
     TErgoProgramPlayer Player() const { return TErgoProgramPlayer(Program()); }

@@ -43,8 +43,8 @@ const char* ControlName(TBrakeControlBy control) {
 
 } // namespace
 
-TRunDisplay TOnlineRunController::Display() const {
-    const TLiveValueSet values = lastValues_[0].value_or(TLiveValueSet{});
+TRunDisplay TOnlineRunController::Display(int rider) const {
+    const TLiveValueSet values = lastValues_[rider == 2 ? 1 : 0].value_or(TLiveValueSet{});
     TRunDisplay display;
     display.power = std::to_string(mode_ == emOpenEndTest ? targetPower_ : values.power / 8);
     display.heartRate = Printed("%d Heartrate [1/min]", values.heartRate / 64);
@@ -60,6 +60,7 @@ TRunDisplay TOnlineRunController::Display() const {
     } else if (DemoRace()) {
         display.secondTitle = "Time difference";
     }
+    display.program = Program().Count() == 0 || Program().Name().empty() ? "none" : Program().Name();
     if (brake_ == nullptr) {
         display.brake = "No Brake";
     } else {

@@ -29,6 +29,12 @@ void TOnlineRunController::ToggleBrake() {
     }
 }
 
+void TOnlineRunController::SwitchBrakeOn() {
+    if (brake_ != nullptr) {
+        brake_->SetBrakeEnabled(true);
+    }
+}
+
 void TOnlineRunController::ChangeTarget(TTarget target, int delta) {
     switch (target) {
     case TTarget::Power:

@@ -49,6 +49,8 @@ public:
     // On the owner's thread: the read thread's events go to the run, the regulator's warnings to
     // the prompt. The number of value sets handed over.
     int Pump();
+    // What the read thread delivers, for the owner's tests and measurements to post to as well.
+    TLiveEventQueue& Events() { return queue_; }
     // Like Pump(), after waiting at most `wait` for the first event (headless runs).
     int WaitAndPump(std::chrono::milliseconds wait);
 

@@ -37,6 +37,12 @@ void ExecuteInfoDialog(QWidget* parent);
 void ExecuteVeltrakReadDataDialog(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree,
                                   bool readWholeMemory, const std::function<void()>& openOptions,
                                   const std::function<void(const std::vector<std::string>& paths)>& open);
+// The live ergometer window on the configured head unit, or (`telemetry`) on two riders' telemetry,
+// with the competition window when `competition`; the rides stored go to `open`.
+void ExecuteLiveWindow(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree, bool telemetry,
+                       bool competition, const std::function<void(const std::string& path)>& open);
+// The heart-rate variability window on the configured head unit.
+void ExecuteHRVarianceWindow(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree);
 // The head unit's live values and clock.
 void ExecuteVeltrakStateDialog(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree);
 

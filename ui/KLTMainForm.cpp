@@ -60,6 +60,7 @@ TKLTMainForm::TKLTMainForm(TStartup startup, QWidget* parent)
     LoadOptionTree();
     const TKLTCommandLine commandLine = ParseCommandLine(startup.arguments);
     ApplyStartupFlags(*optionTree_, commandLine.flags);
+    actions_.telemetry->setVisible((optionTree_->Sets().System.ProtectionLevel & TStartupFlag::Telemetry) != 0);
     pendingFiles_ = commandLine.pendingFiles;
     tileOpened_ = startup.tileOpened;
     InitHeadUnitSelector();

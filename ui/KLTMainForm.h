@@ -77,6 +77,8 @@ public:
     // Runs a command that talks to the head unit: after the head-unit gate, with the USB watch
     // held off meanwhile. False when the gate stopped it.
     bool RunHeadUnitCommand(const std::function<void()>& command);
+    // Runs a command with the USB watch held off meanwhile, without the gate.
+    void RunWithUsbWatchPaused(const std::function<void()>& command);
 
     // IDocumentHost
     void ApplyOptions(const TOptionData& options) override;
@@ -182,7 +184,8 @@ private:
         QAction *cut, *copy, *paste, *marker;
         QAction *singleRow, *multiRow, *analyse, *statistic, *ratio, *edit, *periodic;
         QAction* options;
-        QAction *download, *indicateState, *setup, *flashFirmware, *reset, *online, *upload;
+        QAction *download, *indicateState, *setup, *flashFirmware, *reset, *online, *telemetry, *upload;
+        QAction *hrVariance, *competition; // hidden: shortcuts only
         QAction *cascade, *tileHorizontal, *tileVertical, *arrangeIcons, *normalAll, *minimizeAll, *closeAll;
         QAction *about, *copyImage;
     } actions_{};

@@ -127,13 +127,22 @@ void TKLTMainForm::CreateActions() {
     a.setup->setToolTip("Setup of Veltrak");
     a.flashFirmware = NewAction("FlashFirmware1", "FlashFirmware", kNotAvailableYet);
     a.reset = NewAction("ResetVTVISpeedButton", "Reset of Veltrak", "Restart the Veltrak on USB");
-    a.online = NewAction("OnlineButton", "Online", "Live ergometer (not available yet)",
+    a.online = NewAction("OnlineButton", "Online", "Live ergometer: ride a program on the ergometer",
                          ToolGlyphIcon(TToolGlyph::Online));
+    a.telemetry = NewAction("TeleButton", "Telemetry", "Live values of two riders sent by radio",
+                            ToolGlyphIcon(TToolGlyph::Online));
+    a.telemetry->setVisible(false);
+    // Commands of the trade-fair stand, on no menu or toolbar.
+    a.hrVariance = NewAction("HRVariance", "HRVariance", "Heart-rate variability of the rider on the Veltrak");
+    a.hrVariance->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_H);
+    a.competition = NewAction("CompetitionButton", "Competition", "Two riders race on telemetry");
+    a.competition->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+    addActions({a.hrVariance, a.competition});
     a.upload =
         NewAction("UploadSpeedButton", "Send Data to Server",
                   "Synchronise with the server (not available yet)", ToolGlyphIcon(TToolGlyph::Upload));
     // The reset follows the USB head unit; the others wait for their dialogs.
-    for (QAction* later : {a.setup, a.flashFirmware, a.reset, a.online, a.upload}) {
+    for (QAction* later : {a.setup, a.flashFirmware, a.reset, a.upload}) {
         later->setEnabled(false);
     }
 
@@ -181,6 +190,18 @@ void TKLTMainForm::CreateActions() {
     });
     connect(a.indicateState, &QAction::triggered, this,
             [this] { RunHeadUnitCommand([this] { ExecuteVeltrakStateDialog(this, *ini_, *optionTree_); }); });
+    const auto openStored = [this](const std::string& path) { OpenTrainingFiles({path}); };
+    connect(a.online, &QAction::triggered, this, [this, openStored] {
+        RunHeadUnitCommand([&] { ExecuteLiveWindow(this, *ini_, *optionTree_, false, false, openStored); });
+    });
+    connect(a.telemetry, &QAction::triggered, this, [this, openStored] {
+        RunWithUsbWatchPaused([&] { ExecuteLiveWindow(this, *ini_, *optionTree_, true, false, openStored); });
+    });
+    connect(a.competition, &QAction::triggered, this, [this, openStored] {
+        RunWithUsbWatchPaused([&] { ExecuteLiveWindow(this, *ini_, *optionTree_, true, true, openStored); });
+    });
+    connect(a.hrVariance, &QAction::triggered, this,
+            [this] { RunHeadUnitCommand([this] { ExecuteHRVarianceWindow(this, *ini_, *optionTree_); }); });
     connect(a.cascade, &QAction::triggered, this, [this] { ArrangeWindows(true, false); });
     connect(a.tileHorizontal, &QAction::triggered, this, [this] { ArrangeWindows(false, false); });
     connect(a.tileVertical, &QAction::triggered, this, [this] { ArrangeWindows(false, true); });
@@ -252,7 +273,7 @@ void TKLTMainForm::CreateToolBar() {
     speedPanel_->addSeparator();
     speedPanel_->addActions({a.singleRow, a.multiRow, a.analyse, a.statistic, a.ratio, a.edit, a.periodic});
     speedPanel_->addSeparator();
-    speedPanel_->addActions({a.download, a.setup, a.online, a.upload, a.reset});
+    speedPanel_->addActions({a.download, a.setup, a.online, a.telemetry, a.upload, a.reset});
     speedPanel_->addSeparator();
     veltrakSelect_ = new QComboBox(speedPanel_);
     veltrakSelect_->setObjectName("VeltrakSelectComboBox");

@@ -69,9 +69,17 @@ bool TKLTMainForm::RunHeadUnitCommand(const std::function<void()>& command) {
     if (!usbPoll_->HeadUnitGate()) {
         return false;
     }
+    RunWithUsbWatchPaused(command);
+    return true;
+}
+
+void TKLTMainForm::RunWithUsbWatchPaused(const std::function<void()>& command) {
+    if (usbPoll_ == nullptr) {
+        command();
+        return;
+    }
     TUsbPoll::TPause pause(*usbPoll_);
     command();
-    return true;
 }
 
 void TKLTMainForm::SetBusy(bool busy) {

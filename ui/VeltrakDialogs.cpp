@@ -2,9 +2,13 @@
 #include "app/KLTIniData.h"
 #include "app/OptionDataUnit.h"
 #include "app/ProfileDirectory.h"
+#include "core/Prompt.h"
 #include "ui/Dialogs.h"
+#include "ui/HRVarForm.h"
+#include "ui/KLTOnlineForm.h"
 #include "ui/KLTVtrkReadDataDlg.h"
 #include "ui/KLTVtrkStateDlg.h"
+#include "ui/ModalWindow.h"
 
 namespace klt {
 namespace {
@@ -46,6 +50,29 @@ void ExecuteVeltrakStateDialog(QWidget* parent, TKLTIniData& configuration, TOpt
     TKLTVtrkStateDlg dialog(used, nullptr, parent);
     dialog.exec();
     RememberFoundPort(configuration, dialog.Model().Veltrak(), used);
+}
+
+void ExecuteLiveWindow(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree, bool telemetry,
+                       bool competition, const std::function<void(const std::string& path)>& open) {
+    TOnlineFormSetup setup;
+    setup.telemetry = telemetry;
+    setup.competition = competition;
+    setup.openTraining = open;
+    ExecuteOnlineForm(parent, CurrentConfiguration(configuration, optionTree), std::move(setup));
+}
+
+void ExecuteHRVarianceWindow(QWidget* parent, TKLTIniData& configuration, TOptionDataNew& optionTree) {
+    const TDownloadConfiguration used = CurrentConfiguration(configuration, optionTree);
+    std::unique_ptr<TVeltrak> veltrak;
+    try {
+        veltrak = OpenHRVarHeadUnit(used);
+    } catch (const std::exception& error) {
+        Prompt().ShowMessage("Warning", error.what());
+        return;
+    }
+    // without a head unit the window opens empty and says so itself
+    THRVarForm form(std::move(veltrak), used.databaseDir, parent);
+    RunModal(form);
 }
 
 } // namespace klt

@@ -8,6 +8,7 @@
 #include "online/DemoResultFile.h"
 #include "online/DemoResults.h"
 #include "online/DemoResultsView.h"
+#include "online/DemoRunRecord.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/RawTraining.h"
 #include "tests/support/ScriptedPrompt.h"
@@ -265,6 +266,27 @@ TEST_F(DemoCategory, ClearingKeepsTheResultsAsBackupAfterTheQuestion) {
     EXPECT_EQ(ReadFileBytes(dir_.File("DemoMode/Juniors.bak")), newer);
     EXPECT_TRUE(fs::exists(dir_.File("DemoMode/Masters%2FOld.bak")));
     EXPECT_TRUE(results.Categorie(1)->Results().empty());
+}
+
+TEST_F(DemoCategory, ADemoRunThatCannotBeWrittenIsToldAndKeptInMemory) {
+    TKLTOnlineDatas samples;
+    for (int i = 0; i < 12; ++i) {
+        TKLTOnlineData sample;
+        sample.SetValue(dcPower, 200);
+        samples.Append(sample);
+    }
+    const TDemoPerson person{"Ann", "Li", 1};
+    TKLTDemoResults results(dir_.Path(), options_);
+    results.Load();
+    fs::remove_all(dir_.File("DemoMode"));
+    test::WriteFileBytes(dir_.File("DemoMode"), "in the way");
+    try {
+        RecordDemoRun(results, options_, samples, person);
+        ADD_FAILURE() << "a results file that cannot be written is told";
+    } catch (const EInOutError& error) {
+        EXPECT_NE(std::string(error.what()).find("Cannot open File"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(results.Categorie(1)->Results().size(), 1u);
 }
 
 using Rows = std::vector<std::vector<std::string>>;

@@ -8,6 +8,7 @@
 #include "online/DemoResultFile.h"
 #include "online/DemoRun.h"
 #include "online/DemoRunRecord.h"
+#include "online/OnlineOptions.h"
 #include "tests/support/RawTraining.h"
 
 namespace klt {
@@ -65,22 +66,29 @@ TEST(DemoRun, ARecordedRunJoinsItsCategorysResultsAndSharesTheRankOfAnEqualOne) 
     categorie.SetName("Open");
     categorie.Watt = 8 * 200;
     options.OnlineDemoModeOptionSet.Categories.PutItem(0, categorie);
+    TKLTDemoResults results(dir.Path(), options.OnlineDemoModeOptionSet);
+    const auto record = [&](const TKLTOnlineDatas& samples, const char* firstName, int categorie = 0) {
+        TDemoPerson person;
+        person.SetNames(firstName, "Li");
+        person.categorie = categorie;
+        return RecordDemoRun(results, options.OnlineDemoModeOptionSet, samples, person);
+    };
     TKLTOnlineDatas samples;
     Ride(samples, {200, 200, 200, 200, 200, 200, 200, 200, 200, 200}); // failure 200: sample 0 rode 0 W
-    const std::optional<TRecordedDemoRun> first = RecordDemoRun(options, 0, samples, "Ann", "Li");
+    const std::optional<TRecordedDemoRun> first = record(samples, "Ann");
     ASSERT_TRUE(first);
     EXPECT_EQ(first->position, 1);
     EXPECT_EQ(first->file, DemoResultPath(dir.Path(), "Open"));
-    const std::optional<TRecordedDemoRun> equal = RecordDemoRun(options, 0, samples, "Bo", "");
+    const std::optional<TRecordedDemoRun> equal = record(samples, "Bo");
     EXPECT_EQ(equal->position, 1) << "an equal failure shares the place";
     Ride(samples, {100});
-    EXPECT_EQ(RecordDemoRun(options, 0, samples, "Cy", "")->position, 3);
+    EXPECT_EQ(record(samples, "Cy")->position, 3);
     EXPECT_EQ(ReadDemoResultFile(first->file).size(), 3u);
 
-    EXPECT_THROW(RecordDemoRun(options, 1, samples, "Di", ""), ERangeError);
+    EXPECT_THROW(record(samples, "Di", 1), ERangeError);
     TKLTOnlineDatas few;
     Ride(few, {200});
-    EXPECT_FALSE(RecordDemoRun(options, 0, few, "Ed", "")) << "too few samples";
+    EXPECT_FALSE(record(few, "Ed")) << "too few samples";
     EXPECT_EQ(ReadDemoResultFile(first->file).size(), 3u);
 }
 

@@ -385,6 +385,105 @@ TEST(OnlineRunController, ThePanelsShowTheLiveValues) {
     EXPECT_EQ(failed.State(), TRunState::Stopped);
 }
 
+// Two categories, the second at 250 W, and a program of 10 s at 100 W and 10 s at 300 W.
+void DemoSetup(TRunRig& rig, int demoMode) {
+    rig.Program({PowerSection(10, 100), PowerSection(10, 300)});
+    rig.options.OnlineErgometerOptions.PredefinedFileOptionSet.EditProgram().SetName("Sprint");
+    TKLTDemoCategorie juniors, masters;
+    juniors.Watt = 8 * 180;
+    masters.Watt = 8 * 250;
+    rig.options.OnlineDemoModeOptionSet.Categories.PutItem(0, juniors);
+    rig.options.OnlineDemoModeOptionSet.Categories.PutItem(1, masters);
+    rig.options.OnlineDemoModeOptionSet.DemoMode = demoMode;
+}
+
+TEST(OnlineRunController, ADemoRideHoldsTheCategoryPowerForTheProgramTimeAndThenShowsTheResult) {
+    TRunRig rig;
+    DemoSetup(rig, 0);
+    TOnlineRunController& run = rig.Create(emDemoMode);
+    EXPECT_EQ(run.Display().program, "Sprint");
+    EXPECT_EQ(run.TargetPower(), 180);
+    run.SetDemoCategorie(1);
+    EXPECT_EQ(run.TargetPower(), 250);
+    run.Start();
+    EXPECT_EQ(rig.brake->TargetPower(), 250);
+    rig.Ride(30);
+    EXPECT_EQ(rig.brake->TargetPower(), 250) << "the program's steps set nothing outside a race";
+    EXPECT_EQ(run.State(), TRunState::Running);
+    rig.Ride(12);
+    EXPECT_EQ(run.State(), TRunState::Stopped);
+    EXPECT_EQ(run.ElapsedMs(), 20'000);
+    EXPECT_EQ(rig.owner.demoResults, 1);
+    run.SetDemoCategorie(7);
+    EXPECT_EQ(run.TargetPower(), 0) << "no such category";
+
+    TRunRig noProgram;
+    noProgram.options.OnlineErgometerOptions.PredefinedFileOptionSet.EditProgram().DeleteSection(0);
+    noProgram.options.OnlineDemoModeOptionSet.Time = 500; // 1/100 s
+    TOnlineRunController& timed = noProgram.Create(emDemoMode);
+    ASSERT_EQ(timed.Mode(), emDemoMode);
+    timed.Start();
+    noProgram.Ride(9);
+    EXPECT_EQ(timed.State(), TRunState::Running) << "without a program the demo lasts the demo options' time";
+    noProgram.Ride(2);
+    EXPECT_EQ(timed.State(), TRunState::Stopped);
+    EXPECT_EQ(timed.ElapsedMs(), 5'000);
+}
+
+TEST(OnlineRunController, ADemoRaceRidesTheProgramsStepsAndGivesNoResult) {
+    TRunRig rig;
+    DemoSetup(rig, kDemoModeRace);
+    TOnlineRunController& run = rig.Create(emDemoMode);
+    run.SetDemoCategorie(1);
+    run.Start();
+    EXPECT_EQ(rig.brake->TargetPower(), 100);
+    EXPECT_EQ(run.Display().secondTitle, "Time difference");
+    rig.Ride(22);
+    EXPECT_EQ(rig.brake->TargetPower(), 300);
+    rig.Ride(20);
+    EXPECT_EQ(run.State(), TRunState::Stopped);
+    EXPECT_EQ(rig.owner.demoResults, 0);
+}
+
+TEST(OnlineRunController, SaveDataOffersTheEndedRideOnlyOnce) {
+    TRunRig rig;
+    rig.owner.details = TSaveDetails{"JD", 53000, 3'600'000, ""};
+    TOnlineRunController& run = rig.Create(emOpenEndTest);
+    run.Start();
+    rig.Ride(25);
+    EXPECT_FALSE(run.CanSave()) << "still recording";
+    run.EndTest();
+    EXPECT_EQ(rig.owner.saveDialogs, 0) << "saving at the end is off";
+    ASSERT_TRUE(run.CanSave());
+    run.OfferSave();
+    EXPECT_EQ(rig.owner.stored.size(), 1u);
+    run.Start();
+    rig.Ride(3);
+    run.EndTest();
+    EXPECT_FALSE(run.CanSave()) << "too short";
+    run.OfferSave();
+    EXPECT_EQ(rig.owner.saveDialogs, 1);
+}
+
+TEST(OnlineRunController, TelemetryChartsFollowTheRiderFurtherOn) {
+    TRunRig rig;
+    TOnlineRunController& run = rig.Create(emTelemetrie);
+    run.WaitForRider();
+    TLiveValueSet second = Values(230);
+    second.rider = 2;
+    run.Handle(second);
+    run.DetectStart();
+    ASSERT_EQ(run.State(), TRunState::Running) << "rider 2 pedals";
+    for (int i = 0; i < 600; ++i) {
+        run.Handle(second);
+    }
+    EXPECT_EQ(run.Samples(2).Count(), 601);
+    EXPECT_EQ(run.Samples(1).Count(), 1);
+    EXPECT_GE(run.ChartRange().last, 600);
+    EXPECT_EQ(run.Display(2).power, "230");
+    EXPECT_EQ(run.Display(1).power, "0");
+}
+
 TEST(LiveChartWindow, TheLastMinutesMoveOnInJumps) {
     TLiveChartWindow wide(1, 3000); // 60 samples
     EXPECT_EQ(wide.Follow(10), (TSampleRange{0, 60}));

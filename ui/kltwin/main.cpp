@@ -1,8 +1,8 @@
 // kltwin: the window program. `kltwin [FILE.klt ...] [NoVersionCheck] [NoFirmwareFlash]`;
 // `--demo DIR` runs it on a demonstration database in DIR (made on the first run) with its own
-// configuration there; `--simulate` adds a simulated generation 7 head unit on USB (klt-sim, a
-// child of the program) and, without `--demo`, uses a fresh demonstration database that goes
-// when the program ends; `--maximized` / `--minimized` choose the first window state, and
+// configuration there; `--simulate` adds a simulated generation 7 head unit on an ergometer on
+// USB (klt-sim, a child of the program) and, without `--demo`, uses a fresh demonstration
+// database that goes when the program ends; `--maximized` / `--minimized` choose the first window state, and
 // `--screenshot PNG` saves a picture of the window once it has settled and quits (for docs).
 #include <QFile>
 #include <QTemporaryDir>
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     if (simulate) {
         try {
             simulator = std::make_unique<klt::TSimulatorProcess>(
-                QApplication::applicationDirPath() + "/klt-sim", QStringList{"--generation", "7"});
+                QApplication::applicationDirPath() + "/klt-sim", QStringList{"--generation", "7", "--ergometer"});
         } catch (const std::exception& e) {
             std::fprintf(stderr, "kltwin: the simulated head unit cannot be started: %s\n", e.what());
             return 1;
