@@ -17,6 +17,7 @@
 #include "tests/thread/ErgometerRig.h"
 #include "tests/ui/WaitUntil.h"
 #include "ui/HRVarChart.h"
+#include "tests/ui/UiShots.h"
 #include "ui/HRVarForm.h"
 #include "ui/canvas/QtCanvas.h"
 
@@ -31,9 +32,7 @@ using test::WaitUntil;
 void Shoot(QWidget& window, const char* name) {
     const QPixmap shot = window.grab();
     EXPECT_FALSE(shot.isNull());
-    if (const QByteArray folder = qgetenv("KLT_UI_SHOTS"); !folder.isEmpty()) {
-        shot.save(QString::fromUtf8(folder) + "/" + name + ".png");
-    }
+    test::SaveUiShot(shot, (std::string(name) + ".png").c_str());
 }
 
 QPushButton& Button(QWidget& window, const char* name) { return *window.findChild<QPushButton*>(name); }

@@ -17,6 +17,7 @@
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/thread/ErgometerRig.h"
 #include "tests/ui/MainFormFixture.h"
+#include "tests/ui/UiShots.h"
 #include "ui/KLTOnlineForm.h"
 #include "ui/LiveChartView.h"
 
@@ -53,12 +54,6 @@ bool RunUntil(TKLTOnlineForm& form, const std::function<bool()>& condition) {
         form.StartDetectionTick();
     }
     return condition();
-}
-
-void SaveScreenshot(QWidget& form, const char* name) {
-    if (const char* dir = std::getenv("KLT_ONLINE_SCREENSHOTS")) {
-        form.grab().save(QString(dir) + "/" + name + ".png");
-    }
 }
 
 struct TOnlineFormRig {
@@ -127,7 +122,7 @@ TEST(KLTOnlineForm, AProgramIsRiddenWithTheTargetRaisedAndTheRideStoredAndOpened
     ASSERT_TRUE(RunUntil(form, [&] { return run.Samples().Count() > 30; }));
     EXPECT_NE(Text(form, "PowerPanel1"), "0");
     EXPECT_EQ(Text(form, "CadencePanel1").toInt() > 0, true);
-    SaveScreenshot(form, "online-normal");
+    test::SaveUiShot(form.grab(), "online-normal.png");
 
     QTest::mouseClick(form.findChild<QPushButton*>("EndButton"), Qt::LeftButton);
     EXPECT_EQ(run.State(), TRunState::Stopped);
@@ -174,7 +169,7 @@ TEST(KLTOnlineForm, TheTelemetryWindowShowsTwoRiders) {
     EXPECT_EQ(Text(form, "CadencePanel2"), "95");
     EXPECT_EQ(Text(form, "PowerPanel1"), "0");
     EXPECT_GT(form.Session().Run().Samples(2).Count(), 10);
-    SaveScreenshot(form, "online-telemetry");
+    test::SaveUiShot(form.grab(), "online-telemetry.png");
 }
 
 TEST_F(KLTMainFormTest, TheLiveCommandsAreOfferedAndAHeadUnitThatDoesNotAnswerOpensNoWindow) {
