@@ -324,6 +324,7 @@ QWidget* TKLTOnlineForm::BuildTargets() {
     row->setContentsMargins(0, 0, 0, 0);
     auto target = [&](const QString& title, TTarget which, const char* name, const QString& keys) {
         auto* label = new QLabel(title, box);
+        label->setObjectName(QString(name) + "Title");
         auto* value = new QLabel(box);
         value->setObjectName(QString(name) + "Value");
         value->setAlignment(Qt::AlignCenter);
@@ -353,6 +354,7 @@ QWidget* TKLTOnlineForm::BuildTargets() {
         return value;
     };
     targetPower_ = target("Target power", TTarget::Power, "TargetPower", " (keys A and Y)");
+    targetPowerTitle_ = box->findChild<QLabel*>("TargetPowerTitle");
     targetCadence_ = target("Target cadence", TTarget::Cadence, "TargetCadence", QString());
     targetHeartRate_ = target("Target heart rate", TTarget::HeartRate, "TargetHeartRate", QString());
     row->addStretch(1);
@@ -510,6 +512,8 @@ void TKLTOnlineForm::Refresh() {
     modeButton_->setText(display.mode.empty() ? ModeName(run.Mode()) : QString::fromStdString(display.mode));
     programButton_->setText(QString::fromStdString(display.program));
     targetPower_->setText(QString::number(run.TargetPower()));
+    // the open-end test sets a resistance level, not watts
+    targetPowerTitle_->setText(run.Mode() == emOpenEndTest ? "Resistance level" : "Target power");
     targetCadence_->setText(QString::number(run.TargetCadence()));
     targetHeartRate_->setText(QString::number(run.TargetHeartRate()));
     controlButton_->setText(QString::fromStdString(display.controlBy));
@@ -673,8 +677,13 @@ void TKLTOnlineForm::ShowDemoResult(const TKLTOnlineDatas& samples) {
     }
     demoAverage_ = recorded->result.AveragePower;
     Refresh();
+    const int demoMode = options_->OnlineDemoModeOptionSet.DemoMode;
     TDemoResultsForm results(*options_, person_.categorie, this);
     results.exec();
+    if (options_->OnlineDemoModeOptionSet.DemoMode != demoMode) {
+        // the ranking chosen there is the demo kind from now on, also after a restart
+        Guarded([this] { options_->Save(); });
+    }
 }
 
 void ExecuteOnlineForm(QWidget* parent, const TDownloadConfiguration& configuration, TOnlineFormSetup setup) {

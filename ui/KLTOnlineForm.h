@@ -111,6 +111,7 @@ private:
     QMenu* programMenu_ = nullptr;
     QPushButton* userButton_ = nullptr;
     QLabel* targetPower_ = nullptr;
+    QLabel* targetPowerTitle_ = nullptr;
     QLabel* targetCadence_ = nullptr;
     QLabel* targetHeartRate_ = nullptr;
     QPushButton* pauseButton_ = nullptr;

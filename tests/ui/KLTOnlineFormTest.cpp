@@ -138,6 +138,11 @@ TEST(KLTOnlineForm, AProgramIsRiddenWithTheTargetRaisedAndTheRideStoredAndOpened
 
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible()) << "Esc on a stopped run closes the window";
+
+    form.ChooseMode(emOpenEndTest);
+    form.StartDetectionTick();
+    EXPECT_EQ(Text(form, "TargetPowerTitle"), "Resistance level") << "the open-end test sets a level, not watts";
+    EXPECT_EQ(Text(form, "TargetPowerValue"), "5");
 }
 
 TEST(KLTOnlineForm, TheTelemetryWindowShowsTwoRiders) {
