@@ -26,6 +26,7 @@ struct TLiveChartScale {
     TMesswertArtType kind = mwaLeistung;
     double lower = 0; // raw units
     double upper = 1;
+    bool operator==(const TLiveChartScale&) const = default;
 };
 
 struct TLiveChartFrame {
@@ -36,6 +37,7 @@ struct TLiveChartFrame {
     std::vector<TLiveChartScale> scales; // the enabled ones; the first two label the axes
     std::string title;                   // top left, e.g. the rider
     std::string note;                    // across the middle
+    bool operator==(const TLiveChartFrame&) const = default;
 };
 
 // Paints the whole canvas (Prepare() sets its size and window colour).

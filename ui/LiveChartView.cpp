@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 #include "ui/canvas/QtCanvas.h"
 
@@ -31,6 +32,11 @@ double TLiveChartSamples::Mean(TMesswertArtType kind, int i) const {
     default:
         return samples_.WindowMean(TOnlineChannel::Power, i) * 8.0;
     }
+}
+
+bool TLiveChartSamples::NewestMarked() const {
+    const std::optional<TKLTOnlineData> newest = samples_.Sample(samples_.Count() - 1);
+    return newest && newest->Marker;
 }
 
 void TLiveChartSamples::ScanNewSamples() const {
@@ -73,16 +79,25 @@ TLiveChartView::TLiveChartView(const TKLTOnlineDatas& samples, const TOnlineMain
 
 void TLiveChartView::Show(TSampleRange range, const std::string& note,
                           const std::vector<int64_t>& markerTimes) {
-    frame_.first = range.first;
-    frame_.last = range.last;
-    frame_.note = note;
-    frame_.scales.clear();
+    TLiveChartFrame frame = frame_;
+    frame.first = range.first;
+    frame.last = range.last;
+    frame.note = note;
+    frame.scales.clear();
     for (const TOnlineSkalaOption* scale :
          {&options_.PowerSkala, &options_.HeartRateSkala, &options_.CadenceSkala, &options_.SpeedSkala}) {
         if (scale->Skala.Visible()) {
-            frame_.scales.push_back({scale->Skala.Kind(), scale->Skala.Offset(), scale->Skala.UpperEnd()});
+            frame.scales.push_back({scale->Skala.Kind(), scale->Skala.Offset(), scale->Skala.UpperEnd()});
         }
     }
+    // the window asks every 48 ms, a sample comes every 500 ms: paint only what changed
+    const std::pair<int, bool> newest{samples_.Count(), samples_.NewestMarked()};
+    if (frame == frame_ && markerTimes == markerTimes_ && newest == paintedNewest_) {
+        return;
+    }
+    frame_ = std::move(frame);
+    markerTimes_ = markerTimes;
+    paintedNewest_ = newest;
     samples_.SetMarkerTimes(markerTimes);
     update();
 }

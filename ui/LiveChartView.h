@@ -3,6 +3,7 @@
 // ask, over the sample range the run shows.
 #include <QWidget>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/LiveChart.h"
@@ -24,6 +25,8 @@ public:
     int Count() const override { return samples_.Count(); }
     double Mean(TMesswertArtType kind, int i) const override;
     std::vector<int> Markers(int first, int last) const override;
+    // "Set Marker" marks the newest sample: the chart shows it before the next sample comes.
+    bool NewestMarked() const;
 
 private:
     void ScanNewSamples() const;
@@ -51,6 +54,8 @@ private:
     const TOnlineMainChartOptionSet& options_;
     TLiveChartSamples samples_;
     TLiveChartFrame frame_;
+    std::vector<int64_t> markerTimes_;
+    std::pair<int, bool> paintedNewest_{-1, false}; // sample count and its newest's marker when last changed
 };
 
 } // namespace klt
