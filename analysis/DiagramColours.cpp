@@ -56,6 +56,10 @@ TRgb MixColour(TRgb a, TRgb b, double share) {
 }
 
 TRgb TDiagramColours::Curve(TMesswertArtType kind) const {
+    return Series(SlotColour(MesswertArt(kind).ColourSlot()), kind);
+}
+
+TRgb TDiagramColours::Series(TRgb colour, TMesswertArtType kind) const {
     if (palette == PaletteBlackAndWhite) {
         return text;
     }
@@ -63,7 +67,7 @@ TRgb TDiagramColours::Curve(TMesswertArtType kind) const {
         const auto tone = static_cast<uint8_t>(GreyTone(kind));
         return Shade(MixColour(text, window, tone / 255.0), palette, window, text);
     }
-    return Shade(SlotColour(MesswertArt(kind).ColourSlot()), palette, window, text);
+    return Shade(colour, palette, window, text);
 }
 
 TDiagramColours DiagramColours(TPRBGICanvasPalette palette, TRgb window) {

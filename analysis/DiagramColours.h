@@ -21,6 +21,9 @@ struct TDiagramColours {
 
     // Curve colour of a measurement kind.
     TRgb Curve(TMesswertArtType kind) const;
+    // A colour chosen for a kind's series, as this palette shows it: shaded, in the kind's grey
+    // tone, or in the text colour.
+    TRgb Series(TRgb colour, TMesswertArtType kind) const;
 };
 
 // Colour palettes shade the kinds' slot colours, grey ones use a grey tone per kind, black and
