@@ -18,27 +18,27 @@ bool Inside(const TCanvasRect& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
+// Whole numbers where the steps are wide enough that a decimal tells nothing.
 std::string AxisText(double value, double step) {
     char text[32];
-    const bool whole = std::abs(step - std::round(step)) < 1e-6 && std::abs(value - std::round(value)) < 1e-6;
+    const bool whole = step >= 5 || std::abs(step - std::round(step)) < 1e-6;
     std::snprintf(text, sizeof text, whole ? "%.0f" : "%.1f", value);
+    return text;
+}
+
+std::string ShareText(double percent) {
+    char text[16];
+    std::snprintf(text, sizeof text, percent < 0.5 ? "<1%%" : "%.0f%%", percent);
     return text;
 }
 
 } // namespace
 
-const TRatioSkalaOption& RatioScale(const TKLTRatioDataChartOptionSet& options, TRatioChannel channel) {
-    switch (channel) {
-    case rcPower:
-        return options.PowerSkala;
-    case rcHeartRate:
-        return options.HeartRateSkala;
-    case rcCadence:
-        return options.CadenceSkala;
-    case rcSpeed:
-        break;
-    }
-    return options.SpeedSkala;
+TRatioSkalaOption TKLTRatioDataChartOptionSet::*RatioScaleMember(TRatioChannel channel) {
+    static constexpr std::array<TRatioSkalaOption TKLTRatioDataChartOptionSet::*, kRatioChannels> members = {
+        &TKLTRatioDataChartOptionSet::PowerSkala, &TKLTRatioDataChartOptionSet::HeartRateSkala,
+        &TKLTRatioDataChartOptionSet::CadenceSkala, &TKLTRatioDataChartOptionSet::SpeedSkala};
+    return members[static_cast<size_t>(channel)];
 }
 
 TMesswertArtType RatioKind(TRatioChannel channel) {
@@ -237,8 +237,7 @@ void TRatioChart::PaintBars(TPRBGICanvas& canvas, const TDiagramColours& colours
         }
         canvas.FillRect(bar.rect, fill);
         canvas.FrameRect(bar.rect);
-        char share[16];
-        std::snprintf(share, sizeof share, "%.0f%%", bar.percent);
+        const std::string share = ShareText(bar.percent);
         const TCanvasSize size = canvas.TextExtent(share);
         if (size.width <= bar.rect.right - bar.rect.left + charWidth_) {
             canvas.TextOut((bar.rect.left + bar.rect.right - size.width) / 2, bar.rect.top - size.height, share);

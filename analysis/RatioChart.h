@@ -14,8 +14,14 @@
 
 namespace klt {
 
-// The settings of a channel in the option set.
-const TRatioSkalaOption& RatioScale(const TKLTRatioDataChartOptionSet& options, TRatioChannel channel);
+// The member of the option set that holds a channel's settings.
+TRatioSkalaOption TKLTRatioDataChartOptionSet::*RatioScaleMember(TRatioChannel channel);
+inline const TRatioSkalaOption& RatioScale(const TKLTRatioDataChartOptionSet& options, TRatioChannel channel) {
+    return options.*RatioScaleMember(channel);
+}
+inline TRatioSkalaOption& RatioScale(TKLTRatioDataChartOptionSet& options, TRatioChannel channel) {
+    return options.*RatioScaleMember(channel);
+}
 TMesswertArtType RatioKind(TRatioChannel channel);
 // "Power", "Heartrate", "Cadence", "Speed".
 const char* RatioChannelName(TRatioChannel channel);

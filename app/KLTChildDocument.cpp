@@ -34,6 +34,7 @@ TKLTChildDocument::TKLTChildDocument(const std::string& path, IKLTFileView* view
                                      IChildDocumentWindow& window, TKLTIniData& configuration,
                                      TOptionDataNew& optionTree)
     : view_(view), window_(window), configuration_(configuration), optionTree_(optionTree) {
+    ratio_.SetOptions(&optionTree_.Sets().RatioDataChartOptionSet);
     file_ = &KLTFileRegistry().OpenTraining(path, nullptr);
     BeginUpdate();
     bool registered = false;
@@ -81,6 +82,9 @@ void TKLTChildDocument::HandlePending() {
         BeginUpdate(); // what handling these raises is handled after them
         currentMarker_ = std::clamp(currentMarker_, 0, std::max(file_->MarkerCount() - 1, 0));
         bool repaint = false;
+        if ((changes & TKLTChange::Samples) != 0) {
+            ratio_.Invalidate();
+        }
         if ((changes & TKLTChange::Markers) != 0) {
             RebuildMarkerTabs();
             repaint = true;
@@ -207,6 +211,8 @@ bool TKLTChildDocument::ViewNeedsRepaint(const TOptionData& options) const {
         return options.ShowConconiAnalyse != options_.ShowConconiAnalyse ||
                (options.ShowConconiAnalyse ? !options.ConconiAnalyse.Equals(options_.ConconiAnalyse)
                                            : !options.KLTAnalyse.Equals(options_.KLTAnalyse));
+    case gtRatio:
+        return ratio_.OptionsChanged(); // the profile's settings, changed since the last paint
     default:
         return false;
     }
@@ -223,6 +229,7 @@ bool TKLTChildDocument::ApplyOptions(const TOptionData& options, bool force) {
     TOptionData next;
     next.Assign(options);
     next.KLTGraphicType = view;
+    ratio_.SetSpeedUnit(configuration_.SystemData.UnitsSPD);
     const bool repaint = force || ViewNeedsRepaint(next);
     options_.Assign(next);
     ChooseZoneSet();
@@ -258,6 +265,10 @@ TKLTGraphicControl* TKLTChildDocument::DiagramOf(TOptionData& options) {
 }
 
 TKLTGraphicControl* TKLTChildDocument::Diagram() {
+    if (View() == gtRatio) {
+        ratio_.SetSpeedUnit(configuration_.SystemData.UnitsSPD);
+        return &ratio_;
+    }
     return DiagramOf(options_);
 }
 
@@ -357,7 +368,8 @@ bool TKLTChildDocument::KeyDown(int key, uint32_t shift) {
 // --- Selection painting ---
 
 TSelectionRange TKLTChildDocument::ShownSelection() const {
-    if (!IsPaintBoxView(View()) || !file_->SelectionActive() || file_->MarkerCount() == 0 ||
+    // The distribution has no time axis to show a selection on.
+    if (!IsPaintBoxView(View()) || View() == gtRatio || !file_->SelectionActive() || file_->MarkerCount() == 0 ||
         file_->SampleCount() == 0) {
         return {};
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/RatioView.h"
 #include "app/DataEditModel.h"
 #include "app/OptionData.h"
 #include "app/SelectionInversion.h"
@@ -62,7 +63,7 @@ public:
     const TOptionData& Options() const { return options_; }
     TKLTGraphicType View() const { return options_.KLTGraphicType; }
     static bool IsPaintBoxView(TKLTGraphicType view) {
-        return view == gtSingleRow || view == gtMultiRow || view == gtAnalyse;
+        return view == gtSingleRow || view == gtMultiRow || view == gtAnalyse || view == gtRatio;
     }
 
     // --- Changes ---
@@ -92,6 +93,8 @@ public:
     bool ApplyOptions(const TOptionData& options, bool force);
     // The diagram drawing the current view, or none.
     TKLTGraphicControl* Diagram();
+    // The distribution view, over the profile's settings.
+    TRatioDataGraphicControl& RatioView() { return ratio_; }
     // The title a diagram of the view carries (the name of its option set in the profile).
     std::string DiagramTitle() const;
     // A key in a view other than the data editor; whether it was used.
@@ -149,6 +152,7 @@ private:
     int currentMarker_ = 0;
     int lastMarker_ = 0;
     TOptionData options_;
+    TRatioDataGraphicControl ratio_;
     TTrainingData trainingData_;
     TDataEditModel dataEdit_{trainingData_};
     std::vector<TData> tableAsRead_; // the table's samples before the user's edits

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -75,23 +74,14 @@ void TKLTChildForm::BuildParts() {
     views_ = new QStackedWidget(this);
     paintBox_ = new TDiagramPaintBox(views_);
     statisticsChart_ = new TKLTChart(views_);
-    ratioFrame_ = new QWidget(views_);
-    ratioFrame_->setAutoFillBackground(true);
-    ratioFrame_->setBackgroundRole(QPalette::Base);
-    // Until the distribution charts are drawn, the view says so instead of staying blank.
-    auto* ratioNote = new QLabel(tr("The proportion view is not available yet"), ratioFrame_);
-    ratioNote->setAlignment(Qt::AlignCenter);
-    (new QVBoxLayout(ratioFrame_))->addWidget(ratioNote);
     tabBar_ = new TMarkerTabBar(this);
-    for (QWidget* part :
-         {static_cast<QWidget*>(paintBox_), static_cast<QWidget*>(statisticsChart_), ratioFrame_}) {
+    for (QWidget* part : {static_cast<QWidget*>(paintBox_), static_cast<QWidget*>(statisticsChart_)}) {
         views_->addWidget(part);
         part->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(part, &QWidget::customContextMenuRequested, this,
                 [this, part](const QPoint& pos) { host_.ShowDocumentPopup(*this, part->mapToGlobal(pos)); });
     }
-    for (QWidget* part : {static_cast<QWidget*>(statisticsChart_), static_cast<QWidget*>(ratioFrame_),
-                          static_cast<QWidget*>(tabBar_)}) {
+    for (QWidget* part : {static_cast<QWidget*>(statisticsChart_), static_cast<QWidget*>(tabBar_)}) {
         part->installEventFilter(this);
     }
     paintBox_->installEventFilter(this);
@@ -298,17 +288,15 @@ void TKLTChildForm::ShowView(TKLTGraphicType view) {
     case gtSingleRow:
     case gtMultiRow:
     case gtAnalyse:
+    case gtRatio:
         ApplyPaintBoxFont();
-        paintBox_->setCursor(view == gtAnalyse ? Qt::ArrowCursor : Qt::CrossCursor);
+        paintBox_->setCursor(view == gtSingleRow || view == gtMultiRow ? Qt::CrossCursor : Qt::ArrowCursor);
         views_->setCurrentWidget(paintBox_);
         paintBox_->Invalidate();
         break;
     case gtStatistical:
         views_->setCurrentWidget(statisticsChart_);
         StatisticsChanged();
-        break;
-    case gtRatio:
-        views_->setCurrentWidget(ratioFrame_);
         break;
     case gtEdit:
         if (dataEditor_ == nullptr) {

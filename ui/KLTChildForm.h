@@ -55,7 +55,7 @@ public:
 
     // The marker's caption with ";" and the view number when the training has several windows.
     std::string CaptionText() const;
-    // Whether the view is drawn by a diagram (one line, multi line, analysis).
+    // Whether the view is drawn by a diagram (one line, multi line, analysis, distribution).
     bool IsPaintBoxView() const;
     // Draws the current view into the rectangle, for printing.
     void PrintTo(QPainter& painter, const QRect& page);
@@ -104,7 +104,6 @@ private:
     TDiagramPaintBox* paintBox_ = nullptr;
     TKLTChart* statisticsChart_ = nullptr;
     std::unique_ptr<TStatisticsChartControl> statistics_;
-    QWidget* ratioFrame_ = nullptr;
     TDataEditFrame* dataEditor_ = nullptr;
     TMarkerTabBar* tabBar_ = nullptr;
     bool forcedClose_ = false;

@@ -12,10 +12,13 @@
 #include <QVBoxLayout>
 
 #include "app/KLTIniData.h"
+#include "app/OptionDataUnit.h"
+#include "core/Prompt.h"
 #include "ui/DiagramOptionsPage.h"
 #include "ui/Dialogs.h"
 #include "ui/MesswertDisplay.h"
 #include "ui/PRComboBoxMesswertUnit.h"
+#include "ui/RatioOptionsPage.h"
 
 namespace klt {
 namespace {
@@ -30,9 +33,10 @@ void BindCanvasOption(QCheckBox* box, uint32_t& options, TPRBGICanvasOption opti
 
 } // namespace
 
-TKLTOptionDlg::TKLTOptionDlg(TOptionData& options, TKLTIniData& configuration, QWidget* parent)
+TKLTOptionDlg::TKLTOptionDlg(TOptionData& options, TKLTIniData& configuration, TOptionDataNew* optionTree,
+                             QWidget* parent)
     : QDialog(parent), options_(options), configuration_(configuration),
-      model_(options, configuration.SystemData) {
+      model_(options, configuration.SystemData), optionTree_(optionTree) {
     setWindowTitle(tr("Options"));
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget(this);
@@ -43,6 +47,12 @@ TKLTOptionDlg::TKLTOptionDlg(TOptionData& options, TKLTIniData& configuration, Q
     pages_->addTab(detail_, tr("Single row"));
     pages_->addTab(trend_, tr("Trend"));
     pages_->addTab(multiRow_, tr("Multi row"));
+    if (optionTree_ != nullptr) {
+        ratio_ = std::make_unique<TRatioOptionsModel>(optionTree_->Sets().RatioDataChartOptionSet,
+                                                      configuration.SystemData.UnitsSPD);
+        ratioPage_ = new TRatioOptionsPage(*ratio_, pages_);
+        pages_->addTab(ratioPage_, tr("Distribution"));
+    }
     pages_->addTab(CreateUnitsPage(), tr("Units"));
     pages_->addTab(CreateGeneralPage(), tr("General"));
     layout->addWidget(pages_);
@@ -170,14 +180,37 @@ QWidget* TKLTOptionDlg::CreateGeneralPage() {
     return page;
 }
 
+bool TKLTOptionDlg::TakeRatioOptions() {
+    TKLTRatioDataChartOptionSet& profile = optionTree_->Sets().RatioDataChartOptionSet;
+    TKLTRatioDataChartOptionSet edited(profile);
+    if (!ratio_->WriteBack(edited) || edited.Equals(profile)) {
+        return false;
+    }
+    profile.Assign(edited);
+    optionTree_->Save();
+    return true;
+}
+
 void TKLTOptionDlg::accept() {
+    if (const std::optional<TRatioProblem> problem = ratio_ ? ratio_->Problem() : std::nullopt) {
+        pages_->setCurrentWidget(ratioPage_);
+        Prompt().ShowMessage("Warning", problem->text);
+        ratioPage_->FocusProblem();
+        return; // the dialog stays open with every value as typed
+    }
     model_.WriteBack(options_, configuration_.SystemData);
+    ratioChanged_ = ratio_ && TakeRatioOptions();
     QDialog::accept();
 }
 
-bool ExecuteOptionDialog(QWidget* parent, TOptionData& options, TKLTIniData& configuration, TOptionDataNew&) {
-    TKLTOptionDlg dialog(options, configuration, parent);
-    return dialog.exec() == QDialog::Accepted;
+bool ExecuteOptionDialog(QWidget* parent, TOptionData& options, TKLTIniData& configuration,
+                         TOptionDataNew& optionTree) {
+    TKLTOptionDlg dialog(options, configuration, &optionTree, parent);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted && dialog.RatioChanged()) {
+        TMesswertDisplayNotifier::Instance().Notify(); // every window's distribution view follows the profile
+    }
+    return accepted;
 }
 
 } // namespace klt

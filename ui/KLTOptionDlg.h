@@ -2,8 +2,10 @@
 // The options of a document's views and the program's display settings, on pages; nothing
 // changes until OK, and then only the given options and the configuration (the caller applies).
 #include <QDialog>
+#include <memory>
 
 #include "app/OptionDialogModel.h"
+#include "app/RatioOptionsModel.h"
 
 class QCheckBox;
 class QComboBox;
@@ -13,19 +15,26 @@ namespace klt {
 
 class TKLTIniData;
 class TDiagramOptionsPage;
+class TOptionDataNew;
+class TRatioOptionsPage;
 class TPRComboBoxMesswertUnit;
 
 class TKLTOptionDlg : public QDialog {
     Q_OBJECT
 
 public:
-    TKLTOptionDlg(TOptionData& options, TKLTIniData& configuration, QWidget* parent = nullptr);
+    // With the user's profile, a "Distribution" page edits its distribution settings; OK saves it.
+    TKLTOptionDlg(TOptionData& options, TKLTIniData& configuration, TOptionDataNew* optionTree = nullptr,
+                  QWidget* parent = nullptr);
 
     TOptionDialogModel& Model() { return model_; }
     QTabWidget& Pages() const { return *pages_; }
     TDiagramOptionsPage& DetailPage() const { return *detail_; }
     TDiagramOptionsPage& TrendPage() const { return *trend_; }
     TDiagramOptionsPage& MultiRowPage() const { return *multiRow_; }
+    TRatioOptionsPage* RatioPage() const { return ratioPage_; }
+    // Whether OK changed the profile's distribution settings.
+    bool RatioChanged() const { return ratioChanged_; }
 
     void accept() override;
 
@@ -34,6 +43,8 @@ private:
     QWidget* CreateUnitsPage();
     QWidget* CreateGeneralPage();
     QCheckBox* OptionBox(const QString& text, bool& value, QWidget* parent);
+    // The page's values into the profile, saved when they changed; whether they did.
+    bool TakeRatioOptions();
 
     TOptionData& options_;
     TKLTIniData& configuration_;
@@ -42,6 +53,10 @@ private:
     TDiagramOptionsPage* detail_ = nullptr;
     TDiagramOptionsPage* trend_ = nullptr;
     TDiagramOptionsPage* multiRow_ = nullptr;
+    TOptionDataNew* optionTree_;
+    std::unique_ptr<TRatioOptionsModel> ratio_;
+    TRatioOptionsPage* ratioPage_ = nullptr;
+    bool ratioChanged_ = false;
 };
 
 } // namespace klt

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/DiagramInput.h"
+#include "tests/analysis/RecordingCanvas.h"
 #include "tests/app/ChildDocumentFixture.h"
 #include "tests/support/ScriptedPrompt.h"
 
@@ -93,6 +94,38 @@ TEST_F(ChildDocumentTest, OnlyChangesOfTheShownViewNeedARepaint) {
     EXPECT_TRUE(doc->ApplyOptions(options, false));
     options.KLTGraphicType = gtMultiRow;
     EXPECT_TRUE(doc->ApplyOptions(options, false));
+}
+
+TEST_F(ChildDocumentTest, TheDistributionViewFollowsTheProfileTheSpeedUnitAndEdits) {
+    TOpenDocument doc(WriteTraining(), configuration_, tree_);
+    TOptionData options;
+    options.Assign(doc->Options());
+    options.KLTGraphicType = gtRatio;
+    EXPECT_TRUE(doc->ApplyOptions(options, false));
+    EXPECT_TRUE(TKLTChildDocument::IsPaintBoxView(gtRatio));
+    ASSERT_EQ(doc->Diagram(), &doc->RatioView());
+    test::TRecordingCanvas canvas(800, 600);
+    const TDiagramView view{&doc->File(), doc->CurrentMarker(), {}, nullptr};
+    auto paint = [&] { doc->Diagram()->Paint(view, canvas); };
+    paint();
+    EXPECT_FALSE(doc->ApplyOptions(options, false));
+
+    tree_.Sets().RatioDataChartOptionSet.CadenceSkala.MergeFct = 5; // as the options dialog saves it
+    EXPECT_TRUE(doc->ApplyOptions(options, false));
+    paint();
+    EXPECT_FALSE(doc->ApplyOptions(options, false));
+    configuration_.SystemData.UnitsSPD = 2;
+    EXPECT_TRUE(doc->ApplyOptions(options, false));
+    paint();
+    EXPECT_NE(canvas.FindText("Speed (mph)"), nullptr);
+
+    // Edited samples are counted again; a selection has no place in the distribution.
+    EXPECT_FALSE(doc->RatioView().Refresh(view));
+    doc->File().Sample(5).Set(300 * 8, 0, 0, 0, 0, 0);
+    doc->File().SamplesEdited();
+    EXPECT_TRUE(doc->RatioView().Refresh(view));
+    doc->File().SetSelection(true, 10, 20);
+    EXPECT_FALSE(doc->ShownSelection().painted);
 }
 
 TEST_F(ChildDocumentTest, ViewKeysSwitchBetweenTheDiagramViews) {

@@ -1,13 +1,14 @@
 #include <QCoreApplication>
 #include <QLineSeries>
 #include <QTableView>
-#include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/ui/FakeDocumentHost.h"
+#include "tests/ui/UiShots.h"
 #include "ui/DataEditFrame.h"
 #include "ui/DiagramPaintBox.h"
 #include "ui/KLTChart.h"
@@ -238,12 +239,59 @@ TEST_F(ChildForm, ViewsCanBeGrabbed) {
     }
 }
 
-TEST_F(ChildForm, ViewsNotBuiltYetSaySo) {
+// Pixels of the distribution view's power colour, as the colour palette draws it.
+int PowerPixels(const QImage& image) {
+    const TRgb power = RatioBaseColour(rcPower);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += image.pixelColor(x, y) == QColor(power.red, power.green, power.blue) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+TEST_F(ChildForm, TheDistributionViewIsDrawnPrintedAndReadOutInThePaintBox) {
     auto form = Open(host_.WriteRide());
+    form->resize(900, 560);
     form->SetView(gtRatio);
-    const QList<QLabel*> notes = form->CurrentViewWidget()->findChildren<QLabel*>();
-    ASSERT_EQ(notes.size(), 1);
-    EXPECT_TRUE(notes.front()->text().contains("not available yet"));
+    EXPECT_EQ(form->CurrentViewWidget(), form->PaintBox());
+    EXPECT_TRUE(form->IsPaintBoxView());
+    EXPECT_EQ(form->PaintBox()->cursor().shape(), Qt::ArrowCursor);
+    const QImage drawn = form->PaintBox()->Image().copy();
+    EXPECT_GT(PowerPixels(drawn), 50); // the other charts' power means
+    test::SaveUiShot(form->grab(), "ratio-view.png");
+
+    // The profile's settings changed, as the options dialog changes them: the view is drawn anew.
+    host_.tree.Sets().RatioDataChartOptionSet.PowerSkala.Skala.SetVisible(false);
+    TOptionData same;
+    same.Assign(form->Options());
+    form->ApplyOptions(same, false);
+    EXPECT_LT(PowerPixels(form->PaintBox()->Image()), PowerPixels(drawn) / 5); // its chart's title alone
+    host_.tree.Sets().RatioDataChartOptionSet.PowerSkala.Skala.SetVisible(true);
+    form->ApplyOptions(same, false);
+
+    QImage page(400, 300, QImage::Format_RGB32);
+    page.fill(Qt::black);
+    {
+        QPainter painter(&page);
+        form->PrintTo(painter, QRect(10, 10, 380, 280));
+    }
+    EXPECT_GT(PowerPixels(page), 10);
+    EXPECT_EQ(page.pixelColor(5, 5), QColor(Qt::black)) << "nothing outside the rectangle";
+
+    // The time of a bar under the mouse, in the lower half of the power chart.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QRegularExpression time("^\\d+:\\d\\d:\\d\\d$");
+    for (int y = form->PaintBox()->height() / 2 - 10; y > 100 && !time.match(host_.hint.c_str()).hasMatch(); y -= 10) {
+        for (int x = 60; x < form->PaintBox()->width() / 2 && !time.match(host_.hint.c_str()).hasMatch(); x += 6) {
+            QTest::mouseMove(form->PaintBox(), QPoint(x, y));
+        }
+    }
+    EXPECT_TRUE(time.match(host_.hint.c_str()).hasMatch()) << host_.hint;
+    QTest::mouseMove(form->PaintBox(), QPoint(2, 2));
+    EXPECT_EQ(host_.hint, "");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include "tests/support/RawTraining.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/support/TempDatabase.h"
+#include "tests/ui/UiShots.h"
 #include "ui/DateFilterEdit.h"
 #include "ui/DiagramOptionsPage.h"
 #include "ui/MesswertDisplay.h"
@@ -28,6 +31,7 @@
 #include "ui/KLTMarkerDlg.h"
 #include "ui/KLTOptionDlg.h"
 #include "ui/PREditMesswert.h"
+#include "ui/RatioOptionsPage.h"
 
 namespace klt {
 namespace {
@@ -198,6 +202,52 @@ TEST(OptionDialogTest, WritesSmoothingAndRowsBackOnlyWhenConfirmed) {
     EXPECT_EQ(options.DiagrammMehrZ.MaxAnzahlDiagramme, 4);
     EXPECT_EQ(options.DiagrammMehrZ.MaxGlaettung, 3000);
     EXPECT_TRUE(options.DiagrammEinZTrend.PlotMarker);
+}
+
+TEST(OptionDialogTest, TheDistributionPageChecksItsValuesAndSavesTheProfile) {
+    TOptionData options;
+    TKLTIniData configuration;
+    test::TTempDir profiles;
+    TOptionDataNew tree(profiles.Path(), "Anna");
+    {
+        TKLTOptionDlg dialog(options, configuration, &tree);
+        ASSERT_NE(dialog.RatioPage(), nullptr);
+        dialog.show();
+        const TRatioOptionsPage::TChannelFields& power = dialog.RatioPage()->Fields(rcPower);
+        EXPECT_EQ(power.maximum->value(), 400);
+        EXPECT_EQ(power.maximum->suffix(), " watt");
+        power.classWidth->setValue(500); // wider than the range
+        test::TScriptedPrompt prompt;
+        dialog.accept();
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        EXPECT_EQ(prompt.shown[0].text, "The Power class width must lie between 1 and 395 watt, the width of its range.");
+        EXPECT_EQ(dialog.result(), QDialog::Rejected); // still open
+        EXPECT_EQ(dialog.Pages().currentWidget(), dialog.RatioPage());
+        test::SaveUiShot(dialog.grab(), "options-distribution.png");
+        EXPECT_EQ(dialog.focusWidget(), power.classWidth); // where the mistake is
+        EXPECT_FALSE(std::filesystem::exists(tree.ProfilePath()));
+
+        power.classWidth->setValue(25);
+        dialog.RatioPage()->Fields(rcCadence).enabled->setChecked(false);
+        dialog.RatioPage()->SmootingEdit().setValue(30);
+        dialog.RatioPage()->GridBox().setChecked(false);
+        dialog.accept();
+        EXPECT_TRUE(dialog.RatioChanged());
+    }
+    const TKLTRatioDataChartOptionSet& saved = tree.Sets().RatioDataChartOptionSet;
+    EXPECT_EQ(saved.PowerSkala.MergeFct, 25);
+    EXPECT_FALSE(saved.CadenceSkala.Skala.Visible());
+    EXPECT_EQ(saved.SmootingFct, 30);
+    EXPECT_FALSE(saved.DrawGrid);
+    ASSERT_TRUE(std::filesystem::exists(tree.ProfilePath()));
+    TOptionDataNew reread(profiles.Path(), "Anna");
+    reread.Load();
+    EXPECT_TRUE(reread.Sets().RatioDataChartOptionSet.Equals(saved));
+    {
+        TKLTOptionDlg unchanged(options, configuration, &tree);
+        unchanged.accept();
+        EXPECT_FALSE(unchanged.RatioChanged());
+    }
 }
 
 TEST(DialogFunctionsTest, RunModallyAndReportTheAnswer) {
