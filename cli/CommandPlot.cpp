@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "analysis/RatioView.h"
 #include "app/OptionData.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
@@ -74,6 +75,8 @@ int RunPlot(const TPlotOptions& plot) {
     options.SetToDefaults();
     TKLTDiagrammMehrZData& diagram = DiagramOfView(options, plot.view);
     diagram.MaxAnzahlDiagramme = plot.rows.value_or(diagram.MaxAnzahlDiagramme);
+    TRatioDataGraphicControl ratio; // the distribution with its default settings, speed in km/h
+    TKLTGraphicControl& control = plot.view == "ratio" ? static_cast<TKLTGraphicControl&>(ratio) : diagram;
     const int marker = plot.marker, width = plot.width, height = plot.height;
     const std::string& path = plot.path;
     const std::string& out = plot.out;
@@ -96,7 +99,7 @@ int RunPlot(const TPlotOptions& plot) {
         QPainter painter(&image);
         const TDiagramSurface surface{QRect(0, 0, width, height), application.Font()};
         const TDiagramView view{&file, marker, std::filesystem::path(path).stem().string(), nullptr};
-        RenderDiagram(painter, surface, diagram, view, options.GraphicData);
+        RenderDiagram(painter, surface, control, view, options.GraphicData);
     }
     SavePng(image, out);
     return 0;
@@ -109,8 +112,9 @@ void AddPlotCommand(CLI::App& klt, TCommandRun& selected) {
     CLI::App& plot = *klt.add_subcommand("plot", "draw a diagram of the training into a PNG image, as the window does");
     plot.add_option("FILE", options->path, "the training file")->required();
     plot.add_option("-o,--output", options->out, "the PNG image to write")->required()->type_name("OUT.png");
-    plot.add_option("--view", options->view, "single, trend or multi (the default)")
-        ->check(CLI::IsMember({"single", "trend", "multi"}));
+    plot.add_option("--view", options->view, "single, trend, multi (the default) or ratio (the distribution)")
+        ->check(CLI::IsMember({"single", "trend", "multi", "ratio"}))
+        ->option_text("VIEW");
     plot.add_option("--rows", options->rows, "rows of the multi-line view (default: the view's)")
         ->transform(WholeNumber(1, 5));
     plot.add_option("--marker", options->marker, "the marker to show (default 0: the whole training)")

@@ -35,7 +35,7 @@ _klt_values() {
     case "$1 $2" in
     "convert --format") echo "klt7 klt6" ;;
     "export --format") echo "text text-ext" ;;
-    "plot --view") echo "single trend multi" ;;
+    "plot --view") echo "single trend multi ratio" ;;
     "device "*" --type" | "live --type") echo "4 5 6 7" ;;
     "hrv --type") echo "6 7" ;;
     "device clock --set") echo "now" ;;
