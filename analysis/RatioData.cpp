@@ -75,27 +75,39 @@ double RatioDisplayFactor(TRatioChannel channel, int speedUnit) {
     return RatioSpeedUnit(speedUnit).factor;
 }
 
-void TRatioSamples::Read(const TKLTFile& file, int first, int last) {
+void TRatioSamples::Read(const TKLTFile& file, int first, int last, int unit) {
     for (std::vector<int32_t>& channel : values) {
         channel.clear();
     }
+    speedMillimetres.clear();
     runEnds.clear();
     interval = std::max(file.Interval(), 1);
+    speedUnit = unit;
+    const double speedFactor = RatioSpeedUnit(unit).factor;
     first = std::max(first, 1);
     last = std::min(last, file.SampleCount());
     if (last - first + 1 < 2) {
         return;
     }
+    const auto count = static_cast<size_t>(last - first + 1);
     for (std::vector<int32_t>& channel : values) {
-        channel.reserve(static_cast<size_t>(last - first + 1));
+        channel.resize(count);
     }
-    for (int i = first; i <= last; ++i) {
-        const TSampleElement& s = file.Sample(i);
-        const int watts = s.StoredPower();
-        values[rcPower].push_back(watts > kMaxWatts ? 0 : watts);
-        values[rcHeartRate].push_back(s.StoredHeartRate());
-        values[rcCadence].push_back(s.StoredCadence());
-        values[rcSpeed].push_back(s.Speed());
+    speedMillimetres.resize(count);
+    for (int i = first; i <= last;) {
+        // Page by page: the samples of one page lie side by side.
+        const int run = std::max(std::min(file.ContiguousSamples(i), last - i + 1), 1);
+        const TSampleElement* s = &file.Sample(i);
+        for (int k = 0; k < run; ++k, ++s) {
+            const auto at = static_cast<size_t>(i - first + k);
+            const int watts = s->StoredPower();
+            values[rcPower][at] = watts > kMaxWatts ? 0 : watts;
+            values[rcHeartRate][at] = s->StoredHeartRate();
+            values[rcCadence][at] = s->StoredCadence();
+            speedMillimetres[at] = s->Speed();
+            values[rcSpeed][at] = static_cast<int32_t>(std::lround(s->Speed() * speedFactor));
+        }
+        i += run;
     }
     // Block b holds its count of samples; the last one every sample beyond the earlier ones.
     int64_t blockEnd = 0;
@@ -115,6 +127,12 @@ TRatioData::TRatioData(TRatioChannel key) : key_(rcPower), bins_(kRatioBins) {
 
 void TRatioData::SetKey(TRatioChannel key) {
     key_ = static_cast<TRatioChannel>(std::clamp<int>(key, rcPower, rcSpeed));
+    size_t next = 0;
+    for (int c = 0; c < kRatioChannels; ++c) {
+        if (c != key_) {
+            others_[next++] = c;
+        }
+    }
     Clear();
 }
 
@@ -125,57 +143,50 @@ void TRatioData::Clear() {
 
 void TRatioData::Fill(const TKLTFile& file, int first, int last, int smootingSeconds, int speedUnit) {
     TRatioSamples samples;
-    samples.Read(file, first, last);
-    Fill(samples, smootingSeconds, speedUnit);
+    samples.Read(file, first, last, speedUnit);
+    Fill(samples, smootingSeconds);
 }
 
-void TRatioData::Fill(const TRatioSamples& samples, int smootingSeconds, int speedUnit) {
+void TRatioData::Fill(const TRatioSamples& samples, int smootingSeconds) {
     Clear();
     interval_ = samples.interval;
-    speedUnit_ = speedUnit;
-    const double speedFactor = RatioSpeedUnit(speedUnit).factor;
+    speedUnit_ = samples.speedUnit;
     const int64_t window = std::llround(std::max(smootingSeconds, 0) * 100.0 / interval_);
     // Half a window either side; a run never needs more than its length.
     const int half = window <= 1 ? 0 : static_cast<int>(std::min<int64_t>((window + 1) / 2, samples.Count()));
     const std::vector<int32_t>& keyValues = samples.values[static_cast<size_t>(key_)];
+    if (half == 0) {
+        for (int i = 0; i < samples.Count(); ++i) {
+            Count(samples, i, keyValues[static_cast<size_t>(i)]);
+        }
+        return;
+    }
+    const bool speed = key_ == rcSpeed;
+    const double speedFactor = RatioSpeedUnit(speedUnit_).factor;
     int runStart = 0;
     for (const int runEnd : samples.runEnds) {
-        TRunWindow smoothed(keyValues, runStart, runEnd, half);
+        TRunWindow smoothed(speed ? samples.speedMillimetres : keyValues, runStart, runEnd, half);
         for (int i = runStart; i < runEnd; ++i) {
-            int bin = keyValues[static_cast<size_t>(i)];
-            if (half > 0) {
-                const auto [sum, length] = smoothed.At(i);
-                bin = RoundedMean(sum, length);
-            }
-            if (key_ == rcSpeed) {
-                bin = static_cast<int>(std::lround(bin * speedFactor));
-            }
-            Count(samples, i, bin, speedFactor);
+            const auto [sum, length] = smoothed.At(i);
+            const int mean = RoundedMean(sum, length);
+            Count(samples, i, speed ? static_cast<int>(std::lround(mean * speedFactor)) : mean);
         }
         runStart = runEnd;
     }
 }
 
-void TRatioData::Count(const TRatioSamples& samples, int i, int bin, double speedFactor) {
+void TRatioData::Count(const TRatioSamples& samples, int i, int bin) {
     if (bin < 0 || bin >= kRatioBins || (key_ == rcHeartRate && bin <= kLowestHeartRate)) {
         return;
     }
     TBin& target = bins_[static_cast<size_t>(bin)];
     ++target.counts[static_cast<size_t>(key_)];
     ++total_;
-    for (int c = 0; c < kRatioChannels; ++c) {
-        if (c == key_) {
-            continue;
-        }
-        int value = samples.values[static_cast<size_t>(c)][static_cast<size_t>(i)];
-        if (c == rcHeartRate && value <= kLowestHeartRate) {
-            continue;
-        }
-        if (c == rcSpeed) {
-            value = static_cast<int>(std::lround(value * speedFactor));
-        }
-        target.sums[static_cast<size_t>(c)] += value;
-        ++target.counts[static_cast<size_t>(c)];
+    for (const int c : others_) {
+        const int value = samples.values[static_cast<size_t>(c)][static_cast<size_t>(i)];
+        const bool counts = c != rcHeartRate || value > kLowestHeartRate;
+        target.sums[static_cast<size_t>(c)] += counts ? value : 0;
+        target.counts[static_cast<size_t>(c)] += counts ? 1 : 0;
     }
 }
 

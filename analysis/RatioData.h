@@ -35,16 +35,18 @@ struct TRatioClass {
 };
 
 // A marker's samples in the units the tables count: whole watts (4096 W and more count as 0),
-// beats and revolutions per minute, speed in mm/s; with where the recording paused. Read once,
-// it fills the tables of every key.
+// beats and revolutions per minute, speed in its unit; with where the recording paused. Read once,
+// they fill the tables of every key.
 struct TRatioSamples {
     std::array<std::vector<int32_t>, kRatioChannels> values;
+    std::vector<int32_t> speedMillimetres; // mm/s, which a speed key is smoothed in
     // Index one past the end of each stretch recorded without a pause, in order.
     std::vector<int> runEnds;
     int interval = 100; // 1/100 s
+    int speedUnit = 0;
 
     // Samples first..last (1-based, inclusive) of the file; fewer than two give none.
-    void Read(const TKLTFile& file, int first, int last);
+    void Read(const TKLTFile& file, int first, int last, int speedUnit);
     int Count() const { return static_cast<int>(values[rcPower].size()); }
 };
 
@@ -64,7 +66,7 @@ public:
     // A smoothing window never reaches across a pause. Fewer than two samples leave the table empty.
     void Fill(const TKLTFile& file, int first, int last, int smootingSeconds, int speedUnit);
     // The same from samples read before, so that the four keys share one read of the marker.
-    void Fill(const TRatioSamples& samples, int smootingSeconds, int speedUnit);
+    void Fill(const TRatioSamples& samples, int smootingSeconds);
     int TotalSamples() const { return total_; } // samples counted for the key
     int Samples(int from, int to) const;        // key bins from..to inclusive; 0 when to < from
     int Time(int from, int to) const;           // seconds
@@ -84,10 +86,11 @@ private:
     };
     void Clear();
     // Adds sample i with its key bin.
-    void Count(const TRatioSamples& samples, int i, int bin, double speedFactor);
+    void Count(const TRatioSamples& samples, int i, int bin);
     TBin Total(int from, int to) const;
 
     TRatioChannel key_;
+    std::array<int, kRatioChannels - 1> others_{}; // the channels other than the key
     std::vector<TBin> bins_;
     int total_ = 0;
     int interval_ = 100;

@@ -29,9 +29,9 @@ bool TRatioDataGraphicControl::Refresh(const TDiagramView& view) {
     if (counted_ == wanted) {
         return false;
     }
-    samples_.Read(*view.file, wanted.first, wanted.last);
+    samples_.Read(*view.file, wanted.first, wanted.last, wanted.speedUnit);
     for (TRatioData& table : tables_) {
-        table.Fill(samples_, wanted.smooting, wanted.speedUnit);
+        table.Fill(samples_, wanted.smooting);
     }
     counted_ = wanted;
     return true;

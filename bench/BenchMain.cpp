@@ -89,6 +89,11 @@ int main(int argc, char** argv) {
                    "PlainPassPerDelay", 5);
     reporter.Ratio("paint 5-row diagram of 65,534 samples, 1920x1080 / draw its segments",
                    "PaintMultiRowDiagram", "PlainPainterSegments", 2);
+    reporter.Ratio("four distribution tables of 65,534 samples / one pass over the four channels", "RatioTables",
+                   "RatioPlainPass", 3);
+    reporter.Ratio("four distribution tables of 65,534 samples / one summation pass", "RatioTables", "PlainPass", 3);
+    reporter.Ratio("paint the distribution view, 1920x1080 / fill its rectangles", "PaintRatioView",
+                   "PlainPainterRects", 2);
     reporter.WireRatio("download 2 rides of 3 min at 38,400 baud / their bytes' line time",
                        "DownloadFewMinutes/iterations:3/real_time", 1.2);
     reporter.WireRatio("download a full memory at 38,400 baud / its bytes' line time",

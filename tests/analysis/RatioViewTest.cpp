@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <regex>
 
 #include "analysis/RatioView.h"
@@ -144,6 +145,25 @@ TEST_F(RatioView, GridColoursAndNotesFollowTheSettings) {
     canvas.Forget();
     control.Paint(view, canvas);
     EXPECT_NE(canvas.FindText("No heart rate above 20 bpm in this marker"), nullptr);
+}
+
+TEST_F(RatioView, ScalesFromADamagedProfileStillGiveAPicture) {
+    TMesswertSkala hostile; // a scale without a kind takes any value
+    hostile.SetOffset(std::numeric_limits<double>::quiet_NaN());
+    hostile.SetBereich(1e300);
+    options.HeartRateSkala.Skala.Assign(hostile); // the right axis of the power chart
+    hostile.SetOffset(1e9);
+    hostile.SetBereich(-5e9);
+    options.PowerSkala.Skala.Assign(hostile); // the left axis of the others, and a key without room
+    options.SpeedSkala.MergeFct = std::numeric_limits<int>::max();
+    control.Paint(view, canvas);
+    EXPECT_NE(canvas.FindText("Cadence (rpm)"), nullptr);
+    for (const TRecordingCanvas::TStroke& stroke : canvas.strokes) {
+        for (const TCanvasPoint& p : stroke.points) {
+            EXPECT_LE(std::abs(p.y), 1000000);
+        }
+    }
+    control.MouseMove(view, canvas, 0, 400, 250);
 }
 
 TEST_F(RatioView, ReadsOutMeansAndTimesUnderTheMouse) {
