@@ -105,7 +105,7 @@ void TRatioSamples::Read(const TKLTFile& file, int first, int last, int unit) {
             values[rcHeartRate][at] = s->StoredHeartRate();
             values[rcCadence][at] = s->StoredCadence();
             speedMillimetres[at] = s->Speed();
-            values[rcSpeed][at] = static_cast<int32_t>(std::lround(s->Speed() * speedFactor));
+            values[rcSpeed][at] = static_cast<int32_t>(s->Speed() * speedFactor + 0.5); // never negative
         }
         i += run;
     }
