@@ -6,6 +6,7 @@
 #include "analysis/RatioDataChartOptionSet.h"
 #include "core/KLTFile.h"
 #include "core/PRMesWrt.h"
+#include "core/WindowDivider.h"
 
 namespace klt {
 namespace {
@@ -20,39 +21,6 @@ int WholeBin(double value) {
     }
     return static_cast<int>(std::lround(std::clamp(value, 0.0, double{kRatioBins - 1})));
 }
-
-int RoundedMean(int64_t sum, int64_t count) {
-    return static_cast<int>((2 * sum + count) / (2 * count)); // sums are never negative
-}
-
-// The run of sample `i` is [runStart, runEnd); values smoothed over `half` samples either side
-// (the window i - half + 1 .. i + half, as many after the sample as before it and the sample),
-// cut at the run's ends.
-class TRunWindow {
-public:
-    TRunWindow(const std::vector<int32_t>& values, int runStart, int runEnd, int half)
-        : values_(values), start_(runStart), end_(runEnd), half_(half), lo_(runStart), hi_(runStart) {}
-
-    // Sum and length of the window around i; i only grows.
-    std::pair<int64_t, int> At(int i) {
-        const int64_t wantedHi = std::min<int64_t>(end_, int64_t{i} + half_ + 1);
-        for (; hi_ < wantedHi; ++hi_) {
-            sum_ += values_[static_cast<size_t>(hi_)];
-        }
-        const int64_t wantedLo = std::max<int64_t>(start_, int64_t{i} - half_ + 1);
-        for (; lo_ < wantedLo; ++lo_) {
-            sum_ -= values_[static_cast<size_t>(lo_)];
-        }
-        return {sum_, hi_ - lo_};
-    }
-
-private:
-    const std::vector<int32_t>& values_;
-    int start_, end_;
-    int half_;
-    int lo_, hi_;
-    int64_t sum_ = 0;
-};
 
 } // namespace
 
@@ -127,12 +95,6 @@ TRatioData::TRatioData(TRatioChannel key) : key_(rcPower), bins_(kRatioBins) {
 
 void TRatioData::SetKey(TRatioChannel key) {
     key_ = static_cast<TRatioChannel>(std::clamp<int>(key, rcPower, rcSpeed));
-    size_t next = 0;
-    for (int c = 0; c < kRatioChannels; ++c) {
-        if (c != key_) {
-            others_[next++] = c;
-        }
-    }
     Clear();
 }
 
@@ -151,55 +113,106 @@ void TRatioData::Fill(const TRatioSamples& samples, int smootingSeconds) {
     Clear();
     interval_ = samples.interval;
     speedUnit_ = samples.speedUnit;
+    KeyValues(samples, smootingSeconds);
+    switch (key_) {
+    case rcPower:
+        CountAll<rcPower>(samples);
+        break;
+    case rcHeartRate:
+        CountAll<rcHeartRate>(samples);
+        break;
+    case rcCadence:
+        CountAll<rcCadence>(samples);
+        break;
+    case rcSpeed:
+        CountAll<rcSpeed>(samples);
+        break;
+    }
+}
+
+void TRatioData::KeyValues(const TRatioSamples& samples, int smootingSeconds) {
+    const std::vector<int32_t>& raw = samples.values[static_cast<size_t>(key_)];
     const int64_t window = std::llround(std::max(smootingSeconds, 0) * 100.0 / interval_);
     // Half a window either side; a run never needs more than its length.
     const int half = window <= 1 ? 0 : static_cast<int>(std::min<int64_t>((window + 1) / 2, samples.Count()));
-    const std::vector<int32_t>& keyValues = samples.values[static_cast<size_t>(key_)];
     if (half == 0) {
-        for (int i = 0; i < samples.Count(); ++i) {
-            Count(samples, i, keyValues[static_cast<size_t>(i)]);
-        }
+        keyValues_ = raw;
         return;
     }
     const bool speed = key_ == rcSpeed;
+    const std::vector<int32_t>& values = speed ? samples.speedMillimetres : raw;
+    // Running sums: prefix_[k] holds the values before sample k.
+    prefix_.resize(values.size() + 1);
+    prefix_[0] = 0;
+    for (size_t k = 0; k < values.size(); ++k) {
+        prefix_[k + 1] = prefix_[k] + values[k];
+    }
+    keyValues_.resize(values.size());
     const double speedFactor = RatioSpeedUnit(speedUnit_).factor;
+    TWindowDivider divider;
     int runStart = 0;
     for (const int runEnd : samples.runEnds) {
-        TRunWindow smoothed(speed ? samples.speedMillimetres : keyValues, runStart, runEnd, half);
+        // The window i - half + 1 .. i + half (2 x half samples around i), cut at the ends of its
+        // stretch, so that it never reaches across a pause.
         for (int i = runStart; i < runEnd; ++i) {
-            const auto [sum, length] = smoothed.At(i);
-            const int mean = RoundedMean(sum, length);
-            Count(samples, i, speed ? static_cast<int>(std::lround(mean * speedFactor)) : mean);
+            const int lo = std::max(runStart, i - half + 1), hi = std::min(runEnd, i + half + 1);
+            const int64_t sum = prefix_[static_cast<size_t>(hi)] - prefix_[static_cast<size_t>(lo)];
+            const int length = hi - lo;
+            const int mean = divider.Divide(sum + length / 2, length); // rounded: sums are never negative
+            keyValues_[static_cast<size_t>(i)] = speed ? static_cast<int32_t>(mean * speedFactor + 0.5) : mean;
         }
         runStart = runEnd;
     }
 }
 
-void TRatioData::Count(const TRatioSamples& samples, int i, int bin) {
-    if (bin < 0 || bin >= kRatioBins || (key_ == rcHeartRate && bin <= kLowestHeartRate)) {
-        return;
+template <int Key> void TRatioData::CountAll(const TRatioSamples& samples) {
+    const int32_t* power = samples.values[rcPower].data();
+    const int32_t* heartRate = samples.values[rcHeartRate].data();
+    const int32_t* cadence = samples.values[rcCadence].data();
+    const int32_t* speed = samples.values[rcSpeed].data();
+    int total = 0;
+    for (size_t i = 0; i < keyValues_.size(); ++i) {
+        const int bin = keyValues_[i];
+        if (bin < 0 || bin >= kRatioBins || (Key == rcHeartRate && bin <= kLowestHeartRate)) {
+            continue;
+        }
+        TBin& target = bins_[static_cast<size_t>(bin)];
+        ++target.count;
+        ++total;
+        if constexpr (Key != rcPower) {
+            target.sums[rcPower] += power[i];
+        }
+        if constexpr (Key != rcCadence) {
+            target.sums[rcCadence] += cadence[i];
+        }
+        if constexpr (Key != rcSpeed) {
+            target.sums[rcSpeed] += speed[i];
+        }
+        if constexpr (Key != rcHeartRate) {
+            const bool pulse = heartRate[i] > kLowestHeartRate;
+            target.sums[rcHeartRate] += pulse ? heartRate[i] : 0;
+            target.heartRateCount += pulse ? 1 : 0;
+        }
     }
-    TBin& target = bins_[static_cast<size_t>(bin)];
-    ++target.counts[static_cast<size_t>(key_)];
-    ++total_;
-    for (const int c : others_) {
-        const int value = samples.values[static_cast<size_t>(c)][static_cast<size_t>(i)];
-        const bool counts = c != rcHeartRate || value > kLowestHeartRate;
-        target.sums[static_cast<size_t>(c)] += counts ? value : 0;
-        target.counts[static_cast<size_t>(c)] += counts ? 1 : 0;
-    }
+    total_ = total;
 }
 
-TRatioData::TBin TRatioData::Total(int from, int to) const {
-    TBin total;
+TRatioData::TTotal TRatioData::Total(int from, int to) const {
+    TTotal total;
     from = std::max(from, 0);
     to = std::min(to, kRatioBins - 1);
+    int count = 0, heartRateCount = 0;
     for (int b = from; b <= to; ++b) {
         const TBin& bin = bins_[static_cast<size_t>(b)];
+        count += bin.count;
+        heartRateCount += bin.heartRateCount;
         for (size_t c = 0; c < kRatioChannels; ++c) {
             total.sums[c] += bin.sums[c];
-            total.counts[c] += bin.counts[c];
         }
+    }
+    total.counts.fill(count);
+    if (key_ != rcHeartRate) {
+        total.counts[rcHeartRate] = heartRateCount;
     }
     return total;
 }
@@ -216,7 +229,7 @@ std::optional<double> TRatioData::MeanValue(int from, int to, TRatioChannel chan
     if (channel == key_ || channel < 0 || channel >= kRatioChannels) {
         return std::nullopt;
     }
-    const TBin total = Total(from, to);
+    const TTotal total = Total(from, to);
     const auto c = static_cast<size_t>(channel);
     if (total.counts[c] == 0) {
         return std::nullopt;
@@ -253,7 +266,7 @@ std::vector<TRatioClass> TRatioData::Classes(const TRatioSkalaOption& keyScale) 
         TRatioClass& c = classes[static_cast<size_t>(j)];
         c.from = lower + j * width;
         c.to = j + 1 == count ? upper + 1 : c.from + width;
-        const TBin total = Total(c.from, c.to - 1);
+        const TTotal total = Total(c.from, c.to - 1);
         c.samples = total.counts[static_cast<size_t>(key_)];
         c.seconds = Time(c.from, c.to - 1);
         c.percent = total_ > 0 ? 100.0 * c.samples / total_ : 0.0;

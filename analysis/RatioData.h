@@ -81,18 +81,27 @@ public:
     int SpeedUnit() const { return speedUnit_; }
 
 private:
+    // Samples of a bin carry a value of every channel but the heart rate, which needs a pulse.
     struct TBin {
+        int32_t count = 0;
+        int32_t heartRateCount = 0;
+        std::array<int32_t, kRatioChannels> sums{}; // 65,534 samples of 4095 W still fit
+    };
+    struct TTotal {
         std::array<int64_t, kRatioChannels> sums{};
-        std::array<int32_t, kRatioChannels> counts{};
+        std::array<int, kRatioChannels> counts{}; // a marker holds at most 65,534 samples
     };
     void Clear();
-    // Adds sample i with its key bin.
-    void Count(const TRatioSamples& samples, int i, int bin);
-    TBin Total(int from, int to) const;
+    // The key value of every sample, smoothed within its stretch.
+    void KeyValues(const TRatioSamples& samples, int smootingSeconds);
+    // Counts every sample under its key value; the key known at compile time keeps the loop tight.
+    template <int Key> void CountAll(const TRatioSamples& samples);
+    TTotal Total(int from, int to) const;
 
     TRatioChannel key_;
-    std::array<int, kRatioChannels - 1> others_{}; // the channels other than the key
     std::vector<TBin> bins_;
+    std::vector<int32_t> keyValues_; // reused between fills
+    std::vector<int64_t> prefix_;
     int total_ = 0;
     int interval_ = 100;
     int speedUnit_ = 0;
