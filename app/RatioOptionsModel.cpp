@@ -32,6 +32,8 @@ TRatioOptionsModel::TRatioOptionsModel(const TKLTRatioDataChartOptionSet& option
         edit.maximum = WholeDisplay(scale.Skala.UpperEnd(), factor, limits);
         edit.classWidth = std::clamp(scale.MergeFct, 1, limits.second);
     }
+    shown_ = channels;
+    shownSmooting_ = smooting;
 }
 
 std::pair<int, int> TRatioOptionsModel::Limits(TRatioChannel channel) const {
@@ -77,6 +79,9 @@ bool TRatioOptionsModel::WriteBack(TKLTRatioDataChartOptionSet& target) const {
     for (int c = 0; c < kRatioChannels; ++c) {
         const auto channel = static_cast<TRatioChannel>(c);
         const TRatioChannelEdit& edit = channels[static_cast<size_t>(c)];
+        if (edit == shown_[static_cast<size_t>(c)]) {
+            continue;
+        }
         const double factor = RatioDisplayFactor(channel, speedUnit_);
         TRatioSkalaOption& scale = RatioScale(target, channel);
         scale.Skala.SetVisible(edit.enabled);
@@ -86,7 +91,9 @@ bool TRatioOptionsModel::WriteBack(TKLTRatioDataChartOptionSet& target) const {
         scale.Skala.SetBereich((edit.maximum - edit.minimum) / factor);
         scale.MergeFct = edit.classWidth;
     }
-    target.SmootingFct = smooting;
+    if (smooting != shownSmooting_) {
+        target.SmootingFct = smooting;
+    }
     target.DrawGrid = drawGrid;
     return true;
 }

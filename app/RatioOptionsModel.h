@@ -17,6 +17,7 @@ struct TRatioChannelEdit {
     int minimum = 0;
     int maximum = 0;
     int classWidth = 1;
+    bool operator==(const TRatioChannelEdit&) const = default;
 };
 
 // A value that cannot be taken: where it is and what to tell the user.
@@ -44,11 +45,14 @@ public:
     int SpeedUnit() const { return speedUnit_; }
     // The first value that cannot be taken; none when all can.
     std::optional<TRatioProblem> Problem() const;
-    // Writes the values into `target` when there is no problem; whether it did.
+    // Writes the values into `target` when there is no problem; whether it did. What the user left
+    // as shown keeps its stored value, which whole display units may only approximate.
     bool WriteBack(TKLTRatioDataChartOptionSet& target) const;
 
 private:
     int speedUnit_;
+    std::array<TRatioChannelEdit, kRatioChannels> shown_;
+    int shownSmooting_ = 0;
 };
 
 } // namespace klt

@@ -20,6 +20,10 @@ TEST(RatioOptionsModel, ShowsTheProfileInDisplayUnitsAndWritesItBack) {
 
     TRatioOptionsModel ms(profile, 1); // speed in m/s
     EXPECT_EQ(ms.channels[rcSpeed].maximum, 17);
+    // Values left as shown keep what the profile stores: 60 km/h is no whole number of m/s.
+    TKLTRatioDataChartOptionSet untouched;
+    ASSERT_TRUE(ms.WriteBack(untouched));
+    EXPECT_TRUE(untouched.Equals(profile));
     ms.channels[rcSpeed] = {false, 2, 30, 4};
     ms.channels[rcHeartRate].minimum = 60;
     ms.smooting = 0;
