@@ -44,9 +44,6 @@ public:
     // A mean's value with one decimal or a bar's time; empty elsewhere.
     std::string ReadOut(int x, int y) const;
 
-    const std::string& Title() const { return title_; }
-    const TCanvasRect& Plot() const { return plot_; }
-
     struct TBar {
         TCanvasRect rect;
         int seconds = 0;

@@ -76,8 +76,6 @@ public:
     std::optional<double> MeanValue(int from, int to, TRatioChannel channel) const;
     // The classes of the key scale: none for a width below 1 or a scale without room.
     std::vector<TRatioClass> Classes(const TRatioSkalaOption& keyScale) const;
-    // The key scale's ends in whole display units, clamped to the table; nothing when empty.
-    std::optional<std::pair<int, int>> KeyRange(const TRatioSkalaOption& keyScale) const;
     int SpeedUnit() const { return speedUnit_; }
 
 private:
@@ -92,6 +90,8 @@ private:
         std::array<int, kRatioChannels> counts{}; // a marker holds at most 65,534 samples
     };
     void Clear();
+    // The key scale's ends in whole display units, clamped to the table; nothing when empty.
+    std::optional<std::pair<int, int>> KeyRange(const TRatioSkalaOption& keyScale) const;
     // The key value of every sample, smoothed within its stretch.
     void KeyValues(const TRatioSamples& samples, int smootingSeconds);
     // Counts every sample under its key value; the key known at compile time keeps the loop tight.
