@@ -66,6 +66,17 @@ TRgb TDiagramColours::Curve(TMesswertArtType kind) const {
     return Shade(SlotColour(MesswertArt(kind).ColourSlot()), palette, window, text);
 }
 
+TRgb TDiagramColours::Slot(int slot) const {
+    if (palette == PaletteBlackAndWhite) {
+        return text;
+    }
+    if (IsGrey(palette)) {
+        const double tone = slot >= SlotTimeOrderFirst ? (slot - SlotTimeOrderFirst) * 0.1 : 0.3;
+        return Shade(MixColour(text, window, tone), palette, window, text);
+    }
+    return Shade(SlotColour(slot), palette, window, text);
+}
+
 TDiagramColours DiagramColours(TPRBGICanvasPalette palette, TRgb window) {
     TDiagramColours c;
     c.palette = palette;

@@ -21,6 +21,8 @@ struct TDiagramColours {
 
     // Curve colour of a measurement kind.
     TRgb Curve(TMesswertArtType kind) const;
+    // Colour of a slot of the slot-colour table; grey palettes give later slots lighter tones.
+    TRgb Slot(int slot) const;
 };
 
 // Colour palettes shade the kinds' slot colours, grey ones use a grey tone per kind, black and
