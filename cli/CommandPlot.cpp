@@ -38,6 +38,13 @@ TKLTDiagrammMehrZData& DiagramOfView(TOptionData& options, const std::string& vi
     return options.DiagrammMehrZ;
 }
 
+TKLTAnalyseData* AnalysisOfView(TOptionData& options, const std::string& view) {
+    if (view == "analysis") {
+        return &options.KLTAnalyse;
+    }
+    return view == "conconi" ? &options.ConconiAnalyse : nullptr;
+}
+
 // Drawing needs the GUI module, but never a display.
 class TOffscreenApplication {
 public:
@@ -80,11 +87,12 @@ int RunPlot(const TPlotOptions& plot) {
 
     TKLTFile file;
     LoadTraining(file, path);
-    if (marker >= file.MarkerCount()) {
-        throw Exception("'" + path + "': there is no marker " + std::to_string(marker) + " (markers 0 to " +
-                        std::to_string(file.MarkerCount() - 1) + ")");
-    }
+    CheckMarker(file, path, marker);
     diagram.TrainingZoneSet = TTrainingZoneSet::Default();
+    TKLTAnalyseData* analysis = AnalysisOfView(options, plot.view);
+    if (analysis != nullptr) {
+        analysis->TrainingZoneSet = diagram.TrainingZoneSet;
+    }
 
     const TOffscreenApplication application;
     QImage image(width, height, QImage::Format_RGB32);
@@ -96,7 +104,8 @@ int RunPlot(const TPlotOptions& plot) {
         QPainter painter(&image);
         const TDiagramSurface surface{QRect(0, 0, width, height), application.Font()};
         const TDiagramView view{&file, marker, std::filesystem::path(path).stem().string(), nullptr};
-        RenderDiagram(painter, surface, diagram, view, options.GraphicData);
+        RenderDiagram(painter, surface, analysis != nullptr ? static_cast<TKLTGraphicControl&>(*analysis) : diagram,
+                      view, options.GraphicData);
     }
     SavePng(image, out);
     return 0;
@@ -109,8 +118,9 @@ void AddPlotCommand(CLI::App& klt, TCommandRun& selected) {
     CLI::App& plot = *klt.add_subcommand("plot", "draw a diagram of the training into a PNG image, as the window does");
     plot.add_option("FILE", options->path, "the training file")->required();
     plot.add_option("-o,--output", options->out, "the PNG image to write")->required()->type_name("OUT.png");
-    plot.add_option("--view", options->view, "single, trend or multi (the default)")
-        ->check(CLI::IsMember({"single", "trend", "multi"}));
+    plot.add_option("--view", options->view, "single, trend, multi (the default), analysis or conconi")
+        ->check(CLI::IsMember({"single", "trend", "multi", "analysis", "conconi"}).description(""))
+        ->type_name("VIEW");
     plot.add_option("--rows", options->rows, "rows of the multi-line view (default: the view's)")
         ->transform(WholeNumber(1, 5));
     plot.add_option("--marker", options->marker, "the marker to show (default 0: the whole training)")
