@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include "app/KLTIniData.h"
+#include "core/Prompt.h"
+#include "ui/AnalyseOptionsPage.h"
 #include "ui/DiagramOptionsPage.h"
 #include "ui/Dialogs.h"
 #include "ui/MesswertDisplay.h"
@@ -43,6 +45,10 @@ TKLTOptionDlg::TKLTOptionDlg(TOptionData& options, TKLTIniData& configuration, Q
     pages_->addTab(detail_, tr("Single row"));
     pages_->addTab(trend_, tr("Trend"));
     pages_->addTab(multiRow_, tr("Multi row"));
+    analysis_ = new TAnalyseOptionsPage(model_.options.KLTAnalyse, pages_);
+    conconi_ = new TAnalyseOptionsPage(model_.options.ConconiAnalyse, pages_);
+    pages_->addTab(analysis_, tr("Analysis"));
+    pages_->addTab(conconi_, tr("Conconi"));
     pages_->addTab(CreateUnitsPage(), tr("Units"));
     pages_->addTab(CreateGeneralPage(), tr("General"));
     layout->addWidget(pages_);
@@ -171,6 +177,11 @@ QWidget* TKLTOptionDlg::CreateGeneralPage() {
 }
 
 void TKLTOptionDlg::accept() {
+    if (const auto problem = model_.Problem()) {
+        pages_->setCurrentWidget(problem->conconi ? conconi_ : analysis_);
+        Prompt().ShowMessage("Warning", problem->text);
+        return;
+    }
     model_.WriteBack(options_, configuration_.SystemData);
     QDialog::accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The options of a document's views and the program's display settings, on pages; nothing
-// changes until OK, and then only the given options and the configuration (the caller applies).
+// changes until OK, and then only the given options and the configuration (the caller applies);
+// settings that cannot be taken keep the dialog open with a message.
 #include <QDialog>
 
 #include "app/OptionDialogModel.h"
@@ -12,6 +13,7 @@ class QTabWidget;
 namespace klt {
 
 class TKLTIniData;
+class TAnalyseOptionsPage;
 class TDiagramOptionsPage;
 class TPRComboBoxMesswertUnit;
 
@@ -26,6 +28,8 @@ public:
     TDiagramOptionsPage& DetailPage() const { return *detail_; }
     TDiagramOptionsPage& TrendPage() const { return *trend_; }
     TDiagramOptionsPage& MultiRowPage() const { return *multiRow_; }
+    TAnalyseOptionsPage& AnalysisPage() const { return *analysis_; }
+    TAnalyseOptionsPage& ConconiPage() const { return *conconi_; }
 
     void accept() override;
 
@@ -42,6 +46,8 @@ private:
     TDiagramOptionsPage* detail_ = nullptr;
     TDiagramOptionsPage* trend_ = nullptr;
     TDiagramOptionsPage* multiRow_ = nullptr;
+    TAnalyseOptionsPage* analysis_ = nullptr;
+    TAnalyseOptionsPage* conconi_ = nullptr;
 };
 
 } // namespace klt
