@@ -141,7 +141,10 @@ std::optional<THeartRateFit> FitHeartRateOverPower(const TKLTFile& file, int fir
     const THeartRatePairSource source(file, first, last, best.averagingSamples);
     // A step under a second would only repeat delays; 0 would never end.
     const int step = std::max(parameters.delayStep, 100);
-    for (int64_t delay = std::max(parameters.minDelay, 0); delay <= parameters.maxDelay; delay += step) {
+    // A largest delay below the smallest still tries the smallest.
+    const int64_t firstDelay = std::max(parameters.minDelay, 0);
+    const int64_t lastDelay = std::max<int64_t>(parameters.maxDelay, firstDelay);
+    for (int64_t delay = firstDelay; delay <= lastDelay; delay += step) {
         if (cancel && cancel()) {
             return std::nullopt;
         }
