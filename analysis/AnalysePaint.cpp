@@ -173,7 +173,8 @@ void TKLTAnalyseData::Paint(const TDiagramView& view, TPRBGICanvas& canvas) {
     if (plot.Width() < 4 * charWidth || plot.Height() < 3 * charHeight) {
         return; // no room for a plot
     }
-    DrawValueColumn(canvas, colours, values, plot.right + 2 * charWidth - charWidth / 2, plot.top, plot.bottom);
+    const int columnLeft = plot.right + 2 * charWidth - charWidth / 2;
+    DrawValueColumn(canvas, colours, values, {columnLeft, plot.top, columnLeft + columnWidth, plot.bottom});
     if (ShowHistogramm) {
         DrawAnalyseHistogram(context, CountHistogram(analysis->secondPairs));
     }

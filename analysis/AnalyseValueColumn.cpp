@@ -6,6 +6,7 @@
 #include "analysis/Analyse.h"
 #include "analysis/ConconiAnalysis.h"
 #include "analysis/DiagramSmoothing.h"
+#include "analysis/DiagramTitle.h"
 #include "analysis/HeartRateAnalysis.h"
 #include "core/KLTDate.h"
 #include "core/KLTFile.h"
@@ -91,15 +92,15 @@ int ValueColumnWidth(TPRBGICanvas& canvas, const std::vector<TValueLine>& lines)
 }
 
 void DrawValueColumn(TPRBGICanvas& canvas, const TDiagramColours& colours, const std::vector<TValueLine>& lines,
-                     int x, int top, int bottom) {
+                     const TCanvasRect& column) {
     const int charHeight = std::max(canvas.CharHeight(), 1);
-    int y = top;
+    int y = column.top;
     for (const TValueLine& line : lines) {
-        if (y + charHeight > bottom) {
+        if (y + charHeight > column.bottom) {
             break;
         }
         canvas.SetTextColor(line.kind == mwaNone ? colours.text : colours.Curve(line.kind));
-        canvas.TextOut(x, y, line.text);
+        canvas.TextOut(column.left, y, FitText(canvas, line.text, column.right - column.left));
         y += charHeight;
     }
 }

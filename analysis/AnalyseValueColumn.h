@@ -26,8 +26,8 @@ std::vector<TValueLine> AnalyseValueLines(const TKLTAnalyseData& options, const 
 // Width the widest line needs.
 int ValueColumnWidth(TPRBGICanvas& canvas, const std::vector<TValueLine>& lines);
 
-// From the top at x; the lines that no longer fit above `bottom` are left out.
+// From the top at x, each cut to `width`; the lines that no longer fit above `bottom` are left out.
 void DrawValueColumn(TPRBGICanvas& canvas, const TDiagramColours& colours, const std::vector<TValueLine>& lines,
-                     int x, int top, int bottom);
+                     const TCanvasRect& column);
 
 } // namespace klt

@@ -10,7 +10,8 @@ namespace {
 
 constexpr int kMinStepsPerSegment = 3;
 constexpr double kMaxUpperSlopeShare = 0.8;
-constexpr double kHingeResolution = 8; // raw power: 1 W
+constexpr double kCoarseHingeStep = 64; // raw power: 8 W, then refined to 1 W around the best
+constexpr double kHingeResolution = 8;
 constexpr double kMinPowerTolerance = 40; // raw power: 5 W, so that low steps are not split by noise
 
 // Least squares of h = a + b1 * min(p - hinge, 0) + b2 * max(p - hinge, 0) for one hinge.
@@ -113,14 +114,18 @@ std::optional<THeartRatePair> DeflectionPoint(const std::vector<TConconiStep>& i
     const double low = steps[kMinStepsPerSegment - 1].power;
     const double high = steps[steps.size() - kMinStepsPerSegment].power;
     THingeFit best;
-    double bestHinge = 0;
-    for (double hinge = low; hinge <= high; hinge += kHingeResolution) {
-        const THingeFit fit = FitHinge(steps, hinge);
-        if (fit.valid && (!best.valid || fit.residual < best.residual)) {
-            best = fit;
-            bestHinge = hinge;
+    double bestHinge = low;
+    auto search = [&](double from, double to, double step) {
+        for (double hinge = std::max(from, low); hinge <= std::min(to, high); hinge += step) {
+            const THingeFit fit = FitHinge(steps, hinge);
+            if (fit.valid && (!best.valid || fit.residual < best.residual)) {
+                best = fit;
+                bestHinge = hinge;
+            }
         }
-    }
+    };
+    search(low, high, kCoarseHingeStep);
+    search(bestHinge - kCoarseHingeStep, bestHinge + kCoarseHingeStep, kHingeResolution);
     if (!best.valid || !(best.lowerSlope > 0) || !(best.upperSlope < kMaxUpperSlopeShare * best.lowerSlope)) {
         return std::nullopt;
     }

@@ -85,7 +85,7 @@ void PaintAnalysisView(benchmark::State& state) {
 }
 
 // The background and a small rectangle at each pair of the best fit.
-void PlainPainterRectangles(benchmark::State& state) {
+void AnalysisPlainRectangles(benchmark::State& state) {
     TAnalysisScene& scene = Scene();
     for (auto _ : state) {
         QPainter painter(&scene.image);
@@ -106,4 +106,4 @@ BENCHMARK(AnalysisPlainPass)->Unit(benchmark::kMicrosecond);
 BENCHMARK(AnalyseDefaults)->Unit(benchmark::kMillisecond);
 BENCHMARK(AnalyseConconiDefaults)->Unit(benchmark::kMillisecond);
 BENCHMARK(PaintAnalysisView)->Unit(benchmark::kMillisecond);
-BENCHMARK(PlainPainterRectangles)->Unit(benchmark::kMillisecond);
+BENCHMARK(AnalysisPlainRectangles)->Unit(benchmark::kMillisecond);

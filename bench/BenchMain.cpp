@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     reporter.Ratio("Conconi analysis of 65,534 samples, one delay / one plain pass", "AnalyseConconiDefaults",
                    "AnalysisPlainPass", 5);
     reporter.Ratio("paint the analysis view, 1920x1080 / a rectangle per pair", "PaintAnalysisView",
-                   "PlainPainterRectangles", 3);
+                   "AnalysisPlainRectangles", 3);
     reporter.Ratio("paint 5-row diagram of 65,534 samples, 1920x1080 / draw its segments",
                    "PaintMultiRowDiagram", "PlainPainterSegments", 2);
     reporter.WireRatio("download 2 rides of 3 min at 38,400 baud / their bytes' line time",

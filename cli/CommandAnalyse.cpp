@@ -39,7 +39,7 @@ void AddAnalyseCommand(CLI::App& klt, TCommandRun& selected) {
     command.add_option("--marker", options->marker, "the marker to analyse (default 0: the whole training)")
         ->transform(WholeNumber(0, 65535));
     command.add_flag("--conconi", options->conconi, "a step test: deflection point and PWC values");
-    command.add_flag("--json", options->json, "one JSON object");
+    command.add_flag("--json", options->json, "one JSON object, in display units");
     RunWhenSelected(command, selected, [options] { return RunAnalyse(*options); });
 }
 

@@ -15,21 +15,20 @@ bool IsPlausible(int rate) {
     return rate >= kMinValidHeartRate && rate <= kMaxValidHeartRate;
 }
 
-// Sums of the pairs taken relative to the first pair, so that a power or heart rate that never
+// Sums of the pairs taken relative to a reference pair, so that a power or heart rate that never
 // changes gives a variance of exactly zero rather than a rounding remainder that would pass for
 // a line.
 struct TShiftedSums {
+    explicit TShiftedSums(THeartRatePair reference) : power0(reference.power), heartRate0(reference.heartRate) {}
+
     int64_t count = 0;
-    double power0 = 0, heartRate0 = 0;
+    double power0, heartRate0;
     double dx = 0, dy = 0, dxx = 0, dxy = 0, dyy = 0;
 
     void Add(double p, double h) {
-        if (count++ == 0) {
-            power0 = p;
-            heartRate0 = h;
-        }
         const double x = p - power0;
         const double y = h - heartRate0;
+        ++count;
         dx += x;
         dy += y;
         dxx += x * x;
@@ -103,10 +102,20 @@ THeartRatePairSource::THeartRatePairSource(const TKLTFile& file, int first, int 
             plausible_[start] = valid >= k_;
         }
     }
+    // Scaled as ForEachPair scales, so that equal values stay equal to the last bit.
+    const double scale = 1.0 / k_;
+    const auto plausible = std::find(plausible_.begin(), plausible_.end(), uint8_t{1});
+    if (!power_.empty()) {
+        reference_.power = power_.front() * scale;
+    }
+    if (plausible != plausible_.end()) {
+        reference_.heartRate = heartRate_[static_cast<size_t>(plausible - plausible_.begin())] * scale;
+    }
 }
 
 std::vector<THeartRatePair> THeartRatePairSource::Pairs(int lag) const {
     std::vector<THeartRatePair> pairs;
+    pairs.reserve(power_.size());
     ForEachPair(lag, [&](double p, double h) { pairs.push_back({p, h}); });
     return pairs;
 }
@@ -148,7 +157,7 @@ std::optional<THeartRateFit> FitHeartRateOverPower(const TKLTFile& file, int fir
         if (cancel && cancel()) {
             return std::nullopt;
         }
-        TShiftedSums sums;
+        TShiftedSums sums(source.Reference());
         source.ForEachPair(static_cast<int>(delay / interval), [&](double p, double h) { sums.Add(p, h); });
         std::optional<THeartRateFit> fit = FitLine(sums);
         if (fit && fit->rSquared > best.rSquared) {

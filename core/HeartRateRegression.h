@@ -60,9 +60,13 @@ public:
         }
     }
     std::vector<THeartRatePair> Pairs(int lag) const;
+    // The first window's power and the first plausible window's heart rate: a pair whose values
+    // every pair of a constant power or heart rate matches exactly.
+    THeartRatePair Reference() const { return reference_; }
 
 private:
     int k_;
+    THeartRatePair reference_;
     std::vector<double> power_;
     std::vector<double> heartRate_;
     std::vector<uint8_t> plausible_;

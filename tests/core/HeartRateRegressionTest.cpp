@@ -74,7 +74,7 @@ TEST(HeartRateFit, NoLineWithoutPairsOrWithoutVariation) {
     ExpectNoLine(FitHeartRateOverPower(file, 1, 600, {1000, 0, 6000, 200}, {}));
 }
 
-TEST(HeartRateFit, AZeroDelayStepGoesOnInSeconds) {
+TEST(HeartRateFit, DelaysAreTriedInSecondsAtLeastAndAtLeastOnce) {
     TKLTFile file;
     test::FillLineRide(file, {0.25, 60, 7, 900});
     int delays = 0;
@@ -82,6 +82,10 @@ TEST(HeartRateFit, AZeroDelayStepGoesOnInSeconds) {
     ASSERT_TRUE(fit) << "ended after " << delays << " delays";
     EXPECT_EQ(delays, 11); // 0, 1, ... 10 s
     EXPECT_EQ(fit->delay, 700);
+    // A largest delay below the smallest tries the smallest rather than nothing.
+    const auto reversed = FitHeartRateOverPower(file, 1, 900, {1000, 700, 0, 200}, {});
+    ASSERT_TRUE(reversed && reversed->HasLine());
+    EXPECT_EQ(reversed->delay, 700);
 }
 
 TEST(HeartRateFit, EditedSamplesAreFittedAfresh) {
