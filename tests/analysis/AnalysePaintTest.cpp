@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/Analyse.h"
+#include "analysis/AnalyseAxes.h"
 #include "analysis/DiagramColours.h"
 #include "core/MesswertColours.h"
 #include "tests/analysis/RecordingCanvas.h"
@@ -106,6 +107,14 @@ TEST_F(AnalysePaint, ZoneSharesAlongTheLineWithTheOption) {
     }
     EXPECT_GE(percent, 3) << "shares of the zones the ride touched, and the histogram scales";
     EXPECT_NE(TextStartingWith("(00:"), nullptr);
+}
+
+TEST(AnalyseAxes, DivisionsAreHalvedUntilTheirValuesFit) {
+    EXPECT_EQ(AxisDivisions(10, 1000, 24), 10);
+    EXPECT_EQ(AxisDivisions(10, 300, 24), 5);  // 30 pixels cannot hold 24 and some air
+    EXPECT_EQ(AxisDivisions(10, 100, 24), 2);
+    EXPECT_EQ(AxisDivisions(8, 20, 16), 1);
+    EXPECT_EQ(AxisDivisions(0, 500, 16), 1);
 }
 
 TEST_F(AnalysePaint, LinesOfTheValueColumnThatDoNotFitAreLeftOut) {
