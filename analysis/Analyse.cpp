@@ -1,9 +1,6 @@
 #include "analysis/Analyse.h"
 
-#include <algorithm>
-
 #include "analysis/GlaettungsStufen.h"
-#include "analysis/PRBGICanvas.h"
 #include "core/MesswertSkalaProperties.h"
 
 namespace klt {
@@ -13,13 +10,6 @@ namespace {
 constexpr int32_t MaxZeitVersatzLimit = 8640000;
 
 } // namespace
-
-void TKLTAnalyseData::Paint(const TDiagramView&, TPRBGICanvas& canvas) {
-    const TCanvasSize size = canvas.TextExtent(kAnalysisNotAvailable);
-    canvas.SetTextColor(TRgb{});
-    canvas.TextOut(std::max(0, (canvas.Width() - size.width) / 2), std::max(0, (canvas.Height() - size.height) / 2),
-                   kAnalysisNotAvailable);
-}
 
 TKLTAnalyseData::TKLTAnalyseData() : TKLTAnalyseData(TDefaults{true, 24000, 0, 200, 12000}) {}
 
@@ -49,6 +39,30 @@ void TKLTAnalyseData::VisitProperties(TPropertyVisitor& visitor) {
     SkalaProperty(visitor, "SkalaLeistung", SkalaLeistung);
 }
 
+void TKLTAnalyseData::Assign(const TPersistent& source) {
+    TKLTGraphicControl::Assign(source);
+    if (const auto* analyse = dynamic_cast<const TKLTAnalyseData*>(&source)) {
+        TrainingZoneSet = analyse->TrainingZoneSet;
+    }
+}
+
+bool TKLTAnalyseData::Equals(const TPersistent& other) const {
+    const auto* analyse = dynamic_cast<const TKLTAnalyseData*>(&other);
+    return analyse != nullptr && TrainingZoneSet == analyse->TrainingZoneSet && TKLTGraphicControl::Equals(other);
+}
+
+THeartRateFitParameters TKLTAnalyseData::FitParameters() const {
+    return {ZeitGlaettung, MinZeitVersatz, MaxZeitVersatz, OfsZeitVersatz};
+}
+
+std::string TKLTAnalyseData::Title() const {
+    return "KLT-Data-Analysis";
+}
+
 TConconiAnalyseData::TConconiAnalyseData() : TKLTAnalyseData(TDefaults{false, 1500, 0, 0, 0}) {}
+
+std::string TConconiAnalyseData::Title() const {
+    return "Conconi-Analysis";
+}
 
 } // namespace klt

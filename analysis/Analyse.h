@@ -2,14 +2,14 @@
 // The option objects of the heart-rate/power analysis: one for ordinary trainings and one for
 // step tests, alike but for their defaults.
 #include <cstdint>
-#include <string_view>
+#include <string>
 
 #include "analysis/Diagramm.h"
+#include "core/HeartRateRegression.h"
+#include "core/KLTTrBer.h"
 #include "core/MesswertSkala.h"
 
 namespace klt {
-
-inline constexpr std::string_view kAnalysisNotAvailable = "The heart rate and power analysis is not available yet";
 
 class TKLTAnalyseData : public TKLTGraphicControl {
 public:
@@ -17,8 +17,17 @@ public:
 
     void SetToDefaults();
     void VisitProperties(TPropertyVisitor& visitor) override;
-    // Until the analysis is drawn, the view says so instead of staying blank.
+    // Heart rate over power with the fitted line, histograms, zone shares and the values.
     void Paint(const TDiagramView& view, TPRBGICanvas& canvas) override;
+    // Properties and the zone set.
+    void Assign(const TPersistent& source) override;
+    bool Equals(const TPersistent& other) const override;
+
+    THeartRateFitParameters FitParameters() const;
+    // "KLT-Data-Analysis" or "Conconi-Analysis".
+    virtual std::string Title() const;
+    // Whether the view also looks for the step test's deflection point.
+    virtual bool IsStepTest() const { return false; }
 
     bool ShowHistogramm{};
     // Averaging time in 1/100 s; negative: percent of the marker's duration.
@@ -29,6 +38,8 @@ public:
     int32_t MaxZeitVersatz{};
     TMesswertSkala SkalaHerzfrequenz{mwaHerzfrequenz};
     TMesswertSkala SkalaLeistung{mwaLeistung};
+    // The zones whose shares are written along the line; not a stored property.
+    TTrainingZoneSet TrainingZoneSet;
 
 protected:
     struct TDefaults {
@@ -48,6 +59,9 @@ private:
 class TConconiAnalyseData : public TKLTAnalyseData {
 public:
     TConconiAnalyseData();
+
+    std::string Title() const override;
+    bool IsStepTest() const override { return true; }
 };
 
 } // namespace klt

@@ -70,6 +70,17 @@ TRgb TDiagramColours::Series(TRgb colour, TMesswertArtType kind) const {
     return Shade(colour, palette, window, text);
 }
 
+TRgb TDiagramColours::Slot(int slot) const {
+    if (palette == PaletteBlackAndWhite) {
+        return text;
+    }
+    if (IsGrey(palette)) {
+        const double tone = slot >= SlotTimeOrderFirst ? (slot - SlotTimeOrderFirst) * 0.1 : 0.3;
+        return Shade(MixColour(text, window, tone), palette, window, text);
+    }
+    return Shade(SlotColour(slot), palette, window, text);
+}
+
 TDiagramColours DiagramColours(TPRBGICanvasPalette palette, TRgb window) {
     TDiagramColours c;
     c.palette = palette;

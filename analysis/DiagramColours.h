@@ -24,6 +24,8 @@ struct TDiagramColours {
     // A colour chosen for a kind's series, as this palette shows it: shaded, in the kind's grey
     // tone, or in the text colour.
     TRgb Series(TRgb colour, TMesswertArtType kind) const;
+    // Colour of a slot of the slot-colour table; grey palettes give later slots lighter tones.
+    TRgb Slot(int slot) const;
 };
 
 // Colour palettes shade the kinds' slot colours, grey ones use a grey tone per kind, black and

@@ -247,6 +247,8 @@ void TKLTChildDocument::ChooseZoneSet() {
     options_.DiagrammMehrZ.TrainingZoneSet = set;
     options_.DiagrammEinZDetail.TrainingZoneSet = set;
     options_.DiagrammEinZTrend.TrainingZoneSet = set;
+    options_.KLTAnalyse.TrainingZoneSet = set;
+    options_.ConconiAnalyse.TrainingZoneSet = set;
 }
 
 TKLTGraphicControl* TKLTChildDocument::DiagramOf(TOptionData& options) {

@@ -27,6 +27,37 @@ void TOptionDialogModel::WriteBack(TOptionData& targetOptions, TSystemData& s) c
     s.DefaultAllFiles = system.defaultAllFiles;
 }
 
+namespace {
+
+std::string AnalyseProblem(const TKLTAnalyseData& analyse, const std::string& page) {
+    const int low = TOptionDialogModel::DelaySeconds(analyse.MinZeitVersatz);
+    const int high = TOptionDialogModel::DelaySeconds(analyse.MaxZeitVersatz);
+    const int step = std::max(TOptionDialogModel::DelaySeconds(analyse.OfsZeitVersatz), 1);
+    if (low > high) {
+        return page + ": the smallest delay (" + std::to_string(low) + " s) is larger than the largest (" +
+               std::to_string(high) + " s).";
+    }
+    const int tried = (high - low) / step + 1;
+    if (tried > TOptionDialogModel::kMaxDelaysTried) {
+        return page + ": " + std::to_string(tried) + " delays would be tried; at most " +
+               std::to_string(TOptionDialogModel::kMaxDelaysTried) +
+               " are, so choose a larger step or a narrower range.";
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<TOptionDialogModel::TProblem> TOptionDialogModel::Problem() const {
+    if (std::string text = AnalyseProblem(options.KLTAnalyse, "Analysis"); !text.empty()) {
+        return TProblem{false, text};
+    }
+    if (std::string text = AnalyseProblem(options.ConconiAnalyse, "Conconi"); !text.empty()) {
+        return TProblem{true, text};
+    }
+    return std::nullopt;
+}
+
 std::vector<TSmoothingChoice> TOptionDialogModel::SmoothingChoices(int32_t current) {
     std::vector<int32_t> values(GlaettungsStufen.begin(), GlaettungsStufen.end());
     if (std::find(values.begin(), values.end(), current) == values.end()) {

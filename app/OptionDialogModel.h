@@ -3,6 +3,7 @@
 // system settings the dialog offers, written back only when the user confirms, and the texts of
 // the smoothing choices.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,20 @@ public:
     TOptionDialogSystem system;
 
     void WriteBack(TOptionData& targetOptions, TSystemData& targetSystem) const;
+
+    // What keeps the edited options from being taken, with the page to show; none when all can
+    // be taken.
+    struct TProblem {
+        bool conconi; // the Conconi page, else the analysis page
+        std::string text;
+    };
+    std::optional<TProblem> Problem() const;
+    // The delays of an analysis are edited in whole seconds, up to a day.
+    static int DelaySeconds(int32_t hundredths) { return (hundredths + 50) / 100; }
+    static int32_t DelayHundredths(int seconds) { return seconds * 100; }
+    static constexpr int kMaxDelaySeconds = 86400;
+    // More delays than this would keep the view busy for long.
+    static constexpr int kMaxDelaysTried = 1000;
 
     // The smoothing steps, and `current` in its place among them when it is none of them.
     static std::vector<TSmoothingChoice> SmoothingChoices(int32_t current);

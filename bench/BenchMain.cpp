@@ -87,6 +87,12 @@ int main(int argc, char** argv) {
                    "MovingAverageSampleBySample/1000", "PlainPass", 3);
     reporter.Ratio("heart-rate fit, 4 h, delays 0-120 s by 2 s / one pass per delay", "HeartRateFit",
                    "PlainPassPerDelay", 5);
+    reporter.Ratio("heart-rate analysis of 65,534 samples, 61 delays / one plain pass", "AnalyseDefaults",
+                   "AnalysisPlainPass", 80);
+    reporter.Ratio("Conconi analysis of 65,534 samples, one delay / one plain pass", "AnalyseConconiDefaults",
+                   "AnalysisPlainPass", 5);
+    reporter.Ratio("paint the analysis view, 1920x1080 / a rectangle per pair", "PaintAnalysisView",
+                   "AnalysisPlainRectangles", 3);
     reporter.Ratio("paint 5-row diagram of 65,534 samples, 1920x1080 / draw its segments",
                    "PaintMultiRowDiagram", "PlainPainterSegments", 2);
     reporter.Ratio("four distribution tables of 65,534 samples / one pass over the four channels", "RatioTables",

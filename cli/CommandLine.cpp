@@ -105,6 +105,7 @@ void BuildCommandLine(CLI::App& klt, TCommandRun& selected) {
     AddConvertCommand(klt, selected);
     AddExportCommand(klt, selected);
     AddPlotCommand(klt, selected);
+    AddAnalyseCommand(klt, selected);
     AddDatabaseCommand(klt, selected);
     AddImportCommand(klt, selected);
     AddImageCommand(klt, selected);

@@ -39,6 +39,20 @@ TKLTDiagrammMehrZData& DiagramOfView(TOptionData& options, const std::string& vi
     return options.DiagrammMehrZ;
 }
 
+// The control that draws the view: a diagram, an analysis or the distribution charts.
+TKLTGraphicControl& ControlOfView(TOptionData& options, TRatioDataGraphicControl& ratio, const std::string& view) {
+    if (view == "analysis") {
+        return options.KLTAnalyse;
+    }
+    if (view == "conconi") {
+        return options.ConconiAnalyse;
+    }
+    if (view == "ratio") {
+        return ratio;
+    }
+    return DiagramOfView(options, view);
+}
+
 // Drawing needs the GUI module, but never a display.
 class TOffscreenApplication {
 public:
@@ -76,18 +90,17 @@ int RunPlot(const TPlotOptions& plot) {
     TKLTDiagrammMehrZData& diagram = DiagramOfView(options, plot.view);
     diagram.MaxAnzahlDiagramme = plot.rows.value_or(diagram.MaxAnzahlDiagramme);
     TRatioDataGraphicControl ratio; // the distribution with its default settings, speed in km/h
-    TKLTGraphicControl& control = plot.view == "ratio" ? static_cast<TKLTGraphicControl&>(ratio) : diagram;
+    TKLTGraphicControl& control = ControlOfView(options, ratio, plot.view);
     const int marker = plot.marker, width = plot.width, height = plot.height;
     const std::string& path = plot.path;
     const std::string& out = plot.out;
 
     TKLTFile file;
     LoadTraining(file, path);
-    if (marker >= file.MarkerCount()) {
-        throw Exception("'" + path + "': there is no marker " + std::to_string(marker) + " (markers 0 to " +
-                        std::to_string(file.MarkerCount() - 1) + ")");
-    }
+    CheckMarker(file, path, marker);
     diagram.TrainingZoneSet = TTrainingZoneSet::Default();
+    options.KLTAnalyse.TrainingZoneSet = diagram.TrainingZoneSet;
+    options.ConconiAnalyse.TrainingZoneSet = diagram.TrainingZoneSet;
 
     const TOffscreenApplication application;
     QImage image(width, height, QImage::Format_RGB32);
@@ -112,9 +125,10 @@ void AddPlotCommand(CLI::App& klt, TCommandRun& selected) {
     CLI::App& plot = *klt.add_subcommand("plot", "draw a diagram of the training into a PNG image, as the window does");
     plot.add_option("FILE", options->path, "the training file")->required();
     plot.add_option("-o,--output", options->out, "the PNG image to write")->required()->type_name("OUT.png");
-    plot.add_option("--view", options->view, "single, trend, multi (the default) or ratio (the distribution)")
-        ->check(CLI::IsMember({"single", "trend", "multi", "ratio"}))
-        ->option_text("VIEW");
+    plot.add_option("--view", options->view,
+                    "single, trend, multi (the default), ratio (distribution), analysis or conconi")
+        ->check(CLI::IsMember({"single", "trend", "multi", "ratio", "analysis", "conconi"}).description(""))
+        ->type_name("VIEW");
     plot.add_option("--rows", options->rows, "rows of the multi-line view (default: the view's)")
         ->transform(WholeNumber(1, 5));
     plot.add_option("--marker", options->marker, "the marker to show (default 0: the whole training)")

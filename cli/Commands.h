@@ -30,8 +30,11 @@ void AddSamplesCommand(CLI::App& klt, TCommandRun& selected);
 void AddConvertCommand(CLI::App& klt, TCommandRun& selected);
 // export FILE OUT [--format text|text-ext] [--marker N]: the column text of the training or a marker.
 void AddExportCommand(CLI::App& klt, TCommandRun& selected);
-// plot FILE -o OUT.png [--view single|trend|multi] [--rows N] [--marker N] [--width W] [--height H]
+// plot FILE -o OUT.png [--view single|trend|multi|analysis|conconi] [--rows N] [--marker N] [--width W] [--height H]
 void AddPlotCommand(CLI::App& klt, TCommandRun& selected);
+// analyse FILE [--marker N] [--conconi] [--json]: a marker's distribution, heart rate over power and,
+// for a step test, its deflection point and PWC values.
+void AddAnalyseCommand(CLI::App& klt, TCommandRun& selected);
 // db path | db add FILE... | db list: the training database of the configuration.
 void AddDatabaseCommand(CLI::App& klt, TCommandRun& selected);
 // import FILE... [--initials XX] [--altitude-as-power] [--json]: text, HRM and RAW files as new
@@ -67,6 +70,8 @@ void AddDemoResultsCommand(CLI::App& demo, TCommandRun& selected);
 
 // Reads a training; errors carry the path in single quotes like every error about opening a file.
 void LoadTraining(TKLTFile& file, const std::string& path);
+// A marker the training does not have is an error naming the markers it has.
+void CheckMarker(const TKLTFile& file, const std::string& path, int marker);
 // Whether both paths name one existing file, so that an output never overwrites its input.
 bool SameFile(const std::string& a, const std::string& b);
 

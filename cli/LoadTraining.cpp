@@ -13,4 +13,11 @@ void LoadTraining(TKLTFile& file, const std::string& path) {
     }
 }
 
+void CheckMarker(const TKLTFile& file, const std::string& path, int marker) {
+    if (marker < 0 || marker >= file.MarkerCount()) {
+        throw Exception("'" + path + "': there is no marker " + std::to_string(marker) + " (markers 0 to " +
+                        std::to_string(file.MarkerCount() - 1) + ")");
+    }
+}
+
 } // namespace klt::cli

@@ -152,6 +152,7 @@ void TKLTFile::SetMarkerValues(TKLTMarker& marker, int first, int last, const TS
     marker.first = first;
     marker.last = last;
     marker.interval = interval_;
+    marker.heartRateFit.reset(); // fitted to the samples as they were
     marker.sumPower = sums.watts * 8;
     marker.sumHeartRate = sums.beats * 64;
     marker.sumSpeed = sums.speed;

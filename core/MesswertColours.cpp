@@ -32,6 +32,10 @@ constexpr std::array<TRgb, PaletteSize> Palette = {{
 
 constexpr int MaxColourPaletteOption = 2;
 
+// Palette colours of the analysis slots, from SlotPowerHistogram on: the power and heart-rate
+// colours, a red line, then cool to warm for early to late.
+constexpr std::array<int, 10> AnalysisSlotColours = {9, 11, 12, 1, 9, 3, 10, 6, 14, 13};
+
 std::array<TRgb, ColourSlotCount> BuildSlotColours(int paletteOption, bool monochrome, TRgb windowText) {
     std::array<TRgb, ColourSlotCount> slots;
     slots.fill(windowText);
@@ -41,6 +45,9 @@ std::array<TRgb, ColourSlotCount> BuildSlotColours(int paletteOption, bool monoc
         if (coloured && art.Colour() != NoColour) {
             slots.at(art.ColourSlot()) = PaletteColour(art.Colour());
         }
+    }
+    for (size_t i = 0; coloured && i < AnalysisSlotColours.size(); ++i) {
+        slots.at(SlotPowerHistogram + i) = PaletteColour(AnalysisSlotColours[i]);
     }
     return slots;
 }

@@ -14,8 +14,15 @@ struct TRgb {
 };
 
 inline constexpr int PaletteSize = 16;
-// Slot 0 (kinds without a colour) and the slots of the six coloured kinds.
-inline constexpr int ColourSlotCount = 7;
+// Slot 0 (kinds without a colour), the slots of the six coloured kinds and the slots of the
+// heart-rate analysis: its two histograms, the regression line and seven colours that tell the
+// order of time along the line of the pairs.
+inline constexpr int ColourSlotCount = 25;
+inline constexpr int SlotPowerHistogram = 15;
+inline constexpr int SlotHeartRateHistogram = 16;
+inline constexpr int SlotRegressionLine = 17;
+inline constexpr int SlotTimeOrderFirst = 18;
+inline constexpr int SlotTimeOrderLast = 24;
 
 // Colour number 0…15 of the palette; ERangeError for other numbers.
 TRgb PaletteColour(int number);

@@ -3,7 +3,7 @@
 
 _klt_words() {
     case "$1" in
-    "") echo "info samples convert export plot db import image device live hrv ergo demo --help --version" ;;
+    "") echo "info samples convert export plot analyse db import image device live hrv ergo demo --help --version" ;;
     db) echo "path add list --help" ;;
     device) echo "ports status clock download --help" ;;
     ergo) echo "show run --help" ;;
@@ -13,6 +13,7 @@ _klt_words() {
     convert) echo "--format --help" ;;
     export) echo "--format --marker --help" ;;
     plot) echo "-o --output --view --rows --marker --width --height --help" ;;
+    analyse) echo "--marker --conconi --json --help" ;;
     import) echo "--initials --altitude-as-power --json --help" ;;
     image) echo "--save --json --help" ;;
     live) echo "--type --port --password --seconds --telemetry --json --help" ;;
@@ -35,7 +36,7 @@ _klt_values() {
     case "$1 $2" in
     "convert --format") echo "klt7 klt6" ;;
     "export --format") echo "text text-ext" ;;
-    "plot --view") echo "single trend multi ratio" ;;
+    "plot --view") echo "single trend multi ratio analysis conconi" ;;
     "device "*" --type" | "live --type") echo "4 5 6 7" ;;
     "hrv --type") echo "6 7" ;;
     "device clock --set") echo "now" ;;

@@ -14,6 +14,7 @@
 #include "app/KLTIniData.h"
 #include "app/OptionDataUnit.h"
 #include "core/Prompt.h"
+#include "ui/AnalyseOptionsPage.h"
 #include "ui/DiagramOptionsPage.h"
 #include "ui/Dialogs.h"
 #include "ui/MesswertDisplay.h"
@@ -47,6 +48,10 @@ TKLTOptionDlg::TKLTOptionDlg(TOptionData& options, TKLTIniData& configuration, T
     pages_->addTab(detail_, tr("Single row"));
     pages_->addTab(trend_, tr("Trend"));
     pages_->addTab(multiRow_, tr("Multi row"));
+    analysis_ = new TAnalyseOptionsPage(model_.options.KLTAnalyse, pages_);
+    conconi_ = new TAnalyseOptionsPage(model_.options.ConconiAnalyse, pages_);
+    pages_->addTab(analysis_, tr("Analysis"));
+    pages_->addTab(conconi_, tr("Conconi"));
     if (optionTree_ != nullptr) {
         ratio_ = std::make_unique<TRatioOptionsModel>(optionTree_->Sets().RatioDataChartOptionSet,
                                                       configuration.SystemData.UnitsSPD);
@@ -192,6 +197,11 @@ bool TKLTOptionDlg::TakeRatioOptions() {
 }
 
 void TKLTOptionDlg::accept() {
+    if (const auto problem = model_.Problem()) {
+        pages_->setCurrentWidget(problem->conconi ? conconi_ : analysis_);
+        Prompt().ShowMessage("Warning", problem->text);
+        return;
+    }
     if (const std::optional<TRatioProblem> problem = ratio_ ? ratio_->Problem() : std::nullopt) {
         pages_->setCurrentWidget(ratioPage_);
         Prompt().ShowMessage("Warning", problem->text);

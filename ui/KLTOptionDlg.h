@@ -1,6 +1,7 @@
 #pragma once
 // The options of a document's views and the program's display settings, on pages; nothing
-// changes until OK, and then only the given options and the configuration (the caller applies).
+// changes until OK, and then only the given options and the configuration (the caller applies);
+// settings that cannot be taken keep the dialog open with a message.
 #include <QDialog>
 #include <memory>
 
@@ -14,6 +15,7 @@ class QTabWidget;
 namespace klt {
 
 class TKLTIniData;
+class TAnalyseOptionsPage;
 class TDiagramOptionsPage;
 class TOptionDataNew;
 class TRatioOptionsPage;
@@ -35,6 +37,8 @@ public:
     TRatioOptionsPage* RatioPage() const { return ratioPage_; }
     // Whether OK changed the profile's distribution settings.
     bool RatioChanged() const { return ratioChanged_; }
+    TAnalyseOptionsPage& AnalysisPage() const { return *analysis_; }
+    TAnalyseOptionsPage& ConconiPage() const { return *conconi_; }
 
     void accept() override;
 
@@ -57,6 +61,8 @@ private:
     std::unique_ptr<TRatioOptionsModel> ratio_;
     TRatioOptionsPage* ratioPage_ = nullptr;
     bool ratioChanged_ = false;
+    TAnalyseOptionsPage* analysis_ = nullptr;
+    TAnalyseOptionsPage* conconi_ = nullptr;
 };
 
 } // namespace klt

@@ -1,6 +1,5 @@
 #include "analysis/Analyse.h"
 
-#include "tests/analysis/RecordingCanvas.h"
 #include "tests/core/MesswertFixture.h"
 
 #include <gtest/gtest.h>
@@ -59,15 +58,6 @@ TEST_F(AnalyseOptionsTest, AssignAndEqualsCoverAllSevenProperties) {
 
     all.SetToDefaults();
     EXPECT_TRUE(all.Equals(TConconiAnalyseData()));
-}
-
-TEST_F(AnalyseOptionsTest, AnalysisViewSaysItIsNotAvailableYet) {
-    TConconiAnalyseData conconi;
-    test::TRecordingCanvas canvas(800, 400);
-    conconi.Paint(TDiagramView{}, canvas);
-    const test::TRecordingCanvas::TText* note = canvas.FindText(std::string(kAnalysisNotAvailable));
-    ASSERT_NE(note, nullptr);
-    EXPECT_GT(note->y, 100) << "in the middle of the view";
 }
 
 } // namespace

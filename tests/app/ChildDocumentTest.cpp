@@ -268,6 +268,8 @@ TEST_F(ChildDocumentTest, DiagramsTakeTheZoneSetOfTheTrainingDate) {
     TOpenDocument doc(WriteTraining(), configuration_, tree_);
     EXPECT_EQ(doc->Options().DiagrammMehrZ.TrainingZoneSet.Date, kDate + 10);
     EXPECT_EQ(doc->Options().DiagrammEinZDetail.TrainingZoneSet.Date, kDate + 10);
+    EXPECT_EQ(doc->Options().KLTAnalyse.TrainingZoneSet.Date, kDate + 10);
+    EXPECT_EQ(doc->Options().ConconiAnalyse.TrainingZoneSet.Date, kDate + 10);
 }
 
 } // namespace

@@ -151,6 +151,29 @@ TEST(OptionDialogModelTest, WritesTheEditedCopiesBack) {
     EXPECT_FALSE(system.DefaultAllFiles);
 }
 
+TEST(OptionDialogModelTest, AnalysisDelaysOutOfOrderOrTooManyAreRefusedNamingThePage) {
+    const TOptionData options;
+    const TSystemData system;
+    TOptionDialogModel model(options, system);
+    EXPECT_FALSE(model.Problem());
+    model.options.ConconiAnalyse.MinZeitVersatz = 3000;
+    model.options.ConconiAnalyse.MaxZeitVersatz = 2000;
+    auto problem = model.Problem();
+    ASSERT_TRUE(problem);
+    EXPECT_TRUE(problem->conconi);
+    EXPECT_EQ(problem->text, "Conconi: the smallest delay (30 s) is larger than the largest (20 s).");
+    model.options.ConconiAnalyse.MaxZeitVersatz = 3000; // one delay: as good as any
+    EXPECT_FALSE(model.Problem());
+    model.options.KLTAnalyse.OfsZeitVersatz = 0; // every second of an hour
+    model.options.KLTAnalyse.MaxZeitVersatz = 360000;
+    problem = model.Problem();
+    ASSERT_TRUE(problem);
+    EXPECT_FALSE(problem->conconi);
+    EXPECT_NE(problem->text.find("3601 delays"), std::string::npos) << problem->text;
+    model.options.KLTAnalyse.OfsZeitVersatz = 500;
+    EXPECT_FALSE(model.Problem());
+}
+
 TEST(OptionDialogModelTest, SmoothingChoicesHoldTheCurrentValueInOrder) {
     const auto steps = TOptionDialogModel::SmoothingChoices(-10);
     EXPECT_EQ(steps.size(), 29u);

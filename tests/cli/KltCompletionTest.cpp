@@ -91,7 +91,7 @@ TEST_F(KltCompletion, OffersEveryCommandAndItsOptions) {
 }
 
 TEST_F(KltCompletion, OffersTheValuesOfOptionsAndFilesElsewhere) {
-    EXPECT_EQ(Complete("plot a.klt --view ''"), (TWords{"single", "trend", "multi", "ratio"}));
+    EXPECT_EQ(Complete("plot a.klt --view ''"), (TWords{"single", "trend", "multi", "ratio", "analysis", "conconi"}));
     EXPECT_EQ(Complete("device download --type ''"), (TWords{"4", "5", "6", "7"}));
     EXPECT_EQ(Complete("convert a.klt b.klt --format klt"), (TWords{"klt6", "klt7"}));
     EXPECT_EQ(Complete("demo results a.rst --sort ''"), (TWords{"steady", "max", "average"}));

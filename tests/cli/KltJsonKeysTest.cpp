@@ -68,6 +68,13 @@ TEST_F(KltJsonKeys, TrainingFileCommands) {
     EXPECT_EQ(info["markers"][1]["name"], "Lap");
     EXPECT_EQ(KeysOf(info["extra_header"]), (TKeys{"battery", "sensor"}));
 
+    const TJson analyse = Json("analyse --json --conconi --marker 1 " + path);
+    EXPECT_EQ(KeysOf(analyse), (TKeys{"file", "marker", "ratio", "regression", "conconi", "notes"}));
+    EXPECT_EQ(KeysOf(analyse["ratio"][0]), (TKeys{"channel", "unit", "classes"}));
+    EXPECT_EQ(KeysOf(analyse["conconi"]), (TKeys{"deflection", "pwc", "steps"}));
+    EXPECT_EQ(KeysOf(analyse["conconi"]["pwc"]), (TKeys{"130", "150", "170"}));
+    EXPECT_EQ(KeysOf(Json("analyse --json " + path)), (TKeys{"file", "marker", "ratio", "regression", "notes"}));
+
     const TJson samples = Json("samples --json " + path);
     EXPECT_EQ(KeysOf(samples), TKeys{"samples"});
     EXPECT_EQ(samples["samples"].size(), 10u);

@@ -20,6 +20,10 @@ TEST_F(SlotColoursTest, ColouredKindsGetTheirPaletteColour) {
     EXPECT_EQ(SlotColour(MesswertArt(mwaLeistung).ColourSlot()), PaletteColour(9));
     EXPECT_EQ(SlotColour(MesswertArt(mwaHoehe).ColourSlot()), PaletteColour(13));
     EXPECT_EQ(SlotColour(0), WindowText);
+    EXPECT_NE(SlotColour(SlotRegressionLine), WindowText);
+    for (int slot = SlotTimeOrderFirst; slot < SlotTimeOrderLast; ++slot) {
+        EXPECT_NE(SlotColour(slot), SlotColour(slot + 1)) << "the order of time shows";
+    }
 }
 
 TEST_F(SlotColoursTest, HighPaletteOptionsAndMonochromeUseTheWindowText) {

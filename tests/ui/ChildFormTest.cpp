@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "core/MesswertColours.h"
+#include "tests/support/AnalysisRides.h"
 #include "tests/support/ScriptedPrompt.h"
-#include "tests/ui/FakeDocumentHost.h"
 #include "tests/ui/UiShots.h"
+#include "tests/ui/FakeDocumentHost.h"
 #include "ui/DataEditFrame.h"
 #include "ui/DiagramPaintBox.h"
 #include "ui/KLTChart.h"
@@ -237,6 +239,33 @@ TEST_F(ChildForm, ViewsCanBeGrabbed) {
     if (!folder.isEmpty()) {
         form->grab().save(QString::fromUtf8(folder) + QStringLiteral("/edit-marker.png"));
     }
+}
+
+TEST_F(ChildForm, AnalysisViewDrawsTheFittedLineAndAgainTheConconiAnalysis) {
+    const std::string path = host_.dir.File("line.klt");
+    test::WriteLineRide(path);
+    auto form = Open(path);
+    form->resize(900, 560);
+    form->SetView(gtAnalyse);
+    ASSERT_TRUE(form->IsPaintBoxView());
+    const TRgb line = SlotColour(SlotRegressionLine);
+    auto linePixels = [&] {
+        const QImage image = form->PaintBox()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                count += image.pixelColor(x, y) == QColor(line.red, line.green, line.blue) ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(linePixels(), 200);
+    test::SaveUiShot(form->grab(), "analysis-view.png");
+    EXPECT_FALSE(form->Options().ShowConconiAnalyse);
+    form->SetView(gtAnalyse); // pressed again: the step test
+    EXPECT_TRUE(form->Options().ShowConconiAnalyse);
+    EXPECT_GT(linePixels(), 200);
+    test::SaveUiShot(form->grab(), "conconi-view.png");
 }
 
 // Pixels of the distribution view's power colour, as the colour palette draws it.

@@ -29,6 +29,7 @@
 #include "ui/KLTFileOpenDlg.h"
 #include "ui/KLTFilePropertyDlg.h"
 #include "ui/KLTMarkerDlg.h"
+#include "ui/AnalyseOptionsPage.h"
 #include "ui/KLTOptionDlg.h"
 #include "ui/PREditMesswert.h"
 #include "ui/RatioOptionsPage.h"
@@ -248,6 +249,41 @@ TEST(OptionDialogTest, TheDistributionPageChecksItsValuesAndSavesTheProfile) {
         unchanged.accept();
         EXPECT_FALSE(unchanged.RatioChanged());
     }
+}
+
+TEST(OptionDialogTest, AnalysisPagesEditTheirOwnOptionsAndRefuseDelaysOutOfOrder) {
+    TOptionData options;
+    TKLTIniData configuration;
+    TKLTOptionDlg dialog(options, configuration);
+    TAnalyseOptionsPage& conconi = dialog.ConconiPage();
+    dialog.Pages().setCurrentWidget(&dialog.AnalysisPage());
+    test::SaveUiShot(dialog.grab(), "options-analysis.png");
+    EXPECT_FALSE(conconi.HistogramBox().isChecked());
+    EXPECT_TRUE(dialog.AnalysisPage().HistogramBox().isChecked());
+    conconi.HistogramBox().setChecked(true);
+    conconi.MinDelayEdit().setValue(40);
+    conconi.MaxDelayEdit().setValue(20);
+    test::TScriptedPrompt prompt;
+    dialog.accept();
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_NE(prompt.shown[0].text.find("smallest delay (40 s)"), std::string::npos);
+    EXPECT_EQ(dialog.Pages().currentWidget(), &conconi) << "the page to mend is shown";
+    EXPECT_EQ(options.ConconiAnalyse.MinZeitVersatz, 0) << "nothing taken yet";
+
+    conconi.DefaultsButton().click();
+    EXPECT_EQ(conconi.MinDelayEdit().value(), 0);
+    EXPECT_FALSE(conconi.HistogramBox().isChecked());
+    dialog.AnalysisPage().MaxDelayEdit().setValue(90);
+    dialog.AnalysisPage().DelayStepEdit().setValue(5);
+    QComboBox& averaging = dialog.AnalysisPage().AveragingBox();
+    averaging.setCurrentIndex(averaging.findData(6000));
+    emit averaging.activated(averaging.currentIndex());
+    dialog.accept();
+    EXPECT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(options.KLTAnalyse.MaxZeitVersatz, 9000);
+    EXPECT_EQ(options.KLTAnalyse.OfsZeitVersatz, 500);
+    EXPECT_EQ(options.KLTAnalyse.ZeitGlaettung, 6000);
+    EXPECT_TRUE(options.ConconiAnalyse.Equals(TConconiAnalyseData()));
 }
 
 TEST(DialogFunctionsTest, RunModallyAndReportTheAnswer) {
