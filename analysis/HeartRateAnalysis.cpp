@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/KLTFile.h"
 
@@ -16,17 +17,25 @@ constexpr int kSecond = 100; // 1/100 s
 std::optional<THeartRateAnalysis> AnalyseHeartRate(TKLTFile& file, int marker,
                                                    const THeartRateFitParameters& parameters,
                                                    const std::function<bool()>& cancel) {
-    std::optional<THeartRateFit> fit = file.HeartRateRegression(marker, parameters, cancel);
+    file.EnsureLoaded();
+    const int first = std::max(file.Marker(marker).first, 1);
+    const int last = std::min(file.Marker(marker).last, file.SampleCount());
+    // One read of the samples; one set of windows for the fit and its pairs, built where the
+    // one-second windows were just freed.
+    const THeartRateSamples samples(file, first, last);
+    std::vector<THeartRatePair> secondPairs =
+        THeartRatePairSource(samples, AveragingSamples(file, first, last, kSecond)).Pairs(0);
+    const THeartRatePairSource source(samples, AveragingSamples(file, first, last, parameters.averagingTime));
+    std::optional<THeartRateFit> fit = file.HeartRateRegression(marker, parameters, cancel, &source);
     if (!fit) {
         return std::nullopt;
     }
-    const TKLTMarker& m = file.Marker(marker);
     THeartRateAnalysis analysis;
     analysis.fit = *fit;
     analysis.interval = std::max(file.Interval(), 1);
     const int delay = fit->HasLine() ? fit->delay : std::max(parameters.minDelay, 0);
-    analysis.pairs = HeartRatePairs(file, m.first, m.last, parameters.averagingTime, delay);
-    analysis.secondPairs = HeartRatePairs(file, m.first, m.last, kSecond, 0);
+    analysis.pairs = source.Pairs(delay / analysis.interval);
+    analysis.secondPairs = std::move(secondPairs);
     return analysis;
 }
 

@@ -39,23 +39,37 @@ struct THeartRatePair {
     double heartRate = 0;
 };
 
+// Power and plausible heart rate (20 to 255 bpm, else 0) of a marker's samples, read once for the
+// windows of every averaging time.
+struct THeartRateSamples {
+    THeartRateSamples(const TKLTFile& file, int first, int last);
+    std::vector<int32_t> power;     // raw 1/8 W
+    std::vector<int32_t> heartRate; // raw 1/64 bpm; 0 where implausible
+};
+
+// Sums over the pairs at one lag, taken relative to the source's reference pair.
+struct THeartRateLagSums {
+    int64_t count = 0;
+    double power = 0, heartRate = 0, powerSquared = 0, product = 0, heartRateSquared = 0;
+};
+
 // The windows of a marker's samples that pairs are made of, computed once for every delay: the
 // power of the k samples starting at each sample, and the heart rate of the k samples starting
-// there when all of them are plausible (20 to 255 bpm).
+// there when all of them are plausible.
 class THeartRatePairSource {
 public:
+    THeartRatePairSource(const THeartRateSamples& samples, int averagingSamples);
     THeartRatePairSource(const TKLTFile& file, int first, int last, int averagingSamples);
 
     int AveragingSamples() const { return k_; }
     // Calls pair(power, heartRate) for every pair at a lag of `lag` samples, in time order.
     template <typename F>
     void ForEachPair(int lag, F&& pair) const {
-        const int pairs = static_cast<int>(power_.size()) - lag;
-        const double scale = 1.0 / k_;
+        const int pairs = Windows() - lag;
         for (int i = 0; i < pairs; ++i) {
             const auto j = static_cast<size_t>(i + lag);
-            if (plausible_[j]) {
-                pair(power_[static_cast<size_t>(i)] * scale, heartRate_[j] * scale);
+            if (plausible_[j] != 0) {
+                pair(power_[static_cast<size_t>(i)], heartRate_[j]);
             }
         }
     }
@@ -63,11 +77,17 @@ public:
     // The first window's power and the first plausible window's heart rate: a pair whose values
     // every pair of a constant power or heart rate matches exactly.
     THeartRatePair Reference() const { return reference_; }
+    // The sums of the pairs at each of `lags`; `cancel` is asked once for each lag, as its sums
+    // start. Nothing when it says stop.
+    std::optional<std::vector<THeartRateLagSums>> Sums(const std::vector<int>& lags,
+                                                       const std::function<bool()>& cancel) const;
 
 private:
+    int Windows() const { return static_cast<int>(power_.size()); }
+
     int k_;
     THeartRatePair reference_;
-    std::vector<double> power_;
+    std::vector<double> power_;     // window means, raw units
     std::vector<double> heartRate_;
     std::vector<uint8_t> plausible_;
 };
@@ -80,9 +100,14 @@ int AveragingSamples(const TKLTFile& file, int first, int last, int averagingTim
 // fit forms them.
 std::vector<THeartRatePair> HeartRatePairs(const TKLTFile& file, int first, int last, int averagingTime, int delay);
 
-// Fits the samples first..last of `file`. `cancel` is asked between delays; nothing is returned
-// when it says stop.
+// Fits the samples first..last of `file`. `cancel` is asked once for each delay; nothing is
+// returned when it says stop.
 std::optional<THeartRateFit> FitHeartRateOverPower(const TKLTFile& file, int first, int last,
+                                                   const THeartRateFitParameters& parameters,
+                                                   const std::function<bool()>& cancel);
+
+// The same over the windows of a source read before, at the training's interval (1/100 s).
+std::optional<THeartRateFit> FitHeartRateOverPower(const THeartRatePairSource& source, int interval,
                                                    const THeartRateFitParameters& parameters,
                                                    const std::function<bool()>& cancel);
 

@@ -196,6 +196,11 @@ public:
     // when `cancel` asked to stop.
     std::optional<THeartRateFit> HeartRateRegression(int markerIndex, const THeartRateFitParameters& parameters,
                                                      const std::function<bool()>& cancel = {});
+    // The same fitted over `source`, the marker's windows for the parameters' averaging time, which
+    // a caller that also needs the pairs has built already.
+    std::optional<THeartRateFit> HeartRateRegression(int markerIndex, const THeartRateFitParameters& parameters,
+                                                     const std::function<bool()>& cancel,
+                                                     const THeartRatePairSource* source);
 
     // --- Saving and its questions ---
     // Returns false when the user declined.

@@ -52,6 +52,50 @@ TEST(HeartRateFit, PairsAreThoseTheFitUsed) {
     EXPECT_EQ(seconds[4].heartRate, file.Sample(9).HeartRate());
 }
 
+// The least-squares line through pairs, worked out plainly.
+struct TPlainLine {
+    double slope = 0, intercept = 0, rSquared = 0;
+};
+
+TPlainLine PlainLine(const std::vector<THeartRatePair>& pairs) {
+    const double n = static_cast<double>(pairs.size());
+    double meanX = 0, meanY = 0;
+    for (const THeartRatePair& pair : pairs) {
+        meanX += pair.power / n;
+        meanY += pair.heartRate / n;
+    }
+    double sxx = 0, sxy = 0, syy = 0;
+    for (const THeartRatePair& pair : pairs) {
+        sxx += (pair.power - meanX) * (pair.power - meanX);
+        sxy += (pair.power - meanX) * (pair.heartRate - meanY);
+        syy += (pair.heartRate - meanY) * (pair.heartRate - meanY);
+    }
+    return {sxy / sxx, meanY - sxy / sxx * meanX, sxy * sxy / (sxx * syy)};
+}
+
+TEST(HeartRateFit, LineIsThatOfItsPairsWhateverShareOfWindowsIsPlausible) {
+    // A heart rate mostly present, present for half the ride, and present only at its start.
+    for (const int pulseUpTo : {600, 300, 90}) {
+        TKLTFile file;
+        test::FillTraining(file, 600);
+        for (int i = 1; i <= 600; ++i) {
+            const int watts = 100 + i * 37 % 90;
+            const bool pulse = i <= pulseUpTo && i % 13 != 0;
+            file.Sample(i).Set(8 * watts, 0, pulse ? 64 * (60 + watts / 3) + i % 5 : 0, 0, 0, 0);
+        }
+        for (const int delay : {0, 300, 1100}) {
+            const auto fit = FitHeartRateOverPower(file, 1, 600, {500, delay, delay, 100}, {});
+            const std::vector<THeartRatePair> pairs = HeartRatePairs(file, 1, 600, 500, delay);
+            ASSERT_TRUE(fit && fit->HasLine()) << pulseUpTo << " " << delay;
+            ASSERT_EQ(fit->count, static_cast<int64_t>(pairs.size()));
+            const TPlainLine plain = PlainLine(pairs);
+            EXPECT_NEAR(fit->slope, plain.slope, 1e-9 * std::abs(plain.slope)) << pulseUpTo << " " << delay;
+            EXPECT_NEAR(fit->intercept, plain.intercept, 1e-9 * std::abs(plain.intercept));
+            EXPECT_NEAR(fit->rSquared, plain.rSquared, 1e-9);
+        }
+    }
+}
+
 TEST(HeartRateFit, NoLineWithoutPairsOrWithoutVariation) {
     TKLTFile file;
     test::FillTraining(file, 600);
