@@ -22,6 +22,32 @@ int WholeBin(double value) {
     return static_cast<int>(std::lround(std::clamp(value, 0.0, double{kRatioBins - 1})));
 }
 
+// The rounded mean of the window lo..hi-1 around each sample i of the stretch runStart..runEnd-1:
+// i - half + 1 .. i + half, cut at the stretch's ends so that it never reaches across a pause.
+// `prefix[k]` holds the sum of the values before k; speeds are converted to their unit.
+template <bool Speed>
+void SmoothStretch(const int64_t* prefix, int runStart, int runEnd, int half, double speedFactor, int32_t* out) {
+    TWindowDivider divider;
+    auto put = [&](int i, int lo, int hi) {
+        const int length = hi - lo;
+        const int mean = divider.Divide(prefix[hi] - prefix[lo] + length / 2, length); // sums are never negative
+        out[i] = Speed ? static_cast<int32_t>(mean * speedFactor + 0.5) : mean;
+    };
+    auto putCut = [&](int i) { put(i, std::max(runStart, i - half + 1), std::min(runEnd, i + half + 1)); };
+    // Away from the stretch's ends every window is whole: one length, no cuts to work out.
+    const int innerFrom = std::min(runStart + half - 1, runEnd);
+    const int innerTo = std::max(runEnd - half, innerFrom);
+    for (int i = runStart; i < innerFrom; ++i) {
+        putCut(i);
+    }
+    for (int i = innerFrom; i < innerTo; ++i) {
+        put(i, i - half + 1, i + half + 1);
+    }
+    for (int i = innerTo; i < runEnd; ++i) {
+        putCut(i);
+    }
+}
+
 } // namespace
 
 TMesswertUnit RatioSpeedUnit(int speedUnit) {
@@ -149,18 +175,10 @@ void TRatioData::KeyValues(const TRatioSamples& samples, int smootingSeconds) {
     }
     keyValues_.resize(values.size());
     const double speedFactor = RatioSpeedUnit(speedUnit_).factor;
-    TWindowDivider divider;
     int runStart = 0;
     for (const int runEnd : samples.runEnds) {
-        // The window i - half + 1 .. i + half (2 x half samples around i), cut at the ends of its
-        // stretch, so that it never reaches across a pause.
-        for (int i = runStart; i < runEnd; ++i) {
-            const int lo = std::max(runStart, i - half + 1), hi = std::min(runEnd, i + half + 1);
-            const int64_t sum = prefix_[static_cast<size_t>(hi)] - prefix_[static_cast<size_t>(lo)];
-            const int length = hi - lo;
-            const int mean = divider.Divide(sum + length / 2, length); // rounded: sums are never negative
-            keyValues_[static_cast<size_t>(i)] = speed ? static_cast<int32_t>(mean * speedFactor + 0.5) : mean;
-        }
+        (speed ? SmoothStretch<true> : SmoothStretch<false>)(prefix_.data(), runStart, runEnd, half, speedFactor,
+                                                             keyValues_.data());
         runStart = runEnd;
     }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "analysis/RatioData.h"
@@ -104,6 +105,41 @@ TEST(RatioData, SmoothsTheKeyWithinEachStretchWithoutAPause) {
     EXPECT_EQ(inner.Samples(300, 300), 2);
     // Hostile smoothing times stay within the samples.
     EXPECT_EQ(Filled(paused, rcPower, std::numeric_limits<int>::max()).TotalSamples(), 4);
+}
+
+TEST(RatioData, SmoothedKeysAreTheRoundedMeansOfWindowsCutAtPauses) {
+    // Two stretches long enough for whole windows inside and cut ones at either end.
+    const int firstStretch = 9, samples = 16;
+    std::vector<TValues> values;
+    for (int i = 0; i < samples; ++i) {
+        values.push_back({100 + i * i * 7 % 61, 0, 0, 1000 + i * 37 % 500});
+    }
+    TKLTFile file;
+    Fill(file, values, {{3600000, firstStretch}, {3700000, samples - firstStretch}});
+    for (const TRatioChannel key : {rcPower, rcSpeed}) {
+        for (const int seconds : {4, 5}) {
+            const int half = (seconds + 1) / 2;
+            std::vector<int> expected(kRatioBins);
+            for (int i = 0; i < samples; ++i) {
+                const int start = i < firstStretch ? 0 : firstStretch, end = i < firstStretch ? firstStretch : samples;
+                const int lo = std::max(start, i - half + 1), hi = std::min(end, i + half + 1);
+                int sum = 0;
+                for (int k = lo; k < hi; ++k) {
+                    const TSampleElement& sample = file.Sample(k + 1); // speed as stored
+                    sum += key == rcPower ? sample.StoredPower() : sample.Speed();
+                }
+                const int mean = (sum + (hi - lo) / 2) / (hi - lo);
+                ++expected[static_cast<size_t>(
+                    key == rcPower ? mean : static_cast<int>(mean * RatioDisplayFactor(rcSpeed, 0) + 0.5))];
+            }
+            const TRatioData table = Filled(file, key, seconds);
+            EXPECT_EQ(table.TotalSamples(), samples);
+            for (int bin = 0; bin < kRatioBins; ++bin) {
+                EXPECT_EQ(table.Samples(bin, bin), expected[static_cast<size_t>(bin)])
+                    << "key " << key << ", " << seconds << " s, bin " << bin;
+            }
+        }
+    }
 }
 
 TEST(RatioData, PowerBeyondTheMeterIsADropoutAndSpeedFollowsItsUnit) {
