@@ -80,7 +80,7 @@ void TRatioSamples::Read(const TKLTFile& file, int first, int last, int unit) {
     const double speedFactor = RatioSpeedUnit(unit).factor;
     first = std::max(first, 1);
     last = std::min(last, file.SampleCount());
-    if (last - first + 1 < 2) {
+    if (last < first) {
         return;
     }
     const auto count = static_cast<size_t>(last - first + 1);

@@ -46,7 +46,7 @@ struct TRatioSamples {
     int interval = 100; // 1/100 s
     int speedUnit = 0;
 
-    // Samples first..last (1-based, inclusive) of the file; fewer than two give none.
+    // Samples first..last (1-based, inclusive) of the file.
     void Read(const TKLTFile& file, int first, int last, int speedUnit);
     int Count() const { return static_cast<int>(values[rcPower].size()); }
 };
@@ -64,7 +64,7 @@ public:
     void SetKey(TRatioChannel key); // the next Fill starts afresh
     // Counts the samples first..last (1-based, inclusive, as markers count) of the file, each key
     // value smoothed over `smootingSeconds`; speed in the unit `speedUnit` (0 km/h, 1 m/s, 2 mph).
-    // A smoothing window never reaches across a pause. Fewer than two samples leave the table empty.
+    // A smoothing window never reaches across a pause.
     void Fill(const TKLTFile& file, int first, int last, int smootingSeconds, int speedUnit);
     // The same from samples read before, so that the four keys share one read of the marker.
     void Fill(const TRatioSamples& samples, int smootingSeconds);

@@ -50,8 +50,8 @@ std::vector<TRatioChart> TRatioDataGraphicControl::LayOut(const TDiagramView& vi
         std::optional<std::string> note;
         if (!RatioScale(Options(), channel).Skala.Visible()) {
             note = "Switched off in the options";
-        } else if (samples_.Count() < 2) {
-            note = "Too few samples in this marker";
+        } else if (samples_.Count() == 0) {
+            note = "No samples in this marker";
         }
         charts.emplace_back(Data(channel), Options(), areas[static_cast<size_t>(key)], canvas, note);
     }

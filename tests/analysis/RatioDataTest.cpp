@@ -156,12 +156,16 @@ TEST(RatioData, PowerBeyondTheMeterIsADropoutAndSpeedFollowsItsUnit) {
     EXPECT_EQ(Filled(file, rcSpeed, 0, 99).Samples(36, 36), 2); // an unknown unit is the first
 }
 
-TEST(RatioData, FewerThanTwoSamplesGiveAnEmptyTable) {
+TEST(RatioData, OneSampleCountsAsItIsAndNoSamplesGiveAnEmptyTable) {
     TKLTFile file;
-    Fill(file, {{100, 120, 90, 1000}, {100, 120, 90, 1000}});
+    Fill(file, {{100, 120, 90, 1000}, {200, 130, 95, 1000}});
     TRatioData data = Filled(file, rcPower);
     ASSERT_EQ(data.TotalSamples(), 2);
-    data.Fill(file, 2, 2, 10, 0);
+    data.Fill(file, 2, 2, 10, 0); // smoothing over 10 s has only the sample itself
+    EXPECT_EQ(data.TotalSamples(), 1);
+    EXPECT_EQ(data.Samples(200, 200), 1);
+    EXPECT_EQ(data.Mean(200, 200, rcHeartRate), 130);
+    data.Fill(file, 2, 1, 10, 0);
     EXPECT_EQ(data.TotalSamples(), 0);
     TKLTFile empty;
     data.Fill(empty, 1, 0, 10, 0);

@@ -121,12 +121,20 @@ TEST_F(RatioView, GridColoursAndNotesFollowTheSettings) {
         EXPECT_EQ(stroke.colour, (TRgb{0, 0, 0}));
     }
 
-    // A marker of one sample gives a note, not empty axes.
+    // A marker of one sample is counted; one without samples gives a note, not empty axes.
     view.marker = 1;
     canvas.Forget();
     control.Paint(view, canvas);
-    EXPECT_EQ(TextsLike("Too few samples in this marker"), 3);
+    EXPECT_EQ(TextsLike("No samples in this marker"), 0);
+    EXPECT_FALSE(canvas.frames.empty());
+    TKLTFile empty;
+    view.file = &empty;
+    view.marker = 0;
+    canvas.Forget();
+    control.Paint(view, canvas);
+    EXPECT_EQ(TextsLike("No samples in this marker"), 3);
     EXPECT_TRUE(canvas.frames.empty());
+    view.file = &file;
 
     // Scales without room for a class say so.
     view.marker = 0;
