@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "analysis/Analyse.h"
-#include "analysis/RatioDataChartOptionSet.h"
+#include "analysis/RatioChart.h"
 #include "cli/TerminalText.h"
 #include "cli/TextTable.h"
 #include "core/NumberFormat.h"
@@ -15,22 +15,6 @@ namespace klt::cli {
 namespace {
 
 constexpr std::array<const char*, kRatioChannels> kChannelKeys = {"power", "heart_rate", "cadence", "speed"};
-constexpr std::array<TMesswertArtType, kRatioChannels> kChannelKinds = {mwaLeistung, mwaHerzfrequenz, mwaTretfrequenz,
-                                                                        mwaGeschwindigkeit};
-
-const TRatioSkalaOption& ScaleOf(const TKLTRatioDataChartOptionSet& options, TRatioChannel channel) {
-    switch (channel) {
-    case rcPower:
-        return options.PowerSkala;
-    case rcHeartRate:
-        return options.HeartRateSkala;
-    case rcCadence:
-        return options.CadenceSkala;
-    default:
-        return options.SpeedSkala;
-    }
-}
-
 // Rounded to `decimals`; null for what is no number, so that the output always parses.
 TJson Rounded(double value, int decimals) {
     if (!std::isfinite(value)) {
@@ -69,7 +53,7 @@ TJson RatioJson(const TRatioReport& ratio) {
     }
     const auto channel = static_cast<size_t>(ratio.channel);
     return {{"channel", kChannelKeys[channel]},
-            {"unit", MesswertArt(kChannelKinds[channel]).UnitShortName()},
+            {"unit", MesswertArt(RatioKind(ratio.channel)).UnitShortName()},
             {"classes", classes}};
 }
 
@@ -110,13 +94,24 @@ std::string PowerText(const std::optional<double>& raw) {
     return raw ? ValueWithUnit(mwaLeistung, *raw) : std::string("-");
 }
 
+// The means of the other channels in a class: " (Heartrate 115, Cadence 82)".
+std::string MeansText(const TRatioClass& c) {
+    std::string text;
+    for (int other = 0; other < kRatioChannels; ++other) {
+        if (const std::optional<int>& mean = c.means[static_cast<size_t>(other)]) {
+            text += (text.empty() ? " (" : ", ") + std::string(RatioChannelName(static_cast<TRatioChannel>(other))) +
+                    " " + std::to_string(*mean);
+        }
+    }
+    return text.empty() ? text : text + ")";
+}
+
 std::string RatioText(const TRatioReport& ratio) {
-    const auto channel = static_cast<size_t>(ratio.channel);
-    const std::string unit = MesswertArt(kChannelKinds[channel]).UnitShortName();
-    std::string text = Line("Ratio " + MesswertArt(kChannelKinds[channel]).Name(), ratio.classes.empty() ? "-" : unit);
+    const std::string unit = MesswertArt(RatioKind(ratio.channel)).UnitShortName();
+    std::string text = Line("Ratio " + MesswertArt(RatioKind(ratio.channel)).Name(), ratio.classes.empty() ? "-" : unit);
     for (const TRatioClass& c : ratio.classes) {
         text += Line("", std::to_string(c.from) + "-" + std::to_string(c.to) + ": " + FormatDuration(c.seconds * 100LL) +
-                             " " + FormatFloatFixed(c.percent, 1, false, FormatSettings()) + "%");
+                             " " + FormatFloatFixed(c.percent, 1, false, FormatSettings()) + "%" + MeansText(c));
     }
     return text;
 }
@@ -129,12 +124,13 @@ TAnalysisReport AnalyseMarker(TKLTFile& file, const std::string& path, int marke
     report.marker = marker;
     const TKLTMarker& m = file.Marker(marker);
     const TKLTRatioDataChartOptionSet ratioOptions;
-    const int speedUnit = std::clamp(MesswertArt(mwaGeschwindigkeit).UnitIndex(), 0, 2);
-    for (int channel = 0; channel < kRatioChannels; ++channel) {
-        TRatioData data(static_cast<TRatioChannel>(channel));
-        data.Fill(file, m.first, m.last, ratioOptions.SmootingFct, speedUnit);
-        report.ratio.push_back({static_cast<TRatioChannel>(channel),
-                                data.Classes(ScaleOf(ratioOptions, static_cast<TRatioChannel>(channel)))});
+    TRatioSamples samples; // read once for the four keys
+    samples.Read(file, m.first, m.last, std::clamp(MesswertArt(mwaGeschwindigkeit).UnitIndex(), 0, 2));
+    for (int key = 0; key < kRatioChannels; ++key) {
+        const auto channel = static_cast<TRatioChannel>(key);
+        TRatioData data(channel);
+        data.Fill(samples, ratioOptions.SmootingFct);
+        report.ratio.push_back({channel, data.Classes(RatioScale(ratioOptions, channel))});
     }
     const TKLTAnalyseData ordinary;
     const TConconiAnalyseData stepTest;

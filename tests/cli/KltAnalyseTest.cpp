@@ -37,6 +37,19 @@ TEST_F(KltAnalyse, FindsTheLineOfARideAndListsTheDistributions) {
         EXPECT_TRUE(json["ratio"][i]["unit"].is_string());
         EXPECT_TRUE(json["ratio"][i]["classes"].is_array());
     }
+    // Cadence and speed never change (90 rpm, 28.8 km/h): one class holds the whole hour, with
+    // the mean of the power steps.
+    const TJson& cadence = json["ratio"][2]["classes"];
+    ASSERT_EQ(cadence.size(), 8u); // 0..150 rpm by 20
+    EXPECT_EQ(cadence[4], (TJson{{"from", 80},
+                                 {"to", 100},
+                                 {"seconds", 3600},
+                                 {"percent", 100.0},
+                                 {"averages", {{"power", 196}, {"heart_rate", 109}, {"speed", 29}}}}));
+    EXPECT_EQ(cadence[3]["seconds"], 0);
+    EXPECT_EQ(cadence[3]["averages"]["power"], nullptr);
+    EXPECT_EQ(json["ratio"][3]["classes"][2]["from"], 25);
+    EXPECT_EQ(json["ratio"][3]["classes"][2]["percent"], 100.0);
     const TJson& line = json["regression"];
     std::vector<std::string> keys;
     for (const auto& [key, value] : line.items()) {

@@ -1,49 +1,16 @@
-// klt plot of the analysis views compared with stored pictures. After a deliberate change of the
-// drawing, run the test once with KLT_UPDATE_GOLDEN_IMAGES=1 to store the new pictures, and look
-// at them before committing.
+// klt plot of the analysis views compared with stored pictures (tests/support/ImageChecks.h says
+// how to store new ones).
 #include <gtest/gtest.h>
 
-#include <QColor>
 #include <QImage>
-
-#include <cstdlib>
-#include <filesystem>
 
 #include "core/MesswertColours.h"
 #include "tests/cli/KltRun.h"
+#include "tests/support/ImageChecks.h"
 #include "tests/support/AnalysisRides.h"
 
 namespace klt {
 namespace {
-
-constexpr double kMaxDifferingShare = 0.02; // fonts may differ a little between machines
-constexpr int kChannelTolerance = 48;
-
-double DifferingShare(const QImage& a, const QImage& b) {
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QColor p = a.pixelColor(x, y), q = b.pixelColor(x, y);
-            differing += std::abs(p.red() - q.red()) > kChannelTolerance ||
-                                 std::abs(p.green() - q.green()) > kChannelTolerance ||
-                                 std::abs(p.blue() - q.blue()) > kChannelTolerance
-                             ? 1
-                             : 0;
-        }
-    }
-    return double(differing) / (double(a.width()) * a.height());
-}
-
-int PixelsOf(const QImage& image, TRgb colour) {
-    const QRgb wanted = qRgb(colour.red, colour.green, colour.blue);
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += (image.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF) ? 1 : 0;
-        }
-    }
-    return count;
-}
 
 class KltPlotAnalysis : public ::testing::Test {
 protected:
@@ -55,16 +22,6 @@ protected:
         return QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
     }
 
-    void ExpectLikeGolden(const QImage& image, const std::string& name) {
-        const std::string golden = std::string(KLT_TEST_DATA_DIR) + "/plots/" + name;
-        if (std::getenv("KLT_UPDATE_GOLDEN_IMAGES") != nullptr) {
-            ASSERT_TRUE(image.save(QString::fromStdString(golden), "PNG"));
-        }
-        const QImage stored = QImage(QString::fromStdString(golden)).convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(stored.size(), image.size()) << golden;
-        EXPECT_LT(DifferingShare(image, stored), kMaxDifferingShare) << golden;
-    }
-
     test::TTempDir dir_;
 };
 
@@ -73,9 +30,9 @@ TEST_F(KltPlotAnalysis, AnalysisOfARideLooksAsStored) {
     test::WriteLineRide(ride);
     const QImage image = Plot(ride, "analysis");
     ASSERT_FALSE(image.isNull());
-    EXPECT_GT(PixelsOf(image, SlotColour(SlotRegressionLine)), 300) << "the fitted line";
-    EXPECT_GT(PixelsOf(image, SlotColour(SlotPowerHistogram)), 3000) << "the power histogram";
-    ExpectLikeGolden(image, "analysis.png");
+    EXPECT_GT(test::PixelsOf(image, SlotColour(SlotRegressionLine)), 300) << "the fitted line";
+    EXPECT_GT(test::PixelsOf(image, SlotColour(SlotPowerHistogram)), 3000) << "the power histogram";
+    test::ExpectLikeGolden(image, KLT_TEST_DATA_DIR "/plots/analysis.png");
 }
 
 TEST_F(KltPlotAnalysis, ConconiAnalysisOfAStepTestLooksAsStored) {
@@ -83,9 +40,9 @@ TEST_F(KltPlotAnalysis, ConconiAnalysisOfAStepTestLooksAsStored) {
     test::WriteStepTest(ride, true);
     const QImage image = Plot(ride, "conconi");
     ASSERT_FALSE(image.isNull());
-    EXPECT_GT(PixelsOf(image, SlotColour(SlotRegressionLine)), 300) << "the fitted line";
-    EXPECT_LT(PixelsOf(image, SlotColour(SlotPowerHistogram)), 1000) << "the power axis's texts, no histogram";
-    ExpectLikeGolden(image, "conconi.png");
+    EXPECT_GT(test::PixelsOf(image, SlotColour(SlotRegressionLine)), 300) << "the fitted line";
+    EXPECT_LT(test::PixelsOf(image, SlotColour(SlotPowerHistogram)), 1000) << "the power axis's texts, no histogram";
+    test::ExpectLikeGolden(image, KLT_TEST_DATA_DIR "/plots/conconi.png");
 }
 
 } // namespace

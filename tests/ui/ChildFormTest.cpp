@@ -8,6 +8,7 @@
 
 #include "core/MesswertColours.h"
 #include "tests/support/AnalysisRides.h"
+#include "tests/support/ImageChecks.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/ui/UiShots.h"
 #include "tests/ui/FakeDocumentHost.h"
@@ -249,16 +250,7 @@ TEST_F(ChildForm, AnalysisViewDrawsTheFittedLineAndAgainTheConconiAnalysis) {
     form->SetView(gtAnalyse);
     ASSERT_TRUE(form->IsPaintBoxView());
     const TRgb line = SlotColour(SlotRegressionLine);
-    auto linePixels = [&] {
-        const QImage image = form->PaintBox()->grab().toImage();
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                count += image.pixelColor(x, y) == QColor(line.red, line.green, line.blue) ? 1 : 0;
-            }
-        }
-        return count;
-    };
+    auto linePixels = [&] { return test::PixelsOf(form->PaintBox()->grab().toImage(), line); };
     EXPECT_GT(linePixels(), 200);
     test::SaveUiShot(form->grab(), "analysis-view.png");
     EXPECT_FALSE(form->Options().ShowConconiAnalyse);
@@ -270,14 +262,7 @@ TEST_F(ChildForm, AnalysisViewDrawsTheFittedLineAndAgainTheConconiAnalysis) {
 
 // Pixels of the distribution view's power colour, as the colour palette draws it.
 int PowerPixels(const QImage& image) {
-    const TRgb power = RatioBaseColour(rcPower);
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += image.pixelColor(x, y) == QColor(power.red, power.green, power.blue) ? 1 : 0;
-        }
-    }
-    return count;
+    return test::PixelsOf(image, RatioBaseColour(rcPower));
 }
 
 TEST_F(ChildForm, TheDistributionViewIsDrawnPrintedAndReadOutInThePaintBox) {

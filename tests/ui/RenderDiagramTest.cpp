@@ -6,6 +6,7 @@
 #include "analysis/DiagramColours.h"
 #include "app/OptionData.h"
 #include "core/KLTFile.h"
+#include "tests/support/ImageChecks.h"
 #include "tools/synth/SyntheticRide.h"
 #include "ui/canvas/RenderDiagram.h"
 
@@ -31,16 +32,6 @@ protected:
         return image;
     }
 
-    static int CountColour(const QImage& image, QColor colour) {
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                count += image.pixelColor(x, y) == colour ? 1 : 0;
-            }
-        }
-        return count;
-    }
-
     TKLTFile file_;
     TOptionData options_;
     TDiagramView view_;
@@ -55,7 +46,7 @@ TEST_F(RenderDiagram, DrawsOnlyInsideItsAreaWithCrispCurves) {
     EXPECT_EQ(image.pixelColor(101, 51), QColor(Qt::white));
     // Without antialiasing the power curve is drawn in its exact colour.
     const TRgb power = DiagramColours(PaletteColor, {255, 255, 255}).Curve(mwaLeistung);
-    EXPECT_GT(CountColour(image, QColor(power.red, power.green, power.blue)), 300);
+    EXPECT_GT(test::PixelsOf(image, power), 300);
 }
 
 TEST_F(RenderDiagram, SelectionInvertedTwiceRestoresThePicture) {
